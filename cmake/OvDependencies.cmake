@@ -1,0 +1,16 @@
+# Third-party libraries, all from Debian packages (see scripts/setup.sh).
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+
+# ov_pkg(<VAR> <module>) finds a pkg-config module as the imported target PkgConfig::<VAR> and
+# records it for the installed pkg-config file.
+macro(ov_pkg var module)
+  pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL ${module})
+  set_property(GLOBAL APPEND PROPERTY OV_PKGCONFIG_REQUIRES ${module})
+endmacro()
+
+ov_pkg(CAIRO cairo)
+ov_pkg(PANGOCAIRO pangocairo)
+ov_pkg(FONTCONFIG fontconfig)
+ov_pkg(VIPS vips-cpp)
+ov_pkg(EXIV2 exiv2)
