@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev
   libvips-dev libexiv2-dev
-  libcli11-dev libfmt-dev
+  libcli11-dev libfmt-dev nlohmann-json3-dev
   fonts-urw-base35 fonts-dejavu-core
 )
 
