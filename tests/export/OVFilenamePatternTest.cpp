@@ -1,0 +1,134 @@
+#include "export/OVFilenamePattern.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+std::string rename(std::vector<std::string> tokens, std::string_view name,
+                   std::optional<std::int64_t> increment) {
+    auto pattern = OVFilenamePattern::pattern();
+    pattern->setTokens(std::move(tokens));
+    return pattern->renameWithCurrentPattern(name, increment);
+}
+
+struct RenameCase {
+    const char* label;
+    std::vector<std::string> tokens;
+    const char* source;
+    std::optional<std::int64_t> increment;
+    const char* expected;
+};
+
+class RenameTable : public testing::TestWithParam<RenameCase> {};
+
+TEST_P(RenameTable, BuildsTheName) {
+    const RenameCase& c = GetParam();
+    EXPECT_EQ(rename(c.tokens, c.source, c.increment), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, RenameTable,
+    testing::Values(
+        RenameCase{"filenameSeparatorIncrement",
+                   {"filename", "-", "increment"},
+                   "IMG_0001.JPG",
+                   7,
+                   "IMG_0001-007.JPG"},
+        RenameCase{"noIncrementMeansOne", {"increment"}, "a.png", std::nullopt, "001.png"},
+        RenameCase{"wideNumberKeepsAllDigits", {"increment"}, "a.png", 1234, "1234.png"},
+        RenameCase{"negativePaddedAfterSign", {"increment"}, "a.png", -7, "-007.png"},
+        RenameCase{"noExtensionEndsWithDot", {"filename"}, "README", 1, "README."},
+        RenameCase{"noTokensOnlyExtension", {}, "photo.jpg", 1, ".jpg"},
+        RenameCase{
+            "onlyLastDotSplits", {"filename", "_x"}, "archive.tar.gz", 1, "archive.tar_x.gz"},
+        RenameCase{"hiddenFileHasNoExtension", {"filename"}, ".profile", 1, ".profile."},
+        RenameCase{
+            "tokensAreCaseSensitive", {"Filename", "INCREMENT"}, "a.b", 1, "FilenameINCREMENT.b"},
+        RenameCase{"percentEscapesPassThrough",
+                   {"filename", "-", "increment"},
+                   "my%20pic.jpg",
+                   2,
+                   "my%20pic-002.jpg"},
+        RenameCase{"repeatedTokens", {"filename", "filename"}, "ab.c", 1, "abab.c"}),
+    [](const testing::TestParamInfo<RenameCase>& info) { return info.param.label; });
+
+TEST(OVFilenamePattern, DigitsGetterAndPadding) {
+    auto pattern = OVFilenamePattern::pattern();
+    pattern->setTokens({"increment"});
+    EXPECT_EQ(pattern->numberOfDigits(), 3);
+
+    pattern->setNumberOfDigits(0);
+    EXPECT_EQ(pattern->numberOfDigits(), 3);
+    EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 5), "005.jpg");
+
+    // Changing the digits must rebuild the cached formatter.
+    pattern->setNumberOfDigits(5);
+    EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 5), "00005.jpg");
+    pattern->setNumberOfDigits(1);
+    EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 5), "5.jpg");
+    pattern->setNumberOfDigits(-4);
+    EXPECT_EQ(pattern->numberOfDigits(), -4);
+    EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 42), "42.jpg");
+}
+
+TEST(OVFilenamePattern, AvailableOptionsInOrder) {
+    EXPECT_EQ(OVFilenamePattern::availablePatternOptions(),
+              (std::vector<std::string>{"filename", "date", "increment", "-"}));
+}
+
+// The date depends on the user's locale; the portable locale writes its short date with slashes
+// (month/day/year), which the pattern must turn into hyphens.
+class DateStyles : public testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* all = std::getenv("LC_ALL"))
+            savedLcAll_ = all;
+        setenv("LC_ALL", "C", 1);
+    }
+    void TearDown() override {
+        if (savedLcAll_)
+            setenv("LC_ALL", savedLcAll_->c_str(), 1);
+        else
+            unsetenv("LC_ALL");
+    }
+
+private:
+    std::optional<std::string> savedLcAll_;
+};
+
+TEST_F(DateStyles, ShortDateHasHyphensInsteadOfSlashes) {
+    auto pattern = OVFilenamePattern::pattern();
+    pattern->setTokens({"date", "-", "filename"});
+    const std::string name = pattern->renameWithCurrentPattern("a.png");
+
+    char expected[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(expected, sizeof expected, "%m-%d-%y", &local);
+    EXPECT_EQ(name, std::string(expected) + "-a.png");
+    EXPECT_EQ(name.find('/'), std::string::npos);
+}
+
+TEST_F(DateStyles, WordedStylesDropCommasAndUnknownStyleIsEmpty) {
+    const std::int64_t moment = 1700000000; // mid-November 2023 in every time zone
+    OVDateFormatter medium(1);
+    const std::string text = medium.stringFromDate(moment);
+    EXPECT_NE(text.find("Nov"), std::string::npos) << text;
+    EXPECT_NE(text.find("2023"), std::string::npos) << text;
+
+    auto pattern = OVFilenamePattern::pattern();
+    pattern->setTokens({"date"});
+    pattern->setDateStyle(2);
+    const std::string longName = pattern->renameWithCurrentPattern("x.jpg");
+    EXPECT_EQ(longName.find(','), std::string::npos) << longName;
+    EXPECT_NE(longName.find(':'), std::string::npos) << longName; // the long time keeps colons
+
+    pattern->setDateStyle(7);
+    EXPECT_EQ(pattern->renameWithCurrentPattern("x.jpg"), ".jpg");
+}
+
+} // namespace
