@@ -1,0 +1,235 @@
+#pragma once
+
+#include "platform/archive/UUID.h"
+#include "platform/gfx/Geometry.h"
+#include "platform/gfx/Image.h"
+#include "watermarks/OVWatermarkKeys.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace ov {
+class GraphicsContext;
+}
+
+/// One value of a watermark creation options dictionary.
+using OVWatermarkOptionValue =
+    std::variant<bool, std::int64_t, double, std::string, ov::Size, ov::Point>;
+
+/// Creation options of a watermark, keyed by the kOVWatermark…Key strings. Numbers may be given
+/// as bool, integer or double; each is converted to what the property needs.
+using OVWatermarkOptions = std::map<std::string, OVWatermarkOptionValue, std::less<>>;
+
+/// Backing scale factor of the main screen (device pixels per point): 1 on ordinary screens,
+/// 2 on high-density ones. Selection frames and handles are sized with it. Process-wide; the
+/// editor feeds its device pixel ratio here. Thread-safe.
+[[nodiscard]] double OVMainScreenBackingScaleFactor();
+void OVSetMainScreenBackingScaleFactor(double factor);
+
+/// The handle square centred on a frame corner `point`, drawn at `scale` device units per
+/// watermark unit: side 10 / scale · backing factor, so handles keep one on-screen size.
+[[nodiscard]] ov::Rect unscaledHandleBoundsAtPoint(ov::Point point, double scale);
+
+/// Smallest width (and, when resizing freely, height) that handle drags leave.
+inline constexpr double kOVWatermarkMinimumHandleSize = 25.0;
+
+/// The base of every watermark kind: identity, kind tag and title; geometry inside the image it
+/// is placed on; opacity and shadow; the selection, visibility and dirty flags; relative
+/// placement; handles, hit testing, moving and resizing; copying and equality.
+///
+/// Coordinates are image units in a y-up space. `origin` is measured from the lower-left corner
+/// of `bounds()` (the image rectangle in the context), so the same origin means the same place on
+/// the image wherever the image lies. `frame()` and `drawRect()` are in context coordinates.
+///
+/// Kinds subclass it, override renderInContext() (and whatever else their geometry needs) and
+/// newInstance()/copy(). Every operation and accessor is virtual and every internal call goes
+/// through them, so an override acts everywhere.
+///
+/// Objects are shared (std::shared_ptr). Not thread-safe except for shouldSave and hasMaxSize,
+/// which are atomic because a preset's save timer reads shouldSave on a background thread.
+class OVWatermark : public std::enable_shared_from_this<OVWatermark> {
+public:
+    /// The plain initializer: every field zero, false or empty, a nil uuid, zero alpha and an
+    /// invisible watermark. Copies and decoded records start from here; new watermarks are made
+    /// by a kind factory through initWatermarkWithOptions() or initWithWatermarkType().
+    OVWatermark();
+    virtual ~OVWatermark();
+    OVWatermark(const OVWatermark&) = delete;
+    OVWatermark& operator=(const OVWatermark&) = delete;
+
+    //! \name Creation
+    /// Every property at its creation default (size 200 × 200, alpha 1, visible, proportional,
+    /// both relative flags on, relative size (1, 1)), the given type and a new random uuid.
+    virtual void initWithWatermarkType(OVWatermarkType type);
+    /// A new uuid, origin (0, 0), then each property from its option (missing options take the
+    /// creation defaults). Leaves the watermark invisible, unselected and without a maximum size;
+    /// the kind factory makes it visible.
+    virtual void initWatermarkWithOptions(const OVWatermarkOptions& options);
+    /// A base watermark made by initWithWatermarkType() (tests and generic code).
+    [[nodiscard]] static std::shared_ptr<OVWatermark> watermarkWithType(OVWatermarkType type);
+
+    //! \name Copying and equality
+    /// A new object of the receiver's own class (see newInstance()) with every archived property
+    /// and `visible` copied, the same uuid included. Not selected, not dirty, zero bounds.
+    [[nodiscard]] virtual std::shared_ptr<OVWatermark> copy() const;
+    /// True exactly when `other` is not null and has the same uuid.
+    [[nodiscard]] virtual bool isEqualToWatermark(const OVWatermark* other) const;
+    [[nodiscard]] bool isEqualToWatermark(const std::shared_ptr<const OVWatermark>& other) const {
+        return isEqualToWatermark(other.get());
+    }
+
+    //! \name Moving and resizing
+    /// Moves the origin by (dx, dy), marks the watermark dirty and recomputes its relative
+    /// placement.
+    virtual void offsetOriginByX(double dx, double dy);
+    /// Drags `handle` to `point` (relative to the bounds origin), keeping the aspect ratio when
+    /// shouldResizeProportionally() is true.
+    virtual void resizeByMovingHandle(OVWatermarkHandle handle, ov::Point point);
+    /// Free resizing keeps at least 25 units in each dimension; proportional resizing is driven
+    /// by the pointer's x coordinate alone and keeps at least 25 units of width.
+    virtual void resizeByMovingHandle(OVWatermarkHandle handle, ov::Point point,
+                                      bool resizeProportionally);
+
+    //! \name Rendering
+    /// The base draws the dashed selection frame when the watermark is editable, nothing else.
+    /// Kinds draw their content and call this for the frame.
+    virtual void renderInContext(ov::GraphicsContext& context);
+    /// Dashed blue frame around frame(), 2 device units wide at any zoom.
+    virtual void drawEditableIndicationFrameInContext(ov::GraphicsContext& context);
+    /// The four handles, at (minX, minY), (maxX, minY), (minX, maxY), (maxX, maxY) of frame().
+    virtual void drawHandlesInContext(ov::GraphicsContext& context);
+    /// One handle: a grey-to-white square centred on `point`, outlined in 50 % grey.
+    virtual void drawHandleInContext(ov::GraphicsContext& context, ov::Point point, double scale);
+
+    //! \name Hit testing (points in the space of frame())
+    /// In frame() (half-open) or on one of its handles, selected or not.
+    [[nodiscard]] virtual bool containsPoint(ov::Point point, double scale) const;
+    /// The first handle containing the point, testing bottom-left, bottom-right, top-left,
+    /// top-right; OVWatermarkHandleNone when none does.
+    [[nodiscard]] virtual OVWatermarkHandle handleUnderPoint(ov::Point point, double scale) const;
+    [[nodiscard]] virtual bool isHandleAtPoint(ov::Point corner, ov::Point point,
+                                               double scale) const;
+
+    //! \name Relative placement
+    /// Recomputes relativeQuadrant, relativePosition and relativeSize from bounds, frame and
+    /// drawRect: the nearest image corner (ties go to bottom-left), the gaps to it as fractions
+    /// of the image size, and the content size as fractions. Does nothing with zero bounds.
+    virtual void calculateRelativePosition();
+    /// The origin (relative to the bounds origin) that puts frame() at relativePosition from the
+    /// anchor corner of the current bounds. Not stored.
+    [[nodiscard]] virtual ov::Point adjustOrigin() const;
+    /// The image rectangle the watermark is placed in, in context coordinates.
+    [[nodiscard]] virtual ov::Rect bounds() const;
+    /// Stores the image rectangle and re-derives size (from the width fraction and the current
+    /// aspect ratio) and origin from the relative placement. Setting equal bounds does nothing.
+    virtual void setBounds(ov::Rect bounds);
+
+    //! \name Geometry (computed on request)
+    /// Axis-aligned box the watermark occupies, rotation included, with drawRect()'s origin.
+    [[nodiscard]] virtual ov::Rect frame() const;
+    /// Clamps to maxSize (storing absolute values) while hasMaxSize is set.
+    virtual void setSize(ov::Size size);
+    /// Shift that puts the rotated content's bounding box at drawRect()'s origin.
+    [[nodiscard]] virtual ov::Point translateContext() const;
+    /// Bounding box of drawRect() rotated about its centre.
+    [[nodiscard]] virtual ov::Rect rotatedDrawRect() const;
+    /// Rotation about the content centre, then the translateContext() shift (none for 0° and
+    /// 180°): content drawn into drawRect() under it lands inside frame().
+    [[nodiscard]] virtual ov::AffineTransform rotationTransform() const;
+    /// Unrotated content rectangle in context coordinates; width and height are rounded to
+    /// whole units (halves away from zero).
+    [[nodiscard]] virtual ov::Rect drawRect() const;
+
+    //! \name Properties
+    [[nodiscard]] virtual ov::Point origin() const;
+    virtual void setOrigin(ov::Point origin);
+    [[nodiscard]] virtual ov::Size size() const;
+    [[nodiscard]] virtual double alpha() const;
+    virtual void setAlpha(double alpha);
+    /// Degrees; positive turns clockwise about the centre of drawRect().
+    [[nodiscard]] virtual double rotation() const;
+    virtual void setRotation(double rotation);
+    /// Opacity of a black drop shadow (blur 7, no offset); 0 for none.
+    [[nodiscard]] virtual double shadow() const;
+    virtual void setShadow(double shadow);
+    [[nodiscard]] virtual ov::UUID uuid() const;
+    virtual void setUuid(ov::UUID uuid);
+    [[nodiscard]] virtual OVWatermarkType type() const;
+    virtual void setType(OVWatermarkType type);
+    [[nodiscard]] virtual std::string title() const;
+    virtual void setTitle(std::string title);
+    /// Selected for editing: frame and handles are drawn. Set through the preset.
+    [[nodiscard]] virtual bool isEditable() const;
+    virtual void setEditable(bool editable);
+    [[nodiscard]] virtual bool isVisible() const;
+    virtual void setVisible(bool visible);
+    [[nodiscard]] virtual bool shouldResizeProportionally() const;
+    virtual void setShouldResizeProportionally(bool proportionally);
+    [[nodiscard]] virtual bool shouldUseRelativePosition() const;
+    virtual void setShouldUseRelativePosition(bool use);
+    [[nodiscard]] virtual bool shouldUseRelativeSize() const;
+    virtual void setShouldUseRelativeSize(bool use);
+    /// Dirty flag; set by moves, resizes and insertion, cleared by the preset's save timer.
+    [[nodiscard]] virtual bool shouldSave() const;
+    virtual void setShouldSave(bool shouldSave);
+    [[nodiscard]] virtual bool hasMaxSize() const;
+    virtual void setHasMaxSize(bool hasMaxSize);
+    [[nodiscard]] virtual ov::Size maxSize() const;
+    virtual void setMaxSize(ov::Size maxSize);
+    /// Content size as a fraction of the bounds size; (1, 1) and (0, 0) mean "not computed yet".
+    [[nodiscard]] virtual ov::Size relativeSize() const;
+    virtual void setRelativeSize(ov::Size relativeSize);
+    [[nodiscard]] virtual ov::Point relativePosition() const;
+    virtual void setRelativePosition(ov::Point relativePosition);
+    [[nodiscard]] virtual OVRelativeQuadrant relativeQuadrant() const;
+    virtual void setRelativeQuadrant(OVRelativeQuadrant quadrant);
+
+    //! \name Hooks for kind-specific operations the preset drives by type number
+    //! The base does nothing; the kinds named below override them, so the preset works with any
+    //! kind without knowing its class.
+    /// Text kind: scale the font with the image. Called by the preset when a text watermark is
+    /// added.
+    virtual void setShouldUseDynamicFontSize(bool dynamic) {}
+    [[nodiscard]] virtual bool shouldUseDynamicFontSize() const { return false; }
+    /// Image kind: delete the stored picture. Called by the preset before removing an image
+    /// watermark.
+    virtual void removeImage() {}
+    /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
+    /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
+    virtual void setBackdropImage(ov::ImagePtr image) {}
+
+protected:
+    /// A new, plainly initialised object of the receiver's own class. Every kind overrides it
+    /// (`return std::make_shared<OVMyKind>();`) so that copy() keeps the class; a kind's copy()
+    /// starts from OVWatermark::copy() and adds its own fields.
+    [[nodiscard]] virtual std::shared_ptr<OVWatermark> newInstance() const;
+
+private:
+    ov::Point origin_;
+    ov::Size size_;
+    ov::Rect bounds_;
+    double alpha_ = 0;
+    double rotation_ = 0;
+    double shadow_ = 0;
+    ov::UUID uuid_;
+    OVWatermarkType type_ = OVWatermarkTypeText;
+    std::string title_;
+    bool editable_ = false;
+    bool visible_ = false;
+    bool shouldResizeProportionally_ = false;
+    bool shouldUseRelativePosition_ = false;
+    bool shouldUseRelativeSize_ = false;
+    std::atomic<bool> shouldSave_{false};
+    std::atomic<bool> hasMaxSize_{false};
+    ov::Size maxSize_;
+    ov::Size relativeSize_;
+    ov::Point relativePosition_;
+    OVRelativeQuadrant relativeQuadrant_ = OVRelativeQuadrantBottomLeft;
+};
+
+using OVWatermarkPtr = std::shared_ptr<OVWatermark>;
