@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/gfx/Image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+/// A handle on one encoded image, in a file or in memory: its type, its property dictionary and
+/// oriented, downsampled decodes of its first image. Opening reads nothing but the first bytes;
+/// every query decodes what it needs. Thread-safe: queries may run on several threads at once.
+class ImageSource {
+public:
+    /// A source on a file; null when the file cannot be read or holds no image format that the
+    /// library reads.
+    static std::shared_ptr<ImageSource> createWithURL(const std::filesystem::path& path);
+    /// A source on encoded bytes (copied); null when they are not a readable image.
+    static std::shared_ptr<ImageSource> createWithData(std::vector<uint8_t> bytes);
+
+    /// The uniform type identifier of a file's format ("public.jpeg", "public.png",
+    /// "public.tiff", "org.webmproject.webp", "public.heic", "public.avif",
+    /// "com.compuserve.gif"), judged by its contents, not its name; empty when the file is
+    /// missing, unreadable or not an image the library reads.
+    static std::string typeOfFile(const std::filesystem::path& path);
+    /// The same for encoded bytes in memory.
+    static std::string typeOfData(const uint8_t* bytes, std::size_t length);
+
+    ~ImageSource();
+    ImageSource(const ImageSource&) = delete;
+    ImageSource& operator=(const ImageSource&) = delete;
+
+    /// The type identifier of this source (never empty for an open source).
+    [[nodiscard]] const std::string& type() const;
+    /// The file the source reads, empty for a source on bytes.
+    [[nodiscard]] const std::filesystem::path& path() const;
+
+    struct Impl;
+
+private:
+    explicit ImageSource(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+using ImageSourcePtr = std::shared_ptr<ImageSource>;
+
+} // namespace ov

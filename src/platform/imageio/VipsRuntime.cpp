@@ -1,0 +1,30 @@
+#include "platform/imageio/VipsRuntime_p.h"
+
+#include <vips/vips.h>
+
+#include <mutex>
+
+namespace ov::imageio {
+
+bool ensureVips() {
+    static std::once_flag once;
+    static bool started = false;
+    std::call_once(once, [] {
+        if (VIPS_INIT("inkstead") != 0) {
+            return;
+        }
+        // Callers run one image per core, so each pipeline gets one thread; more would only
+        // fight over the same cores.
+        vips_concurrency_set(1);
+        // Every image is decoded once; caching operations would only hold memory.
+        vips_cache_set_max(16);
+        vips_cache_set_max_mem(32 * 1024 * 1024);
+        vips_cache_set_max_files(16);
+        // Photographs only: the exotic loaders (matrix text, raw, FITS, ...) stay off.
+        vips_block_untrusted_set(TRUE);
+        started = true;
+    });
+    return started;
+}
+
+} // namespace ov::imageio
