@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+/// What a batch export reads from the image list: how many entries there are, and for each the
+/// file it refers to (resolved at every call; nothing when the file can no longer be found) and
+/// the identifier of its preset. Read from worker threads while a batch runs; the host leaves
+/// the list unchanged meanwhile.
+class OVSaveImageList {
+public:
+    virtual ~OVSaveImageList() = default;
+    [[nodiscard]] virtual std::size_t count() const = 0;
+    [[nodiscard]] virtual std::optional<std::filesystem::path>
+    URLAtIndex(std::size_t index) const = 0;
+    [[nodiscard]] virtual std::string presetIDAtIndex(std::size_t index) const = 0;
+};
+
+/// Renders one image of a batch and writes it. Called from several worker threads at once.
+class OVSaveImageRenderer {
+public:
+    virtual ~OVSaveImageRenderer() = default;
+
+    /// Renders `source` with its own copy of the preset `presetID` and writes the result, in the
+    /// source's file type with the source's edited metadata, into the existing empty file
+    /// `destination`. Returns an empty text on success, else why the image was not written.
+    virtual std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
+                                  const std::filesystem::path& destination) = 0;
+
+    /// Runs once after every image of a batch is done (sweeps pictures no preset uses).
+    virtual void batchDidFinish() {}
+};

@@ -1,0 +1,343 @@
+#include "export/OVSaveManager.h"
+
+#include "export/OVFilenamePattern.h"
+#include "export/OVSaveImageList.h"
+#include "export/OVSaveProgress.h"
+#include "export/OVUniqueFilename.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+struct OVSaveManager::Impl {
+    mutable std::mutex mutex; // guards the settings below
+    fs::path url;
+    std::shared_ptr<OVFilenamePattern> pattern;
+    std::weak_ptr<OVSaveImageList> model;
+    std::shared_ptr<OVSaveImageRenderer> renderer;
+    std::shared_ptr<OVSaveProgressPresenter> presenter;
+    std::size_t width = std::max(1u, std::thread::hardware_concurrency());
+    Executor executor;
+    std::shared_ptr<OVSaveProgress> progress;
+
+    std::mutex namingMutex;  // a pattern is used by one batch at a time
+    std::mutex inlineMutex;  // serialises main-queue work when no executor is set
+    std::mutex runningMutex; // guards `running`
+    std::condition_variable runningChanged;
+    std::size_t running = 0;
+};
+
+struct OVSaveManager::Batch {
+    std::shared_ptr<Impl> impl;
+    OVHostWindow* window = nullptr;
+    std::vector<std::size_t> indexes;
+    std::shared_ptr<OVSaveImageList> model;
+    std::shared_ptr<OVSaveImageRenderer> renderer;
+    std::shared_ptr<OVSaveProgressPresenter> presenter;
+    std::shared_ptr<OVFilenamePattern> pattern;
+    fs::path directory;
+    std::size_t width = 1;
+    Executor executor;
+    std::shared_ptr<OVSaveProgress> progress;
+    CompletionHandler completion;
+
+    std::vector<std::string> names; // output name per position in `indexes`; empty: no file
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> sheetEnded{false};
+    std::mutex reportMutex;
+    OVSaveReport report;
+
+    void onMain(std::function<void()> work) {
+        if (executor) {
+            executor(std::move(work));
+            return;
+        }
+        std::lock_guard lock(impl->inlineMutex);
+        work();
+    }
+
+    void endSheetOnce() {
+        if (!presenter || sheetEnded.exchange(true))
+            return;
+        onMain([p = presenter, w = window] { p->endSheet(w); });
+    }
+
+    void updateProgressLabelWithString(std::string text) {
+        if (presenter)
+            onMain([p = presenter, text = std::move(text)] { p->setFileLabel(text); });
+    }
+
+    void updateProgressIndicator() {
+        if (!presenter)
+            return;
+        const auto total = static_cast<unsigned long>(progress->totalUnitCount());
+        const double fraction = progress->fractionCompleted();
+        char count[64];
+        std::snprintf(count, sizeof count, "%0.0f of %lu", static_cast<double>(total) * fraction,
+                      total);
+        onMain([p = presenter, label = std::string(count), fraction] {
+            p->setCountLabel(label);
+            p->setProgressValue(fraction);
+        });
+    }
+
+    void makeNames();
+    void run();
+    void saveImage(std::size_t position);
+    void fail(std::size_t position, fs::path source, std::string reason);
+    void finish();
+};
+
+void OVSaveManager::Batch::makeNames() {
+    names.assign(indexes.size(), {});
+    std::unique_lock lock(impl->namingMutex, std::defer_lock);
+    if (pattern)
+        lock.lock();
+    std::int64_t increment = 1;
+    for (std::size_t k = 0; k < indexes.size(); ++k) {
+        const std::optional<fs::path> source = model->URLAtIndex(indexes[k]);
+        if (!pattern) {
+            if (source)
+                names[k] = source->filename().string();
+            continue;
+        }
+        const std::int64_t number = increment++;
+        if (!source)
+            continue;
+        const std::string renamed =
+            pattern->renameWithCurrentPattern(source->filename().string(), number);
+        // Unique against the folder as it is now; the write itself never replaces a file either,
+        // which also separates two images of this batch that were given the same name.
+        names[k] = URLWithValidFilename(directory, renamed).filename().string();
+    }
+}
+
+void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {
+    std::lock_guard lock(reportMutex);
+    report.failures.push_back({indexes[position], std::move(source), std::move(reason)});
+}
+
+void OVSaveManager::Batch::saveImage(std::size_t position) {
+    const std::size_t index = indexes[position];
+    const std::optional<fs::path> source = model->URLAtIndex(index);
+    const std::string& name = names[position];
+
+    if (!source || name.empty()) {
+        fail(position, source.value_or(fs::path()), "the image file can no longer be found");
+    } else {
+        updateProgressLabelWithString("Saving " + name);
+        std::string error;
+        const std::optional<fs::path> temporary = OVCreateTemporaryFile(directory, name, &error);
+        if (!temporary) {
+            fail(position, *source, "cannot write into " + directory.string() + ": " + error);
+        } else {
+            const std::string reason =
+                renderer ? renderer->saveImage(*source, model->presetIDAtIndex(index), *temporary)
+                         : std::string("no image renderer");
+            std::optional<fs::path> output;
+            if (reason.empty()) {
+                output = OVPlaceFileExclusively(*temporary, directory, name, &error);
+                if (!output)
+                    error = "cannot write " + name + ": " + error;
+            } else {
+                error = reason;
+            }
+            if (output) {
+                std::lock_guard lock(reportMutex);
+                report.outputs.push_back({index, *source, *output});
+            } else {
+                ::unlink(temporary->c_str());
+                fail(position, *source, error);
+            }
+        }
+    }
+    progress->completeUnit();
+    updateProgressIndicator();
+}
+
+void OVSaveManager::Batch::run() {
+    makeNames();
+
+    auto worker = [this] {
+        for (;;) {
+            if (progress->isCancelled())
+                return;
+            const std::size_t position = next.fetch_add(1);
+            if (position >= indexes.size())
+                return;
+            saveImage(position);
+        }
+    };
+    const std::size_t threads = std::min(width, indexes.size());
+    std::vector<std::jthread> workers;
+    workers.reserve(threads);
+    for (std::size_t i = 0; i + 1 < threads; ++i)
+        workers.emplace_back(worker);
+    if (threads > 0)
+        worker();    // the batch's own thread takes part as well
+    workers.clear(); // joins
+
+    finish();
+}
+
+void OVSaveManager::Batch::finish() {
+    if (renderer)
+        renderer->batchDidFinish();
+
+    const auto byIndex = [](const auto& a, const auto& b) { return a.index < b.index; };
+    std::sort(report.outputs.begin(), report.outputs.end(), byIndex);
+    std::sort(report.failures.begin(), report.failures.end(), byIndex);
+    report.cancelled = progress->isCancelled();
+    const std::size_t done = report.outputs.size() + report.failures.size();
+    report.notStarted = indexes.size() - done;
+
+    endSheetOnce();
+    if (completion)
+        onMain([completion = std::move(completion), report = std::move(report)] {
+            completion(true, report);
+        });
+
+    std::lock_guard lock(impl->runningMutex);
+    --impl->running;
+    impl->runningChanged.notify_all();
+}
+
+OVSaveManager::OVSaveManager(fs::path url) : d(std::make_shared<Impl>()) {
+    d->url = std::move(url);
+}
+
+OVSaveManager::~OVSaveManager() {
+    waitUntilFinished();
+}
+
+fs::path OVSaveManager::url() const {
+    std::lock_guard lock(d->mutex);
+    return d->url;
+}
+
+void OVSaveManager::setURL(fs::path url) {
+    std::lock_guard lock(d->mutex);
+    d->url = std::move(url);
+}
+
+std::shared_ptr<OVFilenamePattern> OVSaveManager::filenamePattern() const {
+    std::lock_guard lock(d->mutex);
+    return d->pattern;
+}
+
+void OVSaveManager::setFilenamePattern(std::shared_ptr<OVFilenamePattern> pattern) {
+    std::lock_guard lock(d->mutex);
+    d->pattern = std::move(pattern);
+}
+
+std::shared_ptr<OVSaveImageList> OVSaveManager::model() const {
+    std::lock_guard lock(d->mutex);
+    return d->model.lock();
+}
+
+void OVSaveManager::setModel(std::weak_ptr<OVSaveImageList> model) {
+    std::lock_guard lock(d->mutex);
+    d->model = std::move(model);
+}
+
+std::shared_ptr<OVSaveImageRenderer> OVSaveManager::renderer() const {
+    std::lock_guard lock(d->mutex);
+    return d->renderer;
+}
+
+void OVSaveManager::setRenderer(std::shared_ptr<OVSaveImageRenderer> renderer) {
+    std::lock_guard lock(d->mutex);
+    d->renderer = std::move(renderer);
+}
+
+std::shared_ptr<OVSaveProgressPresenter> OVSaveManager::progressWindowController() const {
+    std::lock_guard lock(d->mutex);
+    return d->presenter;
+}
+
+void OVSaveManager::setProgressWindowController(
+    std::shared_ptr<OVSaveProgressPresenter> presenter) {
+    if (presenter)
+        presenter->setDelegate(weak_from_this());
+    std::lock_guard lock(d->mutex);
+    d->presenter = std::move(presenter);
+}
+
+std::size_t OVSaveManager::maximumConcurrentImages() const {
+    std::lock_guard lock(d->mutex);
+    return d->width;
+}
+
+void OVSaveManager::setMaximumConcurrentImages(std::size_t count) {
+    std::lock_guard lock(d->mutex);
+    d->width = std::max<std::size_t>(1, count);
+}
+
+void OVSaveManager::setMainQueueExecutor(Executor executor) {
+    std::lock_guard lock(d->mutex);
+    d->executor = std::move(executor);
+}
+
+std::shared_ptr<OVSaveProgress> OVSaveManager::progress() const {
+    std::lock_guard lock(d->mutex);
+    return d->progress;
+}
+
+void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                             CompletionHandler completion) {
+    auto batch = std::make_shared<Batch>();
+    batch->impl = d;
+    batch->window = window;
+    batch->completion = std::move(completion);
+    {
+        std::lock_guard lock(d->mutex);
+        batch->model = d->model.lock();
+        batch->renderer = d->renderer;
+        batch->presenter = d->presenter;
+        batch->pattern = d->pattern;
+        batch->directory = d->url;
+        batch->width = d->width;
+        batch->executor = d->executor;
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    const std::size_t count = batch->model ? batch->model->count() : 0;
+    indexes.erase(std::lower_bound(indexes.begin(), indexes.end(), count), indexes.end());
+    batch->indexes = std::move(indexes);
+
+    batch->progress = std::make_shared<OVSaveProgress>(batch->indexes.size());
+    // Cancelling closes the sheet at once; the completion follows when the running images are
+    // done, so that it sees every file the batch wrote.
+    batch->progress->setCancellationHandler([weak = std::weak_ptr<Batch>(batch)] {
+        if (auto b = weak.lock())
+            b->endSheetOnce();
+    });
+    {
+        std::lock_guard lock(d->mutex);
+        d->progress = batch->progress;
+    }
+    {
+        std::lock_guard lock(d->runningMutex);
+        ++d->running;
+    }
+    if (batch->presenter)
+        batch->onMain([p = batch->presenter, window] { p->beginSheetModalForWindow(window); });
+
+    std::thread([batch] { batch->run(); }).detach();
+}
+
+void OVSaveManager::cancelProgress() {
+    if (auto p = progress())
+        p->cancel();
+}
+
+void OVSaveManager::waitUntilFinished() {
+    std::unique_lock lock(d->runningMutex);
+    d->runningChanged.wait(lock, [this] { return d->running == 0; });
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "export/OVSaveProgressPresenter.h"
+#include "export/OVSaveReport.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class OVFilenamePattern;
+class OVSaveImageList;
+class OVSaveImageRenderer;
+class OVSaveProgress;
+
+/// Writes watermarked copies of a selection of the image list into one output directory.
+///
+/// A batch runs on the manager's own threads with at most `maximumConcurrentImages` images in
+/// flight. All output names are made before the first write: by the filename pattern (running
+/// number in index order) or after the sources. At write time each image is rendered into a
+/// hidden temporary file and moved to its name without ever replacing a file, taking the next
+/// "_Watermarked_<n>" name when another image, batch or process got there first; a failed image
+/// leaves no file behind. Images that cannot be read, rendered or written count as done and are
+/// listed in the batch's report. Cancelling ends the sheet at once and starts no further image;
+/// the images already running finish. The completion handler runs exactly once per batch, after
+/// every image is done, with the report.
+///
+/// Presenter calls and the completion handler go through the main-queue executor. Owned by a
+/// `std::shared_ptr` (the presenter refers back to the manager weakly).
+class OVSaveManager : public OVSaveProgressDelegate,
+                      public std::enable_shared_from_this<OVSaveManager> {
+public:
+    using CompletionHandler = std::function<void(bool finished, const OVSaveReport& report)>;
+    using Executor = std::function<void(std::function<void()>)>;
+
+    explicit OVSaveManager(std::filesystem::path url);
+    /// Waits for the batches still running.
+    ~OVSaveManager() override;
+    OVSaveManager(const OVSaveManager&) = delete;
+    OVSaveManager& operator=(const OVSaveManager&) = delete;
+
+    [[nodiscard]] std::filesystem::path url() const;
+    void setURL(std::filesystem::path url);
+
+    /// Null: the outputs keep their source names.
+    [[nodiscard]] std::shared_ptr<OVFilenamePattern> filenamePattern() const;
+    void setFilenamePattern(std::shared_ptr<OVFilenamePattern> pattern);
+
+    /// The image list, held weakly.
+    [[nodiscard]] std::shared_ptr<OVSaveImageList> model() const;
+    void setModel(std::weak_ptr<OVSaveImageList> model);
+
+    [[nodiscard]] std::shared_ptr<OVSaveImageRenderer> renderer() const;
+    void setRenderer(std::shared_ptr<OVSaveImageRenderer> renderer);
+
+    /// The progress sheet; null runs batches headless. The manager becomes its delegate.
+    [[nodiscard]] std::shared_ptr<OVSaveProgressPresenter> progressWindowController() const;
+    void setProgressWindowController(std::shared_ptr<OVSaveProgressPresenter> presenter);
+
+    /// Images in flight at once per batch; defaults to the number of processors.
+    [[nodiscard]] std::size_t maximumConcurrentImages() const;
+    void setMaximumConcurrentImages(std::size_t count);
+
+    /// Where presenter calls and completion handlers run (the host's main queue). By default
+    /// they run on the batch's own threads, one at a time.
+    void setMainQueueExecutor(Executor executor);
+
+    /// Progress of the batch started last; null before the first.
+    [[nodiscard]] std::shared_ptr<OVSaveProgress> progress() const;
+
+    /// Starts a batch of the given model indexes and returns at once. Indexes beyond the model's
+    /// count are skipped; duplicates are saved once. `completion` may be empty.
+    void beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                  CompletionHandler completion);
+
+    /// Cancels the batch started last.
+    void cancelProgress() override;
+
+    /// Blocks until every batch started so far has finished and posted its completion. Must not
+    /// be called from a completion handler or a presenter call.
+    void waitUntilFinished();
+
+private:
+    struct Impl;
+    struct Batch;
+    std::shared_ptr<Impl> d;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+/// An image of a batch that was not written, and why.
+struct OVSaveFailure {
+    std::size_t index = 0;
+    std::filesystem::path source; // empty when the entry's file could not be found
+    std::string reason;
+};
+
+/// An image of a batch that was written.
+struct OVSaveOutput {
+    std::size_t index = 0;
+    std::filesystem::path source;
+    std::filesystem::path output;
+};
+
+/// What a batch did, handed to its completion handler.
+struct OVSaveReport {
+    std::vector<OVSaveOutput> outputs;   // in index order
+    std::vector<OVSaveFailure> failures; // in index order
+    std::size_t notStarted = 0;          // images skipped because the batch was cancelled
+    bool cancelled = false;
+};

@@ -1,0 +1,74 @@
+#include "export/OVUniqueFilename.h"
+
+#include "SaveTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+namespace fs = std::filesystem;
+using ov::test::listDirectory;
+using ov::test::readFile;
+using ov::test::TempDir;
+using ov::test::writeFile;
+
+TEST(URLWithValidFilename, FreeNameThenCounterFromTheGivenName) {
+    TempDir dir;
+    EXPECT_EQ(URLWithValidFilename(dir.path(), "a.jpg"), dir / "a.jpg");
+
+    writeFile(dir / "a.jpg", "x");
+    EXPECT_EQ(URLWithValidFilename(dir.path(), "a.jpg"), dir / "a_Watermarked_1.jpg");
+
+    writeFile(dir / "a_Watermarked_1.jpg", "x");
+    writeFile(dir / "a_Watermarked_3.jpg", "x");
+    // The counter restarts from the given name and takes the first gap, never
+    // "a_Watermarked_1_Watermarked_1.jpg".
+    EXPECT_EQ(URLWithValidFilename(dir.path(), "a.jpg"), dir / "a_Watermarked_2.jpg");
+}
+
+TEST(URLWithValidFilename, NameWithoutExtensionGetsTheDot) {
+    TempDir dir;
+    writeFile(dir / "README", "x");
+    EXPECT_EQ(URLWithValidFilename(dir.path(), "README"), dir / "README_Watermarked_1.");
+}
+
+TEST(URLWithValidFilename, DanglingLinkOccupiesItsName) {
+    TempDir dir;
+    fs::create_symlink(dir / "missing-target", dir / "b.png");
+    EXPECT_EQ(URLWithValidFilename(dir.path(), "b.png"), dir / "b_Watermarked_1.png");
+}
+
+TEST(OVPlaceFileExclusively, NeverReplacesAndEveryThreadGetsItsOwnName) {
+    TempDir dir;
+    writeFile(dir / "shot.jpg", "original");
+
+    constexpr int kThreads = 16;
+    std::vector<fs::path> placed(kThreads);
+    std::vector<std::jthread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            const auto temporary = OVCreateTemporaryFile(dir.path(), "shot.jpg");
+            ASSERT_TRUE(temporary);
+            writeFile(*temporary, std::to_string(i));
+            placed[i] = OVPlaceFileExclusively(*temporary, dir.path(), "shot.jpg").value();
+        });
+    }
+    threads.clear();
+
+    EXPECT_EQ(readFile(dir / "shot.jpg"), "original");
+    std::set<fs::path> distinct(placed.begin(), placed.end());
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kThreads));
+    for (int i = 0; i < kThreads; ++i)
+        EXPECT_EQ(readFile(placed[i]), std::to_string(i));
+    // Only the original and the placed files remain: no temporary file is left over.
+    EXPECT_EQ(listDirectory(dir.path()).size(), static_cast<std::size_t>(kThreads + 1));
+}
+
+TEST(OVCreateTemporaryFile, FailsWithAReasonInAFolderThatIsNotThere) {
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(OVCreateTemporaryFile(dir / "missing", "a.jpg", &error));
+    EXPECT_FALSE(error.empty());
+}
