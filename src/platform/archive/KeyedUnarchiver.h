@@ -83,6 +83,7 @@ public:
     [[nodiscard]] Rect decodeRect(std::string_view key);
 
     /// \name Inline values; any number is accepted and converted
+    /// Values that do not fit the result type, NaN and infinities read as 0.
     [[nodiscard]] std::int64_t decodeInt64(std::string_view key);
     [[nodiscard]] std::int64_t decodeInteger(std::string_view key) { return decodeInt64(key); }
     /// Widened to double by the caller; a 32-bit real comes back exactly as written.
