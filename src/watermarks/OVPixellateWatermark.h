@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/gfx/Image.h"
+#include "watermarks/OVWatermark.h"
+
+#include <string_view>
+
+//! \name Archive key of the pixellate kind
+inline constexpr std::string_view kOVPixellateIntensityKey = "intensity";
+
+/// Hides a rectangle of the photograph under a mosaic of large square blocks (a face, a number
+/// plate).
+///
+/// It carries no picture of its own: before every render the preset hands it the picture the
+/// watermarks are drawn over (setImage()/setBackdropImage()). The mosaic is made of blocks of
+/// side intensity() × the context's scale pixels of that picture, each the average of the
+/// pixels it covers, on a grid with a corner at pixel (150, 150) of the picture, so moving the
+/// watermark never moves the grid. The picture is laid over bounds(); the mosaic reaches
+/// 1.1 × intensity beyond it on every side (repeating the edge blocks) and only the part inside
+/// drawRect() shows. It is drawn opaque, unrotated and without shadow: alpha, shadow and
+/// rotation have no effect on this kind. An intensity of 0 or less shows the picture unchanged.
+class OVPixellateWatermark : public OVWatermark {
+public:
+    /// Type pixellate, title "Image", 300 × 100, intensity 20, visible, proportional resizing
+    /// and relative placement off.
+    [[nodiscard]] static std::shared_ptr<OVPixellateWatermark> pixellateWatermark();
+
+    /// A copy with the same intensity and no picture.
+    [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
+    /// Draws nothing while invisible, with bounds of zero width and height, or without a
+    /// picture (not even the selection frame); otherwise the mosaic clipped to drawRect(), then
+    /// the selection frame and the handles when editable.
+    void renderInContext(ov::GraphicsContext& context) override;
+
+    /// The picture to pixellate, whose pixels cover bounds(). Kept until replaced.
+    [[nodiscard]] virtual ov::ImagePtr image() const { return image_; }
+    virtual void setImage(ov::ImagePtr image) { image_ = std::move(image); }
+    void setBackdropImage(ov::ImagePtr image) override { setImage(std::move(image)); }
+    /// Block side in image units.
+    [[nodiscard]] virtual double intensity() const { return intensity_; }
+    virtual void setIntensity(double intensity) { intensity_ = intensity; }
+
+protected:
+    [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
+
+private:
+    ov::ImagePtr image_;
+    double intensity_ = 0;
+};
