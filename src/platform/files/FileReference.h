@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ov {
+
+/// A durable reference to a file: a small byte string holding the file's absolute path (symbolic
+/// links resolved), device and inode. Two references to the same file are byte-equal, so they
+/// can be compared directly. Resolving finds the file at its path, or, when it was moved or
+/// renamed within the folder tree it lived in, again by its inode.
+using FileReferenceData = std::vector<std::uint8_t>;
+
+/// The result of resolving a reference.
+struct FileReferenceResolution {
+    /// The file's current path; empty when it cannot be found.
+    std::optional<std::filesystem::path> path;
+    /// True when the file was found somewhere else (or replaced in place): make a new reference
+    /// from `path` and keep that instead.
+    bool isStale = false;
+    /// Why resolution failed; empty on success.
+    std::string error;
+};
+
+/// Makes the reference of an existing file or folder. Empty on error, with the reason in
+/// `error` when given.
+[[nodiscard]] FileReferenceData createFileReference(const std::filesystem::path& path,
+                                                    std::string* error = nullptr);
+
+/// Finds the file again. Touches the disk at every call (nothing is cached). The search for a
+/// moved file looks below the nearest existing folder of the old path and a few folders above
+/// it, on the same device, visiting a bounded number of entries.
+[[nodiscard]] FileReferenceResolution resolveFileReference(const FileReferenceData& reference);
+
+} // namespace ov
