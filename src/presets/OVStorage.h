@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+//! \name Shared storage
+//! The library keeps its files in one storage directory inside the shared container
+//! (`$INKSTEAD_HOME`, else the XDG data directory): the presets file and the folder of the
+//! pictures that image watermarks draw.
+
+/// Identifier of the application group whose container holds the storage directory.
+inline constexpr std::string_view kOVGroupIdentifier = "org.inkstead.shared";
+/// The storage directory, below the shared container.
+inline constexpr std::string_view kOVGroupContainerSubpath = "Inkstead";
+/// The presets file, inside the storage directory.
+inline constexpr std::string_view kOVPresetArchiveFilename = "presets.bin";
+/// The folder of watermark pictures, inside the storage directory.
+inline constexpr std::string_view kOVWatermarkImagesDirectory = "images";
+/// Name of the host's setting that remembers the last used preset (the library never reads it).
+inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
+
+/// The storage directory, created with its parents when missing (creation errors are ignored).
+/// Empty when there is no shared container.
+[[nodiscard]] std::filesystem::path OVStorageDirectory();
+
+/// Path of the presets file; creates the storage directory when missing, not the file.
+[[nodiscard]] std::filesystem::path OVPresetArchivePath();
+
+/// The folder of watermark pictures, created with its parents when missing (errors ignored).
+[[nodiscard]] std::filesystem::path imageCacheDestinationURL();
+
+/// A file inside the folder of watermark pictures; the file itself is neither created nor
+/// checked. An image watermark's picture is named "<UUID string>.png".
+[[nodiscard]] std::filesystem::path imageCacheDestinationURLForFilename(std::string_view filename);
