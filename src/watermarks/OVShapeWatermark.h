@@ -24,6 +24,9 @@ public:
     [[nodiscard]] static std::shared_ptr<OVShapeWatermark> squareShapeWatermark();
     [[nodiscard]] static std::shared_ptr<OVShapeWatermark> circleShapeWatermark();
 
+    /// The base entries, then strokeThickness, strokeColor, fillColor, shapeType, lineDash.
+    void encodeWithCoder(ov::KeyedArchiver& coder) const override;
+    bool initWithCoder(ov::KeyedUnarchiver& coder) override;
     [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
     /// Draws nothing while invisible or with zero-sized bounds; otherwise the selection frame
     /// (when editable), the figure, then the handles (when editable).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "platform/archive/UUID.h"
 #include "platform/gfx/Geometry.h"
 #include "platform/gfx/Image.h"
@@ -52,7 +54,7 @@ inline constexpr double kOVWatermarkMinimumHandleSize = 25.0;
 ///
 /// Objects are shared (std::shared_ptr). Not thread-safe except for shouldSave and hasMaxSize,
 /// which are atomic because a preset's save timer reads shouldSave on a background thread.
-class OVWatermark : public std::enable_shared_from_this<OVWatermark> {
+class OVWatermark : public std::enable_shared_from_this<OVWatermark>, public ov::KeyedCoding {
 public:
     /// The plain initializer: every field zero, false or empty, a nil uuid, zero alpha and an
     /// invisible watermark. Copies and decoded records start from here; new watermarks are made
@@ -82,6 +84,14 @@ public:
     [[nodiscard]] bool isEqualToWatermark(const std::shared_ptr<const OVWatermark>& other) const {
         return isEqualToWatermark(other.get());
     }
+
+    //! \name Archiving (OVWatermarkCoding.cpp)
+    /// Writes the 16 base entries in their fixed order, each value read through its getter.
+    /// A kind's override calls this first, then writes its own entries.
+    void encodeWithCoder(ov::KeyedArchiver& coder) const override;
+    /// Makes the watermark visible, then reads the 16 base entries; missing numbers read as 0
+    /// and missing flags as false. A kind's override calls this first, then reads its own.
+    bool initWithCoder(ov::KeyedUnarchiver& coder) override;
 
     //! \name Moving and resizing
     /// Moves the origin by (dx, dy), marks the watermark dirty and recomputes its relative

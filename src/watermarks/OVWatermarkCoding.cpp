@@ -1,0 +1,51 @@
+#include "watermarks/OVWatermark.h"
+
+// The base record of every watermark kind. Doubles are stored as 32-bit floats and flags as
+// boolean number objects; the kind's class name is recorded by the archiver.
+
+[[maybe_unused]] static const bool registeredWatermark =
+    OVKeyedClassRegistry::add<OVWatermark>("OVWatermark");
+
+void OVWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
+    coder.encodePoint(origin(), kOVWatermarkOriginKey);
+    coder.encodeSize(size(), kOVWatermarkSizeKey);
+    coder.encodeInt64(static_cast<std::int64_t>(type()), kOVWatermarkTypeKey);
+    coder.encodeUUID(uuid(), kOVWatermarkIDKey);
+    coder.encodeString(title(), kOVWatermarkTitleKey);
+    coder.encodeFloat(static_cast<float>(alpha()), kOVWatermarkAlphaKey);
+    coder.encodeFloat(static_cast<float>(rotation()), kOVWatermarkRotationKey);
+    coder.encodeFloat(static_cast<float>(shadow()), kOVWatermarkShadowKey);
+    coder.encodePoint(relativePosition(), kOVWatermarkRelativePositionKey);
+    coder.encodeSize(relativeSize(), kOVWatermarkRelativeSizeKey);
+    coder.encodeBoolNumber(shouldResizeProportionally(), kOVWatermarkProportionalKey);
+    coder.encodeBoolNumber(shouldUseRelativePosition(), kOVWatermarkShouldUseRelativePositionKey);
+    coder.encodeBoolNumber(shouldUseRelativeSize(), kOVWatermarkShouldUseRelativeSizeKey);
+    coder.encodeInt64(static_cast<std::int64_t>(relativeQuadrant()),
+                      kOVWatermarkRelativeQuadrantKey);
+    coder.encodeBoolNumber(hasMaxSize(), kOVWatermarkHasMaxSizeKey);
+    coder.encodeSize(maxSize(), kOVWatermarkMaxSizeKey);
+}
+
+bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
+    setVisible(true);
+    // Stored values go straight in: setSize() would clamp to a maximum size not yet read, and
+    // the placement setters would recompute what the record already holds.
+    origin_ = coder.decodePoint(kOVWatermarkOriginKey);
+    size_ = coder.decodeSize(kOVWatermarkSizeKey);
+    type_ = static_cast<OVWatermarkType>(coder.decodeInt64(kOVWatermarkTypeKey));
+    uuid_ = coder.decodeUUID(kOVWatermarkIDKey).value_or(ov::UUID());
+    title_ = coder.decodeString(kOVWatermarkTitleKey).value_or(std::string());
+    alpha_ = coder.decodeFloat(kOVWatermarkAlphaKey);
+    rotation_ = coder.decodeFloat(kOVWatermarkRotationKey);
+    shadow_ = coder.decodeFloat(kOVWatermarkShadowKey);
+    relativePosition_ = coder.decodePoint(kOVWatermarkRelativePositionKey);
+    relativeSize_ = coder.decodeSize(kOVWatermarkRelativeSizeKey);
+    shouldResizeProportionally_ = coder.decodeBoolNumber(kOVWatermarkProportionalKey);
+    shouldUseRelativePosition_ = coder.decodeBoolNumber(kOVWatermarkShouldUseRelativePositionKey);
+    shouldUseRelativeSize_ = coder.decodeBoolNumber(kOVWatermarkShouldUseRelativeSizeKey);
+    relativeQuadrant_ =
+        static_cast<OVRelativeQuadrant>(coder.decodeInt64(kOVWatermarkRelativeQuadrantKey));
+    hasMaxSize_ = coder.decodeBoolNumber(kOVWatermarkHasMaxSizeKey);
+    maxSize_ = coder.decodeSize(kOVWatermarkMaxSizeKey);
+    return true;
+}

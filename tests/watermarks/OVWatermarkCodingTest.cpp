@@ -1,0 +1,182 @@
+#include "platform/archive/BinaryPropertyList_p.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "watermarks/OVShapeWatermark.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ov::bplist::Array;
+using ov::bplist::Dictionary;
+using ov::bplist::Uid;
+using ov::bplist::Value;
+
+std::vector<std::uint8_t> archiveOf(const std::shared_ptr<const OVWatermark>& watermark) {
+    return ov::KeyedArchiver::archivedDataWithRootArray({watermark});
+}
+
+template <class T> std::shared_ptr<T> roundTrip(const std::shared_ptr<T>& watermark) {
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<T>(archiveOf(watermark));
+    return list && list->size() == 1 ? list->front() : nullptr;
+}
+
+// A keyed archive written by hand: one record of `className` holding only `entries`
+// (string values become string objects), as another writer might leave it.
+std::vector<std::uint8_t> handWrittenRecord(const std::string& className, Dictionary entries) {
+    Array objects{"$null"};
+    Dictionary record{{"$class", Uid{2}}};
+    objects.emplace_back(Value());
+    objects.emplace_back(Dictionary{{"$classname", className},
+                                    {"$classes", Array{className, "OVWatermark", "NSObject"}}});
+    for (auto& [key, value] : entries) {
+        if (std::holds_alternative<std::string>(value.v)) {
+            objects.push_back(value);
+            record.emplace_back(key, Uid{objects.size() - 1});
+        } else {
+            record.emplace_back(key, value);
+        }
+    }
+    objects[1] = record;
+    return ov::bplist::write(Dictionary{{"$archiver", "NSKeyedArchiver"},
+                                        {"$version", std::int64_t(100000)},
+                                        {"$top", Dictionary{{"root", Uid{1}}}},
+                                        {"$objects", objects}});
+}
+
+std::shared_ptr<OVWatermark> decodeRoot(const std::vector<std::uint8_t>& data) {
+    ov::KeyedUnarchiver coder(data);
+    return coder.decodeObjectOfClass<OVWatermark>("root");
+}
+
+} // namespace
+
+TEST(OVWatermarkCoding, RoundTripsEveryBaseField) {
+    auto source = OVWatermark::watermarkWithType(OVWatermarkTypeImage);
+    source->setOrigin({12.5, -3});
+    source->setTitle("Logo \xE2\x98\x83");
+    source->setAlpha(0.3);
+    source->setRotation(33.3);
+    source->setShadow(0.5);
+    source->setRelativePosition({0.1, 0.2});
+    source->setRelativeSize({0.25, 0.5});
+    source->setShouldResizeProportionally(false);
+    source->setShouldUseRelativePosition(true);
+    source->setShouldUseRelativeSize(false);
+    source->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+    source->setMaxSize({400, 300});
+    source->setHasMaxSize(true);
+    source->setVisible(false);
+    source->setEditable(true);
+
+    auto decoded = roundTrip(source);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(typeid(*decoded), typeid(OVWatermark));
+    EXPECT_EQ(decoded->origin(), source->origin());
+    EXPECT_EQ(decoded->size(), source->size());
+    EXPECT_EQ(decoded->type(), OVWatermarkTypeImage);
+    EXPECT_EQ(decoded->uuid(), source->uuid());
+    EXPECT_TRUE(decoded->isEqualToWatermark(source.get()));
+    EXPECT_EQ(decoded->title(), source->title());
+    EXPECT_EQ(decoded->alpha(), 0.30000001192092896); // the nearest 32-bit value
+    EXPECT_EQ(decoded->rotation(), static_cast<double>(33.3f));
+    EXPECT_EQ(decoded->shadow(), 0.5);
+    EXPECT_EQ(decoded->relativePosition(), source->relativePosition());
+    EXPECT_EQ(decoded->relativeSize(), source->relativeSize());
+    EXPECT_FALSE(decoded->shouldResizeProportionally());
+    EXPECT_TRUE(decoded->shouldUseRelativePosition());
+    EXPECT_FALSE(decoded->shouldUseRelativeSize());
+    EXPECT_EQ(decoded->relativeQuadrant(), OVRelativeQuadrantTopRight);
+    EXPECT_TRUE(decoded->hasMaxSize());
+    EXPECT_EQ(decoded->maxSize(), (ov::Size{400, 300}));
+    // Display state is not archived: decoded watermarks are visible, unselected and clean.
+    EXPECT_TRUE(decoded->isVisible());
+    EXPECT_FALSE(decoded->isEditable());
+    EXPECT_FALSE(decoded->shouldSave());
+    EXPECT_EQ(decoded->bounds(), ov::Rect{});
+}
+
+TEST(OVWatermarkCoding, WritesTheSixteenKeysInOrder) {
+    auto data = archiveOf(OVShapeWatermark::circleShapeWatermark());
+    auto reader = ov::bplist::Reader::open(data, nullptr);
+    ASSERT_TRUE(reader);
+    const auto* root = reader->object(reader->topObject());
+    const auto* objects = reader->object(*reader->lookup(*root, "$objects"));
+    const auto* record = reader->object(objects->refs[2]);
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < record->count(); ++i)
+        keys.push_back(reader->object(record->refs[i])->bytes);
+    EXPECT_EQ(keys, (std::vector<std::string>{"$class",
+                                              "origin",
+                                              "size",
+                                              "type",
+                                              "uuid",
+                                              "title",
+                                              "alpha",
+                                              "rotation",
+                                              "shadow",
+                                              "relativePostion",
+                                              "relativeSize",
+                                              "proportional",
+                                              "shouldUseRelativePostion",
+                                              "shouldUseRelativeSize",
+                                              "relativeQuadrant",
+                                              "hasMaxSize",
+                                              "maxSize",
+                                              "strokeThickness",
+                                              "strokeColor",
+                                              "fillColor",
+                                              "shapeType",
+                                              "lineDash"}));
+}
+
+TEST(OVWatermarkCoding, MissingEntriesReadAsZeroFalseOrEmpty) {
+    auto decoded = decodeRoot(handWrittenRecord("OVShapeWatermark", {{"origin", "{5, 6}"}}));
+    auto shape = std::dynamic_pointer_cast<OVShapeWatermark>(decoded);
+    ASSERT_TRUE(shape);
+    EXPECT_EQ(shape->origin(), (ov::Point{5, 6}));
+    EXPECT_EQ(shape->alpha(), 0.0); // unlike a new watermark's 1
+    EXPECT_FALSE(shape->shouldResizeProportionally());
+    EXPECT_FALSE(shape->hasMaxSize());
+    EXPECT_TRUE(shape->uuid().isNil());
+    EXPECT_EQ(shape->title(), "");
+    EXPECT_EQ(shape->strokeThickness(), 0.0); // factory defaults are not applied
+    EXPECT_EQ(shape->strokeColor(), std::nullopt);
+    EXPECT_EQ(shape->fillColor(), std::nullopt);
+    EXPECT_TRUE(shape->isVisible());
+}
+
+TEST(OVWatermarkCoding, OtherWritersNumberFormsAreAccepted) {
+    // Doubles where floats are expected, integers as reals, flags stored inline.
+    auto decoded = decodeRoot(handWrittenRecord(
+        "OVWatermark",
+        {{"alpha", 0.25}, {"type", 3.0}, {"proportional", true}, {"relativeQuadrant", 2.0}}));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->alpha(), 0.25);
+    EXPECT_EQ(decoded->type(), OVWatermarkTypeShape);
+    EXPECT_TRUE(decoded->shouldResizeProportionally());
+    EXPECT_EQ(decoded->relativeQuadrant(), OVRelativeQuadrantTopLeft);
+}
+
+TEST(OVShapeWatermarkCoding, RoundTripsShapeFields) {
+    auto source = OVShapeWatermark::squareShapeWatermark();
+    source->setStrokeThickness(2.3);
+    source->setLineDash(5);
+    source->setStrokeColor(ov::Color{0.2, 0.4, 0.6, 0.8});
+    source->setFillColor(ov::Color::clear());
+    source->setShapeType(static_cast<OVShapeType>(7)); // unknown figures survive archiving
+
+    auto decoded = roundTrip(source);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->strokeThickness(), static_cast<double>(2.3f));
+    EXPECT_NE(decoded->strokeThickness(), 2.3);
+    EXPECT_EQ(decoded->lineDash(), 5.0);
+    EXPECT_EQ(decoded->strokeColor(), source->strokeColor());
+    EXPECT_EQ(decoded->fillColor(), ov::Color::clear());
+    EXPECT_EQ(decoded->shapeType(), 7u);
+    EXPECT_EQ(decoded->type(), OVWatermarkTypeShape);
+    EXPECT_EQ(decoded->title(), "Shape");
+
+    source->setStrokeColor(std::nullopt);
+    EXPECT_EQ(roundTrip(source)->strokeColor(), std::nullopt);
+}
