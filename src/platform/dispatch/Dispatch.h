@@ -115,6 +115,7 @@ public:
 
 private:
     struct State;
+    static void leaveState(const std::shared_ptr<State>& state);
     std::shared_ptr<State> d;
 };
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/dispatch/Dispatch.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+namespace ov::dispatch {
+
+/// Runs short actions (posting to a queue) at given times on one shared thread. The thread
+/// exists only while actions are scheduled; it ends when none is left and starts again with the
+/// next one. Never destroyed, like the pool.
+class Scheduler {
+public:
+    static Scheduler& shared();
+
+    /// Runs `action` on the scheduler thread at some time in [when, when + leeway]. Actions must
+    /// be short and must not call back into the scheduler's waiting. Returns an id for `cancel`.
+    std::uint64_t schedule(Clock::time_point when, Clock::duration leeway, Work action);
+    /// Drops a scheduled action; true when it had not run yet.
+    bool cancel(std::uint64_t id);
+
+private:
+    Scheduler() = default;
+    void run();
+
+    struct Entry {
+        std::uint64_t id;
+        Clock::time_point when;
+        Work action;
+    };
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::multimap<Clock::time_point, Entry> entries_; // by latest acceptable time
+    std::uint64_t nextID_ = 1;
+    bool threadRunning_ = false;
+};
+
+} // namespace ov::dispatch
