@@ -29,6 +29,13 @@ public:
     /// visible, proportional resizing and relative placement off.
     [[nodiscard]] static std::shared_ptr<OVArrowWatermark> arrowWatermark();
 
+    //! \name Archiving (OVArrowWatermarkCoding.cpp)
+    /// The base entries, then "strokeThickness", "strokeColor", "beginPoint", "endPoint",
+    /// "relative-beginning", "relative-ending"; decoding rebuilds origin, size and direction from
+    /// the two points.
+    void encodeWithCoder(ov::KeyedArchiver& coder) const override;
+    bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+
     [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
     /// Strokes and fills the arrow path with round caps and joins (nothing while invisible,
     /// with bounds of zero width and height, or without a colour); then the two point handles

@@ -26,6 +26,11 @@ public:
     [[nodiscard]] static std::shared_ptr<OVPixellateWatermark> pixellateWatermark();
 
     /// A copy with the same intensity and no picture.
+    //! \name Archiving (OVPixellateWatermarkCoding.cpp)
+    /// The base entries, then "intensity" (missing: 0).
+    void encodeWithCoder(ov::KeyedArchiver& coder) const override;
+    bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+
     [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
     /// Draws nothing while invisible, with bounds of zero width and height, or without a
     /// picture (not even the selection frame); otherwise the mosaic clipped to drawRect(), then

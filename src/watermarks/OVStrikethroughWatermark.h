@@ -25,6 +25,11 @@ public:
     /// wide, solid, visible.
     [[nodiscard]] static std::shared_ptr<OVStrikethroughWatermark> strikethroughWatermark();
 
+    //! \name Archiving (OVStrikethroughWatermarkCoding.cpp)
+    /// The base entries, then "color", "lineDash" and "strokeThickness" (missing: no colour, 0).
+    void encodeWithCoder(ov::KeyedArchiver& coder) const override;
+    bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+
     [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
     /// Draws nothing while invisible, with bounds of zero width and height, or without a colour.
     void renderInContext(ov::GraphicsContext& context) override;
