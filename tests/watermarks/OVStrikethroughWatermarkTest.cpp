@@ -1,0 +1,86 @@
+#include "watermarks/OVStrikethroughWatermark.h"
+
+#include "KindsCanvas.h"
+
+using namespace kinds_test;
+
+TEST(StrikethroughWatermark, FactoryDefaults) {
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+    EXPECT_EQ(strike->type(), OVWatermarkTypeStrikethrough);
+    EXPECT_EQ(strike->title(), "Strikethrough");
+    EXPECT_EQ(strike->color(), ov::Color::black());
+    EXPECT_EQ(strike->strokeThickness(), 3.0);
+    EXPECT_EQ(strike->lineDash(), 0.0);
+    EXPECT_TRUE(strike->isVisible());
+    EXPECT_EQ(strike->size(), (ov::Size{200, 200}));
+}
+
+TEST(StrikethroughWatermark, PathRunsTenUnitsOutsideTheImageAndFollowsItsOrigin) {
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+    strike->setBounds({50, 20, 400, 300});
+    const auto& e = strike->strikethroughPath().elements();
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[0].points[0], (ov::Point{40, 10}));
+    EXPECT_EQ(e[1].points[0], (ov::Point{460, 330}));
+    EXPECT_EQ(e[2].points[0], (ov::Point{40, 330}));
+    EXPECT_EQ(e[3].points[0], (ov::Point{460, 10}));
+    EXPECT_EQ(e[4].type, ov::Path::ElementType::closeSubpath);
+}
+
+TEST(StrikethroughWatermark, DiagonalsCrossAtTheCentreWhateverTheFrame) {
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+    strike->setBounds({0, 0, 400, 300});
+    auto canvas = whiteCanvas(400, 300);
+    strike->renderInContext(*canvas);
+    auto image = canvas->makeImage();
+    EXPECT_TRUE(isBlack(image->colorAt(200, 150)));
+    EXPECT_TRUE(isBlack(image->colorAt(100, 75)));  // on the rising diagonal
+    EXPECT_TRUE(isBlack(image->colorAt(100, 224))); // on the falling diagonal
+    EXPECT_TRUE(isWhite(image->colorAt(200, 60)));
+    EXPECT_TRUE(isWhite(image->colorAt(20, 150)));
+    // The joining segments lie outside the image: the top and bottom rows stay white away
+    // from the corners.
+    EXPECT_TRUE(isWhite(image->colorAt(200, 0)));
+    EXPECT_TRUE(isWhite(image->colorAt(200, 299)));
+
+    // The watermark's own frame plays no part.
+    strike->setOrigin({123, 45});
+    strike->setSize({17, 300});
+    auto moved = whiteCanvas(400, 300);
+    strike->renderInContext(*moved);
+    EXPECT_EQ(moved->makeImage()->bytes(), image->bytes());
+
+    EXPECT_FALSE(strike->containsPoint({200, 150}, 1));
+}
+
+TEST(StrikethroughWatermark, DashesAlternateAlongTheDiagonal) {
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+    strike->setLineDash(8);
+    strike->setBounds({0, 0, 300, 300});
+    auto canvas = whiteCanvas(300, 300);
+    strike->renderInContext(*canvas);
+    auto image = canvas->makeImage();
+    int dark = 0, light = 0;
+    for (int i = 20; i < 280; ++i)
+        (image->colorAt(i, i).red < 0.5 ? dark : light)++;
+    // Half on, half off, give or take the antialiased dash ends.
+    EXPECT_NEAR(dark, light, 40);
+}
+
+TEST(StrikethroughWatermark, DrawsNothingWithoutBoundsColourOrVisibility) {
+    auto blank = whiteCanvas(50, 50)->makeImage();
+    auto check = [&](const std::shared_ptr<OVStrikethroughWatermark>& strike) {
+        auto canvas = whiteCanvas(50, 50);
+        strike->renderInContext(*canvas);
+        return canvas->makeImage()->bytes() == blank->bytes();
+    };
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+    EXPECT_TRUE(check(strike)); // zero bounds
+    strike->setBounds({0, 0, 50, 50});
+    EXPECT_FALSE(check(strike));
+    strike->setVisible(false);
+    EXPECT_TRUE(check(strike));
+    strike->setVisible(true);
+    strike->setColor(std::nullopt);
+    EXPECT_TRUE(check(strike));
+}
