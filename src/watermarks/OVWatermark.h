@@ -204,14 +204,14 @@ public:
     //! kind without knowing its class.
     /// Text kind: scale the font with the image. Called by the preset when a text watermark is
     /// added.
-    virtual void setShouldUseDynamicFontSize(bool dynamic) {}
+    virtual void setShouldUseDynamicFontSize(bool /*dynamic*/) {}
     [[nodiscard]] virtual bool shouldUseDynamicFontSize() const { return false; }
     /// Image kind: delete the stored picture. Called by the preset before removing an image
     /// watermark.
     virtual void removeImage() {}
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
-    virtual void setBackdropImage(ov::ImagePtr image) {}
+    virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
 
 protected:
     /// A new, plainly initialised object of the receiver's own class. Every kind overrides it
