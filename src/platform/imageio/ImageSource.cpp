@@ -1,6 +1,7 @@
 #include "platform/imageio/ImageSource.h"
 
 #include "platform/imageio/ImageSource_p.h"
+#include "platform/imageio/MetadataCodec_p.h"
 #include "platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips.h>
@@ -123,6 +124,233 @@ const std::string& ImageSource::type() const {
 }
 const std::filesystem::path& ImageSource::path() const {
     return d->path;
+}
+
+} // namespace ov
+
+// ---- Properties and decoding -------------------------------------------------------------------
+
+namespace ov {
+namespace {
+
+std::vector<uint8_t> blobField(vips::VImage& image, const char* name) {
+    if (image.get_typeof(name) == 0) {
+        return {};
+    }
+    size_t length = 0;
+    const void* data = nullptr;
+    if (vips_image_get_blob(image.get_image(), name, &data, &length) != 0 || data == nullptr) {
+        vips_error_clear();
+        return {};
+    }
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    return {bytes, bytes + length};
+}
+
+const char* colorModel(VipsInterpretation interpretation) {
+    switch (interpretation) {
+    case VIPS_INTERPRETATION_B_W:
+    case VIPS_INTERPRETATION_GREY16:
+        return "Gray";
+    case VIPS_INTERPRETATION_CMYK:
+        return "CMYK";
+    case VIPS_INTERPRETATION_LAB:
+    case VIPS_INTERPRETATION_LABS:
+        return "Lab";
+    default:
+        return "RGB";
+    }
+}
+
+int bitsPerComponent(VipsBandFormat format) {
+    switch (format) {
+    case VIPS_FORMAT_UCHAR:
+    case VIPS_FORMAT_CHAR:
+        return 8;
+    case VIPS_FORMAT_USHORT:
+    case VIPS_FORMAT_SHORT:
+        return 16;
+    case VIPS_FORMAT_DOUBLE:
+    case VIPS_FORMAT_DPCOMPLEX:
+        return 64;
+    default:
+        return 32;
+    }
+}
+
+// Resolution in dots per inch from the EXIF tags, which state it in the unit of
+// ResolutionUnit (2 inches, the default; 3 centimetres).
+void addResolution(Properties& properties, vips::VImage& header) {
+    const auto* tiff = properties.dictionary(kOVPropertyTIFFDictionary);
+    const auto unit = tiff ? tiff->integer("ResolutionUnit").value_or(2) : 2;
+    const double factor = unit == 3 ? 2.54 : 1.0;
+    bool found = false;
+    if (tiff != nullptr) {
+        if (const auto x = tiff->number(kOVPropertyTIFFXResolution); x && *x > 0) {
+            properties.set(kOVPropertyDPIWidth, *x * factor);
+            found = true;
+        }
+        if (const auto y = tiff->number(kOVPropertyTIFFYResolution); y && *y > 0) {
+            properties.set(kOVPropertyDPIHeight, *y * factor);
+            found = true;
+        }
+    }
+    // Otherwise the container's own density (JFIF, pHYs), which the decoder reports, in pixels
+    // per millimetre, only when the file states one.
+    if (!found && header.get_typeof("resolution-unit") != 0) {
+        properties.set(kOVPropertyDPIWidth, header.xres() * 25.4);
+        properties.set(kOVPropertyDPIHeight, header.yres() * 25.4);
+    }
+}
+
+vips::VImage loadHeader(const ImageSource::Impl& d) {
+    auto options = vips::VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
+    if (d.isFile()) {
+        return vips::VImage::new_from_file(d.path.c_str(), options);
+    }
+    return vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+}
+
+// Decoded at the given box, shrinking in the decoder, rotated upright, and brought to 8-bit
+// sRGB with alpha.
+vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, VipsSize size) {
+    auto options = vips::VImage::option()
+                       ->set("height", height)
+                       ->set("size", size)
+                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    vips::VImage image =
+        d.isFile() ? vips::VImage::thumbnail(d.path.c_str(), width, options)
+                   : vips::VImage::thumbnail_buffer(
+                         vips_blob_new(nullptr, d.bytes.data(), d.bytes.size()), width, options);
+    if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.bands() < 3) {
+        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+    }
+    if (image.format() != VIPS_FORMAT_UCHAR) {
+        image = image.cast(VIPS_FORMAT_UCHAR);
+    }
+    if (image.bands() == 3) {
+        image = image.bandjoin_const({255});
+    } else if (image.bands() > 4) {
+        image = image.extract_band(0, vips::VImage::option()->set("n", 4));
+    }
+    return image;
+}
+
+// Straight RGBA bytes to premultiplied B, G, R, A.
+void premultiplyRow(const uint8_t* src, uint8_t* dst, int width) {
+    for (int x = 0; x < width; ++x, src += 4, dst += 4) {
+        const unsigned a = src[3];
+        if (a == 255) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        } else {
+            dst[0] = static_cast<uint8_t>((src[2] * a + 127) / 255);
+            dst[1] = static_cast<uint8_t>((src[1] * a + 127) / 255);
+            dst[2] = static_cast<uint8_t>((src[0] * a + 127) / 255);
+        }
+        dst[3] = static_cast<uint8_t>(a);
+    }
+}
+
+// Pulls the pipeline through in strips of rows, top to bottom (the order sequential decoders
+// need), converting each strip into the destination.
+bool copyInto(vips::VImage& image, uint8_t* pixels, std::size_t bytesPerRow) {
+    const int width = image.width();
+    const int height = image.height();
+    VipsRegion* region = vips_region_new(image.get_image());
+    if (region == nullptr) {
+        return false;
+    }
+    constexpr int kStrip = 64;
+    bool ok = true;
+    for (int top = 0; top < height && ok; top += kStrip) {
+        VipsRect rect{0, top, width, std::min(kStrip, height - top)};
+        if (vips_region_prepare(region, &rect) != 0) {
+            ok = false;
+            break;
+        }
+        for (int y = top; y < top + rect.height; ++y) {
+            premultiplyRow(VIPS_REGION_ADDR(region, 0, y),
+                           pixels + static_cast<std::size_t>(y) * bytesPerRow, width);
+        }
+    }
+    g_object_unref(region);
+    return ok;
+}
+
+} // namespace
+
+Properties ImageSource::properties() const {
+    Properties properties;
+    try {
+        auto header = loadHeader(*d);
+        properties.set(kOVPropertyPixelWidth, int64_t{header.width()});
+        properties.set(kOVPropertyPixelHeight, int64_t{header.height()});
+        properties.set(kOVPropertyColorModel, std::string(colorModel(header.interpretation())));
+        properties.set(kOVPropertyDepth, int64_t{bitsPerComponent(header.format())});
+        properties.set(kOVPropertyHasAlpha, int64_t{header.has_alpha() ? 1 : 0});
+        auto icc = blobField(header, VIPS_META_ICC_NAME);
+        if (!icc.empty()) {
+            properties.set(kOVPropertyICCProfile, std::move(icc));
+        }
+        imageio::readMetadata(d->path, d->isFile() ? nullptr : &d->bytes,
+                              blobField(header, VIPS_META_EXIF_NAME),
+                              blobField(header, VIPS_META_XMP_NAME), properties);
+        const auto* tiff = properties.dictionary(kOVPropertyTIFFDictionary);
+        if (const auto orientation =
+                tiff ? tiff->integer(kOVPropertyTIFFOrientation) : std::nullopt) {
+            properties.set(kOVPropertyOrientation, *orientation);
+        } else if (header.get_typeof(VIPS_META_ORIENTATION) != 0) {
+            properties.set(kOVPropertyOrientation, int64_t{header.get_int(VIPS_META_ORIENTATION)});
+        }
+        addResolution(properties, header);
+    } catch (const std::exception&) {
+        vips_error_clear();
+        return {};
+    }
+    return properties;
+}
+
+ImagePtr ImageSource::createThumbnail(double maxPixelSize) const {
+    if (!(maxPixelSize >= 1) || maxPixelSize > 1e7) {
+        return nullptr;
+    }
+    try {
+        const int box = static_cast<int>(std::lround(maxPixelSize));
+        auto image = loadOriented(*d, box, box, VIPS_SIZE_DOWN);
+        auto result = Image::createNative(image.width(), image.height());
+        if (!result || !copyInto(image, result->mutableData(), result->bytesPerRow())) {
+            vips_error_clear();
+            return nullptr;
+        }
+        return result;
+    } catch (const std::exception&) {
+        vips_error_clear();
+        return nullptr;
+    }
+}
+
+bool ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
+                                 std::size_t bytesPerRow) const {
+    if (width <= 0 || height <= 0 || pixels == nullptr ||
+        bytesPerRow < static_cast<std::size_t>(width) * 4) {
+        return false;
+    }
+    try {
+        auto image = loadOriented(*d, width, height, VIPS_SIZE_FORCE);
+        if (image.width() != width || image.height() != height) {
+            image = image.resize(
+                double(width) / image.width(),
+                vips::VImage::option()->set("vscale", double(height) / image.height()));
+        }
+        if (copyInto(image, pixels, bytesPerRow)) {
+            return true;
+        }
+    } catch (const std::exception&) {
+    }
+    vips_error_clear();
+    return false;
 }
 
 } // namespace ov

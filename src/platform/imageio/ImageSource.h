@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gfx/Image.h"
+#include "platform/imageio/Properties.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -37,6 +38,25 @@ public:
     [[nodiscard]] const std::string& type() const;
     /// The file the source reads, empty for a source on bytes.
     [[nodiscard]] const std::filesystem::path& path() const;
+
+    /// The property dictionary of the first image: stored pixel size ("PixelWidth",
+    /// "PixelHeight", before orientation), "Orientation" when tagged, "DPIWidth"/"DPIHeight"
+    /// when the file states a resolution, "ColorModel", "Depth", "HasAlpha", the ICC profile,
+    /// the XMP packet and the "{TIFF}", "{Exif}", "{GPS}", "{IPTC}", "{ExifAux}" dictionaries.
+    /// The embedded preview (IFD1) is not part of it. Empty when the header cannot be read.
+    [[nodiscard]] Properties properties() const;
+
+    /// The first image decoded upright (orientation tag applied) and scaled so that its longer
+    /// side is `maxPixelSize` pixels, never enlarged; in the native layout. The decoder shrinks
+    /// while it decodes, so a large photograph asked for a small size is never held at full
+    /// size. Null when the image cannot be decoded (truncated or damaged data included).
+    [[nodiscard]] ImagePtr createThumbnail(double maxPixelSize) const;
+
+    /// Decodes the first image upright at exactly width × height pixels (scaled, and stretched
+    /// when the aspect differs) straight into `pixels`: rows top to bottom, `bytesPerRow` apart,
+    /// native layout. The decode streams in strips, so no other full-size buffer is made.
+    /// False, with `pixels` partly written, when decoding fails.
+    bool decodeOriented(int width, int height, uint8_t* pixels, std::size_t bytesPerRow) const;
 
     struct Impl;
 

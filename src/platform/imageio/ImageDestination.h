@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/gfx/Image.h"
+#include "platform/imageio/Properties.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace ov {
+
+/// Writes one image to a new file in a given format, with a property dictionary.
+///
+/// The pixels are encoded by libvips; EXIF, IPTC, XMP and the ICC profile of the dictionary
+/// are written into the encoded file. The file appears only when complete (written beside its
+/// name, then moved into place) and never replaces an existing file: when the name is taken,
+/// finalize() fails with `std::errc::file_exists` and the existing file is untouched.
+class ImageDestination {
+public:
+    /// A destination for one image of `type` ("public.jpeg", "public.png", "public.tiff",
+    /// "org.webmproject.webp", "public.heic", "public.avif", "com.compuserve.gif"); null for a
+    /// type the library cannot write.
+    static std::shared_ptr<ImageDestination> createWithURL(const std::filesystem::path& path,
+                                                           const std::string& type);
+    /// Whether `type` can be written.
+    static bool canWriteType(const std::string& type);
+
+    ~ImageDestination();
+    ImageDestination(const ImageDestination&) = delete;
+    ImageDestination& operator=(const ImageDestination&) = delete;
+
+    /// Quality of lossy formats (JPEG, WebP, HEIF) from 0 (smallest) to 1 (best); 0.9 unless
+    /// set.
+    void setLossyCompressionQuality(double quality);
+    [[nodiscard]] double lossyCompressionQuality() const;
+    /// JPEG only: true (default) halves the colour resolution both ways (4:2:0); false keeps it
+    /// whole (4:4:4).
+    void setChromaSubsampling(bool subsample);
+
+    /// The image to write and its properties (may be null: no metadata). "DPIWidth" and
+    /// "DPIHeight" set the stated resolution (72 when absent); "Orientation" is written as
+    /// given, so leave it out for upright pixels. A second call replaces the first.
+    void addImage(ImagePtr image, const Properties* properties);
+
+    /// Encodes and writes the file. False (see error()) when there is no image, encoding fails,
+    /// the name is taken or the disk refuses the write; no partial file is left behind.
+    bool finalize();
+    [[nodiscard]] std::error_code error() const;
+    /// The encoded bytes written by finalize() (for tests and callers that also keep them).
+    [[nodiscard]] std::size_t encodedSize() const;
+
+private:
+    struct Impl;
+    explicit ImageDestination(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+using ImageDestinationPtr = std::shared_ptr<ImageDestination>;
+
+/// Encodes an image in a format without writing a file (the same encoding as ImageDestination).
+/// Empty on failure.
+std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
+                                 const Properties* properties, double quality = 0.9,
+                                 bool chromaSubsampling = true);
+
+} // namespace ov
