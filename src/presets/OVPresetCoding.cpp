@@ -1,0 +1,34 @@
+#include "presets/OVPreset.h"
+
+// The preset record: name, identifier, the watermark list (an immutable array of watermark
+// records, each of its kind's class) and the export settings, in this order.
+
+[[maybe_unused]] static const bool registeredPreset =
+    OVKeyedClassRegistry::add<OVPreset>("OVPreset");
+
+void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
+    const auto list = watermarks();
+    coder.encodeString(name(), kOVNameKey);
+    coder.encodeUUID(uuid(), kOVUUIDKey);
+    coder.encodeArray({list.begin(), list.end()}, kOVWatermarksKey);
+    coder.encodeInt64(static_cast<std::int64_t>(resizeConstraint()), kOVResizeConstraint);
+    coder.encodeInt64(static_cast<std::int64_t>(resizeMethod()), kOVResizeMethod);
+    coder.encodeFloat(static_cast<float>(resizeValue()), kOVResizeValue);
+    coder.encodeBoolNumber(shouldResize(), kOVResizeShouldResize);
+    coder.encodeBoolNumber(shouldStripMetadata(), kOVShouldStripMetadata);
+}
+
+bool OVPreset::initWithCoder(ov::KeyedUnarchiver& coder) {
+    setWatermarks(coder.decodeArrayOfObjectsOfClass<OVWatermark>(kOVWatermarksKey)
+                      .value_or(std::vector<OVWatermarkPtr>{}));
+    setName(coder.decodeString(kOVNameKey).value_or(std::string()));
+    setUuid(coder.decodeUUID(kOVUUIDKey).value_or(ov::UUID()));
+    setShouldResize(coder.decodeBoolNumber(kOVResizeShouldResize));
+    setResizeConstraint(static_cast<OVResizeConstraint>(coder.decodeInt64(kOVResizeConstraint)));
+    setResizeMethod(static_cast<OVResizeMethod>(coder.decodeInt64(kOVResizeMethod)));
+    setResizeValue(coder.decodeFloat(kOVResizeValue));
+    setShouldStripMetadata(coder.decodeBoolNumber(kOVShouldStripMetadata));
+    setShouldSave(false); // naming marks the preset dirty; a decoded preset has no changes
+    sharedSetup();
+    return true;
+}

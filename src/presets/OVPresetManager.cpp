@@ -1,0 +1,311 @@
+#include "presets/OVPresetManager.h"
+
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/dispatch/Dispatch.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/log/Log.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Writes archived snapshots of the list one after another on a background queue. A snapshot
+// submitted while a write runs replaces any snapshot still waiting, so bursts of saves cost one
+// or two writes and the file always ends with the latest list.
+class PresetFileWriter : public std::enable_shared_from_this<PresetFileWriter> {
+public:
+    void submit(fs::path path, std::vector<std::uint8_t> bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            pending_ = Snapshot{std::move(path), std::move(bytes)};
+            if (running_)
+                return;
+            running_ = true;
+        }
+        ov::dispatch::async(ov::dispatch::globalQueue(),
+                            [self = shared_from_this()] { self->drain(); });
+    }
+
+    void wait() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return !running_; });
+    }
+
+private:
+    struct Snapshot {
+        fs::path path;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    void drain() {
+        for (;;) {
+            Snapshot snapshot;
+            {
+                std::lock_guard lock(mutex_);
+                if (!pending_) {
+                    running_ = false;
+                    idle_.notify_all();
+                    return;
+                }
+                snapshot = std::move(*pending_);
+                pending_.reset();
+            }
+            auto error = ov::writeFileAtomically(snapshot.path, snapshot.bytes,
+                                                 ov::FileWriteMode::ReplaceExisting);
+            if (error)
+                ov::log("Presets could not be saved to " + snapshot.path.string() + ": " +
+                        error.message());
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    std::optional<Snapshot> pending_;
+    bool running_ = false;
+};
+
+std::string timestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+// A free name beside `path` of the form "<name>.<label>-<timestamp>[-n]".
+fs::path asideName(const fs::path& path, std::string_view label) {
+    std::string base = path.filename().string() + "." + std::string(label) + "-" + timestamp();
+    fs::path candidate = path.parent_path() / base;
+    std::error_code error;
+    for (int n = 1; fs::exists(candidate, error) && n < 1000; ++n)
+        candidate = path.parent_path() / (base + "-" + std::to_string(n));
+    return candidate;
+}
+
+std::optional<std::vector<std::uint8_t>> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+struct OVPresetManager::State {
+    mutable std::mutex mutex; // guards `presets` for the atomic getter and setter
+    std::optional<std::vector<OVPresetPtr>> presets;
+    std::chrono::nanoseconds sweepDelay{};
+    std::shared_ptr<PresetFileWriter> writer = std::make_shared<PresetFileWriter>();
+    // Set when a presets file exists that could not even be read: it must not be replaced.
+    bool savesBlocked = false;
+};
+
+OVPresetManager::OVPresetManager(std::chrono::nanoseconds sweepDelay)
+    : d(std::make_shared<State>()) {
+    d->sweepDelay = sweepDelay;
+    setPresets(initializePresets());
+    cleanupOrphanedPresetAssets();
+}
+
+OVPresetManager::~OVPresetManager() {
+    waitForPendingSaves();
+}
+
+std::optional<std::vector<OVPresetPtr>> OVPresetManager::presets() const {
+    std::lock_guard lock(d->mutex);
+    return d->presets;
+}
+
+void OVPresetManager::setPresets(std::optional<std::vector<OVPresetPtr>> presets) {
+    std::lock_guard lock(d->mutex);
+    d->presets = std::move(presets);
+}
+
+std::filesystem::path OVPresetManager::presetArchivePath() const {
+    return OVPresetArchivePath();
+}
+
+std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
+    const fs::path path = presetArchivePath();
+    std::error_code error;
+    if (path.empty() || !fs::exists(path, error)) {
+        // First run: the default preset, saved at once so the file exists from now on.
+        std::vector<OVPresetPtr> list{OVPreset::defaultPresetTemplate()};
+        setPresets(list);
+        savePresets();
+        return list;
+    }
+
+    auto bytes = readFile(path);
+    if (!bytes) {
+        d->savesBlocked = true;
+        ov::log("Presets file " + path.string() + " could not be read; it is left untouched");
+        return std::nullopt;
+    }
+    ov::KeyedUnarchiver coder(*bytes);
+    auto list = coder.decodeArrayOfObjectsOfClass<OVPreset>("root");
+    if (!list) {
+        // Nothing usable: move the file aside so no later save destroys what it holds.
+        fs::path aside = asideName(path, "corrupt");
+        if (auto moveError = ov::moveFileExclusively(path, aside)) {
+            d->savesBlocked = true;
+            ov::log("Presets file " + path.string() + " could not be decoded (" +
+                    coder.firstError() + ") nor moved aside: " + moveError.message());
+        } else {
+            ov::log("Presets file " + path.string() + " could not be decoded (" +
+                    coder.firstError() + "); kept it as " + aside.string());
+        }
+        return std::nullopt;
+    }
+    if (!coder.firstError().empty()) {
+        // Partly readable: keep a copy of the original before a save drops the unreadable part.
+        fs::path aside = asideName(path, "damaged");
+        fs::copy_file(path, aside, fs::copy_options::none, error);
+        ov::log("Presets file " + path.string() + " was partly unreadable (" + coder.firstError() +
+                "); kept a copy as " + aside.string());
+    }
+    return list;
+}
+
+void OVPresetManager::savePresets() {
+    auto list = presets();
+    if (!list || d->savesBlocked)
+        return;
+    const fs::path path = presetArchivePath();
+    if (path.empty())
+        return;
+    // Archived here, on the caller's thread, so the file gets a consistent snapshot even if the
+    // list or its presets change while the write runs.
+    auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({list->begin(), list->end()});
+    d->writer->submit(path, std::move(bytes));
+}
+
+void OVPresetManager::waitForPendingSaves() const {
+    d->writer->wait();
+}
+
+OVPresetPtr OVPresetManager::presetAtIndex(std::ptrdiff_t index) const {
+    auto list = presets();
+    if (!list || index < 0 || static_cast<std::size_t>(index) >= list->size())
+        return nullptr;
+    return (*list)[static_cast<std::size_t>(index)];
+}
+
+OVPresetPtr OVPresetManager::presetWithID(const ov::UUID& uuid) const {
+    auto list = presets();
+    if (!list)
+        return nullptr;
+    auto it = std::find_if(list->begin(), list->end(),
+                           [&](const OVPresetPtr& p) { return p && p->uuid() == uuid; });
+    return it == list->end() ? nullptr : *it;
+}
+
+OVPresetPtr OVPresetManager::presetWithName(std::string_view name) const {
+    auto list = presets();
+    if (!list)
+        return nullptr;
+    auto it = std::find_if(list->begin(), list->end(),
+                           [&](const OVPresetPtr& p) { return p && p->name() == name; });
+    return it == list->end() ? nullptr : *it;
+}
+
+std::size_t OVPresetManager::count() const {
+    std::lock_guard lock(d->mutex);
+    return d->presets ? d->presets->size() : 0;
+}
+
+std::optional<std::vector<OVPresetPtr>> OVPresetManager::allPresets() const {
+    return presets();
+}
+
+OVPresetPtr OVPresetManager::firstPreset() const {
+    return presetAtIndex(0);
+}
+
+void OVPresetManager::insertObject(const OVPresetPtr& preset, std::size_t index) {
+    {
+        std::lock_guard lock(d->mutex);
+        if (!preset || !d->presets || index > d->presets->size())
+            return;
+        d->presets->insert(d->presets->begin() + static_cast<std::ptrdiff_t>(index), preset);
+    }
+    savePresets();
+}
+
+void OVPresetManager::removeObjectFromPresetsAtIndex(std::size_t index) {
+    {
+        std::lock_guard lock(d->mutex);
+        if (!d->presets || index >= d->presets->size())
+            return;
+        d->presets->erase(d->presets->begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    savePresets();
+}
+
+std::vector<std::filesystem::path> OVPresetManager::validPresetAssets() const {
+    std::vector<fs::path> paths;
+    auto list = presets();
+    if (!list)
+        return paths;
+    for (const auto& preset : *list)
+        if (preset)
+            for (const auto& id : preset->allWatermarkIDs())
+                paths.push_back(imageCacheDestinationURLForFilename(id + ".png"));
+    return paths;
+}
+
+std::vector<std::filesystem::path> OVPresetManager::expiringPresetAssets() const {
+    std::vector<fs::path> paths;
+    const fs::path images = imageCacheDestinationURL();
+    if (images.empty())
+        return paths;
+    std::error_code error;
+    fs::recursive_directory_iterator it(images, fs::directory_options::skip_permission_denied,
+                                        error);
+    const fs::recursive_directory_iterator end;
+    while (!error && it != end) {
+        if (it->path().filename().string().starts_with('.')) {
+            it.disable_recursion_pending(); // hidden items, and anything inside them, stay
+        } else {
+            paths.push_back(it->path());
+        }
+        it.increment(error);
+    }
+    if (error)
+        ov::log("expiringPresetAssets " + error.message());
+    return paths;
+}
+
+void OVPresetManager::cleanupOrphanedPresetAssets() {
+    std::weak_ptr<State> weak = d;
+    ov::dispatch::asyncAfter(
+        ov::dispatch::mainQueue(),
+        std::chrono::duration_cast<ov::dispatch::Clock::duration>(d->sweepDelay), [this, weak] {
+            // The manager may be gone by the time the sweep runs.
+            auto alive = weak.lock();
+            if (!alive)
+                return;
+            std::set<std::string> keep;
+            std::error_code error;
+            for (const auto& path : validPresetAssets())
+                if (fs::exists(path, error))
+                    keep.insert(path.string());
+            for (const auto& path : expiringPresetAssets())
+                if (!keep.contains(path.string()))
+                    fs::remove_all(path, error);
+        });
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/archive/UUID.h"
+#include "presets/OVPreset.h"
+#include "presets/OVStorage.h"
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Owns the ordered list of presets: loads it from the presets file when made, writes it back
+/// after every change of the list, hands presets out by index, identifier or name, and sweeps
+/// the folder of watermark pictures of files that no preset uses any more.
+///
+/// The list can be absent: when the presets file exists but holds no list of presets, count()
+/// is 0, every look-up is null and the list operations change nothing. Such a file is moved
+/// aside (renamed with a timestamp, and a log line says where) before anything can replace it.
+///
+/// Saving: savePresets() archives the list on the calling thread (a consistent snapshot) and
+/// writes it on a background queue. Writes are serialised and coalesced, so the file always ends
+/// up holding the latest snapshot, and each write replaces the file atomically.
+///
+/// Threads: the list operations are for the main thread; presets() and setPresets() are atomic.
+/// The sweep runs on the main queue. The destructor waits for the pending write.
+class OVPresetManager {
+public:
+    /// Loads the list (initializePresets()) and schedules the sweep of orphaned pictures
+    /// `sweepDelay` from now on the main queue.
+    explicit OVPresetManager(std::chrono::nanoseconds sweepDelay = std::chrono::seconds(5));
+    ~OVPresetManager();
+    OVPresetManager(const OVPresetManager&) = delete;
+    OVPresetManager& operator=(const OVPresetManager&) = delete;
+
+    //! \name The list
+    /// The list in the user's order; no value when the manager has none.
+    [[nodiscard]] std::optional<std::vector<OVPresetPtr>> presets() const;
+    void setPresets(std::optional<std::vector<OVPresetPtr>> presets);
+    /// The decoded list; on first run (no presets file) a new list holding the "Default" preset,
+    /// which is saved at once so the file exists from then on.
+    std::optional<std::vector<OVPresetPtr>> initializePresets();
+    /// Writes the whole list to the presets file in the background. Does nothing without a list.
+    void savePresets();
+    /// Blocks until every save started so far has reached the disk (or failed).
+    void waitForPendingSaves() const;
+    /// The presets file; creates the storage directory when missing.
+    [[nodiscard]] std::filesystem::path presetArchivePath() const;
+
+    //! \name Look-ups
+    /// Null when the index is negative or not below the count.
+    [[nodiscard]] OVPresetPtr presetAtIndex(std::ptrdiff_t index) const;
+    /// The first preset with this identifier, or null.
+    [[nodiscard]] OVPresetPtr presetWithID(const ov::UUID& uuid) const;
+    /// The first preset with exactly this name (case-sensitive), or null.
+    [[nodiscard]] OVPresetPtr presetWithName(std::string_view name) const;
+    [[nodiscard]] std::size_t count() const;
+    /// A copy of the list; no value when the manager has none.
+    [[nodiscard]] std::optional<std::vector<OVPresetPtr>> allPresets() const;
+    [[nodiscard]] OVPresetPtr firstPreset() const;
+
+    //! \name Changing the list (each change is saved)
+    /// Inserts at `index` (0 to count); other indexes, or a null preset, change nothing.
+    void insertObject(const OVPresetPtr& preset, std::size_t index);
+    /// Removes the preset at `index`; an index not below the count changes nothing.
+    void removeObjectFromPresetsAtIndex(std::size_t index);
+
+    //! \name Watermark pictures
+    /// Paths of the pictures the listed presets' image watermarks use.
+    [[nodiscard]] std::vector<std::filesystem::path> validPresetAssets() const;
+    /// Everything in the picture folder, subfolders entered, hidden items skipped.
+    [[nodiscard]] std::vector<std::filesystem::path> expiringPresetAssets() const;
+    /// Schedules the sweep: after the delay given at construction, deletes (on the main queue)
+    /// every item of expiringPresetAssets() that no listed preset uses; folders go with their
+    /// contents. Errors are ignored.
+    void cleanupOrphanedPresetAssets();
+
+private:
+    struct State;
+    std::shared_ptr<State> d;
+};

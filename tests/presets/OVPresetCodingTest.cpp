@@ -1,0 +1,72 @@
+#include "platform/archive/BinaryPropertyList_p.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "presets/OVPreset.h"
+#include "watermarks/OVShapeWatermark.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+OVPresetPtr roundTrip(const OVPresetPtr& preset) {
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(
+        ov::KeyedArchiver::archivedDataWithRootArray({preset}));
+    return list && list->size() == 1 ? list->front() : nullptr;
+}
+
+// A preset record written by hand with only a name, as an older writer might leave it.
+std::vector<std::uint8_t> presetWithOnlyAName() {
+    using namespace ov::bplist;
+    Array objects{
+        "$null", Dictionary{{"$class", Uid{3}}, {"name", Uid{2}}}, "Old",
+        Dictionary{{"$classname", "OVPreset"}, {"$classes", Array{"OVPreset", "NSObject"}}}};
+    return write(Dictionary{{"$archiver", "NSKeyedArchiver"},
+                            {"$version", std::int64_t(100000)},
+                            {"$top", Dictionary{{"root", Uid{1}}}},
+                            {"$objects", objects}});
+}
+
+} // namespace
+
+TEST(OVPresetCoding, RoundTripsEveryField) {
+    auto source = std::make_shared<OVPreset>("Holiday");
+    auto shape = OVShapeWatermark::circleShapeWatermark();
+    auto image = OVWatermark::watermarkWithType(OVWatermarkTypeImage);
+    source->setWatermarks({shape, image});
+    source->setResizeConstraint(OVResizeConstraintLongestSide);
+    source->setResizeMethod(OVResizeMethodPercentage);
+    source->setResizeValue(33.3);
+    source->setShouldResize(true);
+    source->setShouldStripMetadata(true);
+
+    auto decoded = roundTrip(source);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->name(), "Holiday");
+    EXPECT_EQ(decoded->uuid(), source->uuid());
+    auto list = decoded->watermarks();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->uuid(), shape->uuid());
+    EXPECT_EQ(list[1]->uuid(), image->uuid());
+    EXPECT_TRUE(std::dynamic_pointer_cast<OVShapeWatermark>(list[0]));
+    EXPECT_EQ(decoded->resizeConstraint(), OVResizeConstraintLongestSide);
+    EXPECT_EQ(decoded->resizeMethod(), OVResizeMethodPercentage);
+    EXPECT_EQ(decoded->resizeValue(), static_cast<double>(33.3f));
+    EXPECT_TRUE(decoded->shouldResize());
+    EXPECT_TRUE(decoded->shouldStripMetadata());
+    // A decoded preset runs its save timer and starts with nothing to save.
+    EXPECT_TRUE(decoded->hasSaveTimer());
+    EXPECT_FALSE(decoded->shouldSave());
+}
+
+TEST(OVPresetCoding, MissingEntriesGiveDefaults) {
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(presetWithOnlyAName());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->size(), 1u);
+    const auto& preset = list->front();
+    EXPECT_EQ(preset->name(), "Old");
+    EXPECT_TRUE(preset->watermarks().empty());
+    EXPECT_FALSE(preset->shouldResize());
+    EXPECT_FALSE(preset->shouldStripMetadata());
+    EXPECT_EQ(preset->resizeValue(), 0.0);
+    EXPECT_TRUE(preset->uuid().isNil());
+}

@@ -1,0 +1,258 @@
+#include "presets/OVPresetManager.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/dispatch/Dispatch.h"
+#include "platform/log/Log.h"
+#include "support/TestSupport.h"
+#include "watermarks/OVShapeWatermark.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<std::uint8_t> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::optional<std::vector<OVPresetPtr>> decodeFile(const fs::path& path) {
+    return ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(readAll(path));
+}
+
+// Every test gets its own shared container through $INKSTEAD_HOME and captures the log.
+class PresetManagerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
+        previousSink = ov::setLogSink([this](std::string_view line) {
+            std::lock_guard lock(logMutex);
+            logLines.emplace_back(line);
+        });
+    }
+    void TearDown() override {
+        ov::setLogSink(previousSink);
+        unsetenv("INKSTEAD_HOME");
+    }
+
+    fs::path storage() const { return home.path() / "Inkstead"; }
+    fs::path presetsFile() const { return storage() / "presets.bin"; }
+    std::vector<fs::path> storageEntries() const {
+        std::vector<fs::path> entries;
+        for (const auto& entry : fs::directory_iterator(storage()))
+            entries.push_back(entry.path().filename());
+        return entries;
+    }
+    std::string log() {
+        std::lock_guard lock(logMutex);
+        std::string all;
+        for (const auto& line : logLines)
+            all += line + "\n";
+        return all;
+    }
+
+    ov::test::TempDir home;
+    ov::LogSink previousSink;
+    std::mutex logMutex;
+    std::vector<std::string> logLines;
+};
+
+} // namespace
+
+TEST_F(PresetManagerTest, FirstRunMakesAndSavesTheDefaultPreset) {
+    OVPresetManager manager;
+    ASSERT_EQ(manager.count(), 1u);
+    EXPECT_EQ(manager.firstPreset()->name(), "Default");
+    EXPECT_EQ(manager.presetArchivePath(), presetsFile());
+    manager.waitForPendingSaves();
+    auto stored = decodeFile(presetsFile());
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->size(), 1u);
+    EXPECT_EQ(stored->front()->uuid(), manager.firstPreset()->uuid());
+}
+
+TEST_F(PresetManagerTest, PresetsSurviveARestart) {
+    std::vector<ov::UUID> ids;
+    {
+        OVPresetManager manager;
+        auto holiday = std::make_shared<OVPreset>("Holiday");
+        holiday->setWatermarks({OVShapeWatermark::squareShapeWatermark()});
+        holiday->setShouldStripMetadata(true);
+        manager.insertObject(holiday, 1);
+        manager.insertObject(std::make_shared<OVPreset>("Work"), 0);
+        for (const auto& preset : *manager.allPresets())
+            ids.push_back(preset->uuid());
+    } // the destructor waits for the write
+    OVPresetManager reopened;
+    auto list = reopened.allPresets();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->size(), 3u);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ((*list)[i]->uuid(), ids[i]);
+    auto holiday = reopened.presetWithName("Holiday");
+    ASSERT_TRUE(holiday);
+    EXPECT_TRUE(holiday->shouldStripMetadata());
+    ASSERT_EQ(holiday->watermarks().size(), 1u);
+    EXPECT_FALSE(holiday->watermarks().front()->isEditable());
+}
+
+TEST_F(PresetManagerTest, LookUpsAndListChanges) {
+    OVPresetManager manager;
+    auto first = std::make_shared<OVPreset>("Twin");
+    auto second = std::make_shared<OVPreset>("Twin");
+    manager.insertObject(first, 1);
+    manager.insertObject(second, 2);
+    manager.insertObject(std::make_shared<OVPreset>("Too far"), 9); // ignored
+    manager.insertObject(nullptr, 0);                               // ignored
+    ASSERT_EQ(manager.count(), 3u);
+
+    EXPECT_EQ(manager.presetAtIndex(-1), nullptr);
+    EXPECT_EQ(manager.presetAtIndex(3), nullptr);
+    EXPECT_EQ(manager.presetAtIndex(2), second);
+    EXPECT_EQ(manager.presetWithName("Twin"), first); // the earlier of two equal names
+    EXPECT_EQ(manager.presetWithName("twin"), nullptr);
+    EXPECT_EQ(manager.presetWithID(second->uuid()), second);
+    EXPECT_EQ(manager.presetWithID(ov::UUID::random()), nullptr);
+
+    manager.removeObjectFromPresetsAtIndex(3); // ignored
+    manager.removeObjectFromPresetsAtIndex(0);
+    EXPECT_EQ(manager.firstPreset(), first);
+    manager.waitForPendingSaves();
+    auto stored = decodeFile(presetsFile());
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->size(), 2u);
+}
+
+TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
+    const std::string garbage = "bplist00 this is not what it claims";
+    writeAll(presetsFile(), garbage);
+    {
+        OVPresetManager manager;
+        EXPECT_EQ(manager.count(), 0u);
+        EXPECT_FALSE(manager.allPresets());
+        EXPECT_EQ(manager.firstPreset(), nullptr);
+        EXPECT_EQ(manager.presetAtIndex(0), nullptr);
+        manager.insertObject(std::make_shared<OVPreset>("Lost"), 0); // no list: changes nothing
+        manager.savePresets();
+        EXPECT_EQ(manager.count(), 0u);
+    }
+    auto entries = storageEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].string().starts_with("presets.bin.corrupt-"));
+    const fs::path aside = storage() / entries[0];
+    const auto kept = readAll(aside);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), garbage);
+    EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
+}
+
+TEST_F(PresetManagerTest, ArchiveWhoseRootIsNotAListIsKeptAside) {
+    ov::KeyedArchiver archiver;
+    archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
+    auto bytes = archiver.encodedData();
+    writeAll(presetsFile(), std::string(bytes.begin(), bytes.end()));
+    OVPresetManager manager;
+    EXPECT_FALSE(manager.presets());
+    EXPECT_FALSE(fs::exists(presetsFile()));
+}
+
+TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
+    // A preset whose image watermark uses one picture; saved before the manager loads it.
+    auto image = OVWatermark::watermarkWithType(OVWatermarkTypeImage);
+    auto preset = std::make_shared<OVPreset>("Logo");
+    preset->setWatermarks({image});
+    auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
+    writeAll(presetsFile(), std::string(bytes.begin(), bytes.end()));
+
+    const fs::path images = storage() / "images";
+    const fs::path used = images / (image->uuid().uuidString() + ".png");
+    const fs::path orphan = images / (ov::UUID::random().uuidString() + ".png");
+    const fs::path hidden = images / ".DS_Store";
+    const fs::path stray = images / "stray";
+    for (const auto& path : {used, orphan, hidden, stray / "inside.png"})
+        writeAll(path, "png");
+
+    OVPresetManager manager(50ms);
+    ov::dispatch::runMainLoopFor(20ms);
+    EXPECT_TRUE(fs::exists(orphan)) << "swept before its delay";
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, 5s);
+    EXPECT_FALSE(fs::exists(orphan));
+    EXPECT_FALSE(fs::exists(stray));
+    EXPECT_TRUE(fs::exists(used));
+    EXPECT_TRUE(fs::exists(hidden));
+}
+
+TEST_F(PresetManagerTest, StoredFileReadsInPythonWithTheExactKeys) {
+    {
+        OVPresetManager manager;
+        auto preset = std::make_shared<OVPreset>("Caf\xC3\xA9");
+        preset->setWatermarks({OVShapeWatermark::circleShapeWatermark(),
+                               OVWatermark::watermarkWithType(OVWatermarkTypeImage)});
+        manager.insertObject(preset, 1);
+    }
+    const std::string command = "python3 " OV_SOURCE_DIR "/tests/presets/check_presets_file.py '" +
+                                presetsFile().string() + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    int status = pclose(pipe);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output, "");
+}
+
+// The child half of the kill test: saves changing lists as fast as it can until killed.
+TEST_F(PresetManagerTest, DISABLED_SaveLoopChild) {
+    const char* target = std::getenv("OV_SAVE_LOOP_HOME");
+    ASSERT_NE(target, nullptr);
+    setenv("INKSTEAD_HOME", target, 1);
+    OVPresetManager manager(1h);
+    for (int i = 0;; ++i) {
+        auto preset = std::make_shared<OVPreset>("Preset " + std::to_string(i));
+        preset->setWatermarks({OVShapeWatermark::squareShapeWatermark()});
+        manager.insertObject(preset, manager.count());
+        if (manager.count() > 20)
+            manager.removeObjectFromPresetsAtIndex(1);
+    }
+}
+
+TEST_F(PresetManagerTest, KillDuringSaveLoopLeavesADecodableFile) {
+    for (int round = 0; round < 6; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setenv("OV_SAVE_LOOP_HOME", home.path().c_str(), 1);
+            execl("/proc/self/exe", "test_presets", "--gtest_also_run_disabled_tests",
+                  "--gtest_filter=PresetManagerTest.DISABLED_SaveLoopChild", nullptr);
+            _exit(127);
+        }
+        // Let it start and save for a while, a little longer each round.
+        auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (!fs::exists(presetsFile()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 40 * round));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the save loop ended by itself";
+
+        auto stored = decodeFile(presetsFile());
+        ASSERT_TRUE(stored) << "round " << round;
+        EXPECT_GE(stored->size(), 1u);
+    }
+}
