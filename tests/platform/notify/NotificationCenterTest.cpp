@@ -1,0 +1,113 @@
+#include "platform/notify/NotificationCenter.h"
+
+#include "platform/dispatch/Dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using ov::Notification;
+using ov::NotificationCenter;
+
+TEST(NotificationCenter, deliversByNameAndObjectInRegistrationOrder) {
+    NotificationCenter center;
+    std::vector<std::string> log;
+    int sender = 0;
+    int other = 0;
+    auto a = center.addObserver("a", [&](const Notification& n) { log.push_back("a:" + n.name); });
+    auto all = center.addObserver("", [&](const Notification& n) { log.push_back("*:" + n.name); });
+    auto fromSender = center.addObserver(
+        "a", [&](const Notification&) { log.push_back("sender"); }, &sender);
+    center.post("a", &other);
+    center.post("b");
+    center.post("a", &sender);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:a", "*:a", "*:b", "a:a", "*:a", "sender"}));
+    center.removeObserver(a);
+    center.removeObserver(all);
+    center.removeObserver(fromSender);
+    center.post("a", &sender);
+    EXPECT_EQ(log.size(), 6u);
+}
+
+TEST(NotificationCenter, carriesUserInfo) {
+    NotificationCenter center;
+    int count = 0;
+    auto token = center.addObserver(
+        "n", [&](const Notification& n) { count = std::any_cast<int>(n.userInfo.at("count")); });
+    center.post("n", nullptr, {{"count", std::any(7)}});
+    EXPECT_EQ(count, 7);
+    center.removeObserver(token);
+}
+
+TEST(NotificationCenter, observerMayRemoveItselfAndAddOthers) {
+    NotificationCenter center;
+    int first = 0;
+    int added = 0;
+    ov::ObserverToken self;
+    ov::ObserverToken late;
+    self = center.addObserver("n", [&](const Notification&) {
+        ++first;
+        center.removeObserver(self);
+        late = center.addObserver("n", [&](const Notification&) { ++added; });
+    });
+    center.post("n"); // the observer added during this post waits for the next one
+    center.post("n");
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(added, 1);
+    center.removeObserver(late);
+    center.removeObserver(ov::ObserverToken()); // unknown tokens are ignored
+}
+
+TEST(NotificationCenter, postOnMainQueueDeliversOnTheMainThreadWhenDrained) {
+    auto& center = NotificationCenter::defaultCenter();
+    std::atomic<int> delivered{0};
+    bool onMain = false;
+    auto token = center.addObserver("main-only", [&](const Notification&) {
+        onMain = ov::dispatch::isMainThread();
+        ++delivered;
+    });
+    std::thread([&] { center.postOnMainQueue("main-only"); }).join();
+    EXPECT_EQ(delivered.load(), 0);
+    EXPECT_TRUE(ov::dispatch::runMainLoopUntil([&] { return delivered.load() == 1; }, 5s));
+    EXPECT_TRUE(onMain);
+    center.removeObserver(token);
+}
+
+TEST(NotificationCenter, removalWaitsForACallUnderWayOnAnotherThread) {
+    NotificationCenter center;
+    std::atomic<bool> inside{false};
+    std::atomic<bool> finished{false};
+    auto token = center.addObserver("slow", [&](const Notification&) {
+        inside = true;
+        std::this_thread::sleep_for(30ms);
+        finished = true;
+    });
+    std::thread poster([&] { center.post("slow"); });
+    while (!inside.load())
+        std::this_thread::yield();
+    center.removeObserver(token);
+    EXPECT_TRUE(finished.load());
+    poster.join();
+}
+
+TEST(NotificationCenter, concurrentPostsAddsAndRemoves) {
+    NotificationCenter center;
+    std::atomic<int> calls{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) {
+                auto token = center.addObserver("busy", [&](const Notification&) { ++calls; });
+                center.post("busy");
+                center.removeObserver(token);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    // Each post reaches at least its own thread's observer.
+    EXPECT_GE(calls.load(), 800);
+}
