@@ -253,6 +253,16 @@ Exiv2::ExifData exifFromProperties(const Properties& properties) {
             }
         }
     }
+    // The stated resolution goes into the EXIF resolution tags, in dots per inch, unless the
+    // TIFF dictionary states its own.
+    const auto dpiX = properties.number(kOVPropertyDPIWidth);
+    const auto dpiY = properties.number(kOVPropertyDPIHeight);
+    if ((dpiX || dpiY) && exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution")) == exif.end() &&
+        exif.findKey(Exiv2::ExifKey("Exif.Image.YResolution")) == exif.end()) {
+        addExif(exif, "Exif.Image.XResolution", {dpiX.value_or(*dpiY), 0, {}});
+        addExif(exif, "Exif.Image.YResolution", {dpiY.value_or(*dpiX), 0, {}});
+        exif["Exif.Image.ResolutionUnit"] = uint16_t(2);
+    }
     if (const auto orientation = properties.integer(kOVPropertyOrientation)) {
         Properties::Entry entry{*orientation, 0, {}};
         addExif(exif, "Exif.Image.Orientation", entry);

@@ -1,0 +1,217 @@
+#include "platform/imageio/ImageDestination.h"
+#include "platform/imageio/ImageSource.h"
+
+#include "support/GeneratedPhotos.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using ov::ImageDestination;
+using ov::ImageSource;
+using ov::Properties;
+
+const std::vector<uint8_t> kMakerNote{'O', 'V', 'M', 'N', 0, 1, 2, 3, 250, 251, 252};
+
+constexpr const char* kXmp = R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNTczkc9d"?>
+<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/"
+ xmlns:tiff="http://ns.adobe.com/tiff/1.0/" exif:GPSLatitude="48,51.5N" exif:GPSLongitude="2,17.6E"
+ exif:DateTimeOriginal="2024-05-01T10:20:30" tiff:Orientation="6">
+<dc:title><rdf:Alt><rdf:li xml:lang="x-default">Harbour at dawn</rdf:li></rdf:Alt></dc:title>
+</rdf:Description></rdf:RDF></x:xmpmeta>
+<?xpacket end="w"?>)";
+
+// A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
+// IPTC keywords; XMP; an ICC profile.
+void writeCameraPhoto(const std::filesystem::path& path) {
+    auto picture = ov::test::uprightPicture(200, 120).icc_transform("srgb");
+    picture.write_to_file((path.string() + "[Q=90]").c_str());
+    auto image = Exiv2::ImageFactory::open(path.string());
+    image->readMetadata();
+    Exiv2::ExifData exif;
+    exif["Exif.Image.Make"] = "Inkstead Optics";
+    exif["Exif.Image.Model"] = "Test Body II";
+    exif["Exif.Image.Orientation"] = uint16_t(1);
+    exif["Exif.Image.XResolution"] = Exiv2::URational(300, 1);
+    exif["Exif.Image.YResolution"] = Exiv2::URational(300, 1);
+    exif["Exif.Image.ResolutionUnit"] = uint16_t(2);
+    exif["Exif.Photo.DateTimeOriginal"] = "2024:05:01 10:20:30";
+    exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 250);
+    exif["Exif.Photo.LensModel"] = "Inkstead 35mm f/2";
+    Exiv2::DataValue note(kMakerNote.data(), static_cast<long>(kMakerNote.size()));
+    exif.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &note);
+    exif["Exif.GPSInfo.GPSLatitudeRef"] = "N";
+    Exiv2::URationalValue latitude;
+    latitude.read("48/1 51/1 30/1");
+    exif.add(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"), &latitude);
+    // An embedded preview made from the unwatermarked picture.
+    void* preview = nullptr;
+    std::size_t previewSize = 0;
+    ov::test::uprightPicture(40, 24).write_to_buffer(".jpg", &preview, &previewSize);
+    Exiv2::ExifThumb(exif).setJpegThumbnail(static_cast<const Exiv2::byte*>(preview),
+                                            static_cast<long>(previewSize));
+    g_free(preview);
+    image->setExifData(exif);
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Application2.Keywords"] = "harbour";
+    Exiv2::StringValue second("dawn");
+    iptc.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &second);
+    iptc["Iptc.Application2.City"] = "Paris";
+    image->setIptcData(iptc);
+    image->setXmpPacket(kXmp);
+    image->writeXmpFromPacket(true);
+    image->writeMetadata();
+}
+
+bool hasEmbeddedPreview(const std::filesystem::path& path) {
+    auto image = Exiv2::ImageFactory::open(path.string());
+    image->readMetadata();
+    auto& exif = image->exifData();
+    return Exiv2::ExifThumbC(exif).copy().size_ > 0;
+}
+
+const Properties& dict(const Properties& p, std::string_view key) {
+    static const Properties empty;
+    const auto* d = p.dictionary(key);
+    return d ? *d : empty;
+}
+
+TEST(MetadataTest, ReadsEveryBlock) {
+    ov::test::TempDir dir;
+    writeCameraPhoto(dir / "camera.jpg");
+    ASSERT_TRUE(hasEmbeddedPreview(dir / "camera.jpg"));
+    const auto p = ImageSource::createWithURL(dir / "camera.jpg")->properties();
+    EXPECT_EQ(p.integer(ov::kOVPropertyPixelWidth), 200);
+    EXPECT_EQ(p.number(ov::kOVPropertyDPIWidth), 300);
+    EXPECT_EQ(p.integer(ov::kOVPropertyOrientation), 1);
+    EXPECT_EQ(dict(p, ov::kOVPropertyTIFFDictionary).string("Make"), "Inkstead Optics");
+    EXPECT_EQ(dict(p, ov::kOVPropertyTIFFDictionary).number("XResolution"), 300);
+    EXPECT_EQ(dict(p, ov::kOVPropertyExifDictionary).string("DateTimeOriginal"),
+              "2024:05:01 10:20:30");
+    EXPECT_NEAR(dict(p, ov::kOVPropertyExifDictionary).number("ExposureTime").value_or(0), 0.004,
+                1e-9);
+    EXPECT_EQ(dict(p, ov::kOVPropertyExifDictionary).bytes("MakerNote"), kMakerNote);
+    EXPECT_EQ(dict(p, ov::kOVPropertyGPSDictionary).string("GPSLatitudeRef"), "N");
+    const auto* keywords = dict(p, ov::kOVPropertyIPTCDictionary).entry("Application2.Keywords");
+    ASSERT_TRUE(keywords);
+    EXPECT_EQ(std::get<Properties::StringList>(keywords->value),
+              (Properties::StringList{"harbour", "dawn"}));
+    EXPECT_NE(p.string(ov::kOVPropertyXMP).value_or("").find("Harbour at dawn"), std::string::npos);
+    EXPECT_GT(p.bytes(ov::kOVPropertyICCProfile).value_or(Properties::Bytes{}).size(), 100u);
+    // The embedded preview is no part of the dictionary.
+    for (const auto& key : dict(p, ov::kOVPropertyExifAuxDictionary).keys()) {
+        EXPECT_EQ(key.find("Thumbnail"), std::string::npos) << key;
+    }
+}
+
+// Written with the dictionary it was read with, a new file carries the same metadata, and
+// no preview of the source.
+TEST(MetadataTest, RoundTripsThroughEveryWritableContainer) {
+    ov::test::TempDir dir;
+    writeCameraPhoto(dir / "camera.jpg");
+    auto source = ImageSource::createWithURL(dir / "camera.jpg");
+    const auto original = source->properties();
+    const auto pixels = source->createThumbnail(200);
+    ASSERT_TRUE(pixels);
+    for (const std::string type :
+         {"public.jpeg", "public.png", "public.tiff", "org.webmproject.webp"}) {
+        const auto out = dir / ("out-" + type);
+        auto destination = ImageDestination::createWithURL(out, type);
+        ASSERT_TRUE(destination) << type;
+        destination->addImage(pixels, &original);
+        ASSERT_TRUE(destination->finalize()) << type << " " << destination->error().message();
+        EXPECT_FALSE(hasEmbeddedPreview(out)) << type;
+        auto reread = ImageSource::createWithURL(out);
+        ASSERT_TRUE(reread) << type;
+        EXPECT_EQ(reread->type(), type);
+        const auto p = reread->properties();
+        for (const auto* key :
+             {ov::kOVPropertyExifDictionary.data(), ov::kOVPropertyGPSDictionary.data(),
+              ov::kOVPropertyIPTCDictionary.data()}) {
+            if (type == "org.webmproject.webp" && key == ov::kOVPropertyIPTCDictionary) {
+                continue; // the container has no place for IPTC
+            }
+            EXPECT_EQ(dict(p, key), dict(original, key)) << type << " " << key;
+        }
+        EXPECT_EQ(dict(p, ov::kOVPropertyTIFFDictionary).string("Model"), "Test Body II") << type;
+        EXPECT_EQ(p.bytes(ov::kOVPropertyICCProfile), original.bytes(ov::kOVPropertyICCProfile))
+            << type;
+        EXPECT_NE(p.string(ov::kOVPropertyXMP).value_or("").find("Harbour at dawn"),
+                  std::string::npos)
+            << type;
+        auto image = reread->createThumbnail(200);
+        ASSERT_TRUE(image) << type;
+        EXPECT_NEAR(image->colorAt(190, 5).red, pixels->colorAt(190, 5).red, 0.05) << type;
+    }
+}
+
+TEST(MetadataTest, RemovesXmpPropertiesByPrefix) {
+    Properties p;
+    p.set(ov::kOVPropertyXMP, std::string(kXmp));
+    EXPECT_EQ(p.removeXMPProperties({"exif:GPS"}), 2);
+    const auto packet = p.string(ov::kOVPropertyXMP).value();
+    EXPECT_EQ(packet.find("GPS"), std::string::npos);
+    EXPECT_NE(packet.find("Harbour at dawn"), std::string::npos);
+    EXPECT_NE(packet.find("DateTimeOriginal"), std::string::npos);
+    EXPECT_EQ(p.removeXMPProperties({"exif:GPS"}), 0);
+    Properties broken;
+    broken.set(ov::kOVPropertyXMP, std::string("<not xmp"));
+    EXPECT_EQ(broken.removeXMPProperties({"exif:GPS"}), 0);
+    EXPECT_EQ(broken.string(ov::kOVPropertyXMP), "<not xmp");
+}
+
+// The writer never replaces a file and leaves nothing behind when it fails.
+TEST(ImageDestinationTest, CreatesExclusivelyAndAtomically) {
+    ov::test::TempDir dir;
+    const auto taken = dir / "taken.jpg";
+    std::ofstream(taken) << "precious";
+    auto image = ov::Image::createNative(10, 10);
+    auto destination = ImageDestination::createWithURL(taken, "public.jpeg");
+    destination->addImage(image, nullptr);
+    EXPECT_FALSE(destination->finalize());
+    EXPECT_EQ(destination->error(), std::errc::file_exists);
+    std::ifstream in(taken);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+
+    auto empty = ImageDestination::createWithURL(dir / "none.png", "public.png");
+    EXPECT_FALSE(empty->finalize()); // no image added
+    EXPECT_FALSE(ImageDestination::createWithURL(dir / "x.bmp", "com.microsoft.bmp"));
+    auto nowhere = ImageDestination::createWithURL(dir / "missing-folder" / "x.png", "public.png");
+    nowhere->addImage(image, nullptr);
+    EXPECT_FALSE(nowhere->finalize());
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1); // only the taken file: no temporary left over
+}
+
+TEST(ImageDestinationTest, QualityAndResolution) {
+    ov::test::TempDir dir;
+    auto source =
+        ImageSource::createWithURL(ov::test::testDataDir() / "orientation/Landscape_1.jpg");
+    auto pixels = source->createThumbnail(600);
+    ASSERT_TRUE(pixels);
+    std::size_t sizes[2];
+    int i = 0;
+    for (double quality : {0.3, 0.95}) {
+        auto destination = ImageDestination::createWithURL(dir / ("q" + std::to_string(i) + ".jpg"),
+                                                           "public.jpeg");
+        destination->setLossyCompressionQuality(quality);
+        Properties p;
+        p.set(ov::kOVPropertyDPIWidth, int64_t{72});
+        p.set(ov::kOVPropertyDPIHeight, int64_t{72});
+        destination->addImage(pixels, &p);
+        ASSERT_TRUE(destination->finalize());
+        sizes[i++] = destination->encodedSize();
+    }
+    EXPECT_LT(sizes[0] * 2, sizes[1]);
+    const auto reread = ImageSource::createWithURL(dir / "q0.jpg")->properties();
+    EXPECT_NEAR(reread.number(ov::kOVPropertyDPIWidth).value_or(0), 72, 0.5);
+}
+
+} // namespace
