@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/imageio/ImageSource.h"
+#include "platform/imageio/Properties.h"
+
+#include <optional>
+
+/// The property dictionary to write with a watermarked export of `source`: the source's own
+/// metadata (camera, lens and maker-note data, dates, IPTC, XMP, colour profile) edited to
+/// describe the new pixels, which are upright and possibly resized:
+/// - no pixel size and no orientation (neither the top-level nor the TIFF one, nor XMP's);
+/// - a stated resolution becomes 72 dpi (an absent one stays absent); the TIFF resolutions go;
+/// - no embedded preview of the source (it would show the picture without its watermarks);
+/// - with `stripLocation`, no location anywhere: the GPS dictionary and XMP's exif:GPS… fields.
+/// Nullopt when the source has no properties.
+[[nodiscard]] std::optional<ov::Properties>
+propertiesForImageSource(const ov::ImageSourcePtr& source, bool stripLocation);
+
+/// The same edit applied to a dictionary already read.
+[[nodiscard]] ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation);

@@ -1,0 +1,99 @@
+#include "imaging/OVPixelFormats.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+
+TEST(PixelFormatsTest, RecordsByAlphaLayout) {
+    const std::pair<uint32_t, uint32_t> known[] = {{1, 0x1}, {2, 8450}, {5, 0x5}, {6, 8454}};
+    for (const auto& [alpha, bitmapInfo] : known) {
+        const auto format = formatForCGImageAlphaType(alpha);
+        EXPECT_EQ(format.bitsPerComponent, 8u);
+        EXPECT_EQ(format.bitsPerPixel, 32u);
+        EXPECT_EQ(format.bitmapInfo, bitmapInfo) << alpha;
+        EXPECT_EQ(format.colorSpace, nullptr);
+        EXPECT_EQ(format.version, 0u);
+        EXPECT_EQ(format.decode, nullptr);
+        EXPECT_EQ(format.renderingIntent, 0);
+    }
+    EXPECT_EQ(formatForCGImageAlphaType(2), CGImageAlphaPremultipliedFirstFormat());
+    EXPECT_EQ(formatForCGImageAlphaType(6), CGImageAlphaNoneSkipFirstFormat());
+    for (uint32_t other : {0u, 3u, 4u, 7u, 8u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(formatForCGImageAlphaType(other), vImage_CGImageFormat{}) << other;
+    }
+}
+
+// A 2 × 1 image whose pixels are given as premultiplied (r, g, b, a) and stored in `bitmapInfo`.
+ov::ImagePtr makeImage(uint32_t bitmapInfo, std::array<std::array<uint8_t, 4>, 2> rgba) {
+    std::vector<uint8_t> bytes(8);
+    const auto alpha = static_cast<ov::AlphaInfo>(bitmapInfo & ov::kBitmapAlphaInfoMask);
+    const bool first = alpha == ov::AlphaInfo::premultipliedFirst ||
+                       alpha == ov::AlphaInfo::first || alpha == ov::AlphaInfo::noneSkipFirst;
+    const bool straight = alpha == ov::AlphaInfo::first || alpha == ov::AlphaInfo::last;
+    for (int i = 0; i < 2; ++i) {
+        auto [r, g, b, a] = rgba[i];
+        if (straight && a != 0) {
+            r = static_cast<uint8_t>(r * 255 / a);
+            g = static_cast<uint8_t>(g * 255 / a);
+            b = static_cast<uint8_t>(b * 255 / a);
+        }
+        std::array<uint8_t, 4> word =
+            first ? std::array<uint8_t, 4>{a, r, g, b} : std::array<uint8_t, 4>{r, g, b, a};
+        if (bitmapInfo & ov::kBitmapByteOrder32Little) {
+            std::reverse(word.begin(), word.end());
+        }
+        std::copy(word.begin(), word.end(), bytes.begin() + i * 4);
+    }
+    return ov::Image::create(2, 1, 8, bitmapInfo, std::move(bytes));
+}
+
+struct Layout {
+    const char* name;
+    uint32_t bitmapInfo;
+    bool opaque;
+};
+
+class CompositeTest : public testing::TestWithParam<Layout> {};
+
+// Half-transparent red over the base: each channel is overlay + base × (1 − overlay alpha).
+TEST_P(CompositeTest, OverOperatorInBaseLayout) {
+    const auto layout = GetParam();
+    const uint8_t baseAlpha = layout.opaque ? 255 : 200;
+    auto base = makeImage(layout.bitmapInfo, {{{0, 100, 200, baseAlpha}, {40, 40, 40, baseAlpha}}});
+    // The overlay in a different layout from the base: it is read in its own.
+    auto overlay = makeImage(ov::kNativeBitmapInfo, {{{128, 0, 0, 128}, {0, 0, 0, 0}}});
+    auto result = CGImageCreateFromAlphaComposite(base, overlay);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->bitmapInfo(), layout.bitmapInfo);
+    EXPECT_EQ(result->width(), 2);
+    const auto over = result->colorAt(0, 0);
+    const double keep = 127.0 / 255;
+    const double a = layout.opaque ? 1.0 : (128 + baseAlpha * keep) / 255;
+    EXPECT_NEAR(over.alpha, a, 0.01);
+    EXPECT_NEAR(over.red * a, 128 / 255.0, 0.015);
+    EXPECT_NEAR(over.green * a, 100 * keep / 255, 0.015);
+    EXPECT_NEAR(over.blue * a, 200 * keep / 255, 0.015);
+    // A transparent overlay pixel leaves the base as it was.
+    EXPECT_EQ(result->nativeCopy()->bytes()[4], base->nativeCopy()->bytes()[4]);
+    EXPECT_NEAR(result->colorAt(1, 0).alpha, baseAlpha / 255.0, 0.005);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CompositeTest,
+    testing::Values(Layout{"premultipliedLast", 1, false},
+                    Layout{"premultipliedFirstLittle", 0x2002, false},
+                    Layout{"premultipliedFirst", 2, false}, Layout{"alphaLast", 3, false},
+                    Layout{"alphaFirstLittle", 0x2004, false}, Layout{"noneSkipLast", 5, true},
+                    Layout{"noneSkipFirstLittle", 0x2006, true}),
+    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
+
+TEST(CompositeMismatchTest, SizesMustMatch) {
+    auto base = ov::Image::createNative(2, 2);
+    auto other = ov::Image::createNative(3, 2);
+    EXPECT_EQ(CGImageCreateFromAlphaComposite(base, other), nullptr);
+    EXPECT_EQ(CGImageCreateFromAlphaComposite(nullptr, base), nullptr);
+}
+
+} // namespace
