@@ -59,10 +59,9 @@ TEST(OVPresetCoding, RoundTripsEveryField) {
 }
 
 TEST(OVPresetCoding, MissingEntriesGiveDefaults) {
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(presetWithOnlyAName());
-    ASSERT_TRUE(list);
-    ASSERT_EQ(list->size(), 1u);
-    const auto& preset = list->front();
+    ov::KeyedUnarchiver coder(presetWithOnlyAName());
+    auto preset = coder.decodeObjectOfClass<OVPreset>("root");
+    ASSERT_TRUE(preset);
     EXPECT_EQ(preset->name(), "Old");
     EXPECT_TRUE(preset->watermarks().empty());
     EXPECT_FALSE(preset->shouldResize());

@@ -94,7 +94,8 @@ TEST_F(PresetManagerTest, PresetsSurviveARestart) {
         holiday->setShouldStripMetadata(true);
         manager.insertObject(holiday, 1);
         manager.insertObject(std::make_shared<OVPreset>("Work"), 0);
-        for (const auto& preset : *manager.allPresets())
+        auto list = manager.allPresets();
+        for (const auto& preset : *list)
             ids.push_back(preset->uuid());
     } // the destructor waits for the write
     OVPresetManager reopened;
@@ -185,8 +186,8 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     for (const auto& path : {used, orphan, hidden, stray / "inside.png"})
         writeAll(path, "png");
 
-    OVPresetManager manager(50ms);
-    ov::dispatch::runMainLoopFor(20ms);
+    OVPresetManager manager(300ms);
+    ov::dispatch::runMainLoopFor(50ms);
     EXPECT_TRUE(fs::exists(orphan)) << "swept before its delay";
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, 5s);
     EXPECT_FALSE(fs::exists(orphan));
