@@ -1,0 +1,56 @@
+#include "model/OVModelObject.h"
+
+#include "model/OVBookmarkAddition.h"
+#include "platform/log/Log.h"
+
+OVModelObject::OVModelObject(const std::filesystem::path& url)
+    : bookmark_(createBookmarkWithURL(url)) {}
+
+std::shared_ptr<OVModelObject> OVModelObject::modelObjectWithURL(const std::filesystem::path& url) {
+    return std::make_shared<OVModelObject>(url);
+}
+
+ov::FileReferenceData OVModelObject::createBookmarkWithURL(const std::filesystem::path& url) {
+    std::string error;
+    auto bookmark = ov::createFileReference(url, &error);
+    if (bookmark.empty())
+        ov::log(std::string("Error bookmarking selected URL: ").append(error));
+    return bookmark;
+}
+
+ov::FileReferenceData OVModelObject::bookmark() const {
+    std::lock_guard lock(mutex_);
+    return bookmark_;
+}
+
+void OVModelObject::setBookmark(ov::FileReferenceData bookmark) {
+    std::lock_guard lock(mutex_);
+    bookmark_ = std::move(bookmark);
+}
+
+std::optional<ov::UUID> OVModelObject::presetID() const {
+    std::lock_guard lock(mutex_);
+    return presetID_;
+}
+
+void OVModelObject::setPresetID(std::optional<ov::UUID> presetID) {
+    std::lock_guard lock(mutex_);
+    presetID_ = presetID;
+}
+
+std::optional<std::filesystem::path> OVModelObject::resolveURLFromBookmark() {
+    const auto resolution = ov::resolveFileReference(bookmark());
+    if (!resolution.path) {
+        ov::log(std::string("Error resolving URL from bookmark: ").append(resolution.error));
+        return std::nullopt;
+    }
+    if (resolution.isStale) {
+        const auto& url = *resolution.path;
+        accessSecurityScopedResource(url, [&] {
+            // A fresh bookmark that cannot be made leaves the stale one, which still resolves.
+            if (auto fresh = createBookmarkWithURL(url); !fresh.empty())
+                setBookmark(std::move(fresh));
+        });
+    }
+    return resolution.path;
+}
