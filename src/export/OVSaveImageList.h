@@ -24,8 +24,10 @@ public:
     virtual ~OVSaveImageRenderer() = default;
 
     /// Renders `source` with its own copy of the preset `presetID` and writes the result, in the
-    /// source's file type with the source's edited metadata, into the existing empty file
-    /// `destination`. Returns an empty text on success, else why the image was not written.
+    /// source's file type with the source's edited metadata, to `destination`, a hidden path in
+    /// the output folder at which no file exists yet (the manager then moves the file to its
+    /// name). Returns an empty text on success, else why the image was not written; a failed
+    /// write must leave no file at `destination`.
     virtual std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                                   const std::filesystem::path& destination) = 0;
 

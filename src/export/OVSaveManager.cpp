@@ -4,6 +4,7 @@
 #include "export/OVSaveImageList.h"
 #include "export/OVSaveProgress.h"
 #include "export/OVUniqueFilename.h"
+#include "imaging/OVWatermarkedImage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -132,27 +133,27 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
         fail(position, source.value_or(fs::path()), "the image file can no longer be found");
     } else {
         updateProgressLabelWithString("Saving " + name);
-        std::string error;
-        const std::optional<fs::path> temporary = OVCreateTemporaryFile(directory, name, &error);
-        if (!temporary) {
-            fail(position, *source, "cannot write into " + directory.string() + ": " + error);
+        std::error_code ec;
+        if (!fs::is_directory(directory, ec)) {
+            fail(position, *source,
+                 "cannot write into " + directory.string() + ": not an existing folder");
         } else {
-            const std::string reason =
-                renderer ? renderer->saveImage(*source, model->presetIDAtIndex(index), *temporary)
+            const fs::path temporary = OVTemporaryFilePath(directory, name);
+            std::string error =
+                renderer ? renderer->saveImage(*source, model->presetIDAtIndex(index), temporary)
                          : std::string("no image renderer");
             std::optional<fs::path> output;
-            if (reason.empty()) {
-                output = OVPlaceFileExclusively(*temporary, directory, name, &error);
+            if (error.empty()) {
+                std::string reason;
+                output = OVPlaceFileExclusively(temporary, directory, name, &reason);
                 if (!output)
-                    error = "cannot write " + name + ": " + error;
-            } else {
-                error = reason;
+                    error = "cannot write " + name + ": " + reason;
             }
             if (output) {
                 std::lock_guard lock(reportMutex);
                 report.outputs.push_back({index, *source, *output});
             } else {
-                ::unlink(temporary->c_str());
+                ::unlink(temporary.c_str());
                 fail(position, *source, error);
             }
         }
@@ -340,4 +341,9 @@ void OVSaveManager::cancelProgress() {
 void OVSaveManager::waitUntilFinished() {
     std::unique_lock lock(d->runningMutex);
     d->runningChanged.wait(lock, [this] { return d->running == 0; });
+}
+
+ov::ImagePtr OVSaveManager::watermarkCGImageSource(const ov::ImageSourcePtr& source,
+                                                   const std::shared_ptr<OVPreset>& preset) {
+    return CGImageCreateWatermarkedImageWithPreset(source, preset);
 }

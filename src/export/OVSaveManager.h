@@ -2,6 +2,8 @@
 
 #include "export/OVSaveProgressPresenter.h"
 #include "export/OVSaveReport.h"
+#include "platform/gfx/Image.h"
+#include "platform/imageio/ImageSource.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <vector>
 
 class OVFilenamePattern;
+class OVPreset;
 class OVSaveImageList;
 class OVSaveImageRenderer;
 class OVSaveProgress;
@@ -76,6 +79,12 @@ public:
 
     /// Cancels the batch started last.
     void cancelProgress() override;
+
+    /// The watermarked picture of `source` with `preset` itself (not a copy, so the preset is
+    /// changed by the render), for dragging one image out of the editor; null when the source
+    /// cannot be decoded. Its size in points is its pixel size.
+    static ov::ImagePtr watermarkCGImageSource(const ov::ImageSourcePtr& source,
+                                               const std::shared_ptr<OVPreset>& preset);
 
     /// Blocks until every batch started so far has finished and posted its completion. Must not
     /// be called from a completion handler or a presenter call.

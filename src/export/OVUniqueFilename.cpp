@@ -76,24 +76,13 @@ std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const 
     }
 }
 
-std::optional<fs::path> OVCreateTemporaryFile(const fs::path& directory, std::string_view filename,
-                                              std::string* error) {
+fs::path OVTemporaryFilePath(const fs::path& directory, std::string_view filename) {
+    // Only the extension of the final name is kept, so that long names still fit.
     const std::string extension = OVSplitFilename(filename).extension;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Only the extension of the final name is kept, so that long names still fit.
-        const fs::path path = directory / (".~" + randomToken() + "." + extension);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno != EEXIST) {
-            if (error)
-                *error = std::strerror(errno);
-            return std::nullopt;
-        }
-    }
-    if (error)
-        *error = "no free temporary name";
-    return std::nullopt;
+    fs::path path;
+    struct stat info;
+    do
+        path = directory / (".~" + randomToken() + "." + extension);
+    while (::lstat(path.c_str(), &info) == 0);
+    return path;
 }

@@ -25,9 +25,7 @@ std::optional<std::filesystem::path> OVPlaceFileExclusively(const std::filesyste
                                                             std::string_view filename,
                                                             std::string* error = nullptr);
 
-/// Creates a new, empty, hidden file in `directory` with the extension of `filename` (encoders
-/// choose the format by it), for writing an output before it is placed. Returns nothing (with
-/// `error` set) when the folder is not writable.
-std::optional<std::filesystem::path> OVCreateTemporaryFile(const std::filesystem::path& directory,
-                                                           std::string_view filename,
-                                                           std::string* error = nullptr);
+/// A new hidden path in `directory` with the extension of `filename` (encoders choose the
+/// format by it), at which no file exists yet, for writing an output before it is placed.
+std::filesystem::path OVTemporaryFilePath(const std::filesystem::path& directory,
+                                          std::string_view filename);

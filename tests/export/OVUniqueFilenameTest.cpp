@@ -49,10 +49,9 @@ TEST(OVPlaceFileExclusively, NeverReplacesAndEveryThreadGetsItsOwnName) {
     std::vector<std::jthread> threads;
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back([&, i] {
-            const auto temporary = OVCreateTemporaryFile(dir.path(), "shot.jpg");
-            ASSERT_TRUE(temporary);
-            writeFile(*temporary, std::to_string(i));
-            placed[i] = OVPlaceFileExclusively(*temporary, dir.path(), "shot.jpg").value();
+            const fs::path temporary = OVTemporaryFilePath(dir.path(), "shot.jpg");
+            writeFile(temporary, std::to_string(i));
+            placed[i] = OVPlaceFileExclusively(temporary, dir.path(), "shot.jpg").value();
         });
     }
     threads.clear();
@@ -66,9 +65,15 @@ TEST(OVPlaceFileExclusively, NeverReplacesAndEveryThreadGetsItsOwnName) {
     EXPECT_EQ(listDirectory(dir.path()).size(), static_cast<std::size_t>(kThreads + 1));
 }
 
-TEST(OVCreateTemporaryFile, FailsWithAReasonInAFolderThatIsNotThere) {
+TEST(OVTemporaryFilePath, HiddenFreeAndKeepsTheExtension) {
     TempDir dir;
-    std::string error;
-    EXPECT_FALSE(OVCreateTemporaryFile(dir / "missing", "a.jpg", &error));
-    EXPECT_FALSE(error.empty());
+    const fs::path a = OVTemporaryFilePath(dir.path(), "very long name.tiff");
+    const fs::path b = OVTemporaryFilePath(dir.path(), "very long name.tiff");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.parent_path(), dir.path());
+    EXPECT_EQ(a.extension(), ".tiff");
+    EXPECT_EQ(a.filename().string().rfind(".~", 0), 0u);
+    EXPECT_FALSE(fs::exists(a));
+    // A folder that is not there must not make the search loop.
+    EXPECT_EQ(OVTemporaryFilePath(dir / "missing", "a.jpg").parent_path(), dir / "missing");
 }

@@ -1,0 +1,57 @@
+#include "export/OVPipelineRenderer.h"
+
+#include "imaging/OVImageMetadata.h"
+#include "imaging/OVWatermarkedImage.h"
+#include "platform/imageio/ImageDestination.h"
+#include "platform/imageio/ImageSource.h"
+#include "presets/OVPreset.h"
+#include "presets/OVPresetManager.h"
+
+OVPipelineRenderer::OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch)
+    : lookup_(std::move(lookup)), afterBatch_(std::move(afterBatch)) {}
+
+std::shared_ptr<OVPipelineRenderer>
+OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> presetManager) {
+    auto lookup = [presetManager](const std::string& presetID) -> std::shared_ptr<OVPreset> {
+        const auto manager = presetManager.lock();
+        const auto uuid = ov::UUID::fromString(presetID);
+        return manager && uuid ? manager->presetWithID(*uuid) : nullptr;
+    };
+    auto sweep = [presetManager] {
+        if (const auto manager = presetManager.lock())
+            manager->cleanupOrphanedPresetAssets();
+    };
+    return std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+}
+
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
+                                          const std::string& presetID,
+                                          const std::filesystem::path& destination) {
+    const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
+    if (!imageSource)
+        return "cannot read the image";
+    const std::string& type = imageSource->type();
+    const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
+    if (!output)
+        return "cannot write images of type " + type;
+
+    // Rendering changes the preset (bounds, export mode, pixellate source): every image renders
+    // its own copy.
+    const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
+    const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
+    const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
+    if (!image)
+        return "cannot decode the image";
+
+    const std::optional<ov::Properties> properties =
+        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+    output->addImage(image, properties ? &*properties : nullptr);
+    if (!output->finalize())
+        return "cannot write the image: " + output->error().message();
+    return {};
+}
+
+void OVPipelineRenderer::batchDidFinish() {
+    if (afterBatch_)
+        afterBatch_();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "export/OVSaveImageList.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class OVPreset;
+class OVPresetManager;
+
+/// Renders batch images through the image pipeline: opens the source, renders its own copy of
+/// the image's preset over it, edits the source's metadata for the new pixels (dropping the
+/// location when the preset says so) and writes the result in the source's file type. An
+/// identifier that matches no preset writes the picture without watermarks.
+class OVPipelineRenderer : public OVSaveImageRenderer {
+public:
+    /// Finds the preset of an image by its identifier (text form); may return null.
+    using PresetLookup = std::function<std::shared_ptr<OVPreset>(const std::string& presetID)>;
+
+    explicit OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch = {});
+    /// Presets from the manager (held weakly); after each batch the manager sweeps the pictures
+    /// that no preset uses.
+    static std::shared_ptr<OVPipelineRenderer>
+    rendererWithPresetManager(std::weak_ptr<OVPresetManager> presetManager);
+
+    std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
+                          const std::filesystem::path& destination) override;
+    void batchDidFinish() override;
+
+private:
+    PresetLookup lookup_;
+    std::function<void()> afterBatch_;
+};

@@ -1,0 +1,172 @@
+#include "export/OVPipelineRenderer.h"
+#include "export/OVSaveManager.h"
+
+#include "SaveTestSupport.h"
+#include "platform/imageio/ImageSource.h"
+#include "presets/OVPreset.h"
+#include "presets/OVPresetManager.h"
+#include "support/GeneratedPhotos.h"
+#include "support/TestSupport.h"
+#include "watermarks/OVShapeWatermark.h"
+#include "watermarks/OVStrikethroughWatermark.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+using namespace ov::test;
+
+namespace {
+
+// Points the shared container at a temporary folder for the life of a test.
+class ScopedHome {
+public:
+    explicit ScopedHome(const fs::path& home) {
+        if (const char* old = std::getenv("INKSTEAD_HOME"))
+            saved_ = old;
+        setenv("INKSTEAD_HOME", home.c_str(), 1);
+    }
+    ~ScopedHome() {
+        if (saved_)
+            setenv("INKSTEAD_HOME", saved_->c_str(), 1);
+        else
+            unsetenv("INKSTEAD_HOME");
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+class ListWithPresets : public OVSaveImageList {
+public:
+    std::vector<std::pair<fs::path, std::string>> entries;
+    std::size_t count() const override { return entries.size(); }
+    std::optional<fs::path> URLAtIndex(std::size_t i) const override {
+        return fs::exists(entries[i].first) ? std::optional(entries[i].first) : std::nullopt;
+    }
+    std::string presetIDAtIndex(std::size_t i) const override { return entries[i].second; }
+};
+
+OVSaveReport exportAll(const std::shared_ptr<OVSaveImageList>& list,
+                       const std::shared_ptr<OVSaveImageRenderer>& renderer, const fs::path& out) {
+    auto manager = std::make_shared<OVSaveManager>(out);
+    manager->setModel(list);
+    manager->setRenderer(renderer);
+    std::vector<std::size_t> all(list->count());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    OVSaveReport result;
+    manager->beginSheetModalForWindow(nullptr, all,
+                                      [&](bool, const OVSaveReport& r) { result = r; });
+    manager->waitUntilFinished();
+    return result;
+}
+
+double meanDifference(const fs::path& a, const fs::path& b) {
+    auto x = vips::VImage::new_from_file(a.c_str()).cast(VIPS_FORMAT_FLOAT);
+    auto y = vips::VImage::new_from_file(b.c_str()).cast(VIPS_FORMAT_FLOAT);
+    return (x - y).abs().avg();
+}
+
+} // namespace
+
+TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
+    TempDir dir;
+    ScopedHome home(dir / "home");
+    fs::create_directories(dir / "out");
+    fs::create_directories(dir / "plain");
+    writeOrientedPhoto(dir / "drawing.png", 300, 200, 0, "");
+    writeFile(dir / "broken.jpg", "\xff\xd8\xff\xe0 not really a picture");
+
+    auto presetManager = std::make_shared<OVPresetManager>();
+    auto preset = std::make_shared<OVPreset>("Marked");
+    preset->addWatermark(OVStrikethroughWatermark::strikethroughWatermark());
+    preset->addWatermark(OVShapeWatermark::squareShapeWatermark());
+    presetManager->insertObject(preset, 0);
+    const std::string id = preset->uuid().uuidString();
+
+    const fs::path photos = testDataDir() / "orientation";
+    auto list = std::make_shared<ListWithPresets>();
+    list->entries = {{photos / "Landscape_1.jpg", id},
+                     {photos / "Landscape_6.jpg", id},
+                     {dir / "drawing.png", id},
+                     {dir / "broken.jpg", id}};
+    const OVSaveReport report =
+        exportAll(list, OVPipelineRenderer::rendererWithPresetManager(presetManager), dir / "out");
+
+    ASSERT_EQ(report.outputs.size(), 3u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].source, dir / "broken.jpg");
+    EXPECT_FALSE(fs::exists(dir / "out" / "broken.jpg"));
+
+    for (const OVSaveOutput& output : report.outputs) {
+        EXPECT_EQ(output.output.parent_path(), dir / "out");
+        EXPECT_EQ(output.output.filename(), output.source.filename());
+        EXPECT_EQ(ov::ImageSource::typeOfFile(output.output),
+                  ov::ImageSource::typeOfFile(output.source));
+    }
+    // The quarter-turned photograph is written upright, without an orientation tag.
+    const auto turned = ov::ImageSource::createWithURL(dir / "out" / "Landscape_6.jpg");
+    ASSERT_TRUE(turned);
+    const ov::Properties properties = turned->properties();
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 1800);
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelHeight), 1200);
+    EXPECT_FALSE(properties.integer(ov::kOVPropertyOrientation).value_or(1) != 1);
+
+    // The same images under an identifier that matches no preset are written without
+    // watermarks: the watermarked outputs must differ from them.
+    auto plainList = std::make_shared<ListWithPresets>(*list);
+    for (auto& entry : plainList->entries)
+        entry.second = "no such preset";
+    const OVSaveReport plain = exportAll(
+        plainList, OVPipelineRenderer::rendererWithPresetManager(presetManager), dir / "plain");
+    ASSERT_EQ(plain.outputs.size(), 3u);
+    for (const char* name : {"Landscape_1.jpg", "drawing.png"})
+        EXPECT_GT(meanDifference(dir / "out" / name, dir / "plain" / name), 0.1) << name;
+    presetManager->waitForPendingSaves();
+}
+
+TEST(OVPipelineExport, LocationIsDroppedOnlyWhenThePresetSaysSo) {
+    TempDir dir;
+    writeOrientedPhoto(dir / "trip.jpg", 320, 240, 1, "");
+    {
+        auto image = Exiv2::ImageFactory::open((dir / "trip.jpg").string());
+        image->readMetadata();
+        auto exif = image->exifData();
+        exif["Exif.GPSInfo.GPSLatitudeRef"] = "N";
+        exif["Exif.Image.Make"] = "Inkstead Test";
+        image->setExifData(exif);
+        image->writeMetadata();
+    }
+    for (const bool strip : {false, true}) {
+        auto preset = std::make_shared<OVPreset>("Private");
+        preset->setShouldStripMetadata(strip);
+        auto renderer =
+            std::make_shared<OVPipelineRenderer>([preset](const std::string&) { return preset; });
+        auto list = std::make_shared<ListWithPresets>();
+        list->entries = {{dir / "trip.jpg", "any"}};
+        const fs::path out = dir / (strip ? "stripped" : "kept");
+        fs::create_directories(out);
+        const OVSaveReport report = exportAll(list, renderer, out);
+        ASSERT_EQ(report.outputs.size(), 1u);
+        const ov::Properties properties =
+            ov::ImageSource::createWithURL(report.outputs[0].output)->properties();
+        EXPECT_EQ(properties.dictionary(ov::kOVPropertyGPSDictionary) != nullptr, !strip);
+        ASSERT_NE(properties.dictionary(ov::kOVPropertyTIFFDictionary), nullptr);
+        EXPECT_EQ(properties.dictionary(ov::kOVPropertyTIFFDictionary)->string("Make"),
+                  "Inkstead Test");
+    }
+}
+
+TEST(OVPipelineExport, DragOutRendersWithThePresetItself) {
+    TempDir dir;
+    writeOrientedPhoto(dir / "a.jpg", 400, 300, 6, "");
+    const auto source = ov::ImageSource::createWithURL(dir / "a.jpg");
+    auto preset = std::make_shared<OVPreset>("Drag");
+    const ov::ImagePtr image = OVSaveManager::watermarkCGImageSource(source, preset);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 400);
+    EXPECT_EQ(image->height(), 300);
+    EXPECT_FALSE(OVSaveManager::watermarkCGImageSource(nullptr, preset));
+}
