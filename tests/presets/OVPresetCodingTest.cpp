@@ -2,6 +2,7 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "presets/OVPreset.h"
+#include "support/ArchiveSamples.h"
 #include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
@@ -68,4 +69,18 @@ TEST(OVPresetCoding, MissingEntriesGiveDefaults) {
     EXPECT_FALSE(preset->shouldStripMetadata());
     EXPECT_EQ(preset->resizeValue(), 0.0);
     EXPECT_TRUE(preset->uuid().isNil());
+}
+
+TEST(OVPresetCoding, ReadsAFileFromAnotherWriter) {
+    auto list =
+        ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(ov::test::defaultPresetArchive());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->size(), 1u);
+    const auto& preset = list->front();
+    EXPECT_EQ(preset->name(), "Default");
+    EXPECT_EQ(preset->uuid().uuidString(), "0AD863BA-7584-40CF-8896-BD87B3280C34");
+    EXPECT_TRUE(preset->watermarks().empty());
+    EXPECT_FALSE(preset->shouldResize());
+    EXPECT_FALSE(preset->shouldStripMetadata());
+    EXPECT_EQ(preset->resizeValue(), 0.0);
 }
