@@ -10,8 +10,10 @@ namespace {
 std::unique_ptr<ov::GraphicsContext> photo() {
     auto canvas = ov::GraphicsContext::createBitmap(400, 300);
     canvas->drawLinearGradient({{ov::Color{1, 0, 0, 1}, ov::Color{0, 0, 1, 1}}}, {0, 0}, {400, 0});
+    canvas->saveGState();
     canvas->setAlpha(0.5);
     canvas->drawLinearGradient({{ov::Color{0, 1, 0, 1}, ov::Color{0, 0, 0, 1}}}, {0, 0}, {0, 300});
+    canvas->restoreGState();
     return canvas;
 }
 
