@@ -1,0 +1,59 @@
+#include "model/OVImage.h"
+
+#include "platform/imageio/ImageSource.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+TEST(OVImage, presentsTheFileAsAnItem) {
+    ov::test::TempDir dir;
+    const auto file = dir / "My Trip #1 100%.jpg";
+    fs::copy_file(ov::test::testDataDir() / "orientation" / "Landscape_1.jpg", file);
+    auto image = OVImage::imageWithURL(file);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->imageUID(),
+              "file://" + dir.path().string() + "/My%20Trip%20%231%20100%25.jpg");
+    EXPECT_EQ(image->imageTitle(), "My%20Trip%20%231%20100%25.jpg");
+    EXPECT_EQ(image->imageRepresentation(), file);
+    EXPECT_EQ(image->imageSubtitle(), OVByteCountString(fs::file_size(file)));
+    auto source = image->copyCGImageSource();
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->type(), "public.jpeg");
+}
+
+TEST(OVImage, noURLGivesNoItemAndAMissingFileNoSubtitle) {
+    EXPECT_EQ(OVImage::imageWithURL(std::nullopt), nullptr);
+    EXPECT_EQ(OVImage::imageWithURL(fs::path()), nullptr);
+    OVImage missing("/no/such/file.jpg");
+    EXPECT_EQ(missing.imageSubtitle(), "");
+    EXPECT_EQ(missing.copyCGImageSource(), nullptr);
+}
+
+TEST(OVFileURLString, escapesNonAsciiAndReservedBytes) {
+    EXPECT_EQ(OVFileURLString("/a/b.jpg"), "file:///a/b.jpg");
+    EXPECT_EQ(OVFileURLString("/Été/x?.png"), "file:///%C3%89t%C3%A9/x%3F.png");
+}
+
+struct ByteCount {
+    std::uint64_t bytes;
+    const char* text;
+};
+
+class ByteCounts : public testing::TestWithParam<ByteCount> {};
+
+TEST_P(ByteCounts, readLikePeopleSayThem) {
+    EXPECT_EQ(OVByteCountString(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, ByteCounts,
+    testing::Values(ByteCount{0, "Zero KB"}, ByteCount{1, "1 byte"}, ByteCount{999, "999 bytes"},
+                    ByteCount{1000, "1 KB"}, ByteCount{1499, "1 KB"}, ByteCount{1500, "2 KB"},
+                    ByteCount{999'499, "999 KB"}, ByteCount{999'500, "1 MB"},
+                    ByteCount{2'400'000, "2.4 MB"}, ByteCount{2'449'999, "2.4 MB"},
+                    ByteCount{2'000'000, "2 MB"}, ByteCount{999'960'000, "1 GB"},
+                    ByteCount{1'234'567'890, "1.23 GB"}, ByteCount{5'000'000'000'000, "5 TB"}));
