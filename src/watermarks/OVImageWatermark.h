@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/gfx/Image.h"
+#include "watermarks/OVWatermark.h"
+
+#include <filesystem>
+#include <string>
+
+/// Stamps a picture (typically a logo) over the photograph.
+///
+/// The picture is not part of the preset's archive: each image watermark keeps it as a file of
+/// its own in the shared folder of watermark pictures, named after the watermark's uuid
+/// ("<UUID>.png"; the content is TIFF, which keeps transparency losslessly, and readers judge the
+/// format by the content). The archive carries only the base data, whose uuid links the
+/// watermark to its file. The file is decoded lazily on the first draw and the result cached;
+/// a missing or unreadable file draws nothing and is tried again at the next draw.
+///
+/// Setting a picture caps the watermark's size at the picture's pixel size and fits it into the
+/// image it is placed on (1024 × 768 while there is none). Copies get a new uuid and a file of
+/// their own, so removing one watermark's picture never affects another.
+class OVImageWatermark : public OVWatermark {
+public:
+    /// Type image, title "Image", 300 × 300, proportional resizing, visible, no picture.
+    [[nodiscard]] static std::shared_ptr<OVImageWatermark> imageWatermark();
+
+    /// The base copy under a fresh uuid, with a copy of the picture file written for it; the
+    /// relative placement is the source's.
+    [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
+    /// The picture scaled to fill drawRect(), rotated, faded by alpha and shadowed; then the
+    /// selection frame and handles when editable. Draws nothing at all (no frame either) while
+    /// invisible or when the picture cannot be read.
+    void renderInContext(ov::GraphicsContext& context) override;
+
+    /// The cached decoded picture, decoding the file when nothing is cached; null (and nothing
+    /// cached) when the file cannot be read.
+    [[nodiscard]] virtual ov::ImagePtr internal_image();
+    virtual void setInternal_image(ov::ImagePtr image) { internalImage_ = std::move(image); }
+    /// The picture read afresh from the file at every call; null when missing or unreadable.
+    [[nodiscard]] virtual ov::ImagePtr image() const;
+    /// Stores `image` as the watermark's picture file (replacing it atomically), caps the size
+    /// at its pixel size, fits the watermark into its bounds, and drops the cached decode.
+    /// Returns false and changes nothing when there is no image or it cannot be encoded; when
+    /// only the write fails the geometry is still updated and false is returned.
+    virtual bool setImage(const ov::ImagePtr& image);
+    /// setImage() with the first picture of an image file of any format the library reads,
+    /// turned upright. False, changing nothing, when the file cannot be decoded.
+    virtual bool setImageWithContentsOfFile(const std::filesystem::path& file);
+    /// Deletes the picture file (errors ignored) and drops the cached decode.
+    void removeImage() override;
+    /// "<UUID>.png", the uuid in upper case.
+    [[nodiscard]] virtual std::string filename() const;
+    /// Where the picture file lives: filename() inside the shared folder of watermark pictures.
+    [[nodiscard]] virtual std::filesystem::path imageURL() const;
+
+protected:
+    [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
+
+private:
+    ov::ImagePtr internalImage_;
+};

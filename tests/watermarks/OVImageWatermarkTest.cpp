@@ -1,0 +1,172 @@
+#include "watermarks/OVImageWatermark.h"
+
+#include "KindsCanvas.h"
+#include "platform/imageio/ImageSource.h"
+#include "support/TestSupport.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace kinds_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Keeps the shared storage inside a temporary folder for the test's lifetime.
+class ImageWatermarkTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("INKSTEAD_HOME", home_.path().c_str(), 1); }
+    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
+
+private:
+    ov::test::TempDir home_;
+};
+
+// A logo of `width` × `height`: opaque red on the left half, fully transparent on the right.
+ov::ImagePtr logo(int width, int height) {
+    auto canvas = ov::GraphicsContext::createBitmap(width, height);
+    canvas->setFillColor(ov::Color{1, 0, 0, 1});
+    canvas->fillRect({0, 0, width / 2.0, double(height)});
+    return canvas->makeImage();
+}
+
+} // namespace
+
+TEST_F(ImageWatermarkTest, FactoryDefaultsAndNothingDrawnWithoutPicture) {
+    auto watermark = OVImageWatermark::imageWatermark();
+    EXPECT_EQ(watermark->type(), OVWatermarkTypeImage);
+    EXPECT_EQ(watermark->title(), "Image");
+    EXPECT_EQ(watermark->size(), (ov::Size{300, 300}));
+    EXPECT_TRUE(watermark->shouldResizeProportionally());
+    EXPECT_TRUE(watermark->isVisible());
+    EXPECT_EQ(watermark->image(), nullptr);
+
+    watermark->setBounds({0, 0, 100, 100});
+    watermark->setEditable(true);
+    auto canvas = whiteCanvas(100, 100);
+    watermark->renderInContext(*canvas);
+    auto image = canvas->makeImage();
+    for (int i = 0; i < 100; i += 7)
+        EXPECT_TRUE(isWhite(image->colorAt(i, i))) << i;
+}
+
+struct Fit {
+    const char* name;
+    ov::Size picture;
+    ov::Size container;
+    ov::Size expected;
+};
+
+class ImageWatermarkFit : public ImageWatermarkTest, public ::testing::WithParamInterface<Fit> {};
+
+TEST_P(ImageWatermarkFit, SizeIsCappedAndFittedIntoTheContainer) {
+    const Fit& fit = GetParam();
+    auto watermark = OVImageWatermark::imageWatermark();
+    watermark->setBounds(ov::Rect{ov::PointZero, fit.container});
+    ASSERT_TRUE(watermark->setImage(logo(int(fit.picture.width), int(fit.picture.height))));
+    EXPECT_EQ(watermark->size(), fit.expected);
+    EXPECT_TRUE(watermark->hasMaxSize());
+    EXPECT_EQ(watermark->maxSize(), fit.picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, ImageWatermarkFit,
+    ::testing::Values(Fit{"smallerThanImage", {200, 100}, {4000, 3000}, {200, 100}},
+                      Fit{"wide", {4000, 2000}, {1000, 1000}, {1000, 500}},
+                      Fit{"tall", {500, 2000}, {1000, 1000}, {250, 1000}},
+                      Fit{"square", {3000, 3000}, {1000, 1000}, {1000, 1000}},
+                      Fit{"noImageYet", {2048, 2048}, {0, 0}, {768, 768}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ImageWatermarkTest, PictureFileIsNamedAfterTheUuidAndHoldsTiff) {
+    auto watermark = OVImageWatermark::imageWatermark();
+    watermark->setUuid(*ov::UUID::fromString("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
+    EXPECT_EQ(watermark->filename(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F.png");
+    ASSERT_TRUE(watermark->setImage(logo(40, 20)));
+    EXPECT_TRUE(fs::exists(watermark->imageURL()));
+    EXPECT_EQ(watermark->imageURL().parent_path().filename(), "images");
+    EXPECT_EQ(ov::ImageSource::typeOfFile(watermark->imageURL()), "public.tiff");
+    // Transparency survives the file.
+    auto reread = watermark->image();
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(reread->colorAt(30, 10).alpha, 0.0);
+    EXPECT_TRUE(near(reread->colorAt(5, 10), ov::Color{1, 0, 0, 1}));
+}
+
+TEST_F(ImageWatermarkTest, HalfAlphaShowsLogoAtHalfStrengthAndTransparencyLeavesThePhoto) {
+    auto watermark = OVImageWatermark::imageWatermark();
+    watermark->setBounds({0, 0, 200, 100});
+    ASSERT_TRUE(watermark->setImage(logo(100, 50)));
+    watermark->setOrigin({50, 25});
+    watermark->setAlpha(0.5);
+    auto canvas = whiteCanvas(200, 100);
+    watermark->renderInContext(*canvas);
+    auto image = canvas->makeImage();
+    EXPECT_TRUE(near(image->colorAt(70, 50), ov::Color{1, 0.5, 0.5, 1})); // logo, half strength
+    EXPECT_TRUE(isWhite(image->colorAt(130, 50)));                        // logo's clear half
+    EXPECT_TRUE(isWhite(image->colorAt(20, 50)));                         // outside the logo
+}
+
+TEST_F(ImageWatermarkTest, MissingFileDrawsNothingAndIsRetried) {
+    auto watermark = OVImageWatermark::imageWatermark();
+    watermark->setBounds({0, 0, 100, 100});
+    auto picture = logo(100, 100);
+    ASSERT_TRUE(watermark->setImage(picture));
+    watermark->removeImage();
+    EXPECT_FALSE(fs::exists(watermark->imageURL()));
+    auto canvas = whiteCanvas(100, 100);
+    watermark->setEditable(true);
+    watermark->renderInContext(*canvas);
+    EXPECT_TRUE(isWhite(canvas->makeImage()->colorAt(10, 50)));
+    EXPECT_TRUE(isWhite(canvas->makeImage()->colorAt(0, 0))); // no selection frame either
+
+    // The file comes back (another copy of the library wrote it): the next draw finds it.
+    auto other = OVImageWatermark::imageWatermark();
+    other->setUuid(watermark->uuid());
+    ASSERT_TRUE(other->setImage(picture));
+    watermark->setEditable(false);
+    watermark->renderInContext(*canvas);
+    EXPECT_TRUE(near(canvas->makeImage()->colorAt(10, 50), ov::Color{1, 0, 0, 1}));
+}
+
+TEST_F(ImageWatermarkTest, CopyWritesItsOwnFileAndDrawsTheSamePicture) {
+    auto source = OVImageWatermark::imageWatermark();
+    source->setBounds({0, 0, 400, 400});
+    ASSERT_TRUE(source->setImage(logo(100, 100)));
+    source->setOrigin({300, 300});
+    source->calculateRelativePosition();
+    auto copy = std::static_pointer_cast<OVImageWatermark>(source->copy());
+    EXPECT_FALSE(copy->isEqualToWatermark(source));
+    EXPECT_NE(copy->imageURL(), source->imageURL());
+    EXPECT_TRUE(fs::exists(copy->imageURL()));
+    EXPECT_EQ(copy->relativeQuadrant(), source->relativeQuadrant());
+    EXPECT_EQ(copy->relativePosition(), source->relativePosition());
+
+    copy->removeImage();
+    EXPECT_FALSE(fs::exists(copy->imageURL()));
+    EXPECT_TRUE(fs::exists(source->imageURL()));
+    auto recopy = std::static_pointer_cast<OVImageWatermark>(source->copy());
+    auto a = whiteCanvas(400, 400), b = whiteCanvas(400, 400);
+    source->renderInContext(*a);
+    recopy->setBounds({0, 0, 400, 400});
+    recopy->renderInContext(*b);
+    EXPECT_EQ(a->makeImage()->bytes(), b->makeImage()->bytes());
+
+    // A source without a file gives a copy without one.
+    source->removeImage();
+    auto orphan = std::static_pointer_cast<OVImageWatermark>(source->copy());
+    EXPECT_FALSE(fs::exists(orphan->imageURL()));
+}
+
+TEST_F(ImageWatermarkTest, SettingAPictureResetsANonFiniteOriginAndRejectsNothing) {
+    auto watermark = OVImageWatermark::imageWatermark();
+    watermark->setOrigin({std::nan(""), 5});
+    ASSERT_TRUE(watermark->setImage(logo(10, 10)));
+    EXPECT_EQ(watermark->origin(), ov::PointZero);
+
+    const ov::Size before = watermark->size();
+    EXPECT_FALSE(watermark->setImage(nullptr));
+    EXPECT_FALSE(watermark->setImageWithContentsOfFile("/nonexistent/logo.png"));
+    EXPECT_EQ(watermark->size(), before);
+}
