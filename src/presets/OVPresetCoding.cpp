@@ -1,10 +1,13 @@
 #include "presets/OVPreset.h"
+#include "watermarks/OVWatermarkKinds.h"
 
 // The preset record: name, identifier, the watermark list (an immutable array of watermark
 // records, each of its kind's class) and the export settings, in this order.
 
+// Registering the preset also links every watermark kind, so that any program able to load
+// presets can decode all of their watermarks.
 [[maybe_unused]] static const bool registeredPreset =
-    OVKeyedClassRegistry::add<OVPreset>("OVPreset");
+    (OVLinkWatermarkKinds(), OVKeyedClassRegistry::add<OVPreset>("OVPreset"));
 
 void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
     const auto list = watermarks();
