@@ -1,6 +1,7 @@
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 
+#include "support/CameraPhoto.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
@@ -14,58 +15,9 @@ using ov::ImageDestination;
 using ov::ImageSource;
 using ov::Properties;
 
-const std::vector<uint8_t> kMakerNote{'O', 'V', 'M', 'N', 0, 1, 2, 3, 250, 251, 252};
-
-constexpr const char* kXmp = R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNTczkc9d"?>
-<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
-<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/"
- xmlns:tiff="http://ns.adobe.com/tiff/1.0/" exif:GPSLatitude="48,51.5N" exif:GPSLongitude="2,17.6E"
- exif:DateTimeOriginal="2024-05-01T10:20:30" tiff:Orientation="6">
-<dc:title><rdf:Alt><rdf:li xml:lang="x-default">Harbour at dawn</rdf:li></rdf:Alt></dc:title>
-</rdf:Description></rdf:RDF></x:xmpmeta>
-<?xpacket end="w"?>)";
-
-// A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
-// IPTC keywords; XMP; an ICC profile.
-void writeCameraPhoto(const std::filesystem::path& path) {
-    auto picture = ov::test::uprightPicture(200, 120).icc_transform("srgb");
-    picture.write_to_file((path.string() + "[Q=90]").c_str());
-    auto image = Exiv2::ImageFactory::open(path.string());
-    image->readMetadata();
-    Exiv2::ExifData exif;
-    exif["Exif.Image.Make"] = "Inkstead Optics";
-    exif["Exif.Image.Model"] = "Test Body II";
-    exif["Exif.Image.Orientation"] = uint16_t(1);
-    exif["Exif.Image.XResolution"] = Exiv2::URational(300, 1);
-    exif["Exif.Image.YResolution"] = Exiv2::URational(300, 1);
-    exif["Exif.Image.ResolutionUnit"] = uint16_t(2);
-    exif["Exif.Photo.DateTimeOriginal"] = "2024:05:01 10:20:30";
-    exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 250);
-    exif["Exif.Photo.LensModel"] = "Inkstead 35mm f/2";
-    Exiv2::DataValue note(kMakerNote.data(), static_cast<long>(kMakerNote.size()));
-    exif.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &note);
-    exif["Exif.GPSInfo.GPSLatitudeRef"] = "N";
-    Exiv2::URationalValue latitude;
-    latitude.read("48/1 51/1 30/1");
-    exif.add(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"), &latitude);
-    // An embedded preview made from the unwatermarked picture.
-    void* preview = nullptr;
-    std::size_t previewSize = 0;
-    ov::test::uprightPicture(40, 24).write_to_buffer(".jpg", &preview, &previewSize);
-    Exiv2::ExifThumb(exif).setJpegThumbnail(static_cast<const Exiv2::byte*>(preview),
-                                            static_cast<long>(previewSize));
-    g_free(preview);
-    image->setExifData(exif);
-    Exiv2::IptcData iptc;
-    iptc["Iptc.Application2.Keywords"] = "harbour";
-    Exiv2::StringValue second("dawn");
-    iptc.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &second);
-    iptc["Iptc.Application2.City"] = "Paris";
-    image->setIptcData(iptc);
-    image->setXmpPacket(kXmp);
-    image->writeXmpFromPacket(true);
-    image->writeMetadata();
-}
+using ov::test::kMakerNote;
+using ov::test::kXmp;
+using ov::test::writeCameraPhoto;
 
 bool hasEmbeddedPreview(const std::filesystem::path& path) {
     auto image = Exiv2::ImageFactory::open(path.string());

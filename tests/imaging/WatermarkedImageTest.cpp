@@ -1,0 +1,170 @@
+#include "imaging/OVWatermarkedImage.h"
+
+#include "presets/OVPreset.h"
+#include "watermarks/OVPixellateWatermark.h"
+#include "watermarks/OVShapeWatermark.h"
+
+#include "support/GeneratedPhotos.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using ov::ImageSource;
+
+// A red square at (x, y) (y up, output pixels), filled, without outline.
+std::shared_ptr<OVShapeWatermark> redSquare(double x, double y, double side) {
+    auto shape = OVShapeWatermark::squareShapeWatermark();
+    shape->setStrokeColor(ov::Color{0, 0, 0, 0});
+    shape->setStrokeThickness(0);
+    shape->setFillColor(ov::Color{1, 0, 0, 1});
+    shape->setOrigin({x, y});
+    shape->setSize({side, side});
+    return shape;
+}
+
+std::shared_ptr<OVPreset> presetWith(std::vector<OVWatermarkPtr> watermarks) {
+    auto preset = std::make_shared<OVPreset>();
+    preset->setWatermarks(std::move(watermarks));
+    return preset;
+}
+
+// The dark mark of the generated picture sits at x in [w/8, w/4) from the left and y in
+// [h/8, h/4) from the top; probing its centre and the opposite corner catches any turn or mirror.
+void expectUprightPicture(const ov::Image& image, const std::string& label) {
+    const int w = image.width();
+    const int h = image.height();
+    const auto mark = image.colorAt(w * 3 / 16, h - 1 - h * 3 / 16);
+    EXPECT_LT(mark.red + mark.green, 0.15) << label;
+    const auto farCorner = image.colorAt(w - 3, 2); // bottom right: red and green high
+    EXPECT_GT(farCorner.red, 0.85) << label;
+    EXPECT_GT(farCorner.green, 0.85) << label;
+    const auto nearCorner = image.colorAt(2, h - 3); // top left: both low
+    EXPECT_LT(nearCorner.red + nearCorner.green, 0.2) << label;
+}
+
+class RenderOrientationTest : public testing::TestWithParam<int> {};
+
+// Every orientation comes out upright, at the upright size, with the watermark placed in
+// output pixels; resizing applies before the quarter turn's exchange of width and height.
+TEST_P(RenderOrientationTest, UprightWithWatermarks) {
+    const int orientation = GetParam();
+    ov::test::TempDir dir;
+    const auto path = dir / "photo.jpg";
+    ov::test::writeOrientedPhoto(path, 320, 240, orientation, "[Q=95,strip]");
+    auto source = ImageSource::createWithURL(path);
+    ASSERT_TRUE(source);
+
+    auto plain = CGImageCreateWatermarkedImageWithPreset(source, nullptr);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->width(), 320);
+    EXPECT_EQ(plain->height(), 240);
+    expectUprightPicture(*plain, "plain " + std::to_string(orientation));
+
+    auto preset = presetWith({redSquare(100, 40, 20)});
+    preset->setShouldResize(true);
+    preset->setResizeMethod(OVResizeMethodPercentage);
+    preset->setResizeValue(50);
+    auto image = CGImageCreateWatermarkedImageWithPreset(source, preset);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 160);
+    EXPECT_EQ(image->height(), 120);
+    expectUprightPicture(*image, "resized " + std::to_string(orientation));
+    const auto red = image->colorAt(110, 50);
+    EXPECT_GT(red.red, 0.95);
+    EXPECT_LT(red.green + red.blue, 0.05);
+    EXPECT_LT(image->colorAt(125, 50).red, 0.9); // just right of the square: the picture
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTags, RenderOrientationTest, testing::Range(1, 9));
+
+TEST(RenderTest, RealPhotographsAtTheirUprightSize) {
+    for (const std::string kind : {"Landscape", "Portrait"}) {
+        const auto upright = ov_CGImageSourceGetSize(ImageSource::createWithURL(
+            ov::test::testDataDir() / "orientation" / (kind + "_1.jpg")));
+        for (int o = 0; o <= 8; ++o) {
+            auto source = ImageSource::createWithURL(ov::test::testDataDir() / "orientation" /
+                                                     (kind + "_" + std::to_string(o) + ".jpg"));
+            auto image = CGImageCreateWatermarkedImageWithPreset(source, nullptr);
+            ASSERT_TRUE(image) << kind << o;
+            EXPECT_EQ(image->width(), upright.width) << kind << o;
+            EXPECT_EQ(image->height(), upright.height) << kind << o;
+        }
+    }
+}
+
+// Pixellate watermarks sample the clean picture; the render's other watermarks do not show in
+// the mosaic even when drawn below it.
+TEST(RenderTest, PixellateSamplesTheCleanPicture) {
+    ov::test::TempDir dir;
+    ov::test::writeOrientedPhoto(dir / "p.png", 200, 100, 0);
+    auto source = ImageSource::createWithURL(dir / "p.png");
+    auto pixellate = OVPixellateWatermark::pixellateWatermark();
+    pixellate->setOrigin({0, 0});
+    pixellate->setSize({200, 100});
+    auto preset = presetWith({redSquare(0, 0, 60), pixellate});
+    auto image = CGImageCreateWatermarkedImageWithPreset(source, preset);
+    ASSERT_TRUE(image);
+    // The mosaic covers everything; the red square under it is gone.
+    EXPECT_LT(image->colorAt(10, 10).red, 0.5);
+}
+
+TEST(RenderTest, OddInputsRenderAndDamagedOnesGiveNull) {
+    ov::test::TempDir dir;
+    auto picture = ov::test::uprightPicture(80, 60);
+    picture.colourspace(VIPS_INTERPRETATION_CMYK).write_to_file((dir / "cmyk.jpg").c_str());
+    picture.colourspace(VIPS_INTERPRETATION_B_W).write_to_file((dir / "gray.png").c_str());
+    picture.colourspace(VIPS_INTERPRETATION_RGB16).write_to_file((dir / "deep.png").c_str());
+    picture.write_to_file((dir / "flat.tif").c_str());
+    picture.bandjoin_const({128}).write_to_file(
+        ((dir / "palette.png").string() + "[palette]").c_str());
+    for (const char* name : {"cmyk.jpg", "gray.png", "deep.png", "flat.tif", "palette.png"}) {
+        auto image = CGImageCreateWatermarkedImageWithPreset(ImageSource::createWithURL(dir / name),
+                                                             presetWith({redSquare(5, 5, 10)}));
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(image->width(), 80) << name;
+        EXPECT_GT(image->colorAt(10, 10).red, 0.95) << name;
+    }
+    std::ifstream in(dir / "flat.tif", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::ofstream(dir / "cut.tif", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    std::ofstream(dir / "zero.jpg", std::ios::binary);
+    auto cut = ImageSource::createWithURL(dir / "cut.tif");
+    if (cut) {
+        EXPECT_EQ(CGImageCreateWatermarkedImageWithPreset(cut, nullptr), nullptr);
+    }
+    EXPECT_EQ(ImageSource::createWithURL(dir / "zero.jpg"), nullptr);
+    EXPECT_EQ(CGImageCreateWatermarkedImageWithPreset(nullptr, presetWith({})), nullptr);
+}
+
+TEST(RenderHelpersTest, SizesOrientationThumbnailsAndContexts) {
+    EXPECT_EQ(ov_CGImageSourceGetSize(nullptr), (ov::Size{0, 0}));
+    EXPECT_EQ(ov_CGImageSourceGetOrientation(nullptr), 0u);
+    ov::test::TempDir dir;
+    ov::test::writeOrientedPhoto(dir / "o6.jpg", 300, 200, 6);
+    auto source = ImageSource::createWithURL(dir / "o6.jpg");
+    EXPECT_EQ(ov_CGImageSourceGetSize(source), (ov::Size{200, 300})); // stored, not upright
+    EXPECT_EQ(ov_CGImageSourceGetOrientation(source), 6u);
+
+    // (0.5, 0, 100, 50) made integral is (0, 0, 101, 50): longest side 101.
+    auto thumbnail = createCGImageThumbnailForRect(source, {{0.5, 0}, {100, 50}});
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->width(), 101);
+    EXPECT_EQ(thumbnail->height(), 67);
+
+    auto context = CGContextCreateWithCGImageForSize(thumbnail, 100.9, 50.2);
+    ASSERT_TRUE(context);
+    EXPECT_EQ(context->width(), 100);
+    EXPECT_EQ(context->height(), 50);
+    EXPECT_EQ(CGContextCreateWithCGImageForSize(thumbnail, 500, 50), nullptr); // rows too short
+    EXPECT_EQ(CGContextCreateWithCGImageForSize(thumbnail, 0, 50), nullptr);
+    auto same = CGContextCreateWithCGImage(thumbnail);
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->width(), 101);
+    EXPECT_EQ(CGContextCreateWithCGImage(nullptr), nullptr);
+}
+
+} // namespace
