@@ -1,0 +1,166 @@
+// One preset holding a watermark of every kind, rendered through the export's render entry on a
+// generated photograph, stored in the presets file and read back by a second preset manager.
+
+#include "imaging/OVWatermarkedImage.h"
+#include "platform/dispatch/Dispatch.h"
+#include "presets/OVPreset.h"
+#include "presets/OVPresetManager.h"
+#include "presets/OVStorage.h"
+#include "watermarks/OVArrowWatermark.h"
+#include "watermarks/OVImageWatermark.h"
+#include "watermarks/OVPixellateWatermark.h"
+#include "watermarks/OVShapeWatermark.h"
+#include "watermarks/OVStrikethroughWatermark.h"
+
+#include "support/GeneratedPhotos.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kWidth = 600;
+constexpr int kHeight = 400;
+
+bool near(const ov::Color& a, const ov::Color& b, double tolerance = 0.03) {
+    return std::fabs(a.red - b.red) <= tolerance && std::fabs(a.green - b.green) <= tolerance &&
+           std::fabs(a.blue - b.blue) <= tolerance;
+}
+
+// A logo: opaque blue on the left half, transparent on the right half.
+ov::ImagePtr logo(int side) {
+    auto canvas = ov::GraphicsContext::createBitmap(side, side);
+    canvas->setFillColor(ov::Color{0, 0, 1, 1});
+    canvas->fillRect({0, 0, side / 2.0, double(side)});
+    return canvas->makeImage();
+}
+
+class AllKindsRenderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
+        photoPath = home / "photo.png";
+        ov::test::uprightPicture(kWidth, kHeight).write_to_file(photoPath.c_str());
+    }
+    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
+
+    // Stacking order: the pixellate is on top, so the strikethrough crossing its region is
+    // covered by the mosaic rather than drawn over it.
+    std::shared_ptr<OVPreset> presetOfEveryKind() {
+        auto shape = OVShapeWatermark::squareShapeWatermark();
+        shape->setStrokeThickness(0);
+        shape->setStrokeColor(ov::Color{0, 0, 0, 0});
+        shape->setFillColor(ov::Color{1, 0, 0, 1});
+        shape->setOrigin({20, 20});
+        shape->setSize({60, 60});
+
+        auto image = OVImageWatermark::imageWatermark();
+        EXPECT_TRUE(image->setImage(logo(80)));
+        image->setOrigin({500, 300});
+
+        auto arrow = OVArrowWatermark::arrowWatermark();
+        arrow->setStrokeColor(ov::Color{0, 1, 0, 1});
+        arrow->setBeginPoint({100, 350});
+        arrow->setEndPoint({250, 250});
+
+        auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+
+        auto pixellate = OVPixellateWatermark::pixellateWatermark();
+        pixellate->setOrigin({350, 40});
+        pixellate->setSize({200, 100});
+
+        auto preset = std::make_shared<OVPreset>("Every kind");
+        preset->setWatermarks({shape, image, arrow, strike, pixellate});
+        return preset;
+    }
+
+    ov::ImagePtr render(const std::shared_ptr<OVPreset>& preset) {
+        return CGImageCreateWatermarkedImageWithPreset(ov::ImageSource::createWithURL(photoPath),
+                                                       preset->copy());
+    }
+
+    ov::test::TempDir home;
+    fs::path photoPath;
+};
+
+} // namespace
+
+TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
+    auto preset = presetOfEveryKind();
+    auto plain = render(std::make_shared<OVPreset>());
+    auto image = render(preset);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->width(), kWidth);
+    ASSERT_EQ(image->height(), kHeight);
+
+    EXPECT_TRUE(near(image->colorAt(50, 50), {1, 0, 0, 1}));       // shape
+    EXPECT_TRUE(near(image->colorAt(520, 340), {0, 0, 1, 1}));     // logo, opaque half
+    EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340)); // logo, clear half
+    EXPECT_TRUE(near(image->colorAt(175, 300), {0, 1, 0, 1}));     // arrow shaft
+    EXPECT_TRUE(near(image->colorAt(300, 200), {0, 0, 0, 1}));     // diagonals cross
+    EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));     // photo between the lines
+    // Mosaic: blocks on the grid through (150, 150), each uniform; the photo differs inside.
+    int changed = 0;
+    for (int y = 50; y < 130; ++y)
+        for (int x = 350; x < 550; ++x) {
+            const int bx = 150 + (x - 150) / 20 * 20, by = 150 - (150 - y + 19) / 20 * 20;
+            ASSERT_EQ(image->colorAt(x, y), image->colorAt(bx, by)) << x << "," << y;
+            changed += !(image->colorAt(x, y) == plain->colorAt(x, y));
+        }
+    EXPECT_GT(changed, 200 * 80 / 2);
+    EXPECT_EQ(image->colorAt(345, 90), plain->colorAt(345, 90)); // just left of the mosaic
+
+    // Through the presets file: a second manager reads back a preset that renders the same.
+    {
+        OVPresetManager writer;
+        writer.insertObject(preset, 0);
+        writer.waitForPendingSaves();
+    }
+    OVPresetManager reader(std::chrono::hours(1));
+    auto decoded = reader.presetWithID(preset->uuid());
+    ASSERT_NE(decoded, nullptr);
+    ASSERT_EQ(decoded->numberOfWatermarks(), 5u);
+    EXPECT_EQ(decoded->allWatermarkIDs(), preset->allWatermarkIDs());
+    auto again = render(decoded);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->bytes(), image->bytes());
+}
+
+TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
+    auto preset = presetOfEveryKind();
+    auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[1]);
+    const fs::path kept = logoWatermark->imageURL();
+    ASSERT_TRUE(fs::exists(kept));
+
+    // Copies (as an export makes them) write pictures of their own, which no preset lists.
+    auto copy = preset->copy();
+    const fs::path copied =
+        std::static_pointer_cast<OVImageWatermark>(copy->watermarks()[1])->imageURL();
+    EXPECT_NE(copied, kept);
+    EXPECT_TRUE(fs::exists(copied));
+    const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
+    std::ofstream(stray) << "stray";
+
+    {
+        OVPresetManager writer;
+        writer.insertObject(preset, 0);
+        writer.waitForPendingSaves();
+    }
+    OVPresetManager sweeper(0ns);
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(stray); }, 5s);
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_FALSE(fs::exists(copied));
+    EXPECT_FALSE(fs::exists(stray));
+
+    // Removing the watermark from its preset deletes its picture at once.
+    preset->removeWatermark(logoWatermark);
+    EXPECT_FALSE(fs::exists(kept));
+}
