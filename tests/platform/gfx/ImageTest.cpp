@@ -1,0 +1,107 @@
+#include "platform/gfx/Image.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using ov::AlphaInfo;
+using ov::Color;
+using ov::Image;
+
+// One pixel of colour (r, g, b) = (200, 100, 0) at alpha 128, stored in each layout.
+struct LayoutCase {
+    const char* name;
+    uint32_t bitmapInfo;
+    std::vector<uint8_t> bytes;
+    bool opaque;
+};
+
+class ImageLayouts : public testing::TestWithParam<LayoutCase> {};
+
+constexpr uint32_t layout(AlphaInfo a, uint32_t order = 0) {
+    return static_cast<uint32_t>(a) | order;
+}
+constexpr uint32_t kLittle = ov::kBitmapByteOrder32Little;
+
+TEST_P(ImageLayouts, ReadTheSameColourAndConvertToNative) {
+    const LayoutCase& c = GetParam();
+    auto image = Image::create(1, 1, 4, c.bitmapInfo, c.bytes);
+    ASSERT_TRUE(image);
+    const Color expected = c.opaque ? Color{200 / 255.0, 100 / 255.0, 0, 1}
+                                    : Color{200 / 255.0, 100 / 255.0, 0, 128 / 255.0};
+    for (const auto& img : {image, image->nativeCopy()}) {
+        ASSERT_TRUE(img);
+        const Color got = img->colorAt(0, 0);
+        EXPECT_NEAR(got.red, expected.red, 0.01);
+        EXPECT_NEAR(got.green, expected.green, 0.01);
+        EXPECT_NEAR(got.blue, expected.blue, 0.01);
+        EXPECT_NEAR(got.alpha, expected.alpha, 0.001);
+    }
+    EXPECT_TRUE(image->nativeCopy()->isNativeLayout());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, ImageLayouts,
+    testing::Values(
+        LayoutCase{
+            "premultipliedLast", layout(AlphaInfo::premultipliedLast), {100, 50, 0, 128}, false},
+        LayoutCase{
+            "premultipliedFirst", layout(AlphaInfo::premultipliedFirst), {128, 100, 50, 0}, false},
+        LayoutCase{"nativeBGRA", ov::kNativeBitmapInfo, {0, 50, 100, 128}, false},
+        LayoutCase{"last", layout(AlphaInfo::last), {200, 100, 0, 128}, false},
+        LayoutCase{"firstLittle", layout(AlphaInfo::first, kLittle), {0, 100, 200, 128}, false},
+        LayoutCase{
+            "lastLittle", layout(AlphaInfo::premultipliedLast, kLittle), {128, 0, 50, 100}, false},
+        LayoutCase{"noneSkipLast", layout(AlphaInfo::noneSkipLast), {200, 100, 0, 7}, true},
+        LayoutCase{"noneSkipFirstLittle",
+                   layout(AlphaInfo::noneSkipFirst, kLittle),
+                   {0, 100, 200, 7},
+                   true}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Image, CreateRejectsBadGeometry) {
+    EXPECT_FALSE(Image::create(0, 1, 4, ov::kNativeBitmapInfo, std::vector<uint8_t>(4)));
+    EXPECT_FALSE(
+        Image::create(2, 1, 4, ov::kNativeBitmapInfo, std::vector<uint8_t>(8))); // row too short
+    EXPECT_FALSE(
+        Image::create(1, 2, 4, ov::kNativeBitmapInfo, std::vector<uint8_t>(4))); // buffer too small
+    EXPECT_FALSE(Image::create(1, 1, 4, ov::kNativeBitmapInfo | ov::kBitmapFloatComponents,
+                               std::vector<uint8_t>(4)));
+    EXPECT_TRUE(Image::create(1, 2, 8, ov::kNativeBitmapInfo, std::vector<uint8_t>(16)));
+}
+
+TEST(Image, ColorAtIsYUpAndOutOfRangeIsClear) {
+    // Two rows: first in memory (top) red, second (bottom) blue, with a padded stride.
+    std::vector<uint8_t> bytes = {255, 0, 0, 255, 9, 9, 9, 9, 0, 0, 255, 255, 9, 9, 9, 9};
+    auto image = Image::create(1, 2, 8, layout(AlphaInfo::premultipliedLast), bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->colorAt(0, 0), (Color{0, 0, 1, 1}));
+    EXPECT_EQ(image->colorAt(0, 1), (Color{1, 0, 0, 1}));
+    EXPECT_EQ(image->colorAt(1, 0), Color::clear());
+    EXPECT_EQ(image->colorAt(0, -1), Color::clear());
+}
+
+TEST(Image, PngRoundTripAndUnreadableFiles) {
+    ov::test::TempDir dir;
+    std::vector<uint8_t> bytes = {255, 0, 0, 255, 0, 0, 0, 0};
+    auto image = Image::create(2, 1, 8, layout(AlphaInfo::premultipliedLast), bytes);
+    ASSERT_TRUE(image->writePNG(dir / "a.png"));
+    auto read = Image::readPNG(dir / "a.png");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->colorAt(0, 0), (Color{1, 0, 0, 1}));
+    EXPECT_EQ(read->colorAt(1, 0).alpha, 0);
+
+    EXPECT_FALSE(Image::readPNG(dir / "missing.png"));
+    {
+        std::FILE* f = std::fopen((dir / "junk.png").c_str(), "wb");
+        std::fputs("not a png", f);
+        std::fclose(f);
+    }
+    EXPECT_FALSE(Image::readPNG(dir / "junk.png"));
+}
+
+} // namespace
