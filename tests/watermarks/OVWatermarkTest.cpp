@@ -1,0 +1,434 @@
+#include "watermarks/OVWatermark.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+std::shared_ptr<OVWatermark> makeWatermark(ov::Point origin, ov::Size size) {
+    auto w = OVWatermark::watermarkWithType(OVWatermarkTypeShape);
+    w->setOrigin(origin);
+    w->setSize(size);
+    return w;
+}
+
+void expectRectNear(ov::Rect actual, ov::Rect expected) {
+    EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
+    EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
+    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
+    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
+}
+
+// Restores the process-wide backing factor after each test that changes it.
+class BackingScaleGuard {
+public:
+    ~BackingScaleGuard() { OVSetMainScreenBackingScaleFactor(1.0); }
+};
+
+} // namespace
+
+// MARK: Creation
+
+TEST(WatermarkCreation, EmptyOptionsGiveCreationDefaultsButInvisible) {
+    OVWatermark w;
+    w.initWatermarkWithOptions({});
+    EXPECT_EQ(w.type(), OVWatermarkTypeText);
+    EXPECT_EQ(w.title(), "Watermark");
+    EXPECT_EQ(w.size(), (ov::Size{200, 200}));
+    EXPECT_EQ(w.alpha(), 1.0);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.isEditable());
+    EXPECT_TRUE(w.shouldResizeProportionally());
+    EXPECT_TRUE(w.shouldUseRelativePosition());
+    EXPECT_TRUE(w.shouldUseRelativeSize());
+    EXPECT_EQ(w.relativeSize(), (ov::Size{1, 1}));
+    EXPECT_FALSE(w.uuid().isNil());
+}
+
+TEST(WatermarkCreation, OptionsAreReadWithTheirConversions) {
+    OVWatermark w;
+    w.initWatermarkWithOptions({
+        {"type", std::int64_t{4}},
+        {"title", std::string("Arrow")},
+        {"proportional", false},
+        {"shouldUsePostion", true}, // unknown keys are ignored
+        {"shouldUseRelativePostion", false},
+        {"alpha", 0.3},
+        {"relativeQuadrant", std::int64_t{3}},
+    });
+    EXPECT_EQ(w.type(), OVWatermarkTypeArrow);
+    EXPECT_EQ(w.title(), "Arrow");
+    EXPECT_FALSE(w.shouldResizeProportionally());
+    EXPECT_FALSE(w.shouldUseRelativePosition());
+    EXPECT_TRUE(w.shouldUseRelativeSize());
+    EXPECT_EQ(w.alpha(), static_cast<double>(0.3f));
+    EXPECT_EQ(w.relativeQuadrant(), OVRelativeQuadrantTopRight);
+}
+
+TEST(WatermarkCreation, EachWatermarkGetsItsOwnIdentity) {
+    auto a = OVWatermark::watermarkWithType(OVWatermarkTypeText);
+    auto b = OVWatermark::watermarkWithType(OVWatermarkTypeText);
+    EXPECT_FALSE(a->isEqualToWatermark(b));
+    EXPECT_TRUE(a->isEqualToWatermark(a));
+    EXPECT_FALSE(a->isEqualToWatermark(nullptr));
+}
+
+// MARK: Geometry
+
+TEST(WatermarkGeometry, FrameWithZeroBoundsIsTheDefaultSize) {
+    auto w = OVWatermark::watermarkWithType(OVWatermarkTypeText);
+    EXPECT_EQ(w->frame(), (ov::Rect{0, 0, 200, 200}));
+}
+
+TEST(WatermarkGeometry, DrawRectRoundsSizeAndAddsBoundsOrigin) {
+    auto w = makeWatermark({5, 5}, {100.4, 50.5});
+    w->setShouldUseRelativeSize(false);
+    w->setShouldUseRelativePosition(false);
+    w->setBounds({10, 20, 1000, 800});
+    EXPECT_EQ(w->drawRect(), (ov::Rect{15, 25, 100, 51}));
+}
+
+TEST(WatermarkGeometry, QuarterTurnSwapsFrameSidesAndTransformLandsInFrame) {
+    auto w = makeWatermark({0, 0}, {100, 50});
+    w->setRotation(90);
+    expectRectNear(w->rotatedDrawRect(), {25, -25, 50, 100});
+    expectRectNear(w->frame(), {0, 0, 50, 100});
+    EXPECT_NEAR(w->translateContext().x, -25, 1e-9);
+    EXPECT_NEAR(w->translateContext().y, 25, 1e-9);
+    const auto t = w->rotationTransform();
+    const auto a = ov::Point{0, 0}.applying(t);
+    const auto b = ov::Point{100, 50}.applying(t);
+    EXPECT_NEAR(a.x, 0, 1e-9);
+    EXPECT_NEAR(a.y, 100, 1e-9);
+    EXPECT_NEAR(b.x, 50, 1e-9);
+    EXPECT_NEAR(b.y, 0, 1e-9);
+}
+
+TEST(WatermarkGeometry, HalfTurnKeepsFrameAndAddsNoShift) {
+    auto w = makeWatermark({10, 10}, {100, 50});
+    w->setRotation(180);
+    expectRectNear(w->frame(), {10, 10, 100, 50});
+    // Rotating about the centre alone maps the content onto itself.
+    const auto corner = ov::Point{10, 10}.applying(w->rotationTransform());
+    EXPECT_NEAR(corner.x, 110, 1e-9);
+    EXPECT_NEAR(corner.y, 60, 1e-9);
+}
+
+TEST(WatermarkGeometry, MaximumSizeClampsAndStoresAbsoluteValues) {
+    auto w = makeWatermark({0, 0}, {10, 10});
+    w->setSize({-50, 20});
+    EXPECT_EQ(w->size(), (ov::Size{-50, 20})); // no maximum: stored as given
+    w->setHasMaxSize(true);
+    w->setMaxSize({300, 300});
+    w->setSize({400, 200});
+    EXPECT_EQ(w->size(), (ov::Size{300, 200}));
+    w->setSize({-50, 20});
+    EXPECT_EQ(w->size(), (ov::Size{50, 20}));
+}
+
+// MARK: Handles and hit testing
+
+struct HandleCase {
+    const char* name;
+    ov::Point point;
+    OVWatermarkHandle handle;
+    bool contained;
+};
+
+class WatermarkHandleHit : public ::testing::TestWithParam<HandleCase> {};
+
+TEST_P(WatermarkHandleHit, AtScaleOne) {
+    const auto& c = GetParam();
+    auto w = makeWatermark({100, 100}, {200, 100});
+    EXPECT_EQ(w->handleUnderPoint(c.point, 1), c.handle);
+    EXPECT_EQ(w->containsPoint(c.point, 1), c.contained);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corners, WatermarkHandleHit,
+    ::testing::Values(HandleCase{"bottomLeftOutside", {96, 96}, OVWatermarkHandleBottomLeft, true},
+                      HandleCase{"bottomLeftInside", {104, 104}, OVWatermarkHandleBottomLeft, true},
+                      HandleCase{"leftEdgeInclusive", {95, 100}, OVWatermarkHandleBottomLeft, true},
+                      HandleCase{"rightEdgeExclusive", {105, 100}, OVWatermarkHandleNone, true},
+                      HandleCase{"topRightCorner", {300, 200}, OVWatermarkHandleTopRight, true},
+                      HandleCase{"topLeftCorner", {96, 204}, OVWatermarkHandleTopLeft, true},
+                      HandleCase{
+                          "bottomRightCorner", {304, 96}, OVWatermarkHandleBottomRight, true},
+                      HandleCase{"centre", {150, 150}, OVWatermarkHandleNone, true},
+                      HandleCase{"beyondHandle", {306, 206}, OVWatermarkHandleNone, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WatermarkHandles, TinyFrameIsCoveredByItsBottomLeftHandle) {
+    auto w = makeWatermark({0, 0}, {4, 4});
+    for (double x : {0.5, 2.0, 3.5})
+        for (double y : {0.5, 2.0, 3.5})
+            EXPECT_EQ(w->handleUnderPoint({x, y}, 1), OVWatermarkHandleBottomLeft);
+}
+
+TEST(WatermarkHandles, HandleSizeFollowsScaleAndBackingFactor) {
+    BackingScaleGuard guard;
+    EXPECT_EQ(unscaledHandleBoundsAtPoint({10, 10}, 1), (ov::Rect{5, 5, 10, 10}));
+    EXPECT_EQ(unscaledHandleBoundsAtPoint({10, 10}, 2).size, (ov::Size{5, 5}));
+    OVSetMainScreenBackingScaleFactor(2);
+    EXPECT_EQ(unscaledHandleBoundsAtPoint({10, 10}, 2).size, (ov::Size{10, 10}));
+}
+
+// MARK: Resizing
+
+struct ResizeCase {
+    const char* name;
+    bool proportional;
+    OVWatermarkHandle handle;
+    ov::Point target;
+    ov::Size maxSize; // zero: no maximum
+    ov::Size size;
+    ov::Point origin;
+};
+
+class WatermarkResize : public ::testing::TestWithParam<ResizeCase> {};
+
+TEST_P(WatermarkResize, FromOrigin100Size200x100) {
+    const auto& c = GetParam();
+    auto w = makeWatermark({100, 100}, {200, 100});
+    if (c.maxSize != ov::Size{}) {
+        w->setHasMaxSize(true);
+        w->setMaxSize(c.maxSize);
+    }
+    w->resizeByMovingHandle(c.handle, c.target, c.proportional);
+    EXPECT_EQ(w->size(), c.size);
+    EXPECT_EQ(w->origin(), c.origin);
+    EXPECT_TRUE(w->shouldSave());
+}
+
+INSTANTIATE_TEST_SUITE_P(Handles, WatermarkResize,
+                         ::testing::Values(ResizeCase{"freeBottomRight",
+                                                      false,
+                                                      OVWatermarkHandleBottomRight,
+                                                      {400, 50},
+                                                      {},
+                                                      {300, 150},
+                                                      {100, 50}},
+                                           ResizeCase{"freeTopLeftPastRightEdge",
+                                                      false,
+                                                      OVWatermarkHandleTopLeft,
+                                                      {350, 250},
+                                                      {},
+                                                      {25, 150},
+                                                      {350, 100}},
+                                           ResizeCase{"freeNaNBecomesMinimum",
+                                                      false,
+                                                      OVWatermarkHandleTopRight,
+                                                      {std::nan(""), 300},
+                                                      {},
+                                                      {25, 200},
+                                                      {100, 100}},
+                                           ResizeCase{"freeNoHandleKeepsGeometry",
+                                                      false,
+                                                      OVWatermarkHandleNone,
+                                                      {0, 0},
+                                                      {},
+                                                      {200, 100},
+                                                      {100, 100}},
+                                           ResizeCase{"proportionalBottomRightKeepsTop",
+                                                      true,
+                                                      OVWatermarkHandleBottomRight,
+                                                      {500, 0},
+                                                      {},
+                                                      {400, 200},
+                                                      {100, 0}},
+                                           ResizeCase{"proportionalBottomLeftIgnoresY",
+                                                      true,
+                                                      OVWatermarkHandleBottomLeft,
+                                                      {0, 999},
+                                                      {},
+                                                      {300, 150},
+                                                      {0, 50}},
+                                           ResizeCase{"proportionalTopRightKeepsBottom",
+                                                      true,
+                                                      OVWatermarkHandleTopRight,
+                                                      {500, 0},
+                                                      {},
+                                                      {400, 200},
+                                                      {100, 100}},
+                                           ResizeCase{"proportionalTopLeftClampedToMaximum",
+                                                      true,
+                                                      OVWatermarkHandleTopLeft,
+                                                      {0, 0},
+                                                      {250, 125},
+                                                      {250, 125},
+                                                      {0, 100}},
+                                           ResizeCase{"proportionalMinimumWidthOnly",
+                                                      true,
+                                                      OVWatermarkHandleTopRight,
+                                                      {110, 0},
+                                                      {},
+                                                      {25, 12.5},
+                                                      {100, 100}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WatermarkResize, MaximumHeldLeftHandleDoesNotSlide) {
+    auto w = makeWatermark({100, 100}, {250, 125});
+    w->setHasMaxSize(true);
+    w->setMaxSize({250, 125});
+    w->resizeByMovingHandle(OVWatermarkHandleBottomLeft, {0, 0}, true);
+    EXPECT_EQ(w->size(), (ov::Size{250, 125}));
+    EXPECT_EQ(w->origin(), (ov::Point{100, 100}));
+}
+
+TEST(WatermarkResize, UsesTheWatermarksOwnProportionalFlag) {
+    auto w = makeWatermark({100, 100}, {200, 100});
+    w->setShouldResizeProportionally(false);
+    w->resizeByMovingHandle(OVWatermarkHandleBottomRight, {400, 50});
+    EXPECT_EQ(w->size(), (ov::Size{300, 150}));
+}
+
+// MARK: Moving and relative placement
+
+TEST(WatermarkMove, OffsetMarksDirtyAndRecomputesRelativePlacement) {
+    auto w = makeWatermark({100, 50}, {200, 100});
+    w->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(w->relativePosition(), (ov::Point{0.1, 0.1}));
+    EXPECT_FALSE(w->shouldSave());
+    w->offsetOriginByX(100, 50);
+    EXPECT_EQ(w->origin(), (ov::Point{200, 100}));
+    EXPECT_TRUE(w->shouldSave());
+    EXPECT_EQ(w->relativePosition(), (ov::Point{0.2, 0.2}));
+}
+
+struct PlacementCase {
+    const char* name;
+    ov::Point origin;
+    OVRelativeQuadrant quadrant;
+    ov::Point relativePosition;
+    ov::Point originOnDoubleImage; // after bounds (0, 0, 2000, 1000)
+};
+
+class WatermarkPlacement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(WatermarkPlacement, OnA1000x500ImageThenOnOneTwiceAsLarge) {
+    const auto& c = GetParam();
+    auto w = makeWatermark(c.origin, {200, 100});
+    w->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(w->relativeQuadrant(), c.quadrant);
+    EXPECT_NEAR(w->relativePosition().x, c.relativePosition.x, 1e-12);
+    EXPECT_NEAR(w->relativePosition().y, c.relativePosition.y, 1e-12);
+    EXPECT_EQ(w->relativeSize(), (ov::Size{0.2, 0.2}));
+    w->setBounds({0, 0, 2000, 1000});
+    EXPECT_EQ(w->size(), (ov::Size{400, 200}));
+    EXPECT_NEAR(w->origin().x, c.originOnDoubleImage.x, 1e-9);
+    EXPECT_NEAR(w->origin().y, c.originOnDoubleImage.y, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corners, WatermarkPlacement,
+    ::testing::Values(
+        PlacementCase{
+            "bottomLeft", {100, 50}, OVRelativeQuadrantBottomLeft, {0.1, 0.1}, {200, 100}},
+        PlacementCase{
+            "topRight", {750, 380}, OVRelativeQuadrantTopRight, {0.05, 0.04}, {1500, 760}},
+        PlacementCase{"topLeft", {30, 390}, OVRelativeQuadrantTopLeft, {0.03, 0.02}, {60, 780}},
+        PlacementCase{
+            "bottomRight", {780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WatermarkPlacement, EquidistantWatermarkIsAnchoredBottomLeft) {
+    auto w = makeWatermark({400, 400}, {200, 200});
+    w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+    w->setBounds({0, 0, 1000, 1000});
+    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantBottomLeft);
+}
+
+TEST(WatermarkPlacement, PortraitImageKeepsAspectRatioFromWidthFraction) {
+    auto w = makeWatermark({0, 0}, {400, 200});
+    w->setRelativeSize({0.2, 0.2});
+    w->setBounds({0, 0, 500, 1000});
+    EXPECT_EQ(w->size(), (ov::Size{100, 50}));
+}
+
+TEST(WatermarkPlacement, SameBoundsTwiceChangesNothingEvenAfterAMove) {
+    auto w = makeWatermark({100, 50}, {200, 100});
+    w->setBounds({0, 0, 1000, 500});
+    w->setOrigin({300, 300}); // a plain store: relative data still says (100, 50)
+    w->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(w->origin(), (ov::Point{300, 300}));
+}
+
+TEST(WatermarkPlacement, ZeroBoundsLeaveRelativeDataAlone) {
+    auto w = makeWatermark({100, 50}, {200, 100});
+    w->setRelativePosition({0.3, 0.4});
+    w->setRelativeQuadrant(OVRelativeQuadrantTopLeft);
+    w->setRelativeSize({0.5, 0.5});
+    w->calculateRelativePosition();
+    EXPECT_EQ(w->relativePosition(), (ov::Point{0.3, 0.4}));
+    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantTopLeft);
+    EXPECT_EQ(w->relativeSize(), (ov::Size{0.5, 0.5}));
+}
+
+TEST(WatermarkPlacement, ZeroOrNonFiniteRelativePositionDoesNotMoveTheOrigin) {
+    for (ov::Point relative : {ov::Point{0, 0}, ov::Point{std::nan(""), 0.1},
+                               ov::Point{std::numeric_limits<double>::infinity(), 0.1}}) {
+        auto w = makeWatermark({123, 45}, {200, 100});
+        w->setShouldUseRelativeSize(false);
+        w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+        w->setRelativePosition(relative);
+        w->setBounds({0, 0, 1000, 500});
+        EXPECT_EQ(w->origin(), (ov::Point{123, 45}));
+    }
+}
+
+TEST(WatermarkPlacement, DamagedQuadrantGivesZeroOrigin) {
+    auto w = makeWatermark({100, 100}, {200, 100});
+    w->setShouldUseRelativeSize(false);
+    w->setRelativeQuadrant(static_cast<OVRelativeQuadrant>(7));
+    w->setRelativePosition({0.1, 0.1});
+    w->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(w->adjustOrigin(), (ov::Point{0, 0}));
+    EXPECT_EQ(w->origin(), (ov::Point{0, 0}));
+}
+
+TEST(WatermarkPlacement, FlagsOffKeepAbsoluteGeometry) {
+    auto w = makeWatermark({100, 50}, {200, 100});
+    w->setShouldUseRelativeSize(false);
+    w->setShouldUseRelativePosition(false);
+    w->setBounds({0, 0, 1000, 500});
+    w->setBounds({0, 0, 2000, 1000});
+    EXPECT_EQ(w->size(), (ov::Size{200, 100}));
+    EXPECT_EQ(w->origin(), (ov::Point{100, 50}));
+}
+
+// MARK: Copying
+
+TEST(WatermarkCopy, CopyKeepsDataAndIdentityButNotEditingState) {
+    auto w = makeWatermark({12, 34}, {56, 78});
+    w->setTitle("Logo");
+    w->setAlpha(0.5);
+    w->setRotation(30);
+    w->setShadow(0.25);
+    w->setHasMaxSize(true);
+    w->setMaxSize({500, 400});
+    w->setBounds({0, 0, 1000, 500});
+    w->setEditable(true);
+    w->setShouldSave(true);
+    w->setVisible(false);
+
+    auto c = w->copy();
+    ASSERT_NE(c, w);
+    EXPECT_TRUE(c->isEqualToWatermark(w));
+    EXPECT_EQ(c->origin(), w->origin());
+    EXPECT_EQ(c->size(), w->size());
+    EXPECT_EQ(c->title(), "Logo");
+    EXPECT_EQ(c->alpha(), 0.5);
+    EXPECT_EQ(c->rotation(), 30);
+    EXPECT_EQ(c->shadow(), 0.25);
+    EXPECT_EQ(c->relativePosition(), w->relativePosition());
+    EXPECT_EQ(c->relativeSize(), w->relativeSize());
+    EXPECT_EQ(c->relativeQuadrant(), w->relativeQuadrant());
+    EXPECT_TRUE(c->hasMaxSize());
+    EXPECT_EQ(c->maxSize(), (ov::Size{500, 400}));
+    EXPECT_FALSE(c->isVisible());
+    EXPECT_FALSE(c->isEditable());
+    EXPECT_FALSE(c->shouldSave());
+    EXPECT_EQ(c->bounds(), ov::RectZero);
+}
