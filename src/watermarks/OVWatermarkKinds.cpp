@@ -1,6 +1,7 @@
 #include "watermarks/OVWatermarkKinds.h"
 
 #include "watermarks/OVArrowWatermark.h"
+#include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVPixellateWatermark.h"
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
@@ -19,6 +20,7 @@ template <class Factory> void keep(Factory factory) {
 void OVLinkWatermarkKinds() {
     keep(&OVShapeWatermark::shapeWatermark);
     keep(&OVArrowWatermark::arrowWatermark);
+    keep(&OVImageWatermark::imageWatermark);
     keep(&OVStrikethroughWatermark::strikethroughWatermark);
     keep(&OVPixellateWatermark::pixellateWatermark);
 }
