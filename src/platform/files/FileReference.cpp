@@ -57,9 +57,10 @@ std::optional<Identity> identityOf(const std::filesystem::path& path, bool follo
     return id;
 }
 
-template <typename T> void put(FileReferenceData& out, T value) {
+template <typename T> std::uint8_t* put(std::uint8_t* out, T value) {
     for (std::size_t i = 0; i < sizeof(T); ++i)
-        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
+        *out++ = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
+    return out;
 }
 
 template <typename T> T get(const std::uint8_t* in) {
@@ -167,16 +168,16 @@ FileReferenceData createFileReference(const std::filesystem::path& path, std::st
         return {};
     }
     const std::string text = canonical.string();
-    FileReferenceData data;
-    data.reserve(kHeaderSize + text.size());
-    data.insert(data.end(), std::begin(kMagic), std::end(kMagic));
-    data.push_back(kVersion);
-    put(data, identity->device);
-    put(data, identity->inode);
-    put(data, identity->birthSeconds);
-    put(data, identity->birthNanoseconds);
-    put(data, static_cast<std::uint32_t>(text.size()));
-    data.insert(data.end(), text.begin(), text.end());
+    FileReferenceData data(kHeaderSize + text.size());
+    std::memcpy(data.data(), kMagic, sizeof kMagic);
+    data[4] = kVersion;
+    auto* out = data.data() + 5;
+    out = put(out, identity->device);
+    out = put(out, identity->inode);
+    out = put(out, identity->birthSeconds);
+    out = put(out, identity->birthNanoseconds);
+    out = put(out, static_cast<std::uint32_t>(text.size()));
+    std::memcpy(out, text.data(), text.size());
     return data;
 }
 
