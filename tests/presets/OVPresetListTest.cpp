@@ -98,6 +98,29 @@ TEST_F(PresetList, AddSelectsAtOnceAndAdjustsKindsOnTheMainQueue) {
     EXPECT_EQ(changed.count(), 2);
 }
 
+TEST_F(PresetList, TextTurnsOnDynamicFontSizeOnlyAfterTheMainQueueRuns) {
+    auto text = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeText);
+    text->setShouldUseRelativeSize(false);
+    preset->addWatermark(text);
+    EXPECT_TRUE(text->isEditable());
+    EXPECT_FALSE(text->shouldUseDynamicFontSize());
+    drainMainQueue();
+    EXPECT_TRUE(text->shouldUseDynamicFontSize());
+    EXPECT_TRUE(text->shouldUseRelativeSize());
+}
+
+TEST_F(PresetList, RemovingAnImageWatermarkDeletesItsPicture) {
+    auto image = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeImage);
+    auto text = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeText);
+    preset->insertWatermark(image, 0);
+    preset->insertWatermark(text, 0);
+    preset->removeWatermark(text);
+    preset->removeWatermarkAtIndex(0);
+    EXPECT_EQ(image->removeImageCalls, 1);
+    EXPECT_EQ(text->removeImageCalls, 0);
+    EXPECT_EQ(list(), (std::vector<OVWatermarkPtr>{a, b, c}));
+}
+
 TEST_F(PresetList, LookUpsAndImageIdentifiers) {
     auto image1 = makeWatermark(OVWatermarkTypeImage, {});
     auto image2 = makeWatermark(OVWatermarkTypeImage, {});

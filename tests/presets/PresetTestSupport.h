@@ -30,6 +30,18 @@ inline OVWatermarkPtr makeWatermark(OVWatermarkType type, ov::Rect frame) {
     return w;
 }
 
+// A watermark that records the kind hooks the preset calls on it.
+class HookRecorder : public OVWatermark {
+public:
+    explicit HookRecorder(OVWatermarkType type) { initWithWatermarkType(type); }
+    void setShouldUseDynamicFontSize(bool dynamic) override { dynamicFontSize = dynamic; }
+    [[nodiscard]] bool shouldUseDynamicFontSize() const override { return dynamicFontSize; }
+    void removeImage() override { ++removeImageCalls; }
+
+    bool dynamicFontSize = false;
+    int removeImageCalls = 0;
+};
+
 inline void drainMainQueue() {
     ov::dispatch::drainMainQueue();
 }
