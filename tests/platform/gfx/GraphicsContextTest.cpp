@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -393,6 +394,43 @@ TEST(GraphicsContextLayer, CompositesAsOneWithTheShadowOfTheWhole) {
     const Color single = pixel(*ctx, 12, 12), overlap = pixel(*ctx, 25, 25);
     EXPECT_NEAR(single.green, overlap.green, kTolerance);
     EXPECT_EQ(ctx->stateDepth(), 0);
+}
+
+// Bad numbers must never put the context in a state where later drawing silently fails.
+TEST(GraphicsContextRobustness, HostileValuesLeaveTheContextUsable) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    auto ctx = whiteCanvas(20, 20);
+    auto tiny = GraphicsContext::createBitmap(1, 1);
+    ov::ImagePtr image = tiny->makeImage();
+
+    ctx->setFillColor({nan, 2, -1, nan});
+    ctx->fillRect({nan, 0, 5, 5});
+    ctx->fillRect({0, 0, inf, 1e300});
+    ctx->setLineWidth(nan);
+    ctx->setMiterLimit(-inf);
+    ctx->setAlpha(nan);
+    ctx->setShadowWithColor({1e30, nan}, inf, Color::black());
+    ctx->moveTo({inf, 0});
+    ctx->addLineTo({0, nan});
+    ctx->strokePath();
+    ctx->drawImage({0, 0, 0, 10}, *image);
+    ctx->drawImage({nan, 0, 10, 10}, *image);
+    ctx->drawLinearGradient({{}, {}}, {0, 0}, {0, 10});
+    ctx->drawLinearGradient({{Color::black()}, {}}, {3, 3}, {3, 3});
+    ctx->concatCTM({nan, 0, 0, 1, 0, 0});
+    ctx->fillRect({0, 0, 20, 20});
+    ctx->endTransparencyLayer(); // without a begin
+    ctx->restoreGState();
+    ctx->concatCTM(ov::AffineTransform{nan, 0, 0, 1, 0, 0}.inverted());
+
+    EXPECT_EQ(cairo_status(ov::detail::cairoContext(*ctx)), CAIRO_STATUS_SUCCESS);
+    auto fresh = whiteCanvas(20, 20);
+    fresh->setFillColor(Color::black());
+    fresh->setShadowWithColor({1e30, 0}, 3, Color::black());
+    fresh->fillRect({0, 0, 20, 20});
+    EXPECT_NEAR(gray(*fresh, 10, 10), 0, kTolerance);
+    EXPECT_EQ(cairo_status(ov::detail::cairoContext(*fresh)), CAIRO_STATUS_SUCCESS);
 }
 
 } // namespace
