@@ -74,8 +74,10 @@ public:
     //! \name Drawing attributes
     void setAlpha(double alpha);
     [[nodiscard]] double alpha() const;
-    /// Shadow for later drawing: offset in user-space units (y-up), blur radius, colour (none
-    /// turns the shadow off, as does a colour with zero alpha).
+    /// Shadow for later drawing: offset (y upward) and blur radius, both in device pixels and
+    /// unaffected by the transform, as the platform does; colour (none turns the shadow off, as
+    /// does a colour with zero alpha). The shadow is a Gaussian blur (sigma = blur / 2) of the
+    /// operation's coverage, multiplied by the colour's alpha and the global alpha.
     void setShadowWithColor(Size offset, double blur, std::optional<Color> color);
     void setShadow(Size offset, double blur); ///< black with alpha 1/3, as the platform does
     void setFillColor(const Color& c);
