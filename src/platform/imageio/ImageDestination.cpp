@@ -54,33 +54,25 @@ bool isOpaque(const Image& image) {
     return true;
 }
 
-// Native premultiplied B, G, R, A to straight R, G, B (A). Without alpha the premultiplied
-// values are kept, which is the picture over black.
-std::vector<uint8_t> straightPixels(const Image& source, bool withAlpha) {
-    const auto native = source.isNativeLayout() ? nullptr : source.nativeCopy();
-    const Image& image = native ? *native : source;
-    const int bands = withAlpha ? 4 : 3;
-    std::vector<uint8_t> out(static_cast<std::size_t>(image.width()) * image.height() * bands);
-    uint8_t* dst = out.data();
-    for (int y = 0; y < image.height(); ++y) {
-        const uint8_t* src = image.data() + static_cast<std::size_t>(y) * image.bytesPerRow();
-        for (int x = 0; x < image.width(); ++x, src += 4, dst += bands) {
-            const unsigned a = src[3];
-            if (!withAlpha || a == 255 || a == 0) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            } else {
-                dst[0] = static_cast<uint8_t>(std::min(255u, (src[2] * 255 + a / 2) / a));
-                dst[1] = static_cast<uint8_t>(std::min(255u, (src[1] * 255 + a / 2) / a));
-                dst[2] = static_cast<uint8_t>(std::min(255u, (src[0] * 255 + a / 2) / a));
-            }
-            if (withAlpha) {
-                dst[3] = static_cast<uint8_t>(a);
-            }
-        }
+// The image's pixels as a libvips image of straight R, G, B (A), converted band by band as the
+// encoder pulls rows, so no second full-size buffer is made. Without alpha the premultiplied
+// values are kept, which is the picture over black. `image` must outlive the result.
+vips::VImage straightImage(const Image& image, bool withAlpha) {
+    const int stride = static_cast<int>(image.bytesPerRow() / 4);
+    auto bgra = vips::VImage::new_from_memory(const_cast<uint8_t*>(image.data()),
+                                              image.bytesPerRow() *
+                                                  static_cast<std::size_t>(image.height()),
+                                              stride, image.height(), 4, VIPS_FORMAT_UCHAR);
+    if (stride != image.width()) {
+        bgra = bgra.extract_area(0, 0, image.width(), image.height());
     }
-    return out;
+    auto rgb = bgra[2].bandjoin(bgra[1]).bandjoin(bgra[0]);
+    if (!withAlpha) {
+        return rgb.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    }
+    auto rgba = rgb.bandjoin(bgra[3]).copy(
+        vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    return (rgba.unpremultiply() + 0.5).cast(VIPS_FORMAT_UCHAR);
 }
 
 void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& bytes) {
@@ -100,13 +92,10 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
         return {};
     }
     try {
-        const bool withAlpha = format->alpha && !isOpaque(image);
-        auto pixels = straightPixels(image, withAlpha);
-        const int bands = withAlpha ? 4 : 3;
-        auto vimage =
-            vips::VImage::new_from_memory(pixels.data(), pixels.size(), image.width(),
-                                          image.height(), bands, VIPS_FORMAT_UCHAR)
-                .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+        const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
+        const Image& pixels = native ? *native : image;
+        const bool withAlpha = format->alpha && !isOpaque(pixels);
+        auto vimage = straightImage(pixels, withAlpha);
         // Resolution: the encoder wants pixels per millimetre.
         const double dpiX =
             properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;

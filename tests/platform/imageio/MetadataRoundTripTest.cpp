@@ -167,3 +167,36 @@ TEST(ImageDestinationTest, QualityAndResolution) {
 }
 
 } // namespace
+
+namespace {
+
+// Translucent pixels keep their colour through formats with alpha; JPEG gets them over black.
+TEST(ImageDestinationTest, TranslucencyByFormat) {
+    ov::test::TempDir dir;
+    std::vector<uint8_t> bgra(16 * 8 * 4);
+    for (std::size_t i = 0; i < bgra.size(); i += 4) {
+        // premultiplied: straight (r, g, b) = (200, 100, 0) at alpha 128
+        bgra[i + 0] = 0;
+        bgra[i + 1] = 50;
+        bgra[i + 2] = 100;
+        bgra[i + 3] = 128;
+    }
+    auto image = ov::Image::create(16, 8, 64, ov::kNativeBitmapInfo, bgra);
+    for (const std::string type :
+         {"public.png", "public.tiff", "org.webmproject.webp", "public.jpeg"}) {
+        const auto path = dir / ("t-" + type);
+        auto destination = ImageDestination::createWithURL(path, type);
+        destination->setLossyCompressionQuality(1.0);
+        destination->addImage(image, nullptr);
+        ASSERT_TRUE(destination->finalize()) << type;
+        auto decoded = ImageSource::createWithURL(path)->createThumbnail(16);
+        ASSERT_TRUE(decoded) << type;
+        const auto c = decoded->colorAt(8, 4);
+        const bool opaqueFormat = type == "public.jpeg";
+        EXPECT_NEAR(c.alpha, opaqueFormat ? 1.0 : 128 / 255.0, 0.01) << type;
+        EXPECT_NEAR(c.red * 255, opaqueFormat ? 100 : 200, 6) << type;
+        EXPECT_NEAR(c.green * 255, opaqueFormat ? 50 : 100, 6) << type;
+    }
+}
+
+} // namespace
