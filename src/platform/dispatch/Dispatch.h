@@ -146,7 +146,8 @@ private:
 /// runs while any timer is armed.
 class TimerSource {
 public:
-    /// `leeway` is how late a firing may come (lets the scheduler merge wake-ups).
+    /// Firings come on time when the machine keeps up; `leeway` is how late one may still come
+    /// (after a stall, firings later than that are skipped instead of run back to back).
     static std::shared_ptr<TimerSource> create(QueuePtr queue, Clock::duration period,
                                                Clock::duration leeway, Work handler);
     ~TimerSource();

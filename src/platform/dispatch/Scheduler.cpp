@@ -12,15 +12,10 @@ Scheduler& Scheduler::shared() {
     return *scheduler;
 }
 
-std::uint64_t Scheduler::schedule(Clock::time_point when, Clock::duration leeway, Work action) {
-    // Entries are kept by the latest time they may run; on waking, every entry whose earliest
-    // time has come runs too, so timers with leeway share wake-ups.
-    const auto latest = when >= Clock::time_point::max() - std::max(leeway, Clock::duration::zero())
-                            ? Clock::time_point::max()
-                            : when + std::max(leeway, Clock::duration::zero());
+std::uint64_t Scheduler::schedule(Clock::time_point when, Work action) {
     std::lock_guard lock(mutex_);
     const std::uint64_t id = nextID_++;
-    entries_.emplace(latest, Entry{id, when, std::move(action)});
+    entries_.emplace(when, Entry{id, when, std::move(action)});
     if (!threadRunning_) {
         threadRunning_ = true;
         std::thread([this] { run(); }).detach();
@@ -88,9 +83,9 @@ void asyncAfter(const QueuePtr& queue, Clock::duration delay, Work work) {
         queue->async(std::move(work));
         return;
     }
-    Scheduler::shared().schedule(
-        deadlineAfter(delay), Clock::duration::zero(),
-        [queue, work = std::move(work)]() mutable { queue->async(std::move(work)); });
+    Scheduler::shared().schedule(deadlineAfter(delay), [queue, work = std::move(work)]() mutable {
+        queue->async(std::move(work));
+    });
 }
 
 } // namespace ov::dispatch

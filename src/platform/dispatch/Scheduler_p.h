@@ -16,9 +16,9 @@ class Scheduler {
 public:
     static Scheduler& shared();
 
-    /// Runs `action` on the scheduler thread at some time in [when, when + leeway]. Actions must
-    /// be short and must not call back into the scheduler's waiting. Returns an id for `cancel`.
-    std::uint64_t schedule(Clock::time_point when, Clock::duration leeway, Work action);
+    /// Runs `action` on the scheduler thread as soon as possible after `when`. Actions must be
+    /// short (they post to a queue). Returns an id for `cancel`.
+    std::uint64_t schedule(Clock::time_point when, Work action);
     /// Drops a scheduled action; true when it had not run yet.
     bool cancel(std::uint64_t id);
 
@@ -34,7 +34,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::multimap<Clock::time_point, Entry> entries_; // by latest acceptable time
+    std::multimap<Clock::time_point, Entry> entries_; // by time
     std::uint64_t nextID_ = 1;
     bool threadRunning_ = false;
 };

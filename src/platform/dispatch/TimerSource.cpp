@@ -22,7 +22,7 @@ struct TimerSource::State : std::enable_shared_from_this<TimerSource::State> {
 
     void scheduleLocked() {
         std::weak_ptr<State> weak = weak_from_this();
-        scheduledID = Scheduler::shared().schedule(next, leeway, [weak] {
+        scheduledID = Scheduler::shared().schedule(next, [weak] {
             if (auto self = weak.lock())
                 self->fire();
         });
@@ -34,10 +34,12 @@ struct TimerSource::State : std::enable_shared_from_this<TimerSource::State> {
         std::lock_guard lock(mutex);
         if (cancelled || !armed)
             return;
+        // Keep the cadence; firings whose lateness went past the leeway (a stalled machine) are
+        // dropped rather than run back to back.
         const auto now = Clock::now();
         do
             next += period;
-        while (next <= now);
+        while (next + leeway < now);
         scheduleLocked();
         if (pending)
             return;

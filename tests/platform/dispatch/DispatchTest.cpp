@@ -271,17 +271,24 @@ TEST(DispatchTimer, destroyingTheTimerStopsIt) {
     EXPECT_TRUE(watch.expired()); // the handler and its captures are gone at once
 }
 
-TEST(DispatchTimer, slowHandlersMergeFirings) {
+TEST(DispatchTimer, firingsDuringASlowHandlerMergeInsteadOfOverlapping) {
+    // The period is far shorter than the handler, on a concurrent queue: only merging keeps
+    // the handler from running several times at once.
+    Overlap overlap;
     std::atomic<int> fired{0};
     auto timer = dispatch::TimerSource::create(dispatch::globalQueue(), 1ms, 0ms, [&] {
+        overlap.enter();
+        std::this_thread::sleep_for(10ms);
+        overlap.leave();
         ++fired;
-        std::this_thread::sleep_for(20ms);
     });
     timer->resume();
-    std::this_thread::sleep_for(100ms);
+    const auto deadline = dispatch::Clock::now() + 10s;
+    while (fired.load() < 4 && dispatch::Clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
     timer->cancel();
-    EXPECT_GE(fired.load(), 2);
-    EXPECT_LE(fired.load(), 7); // not one run per period: firings during a run merge
+    EXPECT_GE(fired.load(), 4);
+    EXPECT_EQ(overlap.maximum.load(), 1);
 }
 
 TEST(DispatchTimer, handlerOnTheMainQueueRunsInTheRunLoop) {
