@@ -112,6 +112,7 @@ struct OVPresetManager::State {
     std::shared_ptr<PresetFileWriter> writer = std::make_shared<PresetFileWriter>();
     // Set when a presets file exists that could not even be read: it must not be replaced.
     bool savesBlocked = false;
+    PresetsObserver observer;
 };
 
 OVPresetManager::OVPresetManager(std::chrono::nanoseconds sweepDelay)
@@ -236,6 +237,10 @@ OVPresetPtr OVPresetManager::firstPreset() const {
     return presetAtIndex(0);
 }
 
+void OVPresetManager::setPresetsObserver(PresetsObserver observer) {
+    d->observer = std::move(observer);
+}
+
 void OVPresetManager::insertObject(const OVPresetPtr& preset, std::size_t index) {
     {
         std::lock_guard lock(d->mutex);
@@ -243,6 +248,8 @@ void OVPresetManager::insertObject(const OVPresetPtr& preset, std::size_t index)
             return;
         d->presets->insert(d->presets->begin() + static_cast<std::ptrdiff_t>(index), preset);
     }
+    if (d->observer)
+        d->observer(PresetsChange::Insertion, index);
     savePresets();
 }
 
@@ -253,6 +260,8 @@ void OVPresetManager::removeObjectFromPresetsAtIndex(std::size_t index) {
             return;
         d->presets->erase(d->presets->begin() + static_cast<std::ptrdiff_t>(index));
     }
+    if (d->observer)
+        d->observer(PresetsChange::Removal, index);
     savePresets();
 }
 

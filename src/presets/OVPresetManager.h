@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,7 +63,12 @@ public:
     [[nodiscard]] std::optional<std::vector<OVPresetPtr>> allPresets() const;
     [[nodiscard]] OVPresetPtr firstPreset() const;
 
-    //! \name Changing the list (each change is saved)
+    //! \name Changing the list (each change is reported to the observer, then saved)
+    enum class PresetsChange { Insertion, Removal };
+    /// Told of each insertion and removal made through the two operations below, with the
+    /// index concerned, on the thread that made it (setPresets() is not reported).
+    using PresetsObserver = std::function<void(PresetsChange change, std::size_t index)>;
+    void setPresetsObserver(PresetsObserver observer);
     /// Inserts at `index` (0 to count); other indexes, or a null preset, change nothing.
     void insertObject(const OVPresetPtr& preset, std::size_t index);
     /// Removes the preset at `index`; an index not below the count changes nothing.

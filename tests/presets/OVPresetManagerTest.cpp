@@ -113,6 +113,10 @@ TEST_F(PresetManagerTest, PresetsSurviveARestart) {
 
 TEST_F(PresetManagerTest, LookUpsAndListChanges) {
     OVPresetManager manager;
+    std::vector<std::pair<OVPresetManager::PresetsChange, std::size_t>> changes;
+    manager.setPresetsObserver([&](OVPresetManager::PresetsChange change, std::size_t index) {
+        changes.emplace_back(change, index);
+    });
     auto first = std::make_shared<OVPreset>("Twin");
     auto second = std::make_shared<OVPreset>("Twin");
     manager.insertObject(first, 1);
@@ -132,6 +136,9 @@ TEST_F(PresetManagerTest, LookUpsAndListChanges) {
     manager.removeObjectFromPresetsAtIndex(3); // ignored
     manager.removeObjectFromPresetsAtIndex(0);
     EXPECT_EQ(manager.firstPreset(), first);
+    using Change = OVPresetManager::PresetsChange;
+    EXPECT_EQ(changes, (decltype(changes){
+                           {Change::Insertion, 1}, {Change::Insertion, 2}, {Change::Removal, 0}}));
     manager.waitForPendingSaves();
     auto stored = decodeFile(presetsFile());
     ASSERT_TRUE(stored);
