@@ -6,20 +6,6 @@
 
 using namespace kinds_test;
 
-TEST(ArrowWatermark, FactoryArrowRunsFromTopLeftToBottomRight) {
-    auto arrow = OVArrowWatermark::arrowWatermark();
-    EXPECT_EQ(arrow->type(), OVWatermarkTypeArrow);
-    EXPECT_EQ(arrow->title(), "Arrow");
-    EXPECT_EQ(arrow->beginPoint(), (ov::Point{0, 200}));
-    EXPECT_EQ(arrow->endPoint(), (ov::Point{200, 0}));
-    EXPECT_EQ(arrow->strokeColor(), ov::Color::black());
-    EXPECT_EQ(arrow->strokeThickness(), 10.0);
-    EXPECT_TRUE(arrow->pointsRight());
-    EXPECT_FALSE(arrow->pointsDown());
-    EXPECT_FALSE(arrow->shouldUseRelativePosition());
-    EXPECT_FALSE(arrow->shouldUseRelativeSize());
-}
-
 TEST(ArrowWatermark, MovingAPointRebuildsRectangleAndDirection) {
     auto arrow = OVArrowWatermark::arrowWatermark();
     arrow->setBeginPoint({300, 50});

@@ -33,24 +33,6 @@ ov::ImagePtr logo(int width, int height) {
 
 } // namespace
 
-TEST_F(ImageWatermarkTest, FactoryDefaultsAndNothingDrawnWithoutPicture) {
-    auto watermark = OVImageWatermark::imageWatermark();
-    EXPECT_EQ(watermark->type(), OVWatermarkTypeImage);
-    EXPECT_EQ(watermark->title(), "Image");
-    EXPECT_EQ(watermark->size(), (ov::Size{300, 300}));
-    EXPECT_TRUE(watermark->shouldResizeProportionally());
-    EXPECT_TRUE(watermark->isVisible());
-    EXPECT_EQ(watermark->image(), nullptr);
-
-    watermark->setBounds({0, 0, 100, 100});
-    watermark->setEditable(true);
-    auto canvas = whiteCanvas(100, 100);
-    watermark->renderInContext(*canvas);
-    auto image = canvas->makeImage();
-    for (int i = 0; i < 100; i += 7)
-        EXPECT_TRUE(isWhite(image->colorAt(i, i))) << i;
-}
-
 struct Fit {
     const char* name;
     ov::Size picture;

@@ -9,10 +9,12 @@ namespace {
 // A 400 × 300 photograph with a colour that changes at every pixel.
 std::unique_ptr<ov::GraphicsContext> photo() {
     auto canvas = ov::GraphicsContext::createBitmap(400, 300);
-    canvas->drawLinearGradient({{ov::Color{1, 0, 0, 1}, ov::Color{0, 0, 1, 1}}}, {0, 0}, {400, 0});
+    canvas->drawLinearGradient({{ov::Color{1, 0, 0, 1}, ov::Color{0, 0, 1, 1}}, {}}, {0, 0},
+                               {400, 0});
     canvas->saveGState();
     canvas->setAlpha(0.5);
-    canvas->drawLinearGradient({{ov::Color{0, 1, 0, 1}, ov::Color{0, 0, 0, 1}}}, {0, 0}, {0, 300});
+    canvas->drawLinearGradient({{ov::Color{0, 1, 0, 1}, ov::Color{0, 0, 0, 1}}, {}}, {0, 0},
+                               {0, 300});
     canvas->restoreGState();
     return canvas;
 }
@@ -27,17 +29,8 @@ std::shared_ptr<OVPixellateWatermark> region(ov::Point origin, ov::Size size) {
 
 } // namespace
 
-TEST(PixellateWatermark, FactoryDefaultsAndCopy) {
+TEST(PixellateWatermark, CopyKeepsIntensityButNotThePicture) {
     auto pixellate = OVPixellateWatermark::pixellateWatermark();
-    EXPECT_EQ(pixellate->type(), OVWatermarkTypePixellate);
-    EXPECT_EQ(pixellate->title(), "Image");
-    EXPECT_EQ(pixellate->size(), (ov::Size{300, 100}));
-    EXPECT_EQ(pixellate->intensity(), 20.0);
-    EXPECT_TRUE(pixellate->isVisible());
-    EXPECT_FALSE(pixellate->shouldResizeProportionally());
-    EXPECT_FALSE(pixellate->shouldUseRelativePosition());
-    EXPECT_FALSE(pixellate->shouldUseRelativeSize());
-
     pixellate->setIntensity(7.5);
     pixellate->setImage(photo()->makeImage());
     auto copy = std::static_pointer_cast<OVPixellateWatermark>(pixellate->copy());
@@ -75,21 +68,6 @@ TEST(PixellateWatermark, RegionBecomesGridAlignedBlocksAndTheRestIsUntouched) {
     EXPECT_GT(differing, 210 * 150 / 2);
     EXPECT_TRUE(near(after->colorAt(100, 100), before->colorAt(100, 100), 0.1));
     EXPECT_EQ(after->colorAt(200, 100).alpha, 1.0);
-}
-
-TEST(PixellateWatermark, MovingTheRegionKeepsTheGrid) {
-    auto snapshot = photo()->makeImage();
-    auto render = [&](ov::Point origin) {
-        auto canvas = photo();
-        auto pixellate = region(origin, {120, 120});
-        pixellate->setImage(snapshot);
-        pixellate->renderInContext(*canvas);
-        return canvas->makeImage();
-    };
-    auto a = render({100, 100}), b = render({137, 121});
-    for (int y = 121; y < 220; ++y)
-        for (int x = 137; x < 220; ++x)
-            ASSERT_EQ(a->colorAt(x, y), b->colorAt(x, y)) << x << "," << y;
 }
 
 TEST(PixellateWatermark, PreviewScaleShrinksTheBlocks) {
