@@ -16,6 +16,12 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// Set on the threads of a batch: a manager released there (by a completion handler that held
+// the last reference) must not wait for the batch it runs in.
+thread_local bool onBatchThread = false;
+} // namespace
+
 struct OVSaveManager::Impl {
     mutable std::mutex mutex; // guards the settings below
     fs::path url;
@@ -214,7 +220,8 @@ OVSaveManager::OVSaveManager(fs::path url) : d(std::make_shared<Impl>()) {
 }
 
 OVSaveManager::~OVSaveManager() {
-    waitUntilFinished();
+    if (!onBatchThread)
+        waitUntilFinished();
 }
 
 fs::path OVSaveManager::url() const {
@@ -330,7 +337,10 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
     if (batch->presenter)
         batch->onMain([p = batch->presenter, window] { p->beginSheetModalForWindow(window); });
 
-    std::thread([batch] { batch->run(); }).detach();
+    std::thread([batch] {
+        onBatchThread = true;
+        batch->run();
+    }).detach();
 }
 
 void OVSaveManager::cancelProgress() {

@@ -38,7 +38,8 @@ public:
     using Executor = std::function<void(std::function<void()>)>;
 
     explicit OVSaveManager(std::filesystem::path url);
-    /// Waits for the batches still running.
+    /// Waits for the batches still running (unless released on a batch's own thread; a batch
+    /// keeps what it needs alive and finishes on its own).
     ~OVSaveManager() override;
     OVSaveManager(const OVSaveManager&) = delete;
     OVSaveManager& operator=(const OVSaveManager&) = delete;

@@ -285,3 +285,20 @@ TEST(OVSaveManager, PresenterSeesCountsFromFirstImageToLast) {
     EXPECT_EQ(calls.back(), "end");
     EXPECT_FALSE(executed.empty());
 }
+
+TEST(OVSaveManager, CompletionMayDropTheLastReferenceToTheManager) {
+    Fixture f({"a.jpg"}, "in");
+    std::atomic<bool> done{false};
+    {
+        auto manager = f.manager(f.dir / "in");
+        manager->beginSheetModalForWindow(nullptr, {0},
+                                          [manager, &done](bool, const OVSaveReport&) mutable {
+                                              manager.reset(); // must not wait for itself
+                                              done = true;
+                                          });
+    }
+    for (int i = 0; i < 5000 && !done; ++i)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(fs::exists(f.dir / "in" / "a_Watermarked_1.jpg"));
+}
