@@ -286,6 +286,32 @@ TEST(GraphicsContextShadow, DarkensJustOutsideTheShapeAndFadesWithDistance) {
     EXPECT_GT(d1, 0.3);
 }
 
+TEST(GraphicsContextShadow, OffsetIsInDevicePixelsWhateverTheTransform) {
+    auto ctx = whiteCanvas(60, 60);
+    ctx->scaleCTM(2, 2);
+    ctx->setShadowWithColor({5, 0}, 0, Color::black());
+    ctx->setFillColor(Color::white());
+    ctx->fillRect({10, 10, 10, 10}); // device (20, 20)-(40, 40), shadow to x = 45
+    EXPECT_NEAR(gray(*ctx, 43, 30), 0, kTolerance);
+    EXPECT_NEAR(gray(*ctx, 46, 30), 1, kTolerance);
+}
+
+TEST(GraphicsContextShadow, PlatformDrawingCastsOneScaledByGlobalAlpha) {
+    auto drawWith = [](double alpha) {
+        auto ctx = whiteCanvas(60, 60);
+        ctx->setAlpha(alpha);
+        ctx->setShadowWithColor({0, -10}, 0, Color::black());
+        ov::detail::drawOperation(*ctx, [](cairo_t* cr) {
+            cairo_set_source_rgb(cr, 1, 1, 1);
+            cairo_rectangle(cr, 20, 30, 20, 20); // y-up: covers y 30..50
+            cairo_fill(cr);
+        });
+        return gray(*ctx, 30, 25); // below the shape, inside its shadow
+    };
+    EXPECT_NEAR(drawWith(1.0), 0, kTolerance);
+    EXPECT_NEAR(drawWith(0.5), 0.5, kTolerance);
+}
+
 TEST(GraphicsContextShadow, FollowsTheOffsetAndRespectsTheClip) {
     auto ctx = whiteCanvas(100, 100);
     ctx->setShadowWithColor({10, -10}, 0, Color::black());
