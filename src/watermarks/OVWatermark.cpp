@@ -175,7 +175,11 @@ std::shared_ptr<OVWatermark> OVWatermark::copy() const {
 }
 
 bool OVWatermark::isEqualToWatermark(const OVWatermark* other) const {
-    return other && other->uuid() == uuid();
+    // A missing identifier (a damaged record) matches nothing, not even another missing one.
+    if (!other)
+        return false;
+    const ov::UUID mine = uuid();
+    return !mine.isNil() && other->uuid() == mine;
 }
 
 // MARK: Geometry

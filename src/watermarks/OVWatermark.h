@@ -79,7 +79,7 @@ public:
     /// A new object of the receiver's own class (see newInstance()) with every archived property
     /// and `visible` copied, the same uuid included. Not selected, not dirty, zero bounds.
     [[nodiscard]] virtual std::shared_ptr<OVWatermark> copy() const;
-    /// True exactly when `other` is not null and has the same uuid.
+    /// True exactly when `other` is not null and has the same uuid; a nil uuid matches nothing.
     [[nodiscard]] virtual bool isEqualToWatermark(const OVWatermark* other) const;
     [[nodiscard]] bool isEqualToWatermark(const std::shared_ptr<const OVWatermark>& other) const {
         return isEqualToWatermark(other.get());

@@ -73,6 +73,8 @@ TEST(WatermarkCreation, EachWatermarkGetsItsOwnIdentity) {
     EXPECT_FALSE(a->isEqualToWatermark(b));
     EXPECT_TRUE(a->isEqualToWatermark(a));
     EXPECT_FALSE(a->isEqualToWatermark(nullptr));
+    auto unidentified = std::make_shared<OVWatermark>();
+    EXPECT_FALSE(unidentified->isEqualToWatermark(std::make_shared<OVWatermark>()));
 }
 
 // MARK: Geometry
