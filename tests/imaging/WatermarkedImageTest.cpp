@@ -1,4 +1,7 @@
+#include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
+
+#include "platform/imageio/ImageDestination.h"
 
 #include "presets/OVPreset.h"
 #include "watermarks/OVPixellateWatermark.h"
@@ -9,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -165,6 +170,39 @@ TEST(RenderHelpersTest, SizesOrientationThumbnailsAndContexts) {
     ASSERT_TRUE(same);
     EXPECT_EQ(same->width(), 101);
     EXPECT_EQ(CGContextCreateWithCGImage(nullptr), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Several renders and encodes at once, each with its own preset, as a batch export runs them.
+TEST(RenderConcurrencyTest, ParallelRendersAgree) {
+    ov::test::TempDir dir;
+    for (int o = 1; o <= 8; ++o) {
+        ov::test::writeOrientedPhoto(dir / (std::to_string(o) + ".jpg"), 160, 120, o,
+                                     "[Q=95,strip]");
+    }
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int o = 1 + t % 2; o <= 8; o += 2) {
+                auto source = ImageSource::createWithURL(dir / (std::to_string(o) + ".jpg"));
+                auto image = CGImageCreateWatermarkedImageWithPreset(
+                    source, presetWith({redSquare(10, 10, 8)}));
+                const auto properties = propertiesForImageSource(source, true);
+                if (!image || image->width() != 160 || image->height() != 120 || !properties ||
+                    ov::encodeImage(*image, "public.jpeg", &*properties).empty()) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
 }
 
 } // namespace
