@@ -490,10 +490,22 @@ std::optional<Object> Reader::parseAt(std::uint64_t offset) {
     return object;
 }
 
+const std::string* Reader::keyAt(const Object& dictionary, std::size_t index) {
+    if (dictionary.type != Object::Type::Dictionary || index >= dictionary.count())
+        return nullptr;
+    const Object* key = object(dictionary.refs[index]);
+    return key && key->type == Object::Type::String ? &key->bytes : nullptr;
+}
+
 std::optional<std::uint64_t> Reader::lookup(const Object& dictionary, std::string_view key) {
     if (dictionary.type != Object::Type::Dictionary)
         return std::nullopt;
     const std::size_t count = dictionary.count();
+    // Look-ups are charged too: many records sharing one huge dictionary must not add up to
+    // unbounded work.
+    work_ += count;
+    if (work_ > 64 * bytes_.size() + (1u << 20))
+        return std::nullopt;
     for (std::size_t i = 0; i < count; ++i) {
         const Object* candidate = object(dictionary.refs[i]);
         if (candidate && candidate->type == Object::Type::String && candidate->bytes == key)

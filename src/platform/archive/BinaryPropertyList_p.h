@@ -82,8 +82,11 @@ public:
     /// The object at `ref`, or null when the ref is out of range or the object is malformed.
     /// The pointer stays valid for the reader's lifetime.
     [[nodiscard]] const Object* object(std::uint64_t ref);
+    /// The string of a dictionary's key `index`, or null when it is not a string.
+    [[nodiscard]] const std::string* keyAt(const Object& dictionary, std::size_t index);
 
-    /// The value stored under `key` in a dictionary object, as a ref.
+    /// The value stored under `key` in a dictionary object, as a ref. Every look-up counts
+    /// against the reader's work budget.
     [[nodiscard]] std::optional<std::uint64_t> lookup(const Object& dictionary,
                                                       std::string_view key);
 

@@ -3,6 +3,8 @@
 #include "platform/archive/BinaryPropertyList_p.h"
 #include "platform/archive/KeyedArchiveFormat_p.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -205,14 +207,27 @@ struct KeyedUnarchiver::Impl {
                     uids.push_back(element->uid);
             }
         } else {
-            // Some writers store the elements under numbered keys instead.
+            // Some writers store the elements under numbered keys instead: one pass over the
+            // keys, then the elements in the order of their numbers.
+            std::vector<std::pair<std::uint64_t, std::uint64_t>> numbered; // number, UID
+            const std::string_view prefix = "NS.object.";
             for (std::size_t i = 0; i < record->count(); ++i) {
-                const Object* element = lookup(record, "NS.object." + std::to_string(i));
-                if (!element)
-                    break;
-                if (element->type == Type::Uid && element->uid != 0)
-                    uids.push_back(element->uid);
+                const std::string* key = reader->keyAt(*record, i);
+                if (!key || !key->starts_with(prefix))
+                    continue;
+                std::uint64_t number = 0;
+                auto digits = std::string_view(*key).substr(prefix.size());
+                auto [end, ec] =
+                    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+                if (ec != std::errc() || end != digits.data() + digits.size())
+                    continue;
+                const Object* element = object(record->refs[record->count() + i]);
+                if (element && element->type == Type::Uid && element->uid != 0)
+                    numbered.emplace_back(number, element->uid);
             }
+            std::sort(numbered.begin(), numbered.end());
+            for (const auto& [number, element] : numbered)
+                uids.push_back(element);
         }
         inProgress.insert(uid);
         std::vector<std::shared_ptr<KeyedCoding>> result;

@@ -342,3 +342,25 @@ TEST(KeyedArchiverFuzz, RandomByteFlipsNeverCrash) {
     // Most damage lands in strings or numbers and leaves the structure readable.
     EXPECT_GT(decodedFully, 0);
 }
+
+TEST(KeyedArchiver, ArraysStoredUnderNumberedKeysAreRead) {
+    // Another writer's array form: "NS.object.N" keys instead of an "NS.objects" list.
+    using namespace bplist;
+    Dictionary sample{{"$class", Uid{4}}, {"count", std::int64_t(0)}};
+    Dictionary second{{"$class", Uid{4}}, {"count", std::int64_t(1)}};
+    Array objects{"$null",
+                  Dictionary{{"$class", Uid{5}}, {"NS.object.1", Uid{3}}, {"NS.object.0", Uid{2}}},
+                  sample,
+                  second,
+                  Dictionary{{"$classname", "OVSample"}, {"$classes", Array{"OVSample"}}},
+                  Dictionary{{"$classname", "NSArray"}, {"$classes", Array{"NSArray"}}}};
+    auto data = write(Dictionary{{"$archiver", "NSKeyedArchiver"},
+                                 {"$version", std::int64_t(100000)},
+                                 {"$top", Dictionary{{"root", Uid{1}}}},
+                                 {"$objects", objects}});
+    auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(data);
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->size(), 2u);
+    EXPECT_EQ((*decoded)[0]->count, 0);
+    EXPECT_EQ((*decoded)[1]->count, 1);
+}
