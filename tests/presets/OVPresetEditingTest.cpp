@@ -131,14 +131,3 @@ TEST_F(PresetEditing, RenameMarksThePresetDirty) {
     EXPECT_EQ(preset->name(), "Renamed");
     EXPECT_TRUE(preset->shouldSave());
 }
-
-TEST(PresetNotifications, NamesAreExact) {
-    EXPECT_EQ(kOVPresetChanged, "preset-changed");
-    EXPECT_EQ(kOVPresetShouldSave, "preset-should-save");
-    EXPECT_EQ(kOVWatermarkInsertionEnded, "insertion-ended");
-    EXPECT_EQ(kOVModelChanged, "model-changed");
-    EXPECT_EQ(kOVPresetSelected, "preset-selected");
-    EXPECT_EQ(kOVWatermarkSelectionChanged, "watermark-selection-changed");
-    EXPECT_EQ(kOVWatermarkConfigurationChanged, "watermark-configuration-changed");
-    EXPECT_EQ(kOVWatermarkSettingsToggle, "toggle");
-}

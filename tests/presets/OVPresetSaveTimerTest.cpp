@@ -53,11 +53,6 @@ protected:
 
 } // namespace
 
-TEST_F(PresetSaveTimer, ProductPeriodIsFiveSeconds) {
-    OVPreset::setSaveTimerInterval(5s);
-    EXPECT_EQ(OVPreset::saveTimerInterval(), 5s);
-}
-
 TEST_F(PresetSaveTimer, RenameGivesExactlyOneSaveRequest) {
     SaveRequests requests;
     auto preset = std::make_shared<OVPreset>("Before");
