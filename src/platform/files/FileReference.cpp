@@ -22,8 +22,8 @@ constexpr std::size_t kMaxPathLength = 1 << 16;
 
 // The search for a moved file looks at most this many entries, and climbs at most this many
 // folders above the nearest existing folder of the old path.
-constexpr std::size_t kMaxSearchEntries = 50000;
-constexpr int kMaxSearchLevels = 2;
+constexpr std::size_t kMaxSearchEntries = 20000;
+constexpr int kMaxSearchLevels = 1;
 
 struct Identity {
     std::uint64_t device = 0;

@@ -31,8 +31,9 @@ struct FileReferenceResolution {
                                                     std::string* error = nullptr);
 
 /// Finds the file again. Touches the disk at every call (nothing is cached). The search for a
-/// moved file looks below the nearest existing folder of the old path and a few folders above
-/// it, on the same device, visiting a bounded number of entries.
+/// moved file looks below the nearest existing folder of the old path and below the folder
+/// above it (a move to a sibling folder), on the same device, visiting a bounded number of
+/// entries; the file system root is never searched.
 [[nodiscard]] FileReferenceResolution resolveFileReference(const FileReferenceData& reference);
 
 } // namespace ov
