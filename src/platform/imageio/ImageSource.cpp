@@ -218,10 +218,21 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
                        ->set("height", height)
                        ->set("size", size)
                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-    vips::VImage image =
-        d.isFile() ? vips::VImage::thumbnail(d.path.c_str(), width, options)
-                   : vips::VImage::thumbnail_buffer(
-                         vips_blob_new(nullptr, d.bytes.data(), d.bytes.size()), width, options);
+    vips::VImage image;
+    if (d.isFile()) {
+        image = vips::VImage::thumbnail(d.path.c_str(), width, options);
+    } else {
+        // The blob only points at the source's bytes, which outlive this decode; the operation
+        // takes its own reference.
+        VipsBlob* blob = vips_blob_new(nullptr, d.bytes.data(), d.bytes.size());
+        try {
+            image = vips::VImage::thumbnail_buffer(blob, width, options);
+        } catch (...) {
+            vips_area_unref(VIPS_AREA(blob));
+            throw;
+        }
+        vips_area_unref(VIPS_AREA(blob));
+    }
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.bands() < 3) {
         image = image.colourspace(VIPS_INTERPRETATION_sRGB);
     }
