@@ -5,6 +5,7 @@
 #include "watermarks/OVPixellateWatermark.h"
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
+#include "watermarks/OVTextWatermark.h"
 
 namespace {
 
@@ -23,4 +24,5 @@ void OVLinkWatermarkKinds() {
     keep(&OVImageWatermark::imageWatermark);
     keep(&OVStrikethroughWatermark::strikethroughWatermark);
     keep(&OVPixellateWatermark::pixellateWatermark);
+    keep(&OVTextWatermark::textWatermark);
 }

@@ -1,0 +1,364 @@
+#include "KindsCanvas.h"
+
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/log/Log.h"
+#include "platform/text/Typesetter.h"
+#include "watermarks/OVTextWatermark.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kinds_test::whiteCanvas;
+
+ov::TypographicBounds measured(std::string_view text, double size, std::string name = "Helvetica") {
+    ov::AttributedString string(text);
+    string.setFont(ov::Font(std::move(name), size));
+    return ov::lineTypographicBounds(string);
+}
+
+// Sum of darkness (1 − red) over a region of an opaque canvas.
+double inkIn(const ov::Image& image, int x0, int y0, int x1, int y1) {
+    double ink = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            ink += 1.0 - image.colorAt(x, y).red;
+    return ink;
+}
+
+struct InkBox {
+    int minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1;
+    int width() const { return maxX - minX + 1; }
+    int height() const { return maxY - minY + 1; }
+};
+
+InkBox inkBox(const ov::Image& image) {
+    InkBox box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.colorAt(x, y).red < 0.5) {
+                box.minX = std::min(box.minX, x);
+                box.maxX = std::max(box.maxX, x);
+                box.minY = std::min(box.minY, y);
+                box.maxY = std::max(box.maxY, y);
+            }
+    return box;
+}
+
+std::shared_ptr<OVTextWatermark> placedText(double rotation = 0) {
+    auto text = OVTextWatermark::textWatermark();
+    text->setStringValue("Text...");
+    text->setRotation(rotation);
+    text->setOrigin({100, 100});
+    return text;
+}
+
+ov::ImagePtr render(OVTextWatermark& text, int width = 700, int height = 700) {
+    auto canvas = whiteCanvas(width, height);
+    text.setBounds({0, 0, double(width), double(height)});
+    text.renderInContext(*canvas);
+    return canvas->makeImage();
+}
+
+std::shared_ptr<OVTextWatermark> roundTrip(const std::shared_ptr<OVTextWatermark>& watermark) {
+    auto data = ov::KeyedArchiver::archivedDataWithRootArray({watermark});
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVWatermark>(data);
+    if (!list || list->size() != 1)
+        return nullptr;
+    return std::dynamic_pointer_cast<OVTextWatermark>(list->front());
+}
+
+} // namespace
+
+TEST(TextWatermark, FactorySizesTheFrameToTheMeasuredLinePlusFivePercent) {
+    auto text = OVTextWatermark::textWatermark();
+    EXPECT_EQ(text->type(), OVWatermarkTypeText);
+    EXPECT_EQ(text->title(), "Text");
+    EXPECT_EQ(text->stringValue(), "Text...");
+    EXPECT_EQ(text->fontSize(), 96.0);
+    EXPECT_EQ(text->font()->fontName(), "Helvetica");
+    EXPECT_EQ(text->fontColor(), ov::Color::black());
+    EXPECT_FALSE(text->shouldUseDynamicFontSize());
+    EXPECT_FALSE(text->shouldUseRelativeSize());
+    EXPECT_TRUE(text->isVisible());
+
+    const auto line = measured("Text...", 96);
+    ASSERT_GT(line.width, 0);
+    EXPECT_DOUBLE_EQ(text->size().width, 1.05 * line.width);
+    EXPECT_DOUBLE_EQ(text->size().height, 1.05 * line.height());
+    EXPECT_EQ(text->frame().size.width, std::round(1.05 * line.width));
+}
+
+TEST(TextWatermark, TextFontAndSizeChangesRemeasureTheFrame) {
+    auto text = OVTextWatermark::textWatermark();
+    const ov::Size initial = text->size();
+
+    text->setStringValue("");
+    EXPECT_EQ(text->stringValue(), "");
+    EXPECT_EQ(text->attrString()->string(), "");
+    EXPECT_EQ(text->size(), initial) << "the empty text keeps the frame";
+    text->setStringValue(std::nullopt);
+    EXPECT_EQ(text->stringValue(), "");
+
+    text->setStringValue("A longer watermark");
+    EXPECT_DOUBLE_EQ(text->size().width, 1.05 * measured("A longer watermark", 96).width);
+    text->setFontSize(48);
+    EXPECT_DOUBLE_EQ(text->size().width, 1.05 * measured("A longer watermark", 48).width);
+    // Only the face name of the font counts, not its own size.
+    text->setFont(ov::Font("Helvetica-Bold", 5));
+    EXPECT_DOUBLE_EQ(text->size().width,
+                     1.05 * measured("A longer watermark", 48, "Helvetica-Bold").width);
+    // Without a font the default face is used.
+    text->setFont(std::nullopt);
+    EXPECT_DOUBLE_EQ(text->size().width, 1.05 * measured("A longer watermark", 48).width);
+}
+
+TEST(TextWatermark, DisplaySizeHandlesMissingStringsAndDoesNotChangeTheString) {
+    EXPECT_EQ(OVAttributedStringDisplaySize(nullptr, "Helvetica", 20), (ov::Size{0, 0}));
+    EXPECT_EQ(OVAttributedStringSetDynamicSize(nullptr, "Helvetica", 100, 100), 1.0);
+    ov::AttributedString string("Text...");
+    string.setFont(ov::Font("Courier", 7));
+    const ov::AttributedString before = string;
+    EXPECT_GT(OVAttributedStringDisplaySize(&string, "Helvetica", 20).width, 0);
+    EXPECT_GT(OVAttributedStringSetDynamicSize(&string, "Helvetica", 500, 100), 1.0);
+    EXPECT_EQ(string, before);
+}
+
+struct DynamicCase {
+    const char* name;
+    const char* text;
+    double width;
+    double height;
+    bool neverFits = false; // no size puts the whole text on one line
+};
+
+class DynamicSize : public testing::TestWithParam<DynamicCase> {};
+
+// The result is checked against the measured line, not against numbers that depend on the font:
+// it is the first candidate, counting down by 2 from the rounded height, that fits.
+TEST_P(DynamicSize, IsTheFirstFittingCandidateCountingDownFromTheHeight) {
+    const DynamicCase& c = GetParam();
+    ov::AttributedString string(c.text);
+    const double result = OVAttributedStringSetDynamicSize(&string, "Helvetica", c.width, c.height);
+    const double start = std::round(c.height);
+    const double lineWidth = std::floor(0.95 * c.width);
+
+    auto fits = [&](double size) {
+        ov::AttributedString sized = string;
+        sized.setFont(ov::Font("Helvetica", size));
+        const auto line = ov::lineTypographicBounds(sized);
+        const double height =
+            std::round(line.ascent) + std::round(line.descent) + std::round(line.leading);
+        return line.width <= lineWidth && height <= c.height;
+    };
+    ASSERT_EQ(std::fmod(start - result, 2.0), 0.0) << result;
+    ASSERT_LE(result, start);
+    if (c.neverFits) {
+        EXPECT_EQ(result, std::fmod(start, 2.0) == 0 ? 0.0 : 1.0);
+        return;
+    }
+    if (result > 1.0) {
+        EXPECT_TRUE(fits(result)) << result;
+    } else {
+        EXPECT_EQ(result, std::fmod(start, 2.0) == 0 ? 0.0 : 1.0);
+    }
+    for (double larger = result + 2; larger <= start; larger += 2)
+        EXPECT_FALSE(fits(larger)) << larger;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DynamicSize,
+    testing::Values(DynamicCase{"wideFrameLimitedByHeight", "Text...", 2000, 100},
+                    DynamicCase{"narrowFrameLimitedByWidth", "Text...", 300, 100},
+                    DynamicCase{"halfUnitHeightRoundsUp", "Text...", 2000, 100.5},
+                    DynamicCase{"longTextInATallFrame", "A watermark of many words", 900, 1000},
+                    DynamicCase{"tooNarrowEvenHeight", "Text...", 10, 100},
+                    DynamicCase{"tooNarrowOddHeight", "Text...", 10, 101},
+                    DynamicCase{"twoLinesNeverFitOnOne", "ab\ncd", 2000, 60, true}),
+    [](const testing::TestParamInfo<DynamicCase>& info) { return std::string(info.param.name); });
+
+TEST(TextWatermark, DynamicModeFollowsTheFrameAndOnlyThenHasHandles) {
+    auto text = OVTextWatermark::textWatermark();
+    const ov::Rect frame = text->frame();
+    const ov::Point corner{frame.maxX(), frame.maxY()};
+    EXPECT_EQ(text->handleUnderPoint(corner, 1), OVWatermarkHandleNone);
+    // Switching modes recomputes nothing.
+    text->setShouldUseDynamicFontSize(true);
+    EXPECT_EQ(text->fontSize(), 96.0);
+    EXPECT_EQ(text->handleUnderPoint(corner, 1), OVWatermarkHandleTopRight);
+
+    text->setBounds({0, 0, 2000, 1000});
+    const ov::Rect content = text->drawRect();
+    ov::AttributedString string("Text...");
+    const double expected = OVAttributedStringSetDynamicSize(
+        &string, "Helvetica", content.size.width, content.size.height);
+    EXPECT_EQ(text->fontSize(), expected);
+
+    // The same bounds again recompute nothing.
+    text->setFontSize(12);
+    const ov::Size remeasured = text->size();
+    text->setBounds({0, 0, 2000, 1000});
+    EXPECT_EQ(text->fontSize(), 12.0);
+    EXPECT_EQ(text->size(), remeasured);
+
+    // A handle drag sets the font size for the new frame and leaves the frame alone.
+    text->setShouldResizeProportionally(false);
+    text->resizeByMovingHandle(OVWatermarkHandleTopRight, {600, 300});
+    const ov::Rect dragged = text->drawRect();
+    EXPECT_EQ(dragged.size.width, 600 - text->origin().x);
+    EXPECT_EQ(text->fontSize(), OVAttributedStringSetDynamicSize(
+                                    &string, "Helvetica", dragged.size.width, dragged.size.height));
+    EXPECT_TRUE(text->shouldSave());
+
+    // In fixed mode a drag (which the editor cannot start without handles) keeps the font size.
+    text->setShouldUseDynamicFontSize(false);
+    const double fixedSize = text->fontSize();
+    text->resizeByMovingHandle(OVWatermarkHandleTopRight, {900, 300});
+    EXPECT_EQ(text->fontSize(), fixedSize);
+}
+
+TEST(TextWatermark, CopiesKeepTextFontColourModeAndRotation) {
+    auto text = OVTextWatermark::textWatermark();
+    text->setStringValue("Копия");
+    text->setFont(ov::Font("Helvetica-Bold", 10));
+    text->setFontSize(40);
+    text->setFontColor(ov::Color{0.2, 0.4, 0.6, 1});
+    text->setShouldUseDynamicFontSize(true);
+    text->setRotation(30);
+    auto copy = std::dynamic_pointer_cast<OVTextWatermark>(text->copy());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->isEqualToWatermark(text));
+    EXPECT_EQ(copy->stringValue(), "Копия");
+    EXPECT_EQ(copy->font(), text->font());
+    EXPECT_EQ(copy->fontSize(), 40.0);
+    EXPECT_EQ(copy->fontColor(), text->fontColor());
+    EXPECT_TRUE(copy->shouldUseDynamicFontSize());
+    EXPECT_EQ(copy->rotation(), 30.0);
+    EXPECT_EQ(copy->size(), text->size());
+    EXPECT_NE(copy->attrString(), text->attrString()) << "each watermark owns its string";
+}
+
+TEST(TextWatermark, ArchiveRoundTripRemeasuresFromTheDecodedText) {
+    auto text = OVTextWatermark::textWatermark();
+    text->setStringValue("Archived");
+    text->setFontSize(13.3);
+    text->setFontColor(ov::Color{1, 0, 0, 1});
+    text->setShouldUseDynamicFontSize(true);
+    text->setRotation(12.5);
+    auto decoded = roundTrip(text);
+    ASSERT_NE(decoded, nullptr);
+    EXPECT_EQ(decoded->fontSize(), double(13.3f));
+    EXPECT_EQ(decoded->stringValue(), "Archived");
+    EXPECT_EQ(decoded->font()->fontName(), "Helvetica");
+    EXPECT_EQ(decoded->fontColor(), text->fontColor());
+    EXPECT_TRUE(decoded->shouldUseDynamicFontSize());
+    EXPECT_EQ(decoded->rotation(), 12.5);
+    EXPECT_DOUBLE_EQ(decoded->size().width, 1.05 * measured("Archived", double(13.3f)).width);
+
+    // A record without text or font still decodes into a usable watermark.
+    auto bare = std::make_shared<OVTextWatermark>();
+    auto decodedBare = roundTrip(bare);
+    ASSERT_NE(decodedBare, nullptr);
+    EXPECT_FALSE(decodedBare->stringValue().has_value());
+    EXPECT_FALSE(decodedBare->font().has_value());
+}
+
+TEST(TextWatermarkRendering, DrawsTheTextInItsFrameInItsColour) {
+    auto text = placedText();
+    text->setFontColor(ov::Color{0, 0, 1, 1});
+    auto image = render(*text);
+    const InkBox box = inkBox(*image);
+    const ov::Rect frame = text->frame();
+    EXPECT_GE(box.minX, frame.minX() - 1);
+    EXPECT_LE(box.maxX, frame.maxX());
+    EXPECT_GE(box.minY, frame.minY() - 1);
+    EXPECT_LE(box.maxY, frame.maxY());
+    // The line starts at the frame's top-left corner; the spare 5 % lies right and below.
+    EXPECT_LT(box.minX - frame.minX(), 0.02 * frame.size.width);
+    const ov::Color pixel = image->colorAt(box.minX + 2, box.maxY - 2); // inside the "T" bar
+    EXPECT_LT(pixel.red, 0.3);
+    EXPECT_GT(pixel.blue, 0.9);
+
+    // Invisible or colourless: nothing.
+    text->setVisible(false);
+    EXPECT_EQ(inkBox(*render(*text)).maxX, -1);
+    text->setVisible(true);
+    text->setFontColor(std::nullopt);
+    EXPECT_EQ(inkBox(*render(*text)).maxX, -1);
+}
+
+TEST(TextWatermarkRendering, RotationBy90TurnsTheTextClockwise) {
+    auto upright = render(*placedText(0));
+    auto turned = render(*placedText(90));
+    const InkBox flat = inkBox(*upright);
+    const InkBox tall = inkBox(*turned);
+    ASSERT_GT(flat.width(), 2 * flat.height());
+    EXPECT_NEAR(tall.height(), flat.width(), 4);
+    EXPECT_NEAR(tall.width(), flat.height(), 4);
+    // "T" carries more ink than "..": it is on the left upright, and clockwise it goes to the top.
+    const int leftEnd = flat.minX + flat.width() / 4;
+    const int rightStart = flat.maxX - flat.width() / 4;
+    EXPECT_GT(inkIn(*upright, flat.minX, 0, leftEnd, 700),
+              2 * inkIn(*upright, rightStart, 0, flat.maxX + 1, 700));
+    const int topStart = tall.maxY - tall.height() / 4;
+    const int bottomEnd = tall.minY + tall.height() / 4;
+    EXPECT_GT(inkIn(*turned, 0, topStart, 700, tall.maxY + 1),
+              2 * inkIn(*turned, 0, tall.minY, 700, bottomEnd));
+}
+
+TEST(TextWatermarkRendering, ShadowDarkensAroundTheGlyphsAndAlphaHalvesThem) {
+    auto plain = placedText();
+    auto plainImage = render(*plain);
+    const InkBox box = inkBox(*plainImage);
+
+    auto shadowed = placedText();
+    shadowed->setShadow(0.5);
+    auto shadowImage = render(*shadowed);
+    // Just above the glyphs (outside the frame's ink): white without a shadow, grey with it.
+    const int x = box.minX + 5, y = box.maxY + 3;
+    EXPECT_GT(plainImage->colorAt(x, y).red, 0.98);
+    const double shade = shadowImage->colorAt(x, y).red;
+    EXPECT_LT(shade, 0.97);
+    EXPECT_GT(shade, 0.5);
+    EXPECT_GT(inkIn(*shadowImage, 0, 0, 700, 700), inkIn(*plainImage, 0, 0, 700, 700) * 1.1);
+
+    auto faint = placedText();
+    faint->setAlpha(0.5);
+    const double full = inkIn(*plainImage, 0, 0, 700, 700);
+    EXPECT_NEAR(inkIn(*render(*faint), 0, 0, 700, 700), full / 2, full * 0.02);
+}
+
+TEST(TextWatermarkRendering, InfiniteFrameLogsAndDrawsOnlyTheDecorations) {
+    std::vector<std::string> lines;
+    auto previous = ov::setLogSink([&](std::string_view line) { lines.emplace_back(line); });
+    auto text = placedText();
+    text->setSize({INFINITY, 50});
+    auto image = render(*text);
+    ov::setLogSink(previous);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "renderInContext: Frame inf+ Bailing out.");
+    EXPECT_EQ(inkBox(*image).maxX, -1);
+}
+
+TEST(TextWatermarkRendering, FixedModeDrawsNoHandlesDynamicModeDoes) {
+    auto text = placedText();
+    text->setEditable(true);
+    const ov::Rect frame = text->frame();
+    // Darkest pixel just outside the frame's top-right corner, where only a handle (its grey
+    // outline) can be.
+    auto handleShade = [&](const ov::Image& image) {
+        double darkest = 1;
+        for (int y = int(frame.maxY()) + 2; y <= int(frame.maxY()) + 6; ++y)
+            for (int x = int(frame.maxX()) + 2; x <= int(frame.maxX()) + 6; ++x)
+                darkest = std::min(darkest, image.colorAt(x, y).red);
+        return darkest;
+    };
+    EXPECT_GT(handleShade(*render(*text)), 0.98);
+    text->setShouldUseDynamicFontSize(true);
+    EXPECT_LT(handleShade(*render(*text)), 0.8);
+}
