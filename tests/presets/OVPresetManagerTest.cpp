@@ -145,6 +145,21 @@ TEST_F(PresetManagerTest, LookUpsAndListChanges) {
     EXPECT_EQ(stored->size(), 2u);
 }
 
+TEST_F(PresetManagerTest, BurstOfSavesEndsWithTheLatestList) {
+    OVPresetManager manager;
+    for (int i = 0; i < 40; ++i)
+        manager.insertObject(std::make_shared<OVPreset>("P" + std::to_string(i)), manager.count());
+    // A change made after the last save is not in the file until saved: the snapshot is taken
+    // when savePresets() is called.
+    manager.presetAtIndex(1)->setName("Renamed later");
+    manager.waitForPendingSaves();
+    auto stored = decodeFile(presetsFile());
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->size(), 41u);
+    EXPECT_EQ((*stored)[1]->name(), "P0");
+    EXPECT_EQ(stored->back()->name(), "P39");
+}
+
 TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
     const std::string garbage = "bplist00 this is not what it claims";
     writeAll(presetsFile(), garbage);
