@@ -56,25 +56,60 @@ bool isOpaque(const Image& image) {
     return true;
 }
 
-// The image's pixels as a libvips image of straight R, G, B (A), converted band by band as the
-// encoder pulls rows, so no second full-size buffer is made. Without alpha the premultiplied
-// values are kept, which is the picture over black. `image` must outlive the result.
-vips::VImage straightImage(const Image& image, bool withAlpha) {
-    const int stride = static_cast<int>(image.bytesPerRow() / 4);
-    auto bgra = vips::VImage::new_from_memory(const_cast<uint8_t*>(image.data()),
-                                              image.bytesPerRow() *
-                                                  static_cast<std::size_t>(image.height()),
-                                              stride, image.height(), 4, VIPS_FORMAT_UCHAR);
-    if (stride != image.width()) {
-        bgra = bgra.extract_area(0, 0, image.width(), image.height());
+// Converts the rows a libvips region asks for from the native premultiplied B, G, R, A to
+// straight R, G, B (A). Without alpha the premultiplied values are kept, which is the picture
+// over black.
+struct StraightPixels {
+    const Image* image;
+    bool withAlpha;
+};
+
+int generateStraight(VipsRegion* out, void*, void* a, void*, gboolean*) {
+    const auto& job = *static_cast<const StraightPixels*>(a);
+    const VipsRect& r = out->valid;
+    for (int y = r.top; y < r.top + r.height; ++y) {
+        const uint8_t* src = job.image->data() +
+                             static_cast<std::size_t>(y) * job.image->bytesPerRow() +
+                             static_cast<std::size_t>(r.left) * 4;
+        auto* dst = reinterpret_cast<uint8_t*>(VIPS_REGION_ADDR(out, r.left, y));
+        if (!job.withAlpha) {
+            for (int x = 0; x < r.width; ++x, src += 4, dst += 3) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            }
+            continue;
+        }
+        for (int x = 0; x < r.width; ++x, src += 4, dst += 4) {
+            const unsigned alpha = src[3];
+            if (alpha == 255 || alpha == 0) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            } else {
+                dst[0] = static_cast<uint8_t>(std::min(255u, (src[2] * 255 + alpha / 2) / alpha));
+                dst[1] = static_cast<uint8_t>(std::min(255u, (src[1] * 255 + alpha / 2) / alpha));
+                dst[2] = static_cast<uint8_t>(std::min(255u, (src[0] * 255 + alpha / 2) / alpha));
+            }
+            dst[3] = static_cast<uint8_t>(alpha);
+        }
     }
-    auto rgb = bgra[2].bandjoin(bgra[1]).bandjoin(bgra[0]);
-    if (!withAlpha) {
-        return rgb.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    return 0;
+}
+
+// A libvips image that converts `job.image` row by row as the encoder pulls it, so no second
+// full-size buffer is made. `job` must outlive the image's use.
+vips::VImage straightImage(const StraightPixels& job) {
+    VipsImage* out = vips_image_new();
+    vips_image_init_fields(out, job.image->width(), job.image->height(), job.withAlpha ? 4 : 3,
+                           VIPS_FORMAT_UCHAR, VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+    if (vips_image_pipelinev(out, VIPS_DEMAND_STYLE_THINSTRIP, nullptr) != 0 ||
+        vips_image_generate(out, nullptr, generateStraight, nullptr,
+                            const_cast<StraightPixels*>(&job), nullptr) != 0) {
+        g_object_unref(out);
+        throw vips::VError();
     }
-    auto rgba = rgb.bandjoin(bgra[3]).copy(
-        vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    return (rgba.unpremultiply() + 0.5).cast(VIPS_FORMAT_UCHAR);
+    return vips::VImage(out); // takes over the reference
 }
 
 void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& bytes) {
@@ -96,8 +131,8 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
     try {
         const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
         const Image& pixels = native ? *native : image;
-        const bool withAlpha = format->alpha && !isOpaque(pixels);
-        auto vimage = straightImage(pixels, withAlpha);
+        const StraightPixels job{&pixels, format->alpha && !isOpaque(pixels)};
+        auto vimage = straightImage(job);
         // Resolution: the encoder wants pixels per millimetre.
         const double dpiX =
             properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;

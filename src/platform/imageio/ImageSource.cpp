@@ -239,16 +239,23 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
     if (image.format() != VIPS_FORMAT_UCHAR) {
         image = image.cast(VIPS_FORMAT_UCHAR);
     }
-    if (image.bands() == 3) {
-        image = image.bandjoin_const({255});
-    } else if (image.bands() > 4) {
+    if (image.bands() > 4) {
         image = image.extract_band(0, vips::VImage::option()->set("n", 4));
     }
     return image;
 }
 
-// Straight RGBA bytes to premultiplied B, G, R, A.
-void premultiplyRow(const uint8_t* src, uint8_t* dst, int width) {
+// Straight R, G, B (A) bytes to premultiplied B, G, R, A; without alpha the pixels are opaque.
+void premultiplyRow(const uint8_t* src, uint8_t* dst, int width, int bands) {
+    if (bands == 3) {
+        for (int x = 0; x < width; ++x, src += 3, dst += 4) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+            dst[3] = 255;
+        }
+        return;
+    }
     for (int x = 0; x < width; ++x, src += 4, dst += 4) {
         const unsigned a = src[3];
         if (a == 255) {
@@ -269,6 +276,7 @@ void premultiplyRow(const uint8_t* src, uint8_t* dst, int width) {
 bool copyInto(vips::VImage& image, uint8_t* pixels, std::size_t bytesPerRow) {
     const int width = image.width();
     const int height = image.height();
+    const int bands = image.bands();
     VipsRegion* region = vips_region_new(image.get_image());
     if (region == nullptr) {
         return false;
@@ -283,7 +291,7 @@ bool copyInto(vips::VImage& image, uint8_t* pixels, std::size_t bytesPerRow) {
         }
         for (int y = top; y < top + rect.height; ++y) {
             premultiplyRow(VIPS_REGION_ADDR(region, 0, y),
-                           pixels + static_cast<std::size_t>(y) * bytesPerRow, width);
+                           pixels + static_cast<std::size_t>(y) * bytesPerRow, width, bands);
         }
     }
     g_object_unref(region);
