@@ -11,6 +11,7 @@
 #include "watermarks/OVPixellateWatermark.h"
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
+#include "watermarks/OVTextWatermark.h"
 
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
@@ -76,8 +77,14 @@ protected:
         pixellate->setOrigin({350, 40});
         pixellate->setSize({200, 100});
 
+        auto text = OVTextWatermark::textWatermark();
+        text->setFontColor(ov::Color::white());
+        text->setFontSize(40);
+        text->setStringValue("WWW");
+        text->setOrigin({100, 10});
+
         auto preset = std::make_shared<OVPreset>("Every kind");
-        preset->setWatermarks({shape, image, arrow, strike, pixellate});
+        preset->setWatermarks({shape, text, image, arrow, strike, pixellate});
         return preset;
     }
 
@@ -101,7 +108,17 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     ASSERT_EQ(image->width(), kWidth);
     ASSERT_EQ(image->height(), kHeight);
 
-    EXPECT_TRUE(near(image->colorAt(50, 50), {1, 0, 0, 1}));       // shape
+    EXPECT_TRUE(near(image->colorAt(50, 50), {1, 0, 0, 1})); // shape
+    // Text: white glyphs where the photo has no white at all.
+    const ov::Rect textFrame = preset->watermarks()[1]->frame();
+    ASSERT_GT(textFrame.size.width, 0);
+    int glyphPixels = 0;
+    for (int y = int(textFrame.minY()); y < int(textFrame.maxY()); ++y)
+        for (int x = int(textFrame.minX()); x < int(textFrame.maxX()); ++x) {
+            glyphPixels += near(image->colorAt(x, y), {1, 1, 1, 1}, 0.05);
+            ASSERT_FALSE(near(plain->colorAt(x, y), {1, 1, 1, 1}, 0.05));
+        }
+    EXPECT_GT(glyphPixels, 100);
     EXPECT_TRUE(near(image->colorAt(520, 340), {0, 0, 1, 1}));     // logo, opaque half
     EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340)); // logo, clear half
     EXPECT_TRUE(near(image->colorAt(175, 300), {0, 1, 0, 1}));     // arrow shaft
@@ -127,7 +144,7 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     OVPresetManager reader(std::chrono::hours(1));
     auto decoded = reader.presetWithID(preset->uuid());
     ASSERT_NE(decoded, nullptr);
-    ASSERT_EQ(decoded->numberOfWatermarks(), 5u);
+    ASSERT_EQ(decoded->numberOfWatermarks(), 6u);
     EXPECT_EQ(decoded->allWatermarkIDs(), preset->allWatermarkIDs());
     auto again = render(decoded);
     ASSERT_NE(again, nullptr);
@@ -136,14 +153,14 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
 
 TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
     auto preset = presetOfEveryKind();
-    auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[1]);
+    auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[2]);
     const fs::path kept = logoWatermark->imageURL();
     ASSERT_TRUE(fs::exists(kept));
 
     // Copies (as an export makes them) write pictures of their own, which no preset lists.
     auto copy = preset->copy();
     const fs::path copied =
-        std::static_pointer_cast<OVImageWatermark>(copy->watermarks()[1])->imageURL();
+        std::static_pointer_cast<OVImageWatermark>(copy->watermarks()[2])->imageURL();
     EXPECT_NE(copied, kept);
     EXPECT_TRUE(fs::exists(copied));
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
