@@ -170,12 +170,18 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
         void* buffer = nullptr;
         std::size_t size = 0;
         vimage.write_to_buffer(std::string(format->suffix).c_str(), &buffer, &size, options);
-        std::vector<uint8_t> encoded(static_cast<uint8_t*>(buffer),
-                                     static_cast<uint8_t*>(buffer) + size);
-        g_free(buffer);
-        if (properties != nullptr && format->exiv2Writes &&
-            !imageio::writeMetadata(*properties, encoded)) {
-            return {};
+        // Metadata goes in with Exiv2, which reads the encoded bytes into a buffer of its own;
+        // the encoder's buffer is released as soon as it is no longer needed.
+        std::unique_ptr<void, decltype(&g_free)> owned(buffer, g_free);
+        std::vector<uint8_t> encoded;
+        const auto* bytes = static_cast<const uint8_t*>(buffer);
+        if (properties != nullptr && format->exiv2Writes) {
+            if (!imageio::writeMetadata(
+                    *properties, bytes, size, [&] { owned.reset(); }, encoded)) {
+                return {};
+            }
+        } else {
+            encoded.assign(bytes, bytes + size);
         }
         return encoded;
     } catch (const std::exception&) {

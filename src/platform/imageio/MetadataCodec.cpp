@@ -361,10 +361,11 @@ bool readMetadata(const std::filesystem::path& path, const std::vector<uint8_t>*
     return !exif.empty() || !iptc.empty() || !xmpPacket.empty();
 }
 
-bool writeMetadata(const Properties& properties, std::vector<uint8_t>& encoded) {
+bool writeMetadata(const Properties& properties, const uint8_t* data, std::size_t size,
+                   const std::function<void()>& releaseInput, std::vector<uint8_t>& encoded) {
     ensureExiv2();
     try {
-        auto image = Exiv2::ImageFactory::open(encoded.data(), static_cast<long>(encoded.size()));
+        auto image = Exiv2::ImageFactory::open(data, static_cast<long>(size));
         if (image.get() == nullptr) {
             return false;
         }
@@ -379,6 +380,8 @@ bool writeMetadata(const Properties& properties, std::vector<uint8_t>& encoded) 
             image->clearXmpPacket();
         }
         image->writeMetadata();
+        // Exiv2 reads the input in place until the rewrite above has replaced it.
+        releaseInput();
         auto& io = image->io();
         io.seek(0, Exiv2::BasicIo::beg);
         const auto size = static_cast<std::size_t>(io.size());

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace ov::imageio {
@@ -21,9 +22,11 @@ bool readMetadata(const std::filesystem::path& path, const std::vector<uint8_t>*
                   const std::vector<uint8_t>& exifBlob, const std::vector<uint8_t>& xmpBlob,
                   Properties& properties);
 
-/// Writes the EXIF, IPTC and XMP of `properties` into an encoded image in place. False when the
-/// container cannot carry metadata or the write fails; `encoded` is then unchanged.
-bool writeMetadata(const Properties& properties, std::vector<uint8_t>& encoded);
+/// Writes the EXIF, IPTC and XMP of `properties` into the encoded image `data`, giving the
+/// result in `encoded`. `releaseInput` is called as soon as `data` is no longer read. False when
+/// the container cannot carry metadata or the write fails.
+bool writeMetadata(const Properties& properties, const uint8_t* data, std::size_t size,
+                   const std::function<void()>& releaseInput, std::vector<uint8_t>& encoded);
 
 /// The EXIF of `properties` as a TIFF-structured block (for encoders that embed it themselves).
 std::vector<uint8_t> encodeExif(const Properties& properties);
