@@ -6,6 +6,7 @@
 #include "platform/text/Typesetter.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -36,30 +37,75 @@ ov::Size OVAttributedStringDisplaySize(const ov::AttributedString* string,
             height + kOVTextWatermarkFontBuffer * height};
 }
 
+namespace {
+
+// The first candidate of the search (start, start − 2, …) worth measuring. Measurements are
+// linear in the size, so every larger candidate fails for sure: it would be wider than the line
+// width, or (if it fitted on the line) its rounded line height, at least its exact height less
+// 1.5, would exceed the height. The search would only go on past those, so skipping them keeps
+// its result and bounds its work for huge frames. Margins cover the rounding of the arithmetic.
+double firstCandidateWorthMeasuring(const ov::AttributedString& string, double start,
+                                    double lineWidth, double height) {
+    if (!std::isfinite(start) || !std::isfinite(lineWidth) || !std::isfinite(height))
+        return start;
+    ov::AttributedString unit = string;
+    unit.setFont(ov::Font(unit.font()->fontName(), 1.0));
+    const ov::Typesetter typesetter(unit);
+    const double widthPerPoint = typesetter.singleLineWidth();
+    const double heightPerPoint = typesetter.lineBounds(0, typesetter.length()).height();
+    double limit = std::numeric_limits<double>::infinity();
+    if (widthPerPoint > 0)
+        limit = std::min(limit, std::max(lineWidth, 0.0) / widthPerPoint * (1 + 1e-6) + 2);
+    if (heightPerPoint > 0)
+        limit = std::min(limit, std::max(height + 1.5, 0.0) / heightPerPoint * (1 + 1e-6) + 2);
+    if (!(start > limit))
+        return start;
+    return start - 2 * std::ceil((start - limit) / 2);
+}
+
+} // namespace
+
 double OVAttributedStringSetDynamicSize(const ov::AttributedString* string,
                                         std::string_view fontName, double width, double height) {
     if (!string)
         return 1.0;
     ov::AttributedString copy = *string;
+    copy.setFont(ov::Font(std::string(fontName), 0));
     const std::size_t length = copy.length();
     const double lineWidth =
         std::floor(static_cast<float>(width - kOVTextWatermarkFontBuffer * width));
-    double candidate = roundedFloat(height) + 2;
-    const ov::Font face(std::string(fontName), 0);
+    const double start = roundedFloat(height);
+    // An endless sequence of candidates has no first fitting one.
+    if (std::isinf(start))
+        return 1.0;
+
+    double candidate = start;
+    const double worthMeasuring = firstCandidateWorthMeasuring(copy, start, lineWidth, height);
+    if (worthMeasuring < start) {
+        // The search stops at the first candidate not above 1 even when it fails; if that one
+        // is among the skipped, it is the result.
+        const double firstNotAboveOne = start > 1 ? start - 2 * std::ceil((start - 1) / 2) : start;
+        if (firstNotAboveOne > worthMeasuring)
+            return firstNotAboveOne;
+        candidate = worthMeasuring;
+    }
+    candidate += 2;
     for (;;) {
+        const double previous = candidate;
         candidate -= 2;
-        copy.setFont(ov::Font(face.fontName(), candidate));
+        if (candidate == previous) // beyond the precision of whole numbers: no progress
+            return candidate;
+        copy.setFont(ov::Font(copy.font()->fontName(), candidate));
         const ov::Typesetter typesetter(copy);
         const std::size_t fits = typesetter.suggestLineBreak(0, lineWidth);
         const ov::TypographicBounds line = typesetter.lineBounds(0, fits);
         const double ascent = roundedFloat(line.ascent);
         const double descent = roundedFloat(line.descent);
         const double leading = roundedFloat(line.leading);
-        const bool tooSmallToGoOn = !(candidate > 1.0);
         if (fits < length || ascent + descent + leading > height) {
-            if (tooSmallToGoOn)
-                break;
-            continue;
+            if (candidate > 1.0)
+                continue;
+            break;
         }
         break;
     }

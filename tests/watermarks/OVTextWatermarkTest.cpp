@@ -182,6 +182,47 @@ INSTANTIATE_TEST_SUITE_P(
                     DynamicCase{"twoLinesNeverFitOnOne", "ab\ncd", 2000, 60, true}),
     [](const testing::TestParamInfo<DynamicCase>& info) { return std::string(info.param.name); });
 
+// The plain search, one candidate after the other from the rounded height, as a second route.
+double plainDynamicSize(const ov::AttributedString& string, double width, double height) {
+    ov::AttributedString copy = string;
+    const double lineWidth = std::floor(static_cast<float>(width - 0.05 * width));
+    double candidate = double(std::roundf(float(height))) + 2;
+    for (;;) {
+        candidate -= 2;
+        copy.setFont(ov::Font("Helvetica", candidate));
+        const ov::Typesetter typesetter(copy);
+        const std::size_t fits = typesetter.suggestLineBreak(0, lineWidth);
+        const auto line = typesetter.lineBounds(0, fits);
+        const double lineHeight = double(std::roundf(float(line.ascent))) +
+                                  double(std::roundf(float(line.descent))) +
+                                  double(std::roundf(float(line.leading)));
+        if ((fits < copy.length() || lineHeight > height) && candidate > 1.0)
+            continue;
+        return candidate;
+    }
+}
+
+TEST(DynamicSize, SkippingCandidatesThatCannotFitKeepsTheResult) {
+    for (const char* text : {"Text...", "W", "", "ab\ncd", "Водяной знак", "a b c d e f g"})
+        for (double width : {-10.0, 0.0, 15.0, 120.0, 800.0, 4000.0})
+            for (double height : {-3.0, 0.0, 1.0, 2.0, 7.5, 50.0, 99.0, 100.0, 333.0, 1000.0}) {
+                const ov::AttributedString string(text);
+                EXPECT_EQ(OVAttributedStringSetDynamicSize(&string, "Helvetica", width, height),
+                          plainDynamicSize(string, width, height))
+                    << text << " " << width << " × " << height;
+            }
+}
+
+TEST(DynamicSize, HugeAndNonFiniteFramesEndTheSearch) {
+    const ov::AttributedString string("Text...");
+    const double huge = OVAttributedStringSetDynamicSize(&string, "Helvetica", 1e13, 1e12);
+    EXPECT_GT(huge, 1e11);
+    EXPECT_LE(huge, 1e12);
+    EXPECT_EQ(OVAttributedStringSetDynamicSize(&string, "Helvetica", 1, 1e12), 0.0);
+    EXPECT_EQ(OVAttributedStringSetDynamicSize(&string, "Helvetica", 1000, INFINITY), 1.0);
+    EXPECT_TRUE(std::isnan(OVAttributedStringSetDynamicSize(&string, "Helvetica", 1000, NAN)));
+}
+
 TEST(TextWatermark, DynamicModeFollowsTheFrameAndOnlyThenHasHandles) {
     auto text = OVTextWatermark::textWatermark();
     const ov::Rect frame = text->frame();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ov {
 
@@ -63,6 +64,29 @@ std::size_t Typesetter::suggestLineBreak(std::size_t start, double width) const 
         }
     }
     return n - start;
+}
+
+double Typesetter::singleLineWidth() const {
+    using detail::ShapedText;
+    const ShapedText& text = *shaped_;
+    const std::size_t n = text.length;
+    std::size_t clusters = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (text.flags[i] & ShapedText::kMandatoryBefore))
+            return std::numeric_limits<double>::infinity();
+        if (i == 0 || (text.flags[i] & ShapedText::kClusterStart))
+            ++clusters;
+    }
+    if (clusters <= 1)
+        return 0;
+    double used = 0;
+    double widest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        used += text.advance[i] * scale_;
+        if (!(text.flags[i] & ShapedText::kWhite))
+            widest = std::max(widest, used);
+    }
+    return widest;
 }
 
 TypographicBounds Typesetter::lineBounds(std::size_t start, std::size_t count) const {

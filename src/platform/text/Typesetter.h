@@ -50,6 +50,11 @@ public:
     /// between characters, and it always holds at least one whole character cluster.
     /// Returns 0 only when `start` is at or past the end.
     [[nodiscard]] std::size_t suggestLineBreak(std::size_t start, double width) const;
+    /// The narrowest width within which suggestLineBreak(0, width) keeps the whole string on one
+    /// line: the widest run from the start that ends in a visible character, computed with the
+    /// same arithmetic. 0 for an empty string or a single character cluster; infinity when a
+    /// forced break splits the string.
+    [[nodiscard]] double singleLineWidth() const;
     /// Bounds of the line made of `count` characters from `start` (clamped to the string).
     /// An empty range measures as zero.
     [[nodiscard]] TypographicBounds lineBounds(std::size_t start, std::size_t count) const;
