@@ -31,6 +31,15 @@ struct OVPreset::Shared {
     std::string name;
     std::atomic<bool> shouldSave{false};
     std::shared_ptr<ov::dispatch::TimerSource> saveTimer;
+    // Set when the preset goes away. Ticks run under `tickLock` and check it first, and the
+    // posts they queue check it again, so nothing is requested for a preset that is gone.
+    std::mutex tickLock;
+    std::atomic<bool> stopped{false};
+
+    void stop() {
+        std::lock_guard lock(tickLock);
+        stopped.store(true);
+    }
 
     // One tick of the save timer, on a background thread: at most one save request, for the
     // preset itself first, else for the first dirty watermark. The flag is cleared on the main
@@ -39,9 +48,14 @@ struct OVPreset::Shared {
         auto self = weak.lock();
         if (!self)
             return;
+        std::lock_guard tick(self->tickLock);
+        if (self->stopped.load())
+            return;
         auto main = ov::dispatch::mainQueue();
         if (self->shouldSave.load()) {
             main->async([self] {
+                if (self->stopped.load())
+                    return;
                 ov::NotificationCenter::defaultCenter().post(kOVPresetShouldSave);
                 self->shouldSave.store(false);
             });
@@ -50,7 +64,9 @@ struct OVPreset::Shared {
         std::lock_guard lock(self->listLock);
         for (const auto& watermark : self->watermarks) {
             if (watermark->shouldSave()) {
-                main->async([watermark] {
+                main->async([self, watermark] {
+                    if (self->stopped.load())
+                        return;
                     ov::NotificationCenter::defaultCenter().post(kOVPresetShouldSave);
                     watermark->setShouldSave(false);
                 });
@@ -69,6 +85,7 @@ OVPreset::OVPreset(std::string name) : OVPreset() {
 }
 
 OVPreset::~OVPreset() {
+    shared_->stop();
     if (shared_->saveTimer)
         shared_->saveTimer->cancel();
 }
