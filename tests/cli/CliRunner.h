@@ -1,0 +1,38 @@
+#pragma once
+
+// Runs the built inkstead binary as a child process, the way a user or a script would.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct RunResult {
+    int exitCode = -1; ///< the exit status, or 128 + signal number when killed by a signal
+    std::string out;   ///< standard output
+    std::string err;   ///< standard error
+};
+
+struct RunOptions {
+    /// Storage location given to the child as INKSTEAD_HOME (empty: unset).
+    std::filesystem::path home;
+    /// Extra environment entries.
+    std::map<std::string, std::string> environment;
+    /// Working directory of the child (empty: the current one).
+    std::filesystem::path workingDirectory;
+};
+
+/// Runs `inkstead args...` and waits for it.
+RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& options = {});
+
+/// Starts `inkstead args...` without waiting; standard output and error go to the given files.
+/// Returns the child's process id.
+int startInkstead(const std::vector<std::string>& args, const RunOptions& options,
+                  const std::filesystem::path& outFile, const std::filesystem::path& errFile);
+
+/// Waits for a child started with startInkstead(); the exit code as runInkstead() gives it.
+int waitForInkstead(int pid);
+
+} // namespace clitest
