@@ -1,0 +1,44 @@
+#pragma once
+
+// The presets a command works on: the user's storage (or the one --home / INKSTEAD_HOME names),
+// or another presets file given with --presets-file.
+
+#include "CliSupport.h"
+
+#include "presets/OVPresetManager.h"
+
+#include <memory>
+#include <string_view>
+
+namespace cli {
+
+class PresetStore {
+public:
+    /// Opens the store the common options name. --home points the library's storage at that
+    /// folder (as INKSTEAD_HOME does); --presets-file reads presets from that file instead of the
+    /// storage's own. Throws CliError (exit 2) when the file cannot be read as a presets file.
+    explicit PresetStore(const CommonOptions& common);
+    ~PresetStore();
+    PresetStore(const PresetStore&) = delete;
+    PresetStore& operator=(const PresetStore&) = delete;
+
+    [[nodiscard]] OVPresetManager& manager();
+
+    /// The preset with this UUID, else the first with exactly this name. Throws CliError (exit 2)
+    /// naming the available presets when there is none.
+    [[nodiscard]] OVPresetPtr find(std::string_view nameOrUUID) const;
+    /// find(), or the first preset when `nameOrUUID` is empty.
+    [[nodiscard]] OVPresetPtr findOrFirst(std::string_view nameOrUUID) const;
+    /// Index of `preset` in the list (the preset must be listed).
+    [[nodiscard]] std::size_t indexOf(const OVPresetPtr& preset) const;
+
+    /// Writes the list and waits until it is on disk. Throws CliError when it cannot be written
+    /// (or when the store was opened from --presets-file, which is read-only).
+    void save();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace cli
