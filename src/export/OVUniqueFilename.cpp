@@ -1,12 +1,11 @@
 #include "export/OVUniqueFilename.h"
 
 #include "export/OVFilenamePattern.h"
+#include "platform/files/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,21 +18,6 @@ bool pathExists(const fs::path& path) {
     struct stat info;
     // A dangling symbolic link also occupies the name.
     return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
-}
-
-// Moves `from` to `to` unless `to` exists. Returns 0 or the errno of the failure (EEXIST when the
-// name is taken).
-int moveNoReplace(const fs::path& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // File systems without the no-replace rename: a hard link fails atomically on an existing
-    // name, then the temporary name is dropped.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    ::unlink(from.c_str());
-    return 0;
 }
 
 std::string randomToken() {
@@ -64,12 +48,12 @@ std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const 
                                                std::string_view filename, std::string* error) {
     fs::path candidate = directory / std::string(filename);
     for (unsigned long n = 1;; ++n) {
-        const int result = moveNoReplace(temporary, candidate);
-        if (result == 0)
+        const auto result = ov::moveFileExclusively(temporary, candidate);
+        if (!result)
             return candidate;
-        if (result != EEXIST) {
+        if (result != std::errc::file_exists) {
             if (error)
-                *error = std::strerror(result);
+                *error = result.message();
             return std::nullopt;
         }
         candidate = directory / OVWatermarkedFilename(filename, n);
