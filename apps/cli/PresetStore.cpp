@@ -1,0 +1,199 @@
+#include "PresetStore.h"
+
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "platform/dispatch/Dispatch.h"
+#include "platform/files/StorageLocations.h"
+#include "presets/OVStorage.h"
+#include "watermarks/OVWatermarkKinds.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace cli {
+namespace {
+
+// The manager sweeps picture files that no preset uses a few seconds after it is made. A
+// command never needs that, and a sweep while another program (the desktop app) is between
+// writing a new picture and saving its presets would delete that picture, so it is put off
+// beyond the life of any command.
+constexpr auto kNoSweep = std::chrono::hours(24 * 365);
+
+std::optional<std::vector<std::uint8_t>> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+void pointStorageAt(const fs::path& home) {
+    ::setenv("INKSTEAD_HOME", home.c_str(), 1);
+}
+
+// A private, empty storage folder for presets read from another file, removed at the end.
+fs::path makePrivateHome() {
+    std::string pattern = (fs::temp_directory_path() / "inkstead-presets-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw CliError(kExitSomeFailed,
+                       "cannot create a temporary folder in " + fs::temp_directory_path().string());
+    return pattern;
+}
+
+std::string inQuotes(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+struct PresetStore::Impl {
+    std::unique_ptr<OVPresetManager> manager;
+    fs::path privateHome; // set when the presets come from --presets-file
+    fs::path presetsFile;
+
+    ~Impl() {
+        manager.reset(); // waits for pending writes before the folder goes
+        if (!privateHome.empty()) {
+            std::error_code ignored;
+            fs::remove_all(privateHome, ignored);
+        }
+    }
+
+    void openStorage(const CommonOptions& common) {
+        if (!common.home.empty()) {
+            std::error_code error;
+            fs::path home = fs::absolute(common.home, error);
+            if (error)
+                home = common.home;
+            pointStorageAt(home);
+        }
+        manager = std::make_unique<OVPresetManager>(kNoSweep);
+        presetsFile = manager->presetArchivePath();
+        std::error_code error;
+        if (presetsFile.empty() || !fs::is_directory(presetsFile.parent_path(), error))
+            throw usageError("cannot create the storage folder " +
+                                 presetsFile.parent_path().string(),
+                             "give a writable folder with --home DIR or INKSTEAD_HOME");
+        if (!manager->presets())
+            throw usageError("the presets in " + presetsFile.string() + " could not be read",
+                             "the log line above says where the file was kept; run the command "
+                             "again to start from the default preset");
+    }
+
+    void openFile(const CommonOptions& common) {
+        const fs::path file = common.presetsFile;
+        std::error_code error;
+        if (!fs::is_regular_file(file, error))
+            throw usageError("no presets file at " + file.string(),
+                             "--presets-file takes the presets.bin of an Inkstead storage folder");
+        auto bytes = readBytes(file);
+        if (!bytes)
+            throw usageError("cannot read " + file.string(), "check the file's permissions");
+        OVLinkWatermarkKinds();
+        auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
+        if (!list)
+            throw usageError(file.string() + " is not a presets file",
+                             "--presets-file takes the presets.bin of an Inkstead storage folder");
+
+        // Pictures of image watermarks live beside a storage's presets file; fall back on the
+        // storage the common options name.
+        fs::path pictures = file.parent_path() / kOVWatermarkImagesDirectory;
+        if (!fs::is_directory(pictures, error)) {
+            const fs::path container =
+                common.home.empty() ? ov::sharedContainerDirectory() : common.home;
+            pictures = container / kOVGroupContainerSubpath / kOVWatermarkImagesDirectory;
+        }
+
+        privateHome = makePrivateHome();
+        pointStorageAt(privateHome);
+        manager = std::make_unique<OVPresetManager>(kNoSweep);
+        manager->waitForPendingSaves();
+        for (const auto& preset : *list)
+            for (const auto& id : preset->allWatermarkIDs()) {
+                const std::string name = id + ".png";
+                fs::copy_file(pictures / name, imageCacheDestinationURLForFilename(name),
+                              fs::copy_options::overwrite_existing, error);
+            }
+        manager->setPresets(std::move(list));
+        presetsFile = file;
+    }
+};
+
+PresetStore::PresetStore(const CommonOptions& common) : impl_(std::make_unique<Impl>()) {
+    if (common.presetsFile.empty())
+        impl_->openStorage(common);
+    else
+        impl_->openFile(common);
+}
+
+PresetStore::~PresetStore() = default;
+
+OVPresetManager& PresetStore::manager() {
+    return *impl_->manager;
+}
+
+OVPresetPtr PresetStore::find(std::string_view nameOrUUID) const {
+    const auto& manager = *impl_->manager;
+    if (auto uuid = ov::UUID::fromString(nameOrUUID))
+        if (auto preset = manager.presetWithID(*uuid))
+            return preset;
+    if (auto preset = manager.presetWithName(nameOrUUID))
+        return preset;
+
+    std::string names;
+    for (const auto& preset : manager.presets().value_or(std::vector<OVPresetPtr>{})) {
+        names += names.empty() ? "" : ", ";
+        names += inQuotes(preset->name());
+    }
+    throw usageError("no preset named " + inQuotes(nameOrUUID),
+                     names.empty() ? "there are no presets; make one with "
+                                     "`inkstead presets create NAME`"
+                                   : "available presets: " + names);
+}
+
+OVPresetPtr PresetStore::findOrFirst(std::string_view nameOrUUID) const {
+    if (!nameOrUUID.empty())
+        return find(nameOrUUID);
+    if (auto first = impl_->manager->firstPreset())
+        return first;
+    throw usageError("there are no presets", "make one with `inkstead presets create NAME`");
+}
+
+std::size_t PresetStore::indexOf(const OVPresetPtr& preset) const {
+    const auto list = impl_->manager->presets().value_or(std::vector<OVPresetPtr>{});
+    return static_cast<std::size_t>(std::find(list.begin(), list.end(), preset) - list.begin());
+}
+
+void PresetStore::save() {
+    if (!impl_->privateHome.empty())
+        throw usageError("presets read with --presets-file are read-only",
+                         "import them first: `inkstead presets export P FILE.json --presets-file "
+                         "...` then `inkstead presets import FILE.json`");
+    // Kind adjustments of newly added watermarks are queued on the main queue: apply them
+    // before the list is archived.
+    ov::dispatch::drainMainQueue();
+    auto& manager = *impl_->manager;
+    manager.savePresets();
+    manager.waitForPendingSaves();
+
+    // The manager writes in the background and only logs a failure: check the file holds the
+    // list now.
+    const auto list = manager.presets().value_or(std::vector<OVPresetPtr>{});
+    const auto expected = ov::KeyedArchiver::archivedDataWithRootArray({list.begin(), list.end()});
+    if (readBytes(impl_->presetsFile) != expected)
+        throw CliError(kExitSomeFailed,
+                       "could not save the presets to " + impl_->presetsFile.string(),
+                       "check that the folder is writable and the disk is not full");
+}
+
+} // namespace cli
