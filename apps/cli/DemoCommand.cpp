@@ -1,16 +1,173 @@
-// PLACEHOLDER: replaced by the real `inkstead demo` command (a demo export).
-#include "CliSupport.h"
-#include "DemoPicture.h"
+// `inkstead demo [DIR]`: generated photos, a preset with one watermark of every kind, and an
+// export of the photos with it, all inside DIR.
 
-void cli::registerDemoCommand(CLI::App& app, CommonOptions&, int& exitCode) {
-    auto* demo = app.add_subcommand("demo", "Draws a demo picture");
-    static std::string directory = "demo-output";
-    demo->add_option("DIR", directory);
-    demo->callback([&exitCode] {
-        const auto file = writeDemoPicture(directory);
-        if (file.empty())
-            throw CliError(kExitSomeFailed, "cannot write the demo picture");
-        std::printf("%s\n", file.c_str());
-        exitCode = kExitSuccess;
-    });
+#include "CliSupport.h"
+#include "DemoPhotos.h"
+#include "ExportOptions.h"
+#include "ExportRun.h"
+#include "MarkOptions.h"
+#include "PresetStore.h"
+
+#include "export/OVFilenamePattern.h"
+#include "platform/dispatch/Dispatch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace cli {
+namespace {
+
+constexpr const char* kPresetName = "Demo";
+
+constexpr const char* kExamples = R"(
+Examples:
+  inkstead demo                 # into ./inkstead-demo
+  inkstead demo /tmp/try-it
+
+The demo never touches your own presets: it keeps its preset in DIR/home. Running it again
+adds new outputs beside the earlier ones; nothing is overwritten.)";
+
+struct DemoMark {
+    const char* kind;
+    MarkOptions options;
+    std::string text;
+};
+
+// One watermark of every kind, placed relative to the photo so the same preset fits the
+// landscapes and the portrait.
+std::vector<DemoMark> demoMarks(const fs::path& logo) {
+    std::vector<DemoMark> marks;
+    {
+        MarkOptions o;
+        o.rect = "3%,66%,28%,28%"; // the wooded shore, blurred into blocks
+        o.intensity = 24;
+        marks.push_back({"pixellate", o, {}});
+    }
+    {
+        MarkOptions o;
+        o.color = "#FFFFFF40";
+        o.stroke = 4;
+        o.dash = 40;
+        marks.push_back({"strikethrough", o, {}});
+    }
+    {
+        MarkOptions o;
+        o.shape = "circle";
+        o.rect = "60%,33%,16%,24%"; // around the sun of the landscapes
+        o.color = "#FFFFFFE0";
+        o.stroke = 6;
+        marks.push_back({"shape", o, {}});
+    }
+    {
+        MarkOptions o;
+        o.from = "44%,18%";
+        o.to = "58%,33%";
+        o.color = "#FFFFFF";
+        o.stroke = 8;
+        o.shadow = 0.5;
+        marks.push_back({"arrow", o, {}});
+    }
+    {
+        MarkOptions o;
+        o.anchor = "top-left";
+        o.margin = "3%";
+        o.width = "12%";
+        o.opacity = 0.9;
+        o.image = logo.string();
+        marks.push_back({"image", o, {}});
+    }
+    {
+        MarkOptions o;
+        o.anchor = "bottom-right";
+        o.margin = "3%";
+        o.width = "32%";
+        o.color = "#FFFFFF";
+        o.font = "Helvetica";
+        o.shadow = 0.6;
+        marks.push_back({"text", o, "© 2026 Inkstead demo"});
+    }
+    return marks;
 }
+
+// Replaces the demo preset of an earlier run, so the demo always shows what this version makes.
+OVPresetPtr storeDemoPreset(PresetStore& store, const fs::path& logo) {
+    auto& manager = store.manager();
+    for (std::size_t i = manager.count(); i-- > 0;) {
+        const auto preset = manager.presetAtIndex(static_cast<std::ptrdiff_t>(i));
+        if (preset && preset->name() == kPresetName)
+            manager.removeObjectFromPresetsAtIndex(i);
+    }
+    auto preset = std::make_shared<OVPreset>(kPresetName);
+    for (const auto& mark : demoMarks(logo))
+        preset->addWatermark(makeMark(mark.kind, mark.options, mark.text));
+    ov::dispatch::drainMainQueue();
+    preset->enableEditingForWatermark(nullptr);
+    manager.insertObject(preset, 0);
+    store.save();
+    return preset;
+}
+
+void run(const fs::path& directory, const CommonOptions& common, int& exitCode) {
+    std::error_code ec;
+    const fs::path root = fs::absolute(directory, ec);
+    if (ec)
+        throw usageError("cannot use the folder " + directory.string() + ": " + ec.message());
+    const fs::path home = root / "home";
+    const fs::path logo = root / "logo.png";
+
+    const auto photos = writeDemoPhotos(root / "photos");
+    writeDemoLogo(logo);
+
+    // The demo's own storage, for the preset and for the pictures its image marks keep.
+    fs::create_directories(home, ec);
+    ::setenv("INKSTEAD_HOME", home.c_str(), 1);
+    CommonOptions demoCommon;
+    demoCommon.home = home;
+    demoCommon.quiet = common.quiet;
+    PresetStore store(demoCommon);
+    const OVPresetPtr preset = storeDemoPreset(store, logo);
+
+    ExportJob job;
+    for (const auto& photo : photos)
+        job.inputs.push_back(photo.path);
+    job.outputFolder = root / "out";
+    job.preset = makeWorkingPreset(*preset, OutputOptions{});
+    job.pattern = OVFilenamePattern::pattern();
+    job.pattern->setTokens({"filename", "-", "watermarked", "-", "increment"});
+    job.quiet = common.quiet;
+    const ExportResult result = runExport(job);
+    exitCode = result.exitCode;
+    if (common.quiet || result.exitCode == kExitInterrupted)
+        return;
+
+    std::printf("\nThe demo photos (generated, with camera EXIF):\n  %s\n",
+                (root / "photos").c_str());
+    std::printf("  ridge-portrait.jpg is stored sideways with orientation 6; lake-at-dawn.jpg "
+                "carries a GPS position.\n");
+    std::printf("\nWatermarked with the preset \"%s\" (text, image, shape, arrow, strikethrough, "
+                "pixellate):\n",
+                kPresetName);
+    for (const auto& output : result.outputs)
+        std::printf("  %s\n", output.c_str());
+    std::printf("\nTry next:\n");
+    std::printf("  inkstead presets show %s --home %s\n", kPresetName, home.c_str());
+    std::printf("  inkstead export %s -o %s --home %s --text \"© 2026 Me\"\n",
+                (root / "photos").c_str(), (root / "out").c_str(), home.c_str());
+}
+
+} // namespace
+
+void registerDemoCommand(CLI::App& app, CommonOptions& common, int& exitCode) {
+    auto directory = std::make_shared<fs::path>("inkstead-demo");
+    auto* command = app.add_subcommand(
+        "demo", "Generate photos, a preset with every kind of watermark, and export them");
+    command->footer(kExamples);
+    command->add_option("DIR", *directory, "Folder of the demo (default: inkstead-demo)");
+    command->add_flag("-q,--quiet", common.quiet, "Print nothing but errors");
+    command->callback([directory, &common, &exitCode] { run(*directory, common, exitCode); });
+}
+
+} // namespace cli

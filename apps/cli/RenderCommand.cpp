@@ -1,8 +1,112 @@
-// PLACEHOLDER: replaced by the real `inkstead render` command.
-#include "CliSupport.h"
+// `inkstead render INPUT OUTPUT`: one watermarked image.
 
-void cli::registerRenderCommand(CLI::App& app, CommonOptions&, int&) {
-    app.add_subcommand("render", "(not built yet)")->callback([] {
-        throw usageError("the render command is not built yet");
-    });
+#include "CliSupport.h"
+#include "ExportOptions.h"
+#include "PresetStore.h"
+#include "WatermarkRenderer.h"
+
+#include "export/OVUniqueFilename.h"
+#include "platform/imageio/ImageSource.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace cli {
+namespace {
+
+struct RenderCommandOptions {
+    fs::path input;
+    fs::path output;
+    OutputOptions output_;
+    bool force = false;
+};
+
+constexpr const char* kExamples = R"(
+Examples:
+  inkstead render photo.jpg photo-marked.jpg
+  inkstead render photo.heic web.jpg --resize long:1600 --quality 80
+  inkstead render photo.jpg out.png --text "© 2026 Me" --anchor bottom-left --force
+
+OUTPUT's extension picks the file type (jpg, png, tif, webp, heic, avif, gif); without one
+the source's type is written. An existing OUTPUT is only replaced with --force.)";
+
+void checkPaths(const RenderCommandOptions& options, std::string& type) {
+    std::error_code ec;
+    if (!fs::exists(options.input, ec))
+        throw usageError("no such file: " + options.input.string());
+    const std::string sourceType = ov::ImageSource::typeOfFile(options.input);
+    if (sourceType.empty())
+        throw CliError(kExitSomeFailed,
+                       options.input.string() + " is not an image inkstead can read");
+    if (fs::is_directory(options.output, ec))
+        throw usageError(options.output.string() + " is a folder",
+                         "give the output file's name, or use: inkstead export INPUT -o FOLDER");
+    if (!options.force && fs::exists(fs::symlink_status(options.output, ec)))
+        throw usageError(options.output.string() + " already exists",
+                         "use --force to replace it");
+    if (options.output.has_extension()) {
+        type = imageTypeForExtension(options.output);
+        if (type.empty())
+            throw usageError("unknown output type " + options.output.extension().string(),
+                             "use .jpg, .png, .tif, .webp, .heic, .avif or .gif");
+    } else {
+        type = sourceType;
+    }
+    fs::create_directories(fs::absolute(options.output).parent_path(), ec);
 }
+
+void run(const RenderCommandOptions& options, const CommonOptions& common, int& exitCode) {
+    std::string type;
+    checkPaths(options, type);
+
+    PresetStore store(common);
+    const OVPresetPtr stored = store.findOrFirst(options.output_.preset);
+    if (!stored)
+        throw usageError("there are no presets", "create one with: inkstead presets create NAME");
+    WatermarkRenderer renderer(makeWorkingPreset(*stored, options.output_),
+                               encoderQuality(options.output_), type);
+
+    const fs::path output = fs::absolute(options.output);
+    if (!options.force) {
+        // Written beside its name and moved into place without replacing anything, so a file
+        // that appeared meanwhile is kept.
+        const std::string error = renderer.saveImage(options.input, {}, output);
+        if (!error.empty())
+            throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
+    } else {
+        const fs::path temporary =
+            OVTemporaryFilePath(output.parent_path(), output.filename().string());
+        const std::string error = renderer.saveImage(options.input, {}, temporary);
+        std::error_code ec;
+        if (error.empty())
+            fs::rename(temporary, output, ec); // replaces the old file in one step
+        if (!error.empty() || ec) {
+            ::unlink(temporary.c_str());
+            throw CliError(kExitSomeFailed,
+                           options.input.string() + ": " + (error.empty() ? ec.message() : error));
+        }
+    }
+    if (!common.quiet)
+        std::fprintf(stderr, "Wrote %s\n", options.output.c_str());
+    exitCode = kExitSuccess;
+}
+
+} // namespace
+
+void registerRenderCommand(CLI::App& app, CommonOptions& common, int& exitCode) {
+    auto options = std::make_shared<RenderCommandOptions>();
+    auto* command = app.add_subcommand("render", "Write one watermarked image");
+    command->footer(kExamples);
+    command->add_option("INPUT", options->input, "The photo")->required();
+    command->add_option("OUTPUT", options->output, "The file to write")->required();
+    command->add_flag("-f,--force", options->force, "Replace OUTPUT when it exists");
+    addOutputOptions(*command, options->output_);
+    addStoreOptions(*command, common);
+    command->callback([options, &common, &exitCode] { run(*options, common, exitCode); });
+}
+
+} // namespace cli

@@ -1,0 +1,242 @@
+#include "ExportOptions.h"
+
+#include "platform/dispatch/Dispatch.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+constexpr std::string_view kResizeHint =
+    "use 2048px, 50%, width:1600, height:1200, long:2048 or none";
+
+std::string trim(std::string_view text) {
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    const auto end = text.find_last_not_of(" \t");
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+// A positive number, with nothing after it.
+std::optional<double> parsePositive(std::string_view text) {
+    double value = 0;
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value) || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+// "1600", "1600px" or "50%" for one side.
+ResizeSetting parseAmount(std::string_view text, OVResizeConstraint constraint,
+                          std::string_view whole) {
+    ResizeSetting setting;
+    setting.constraint = constraint;
+    if (text.ends_with('%')) {
+        setting.method = OVResizeMethodPercentage;
+        text.remove_suffix(1);
+    } else if (text.ends_with("px")) {
+        text.remove_suffix(2);
+    }
+    const auto value = parsePositive(text);
+    if (!value)
+        throw usageError("--resize " + std::string(whole) + ": not a positive size",
+                         std::string(kResizeHint));
+    if (setting.method == OVResizeMethodPercentage && *value > 100)
+        throw usageError("--resize " + std::string(whole) + ": above 100%",
+                         "inkstead never enlarges a photo; " + std::string(kResizeHint));
+    if (setting.method == OVResizeMethodPixels && *value < 1)
+        throw usageError("--resize " + std::string(whole) + ": below one pixel",
+                         std::string(kResizeHint));
+    // The library reads a percentage of 1 or below as a fraction; keep "1%" one percent.
+    setting.value = setting.method == OVResizeMethodPercentage && *value <= 1 ? *value / 100
+                                                                                : *value;
+    return setting;
+}
+
+const char* constraintName(OVResizeConstraint constraint) {
+    switch (constraint) {
+    case OVResizeConstraintWidth:
+        return "width";
+    case OVResizeConstraintHeight:
+        return "height";
+    default:
+        return "longest side";
+    }
+}
+
+const char* kindName(OVWatermarkType type) {
+    switch (type) {
+    case OVWatermarkTypeText:
+        return "text";
+    case OVWatermarkTypeImage:
+        return "image";
+    case OVWatermarkTypeStrikethrough:
+        return "strikethrough";
+    case OVWatermarkTypeShape:
+        return "shape";
+    case OVWatermarkTypeArrow:
+        return "arrow";
+    case OVWatermarkTypePixellate:
+        return "pixellate";
+    }
+    return "watermark";
+}
+
+} // namespace
+
+ResizeSetting parseResize(std::string_view raw) {
+    const std::string text = trim(raw);
+    if (text == "none" || text == "off" || text == "original")
+        return ResizeSetting{.enabled = false};
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return parseAmount(text, text.ends_with('%') ? OVResizeConstraintWidth
+                                                      : OVResizeConstraintLongestSide,
+                           text);
+    const std::string side = text.substr(0, colon);
+    const std::string amount = text.substr(colon + 1);
+    if (side == "width" || side == "w")
+        return parseAmount(amount, OVResizeConstraintWidth, text);
+    if (side == "height" || side == "h")
+        return parseAmount(amount, OVResizeConstraintHeight, text);
+    if (side == "long" || side == "longest")
+        return parseAmount(amount, OVResizeConstraintLongestSide, text);
+    throw usageError("--resize " + text + ": unknown side \"" + side + "\"",
+                     std::string(kResizeHint));
+}
+
+std::vector<std::string> parsePatternTokens(std::string_view text) {
+    std::vector<std::string> tokens;
+    std::size_t begin = 0;
+    for (;;) {
+        const auto comma = text.find(',', begin);
+        const auto token = text.substr(begin, comma == std::string_view::npos
+                                                  ? std::string_view::npos
+                                                  : comma - begin);
+        if (token.empty())
+            throw usageError("--pattern " + std::string(text) + ": empty token",
+                             "separate tokens by single commas, e.g. filename,-,increment");
+        if (token.find('/') != std::string_view::npos || token.find('\0') != std::string_view::npos)
+            throw usageError("--pattern: \"" + std::string(token) + "\" cannot be part of a file name",
+                             "a pattern names files inside the output folder; leave out '/'");
+        tokens.emplace_back(token);
+        if (comma == std::string_view::npos)
+            break;
+        begin = comma + 1;
+    }
+    return tokens;
+}
+
+std::uint64_t parseDateStyle(std::string_view text) {
+    if (text == "short")
+        return 0;
+    if (text == "medium")
+        return 1;
+    if (text == "long")
+        return 2;
+    throw usageError("--date-style " + std::string(text) + ": unknown style",
+                     "use short, medium or long");
+}
+
+std::string describeExportSettings(const OVPreset& preset) {
+    std::string text = "resize: ";
+    if (!preset.shouldResize()) {
+        text += "none";
+    } else {
+        char value[64];
+        if (preset.resizeMethod() == OVResizeMethodPercentage) {
+            const double v = preset.resizeValue() <= 1 ? preset.resizeValue() * 100
+                                                       : preset.resizeValue();
+            std::snprintf(value, sizeof value, "%g%%", v);
+        } else {
+            std::snprintf(value, sizeof value, "%g px", preset.resizeValue());
+        }
+        text += std::string(constraintName(preset.resizeConstraint())) + " " + value;
+    }
+    text += preset.shouldStripMetadata() ? ", location: removed" : ", location: kept";
+    return text;
+}
+
+std::vector<std::string> describeWatermarks(const OVPreset& preset) {
+    std::vector<std::string> lines;
+    for (const auto& watermark : preset.watermarks()) {
+        std::string line = kindName(watermark->type());
+        const std::string title = watermark->title();
+        if (!title.empty() && title != line)
+            line += " \"" + title + "\"";
+        if (!watermark->isVisible())
+            line += " (hidden)";
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void addStoreOptions(CLI::App& command, CommonOptions& common) {
+    command.add_option("--home", common.home,
+                       "Storage folder of presets and pictures (default: $INKSTEAD_HOME, else "
+                       "the user's data folder)");
+    command.add_option("--presets-file", common.presetsFile,
+                       "Read presets from this presets file instead of the storage's own");
+    command.add_flag("-q,--quiet", common.quiet, "No progress and no summary; errors still show");
+}
+
+void addOutputOptions(CLI::App& command, OutputOptions& options) {
+    command.add_option("--preset", options.preset, "Preset name or UUID (default: the first)");
+    command.add_option("--quality", options.quality,
+                       "Quality of JPEG, WebP, HEIC and AVIF outputs, 1 (smallest) to 100 (best); "
+                       "default 90")
+        ->check(CLI::Range(1, 100));
+    auto* strip = command.add_flag("--strip-location", options.stripLocation,
+                                   "Remove GPS location from the outputs (overrides the preset)");
+    auto* keep = command.add_flag("--keep-location", options.keepLocation,
+                                  "Keep GPS location in the outputs (overrides the preset)");
+    strip->excludes(keep);
+    command.add_option("--resize", options.resize,
+                       "Output size, overriding the preset: 2048px (longest side), 50%, "
+                       "width:1600, height:1200, long:2048, or none");
+    command.add_option("--text", options.text, "Add a text mark for this run only");
+    command.add_option("--logo", options.logo, "Add a picture mark from FILE for this run only")
+        ->type_name("FILE");
+    addMarkOptions(command, options.mark);
+}
+
+OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& options) {
+    OVPresetPtr working = stored.copy();
+    if (!options.resize.empty()) {
+        const ResizeSetting resize = parseResize(options.resize);
+        working->setShouldResize(resize.enabled);
+        if (resize.enabled) {
+            working->setResizeConstraint(resize.constraint);
+            working->setResizeMethod(resize.method);
+            working->setResizeValue(resize.value);
+        }
+    }
+    if (options.stripLocation)
+        working->setShouldStripMetadata(true);
+    if (options.keepLocation)
+        working->setShouldStripMetadata(false);
+
+    std::vector<OVWatermarkPtr> marks;
+    if (!options.text.empty())
+        marks.push_back(makeMark("text", options.mark, options.text));
+    if (!options.logo.empty())
+        marks.push_back(makeMark("image", options.mark, options.logo));
+    for (const auto& mark : marks)
+        working->addWatermark(mark);
+    // Adding a mark queues its kind's adjustments on the main queue; run them before rendering.
+    ov::dispatch::drainMainQueue();
+    working->setEnableExportMode();
+    return working;
+}
+
+std::optional<double> encoderQuality(const OutputOptions& options) {
+    if (!options.quality)
+        return std::nullopt;
+    return *options.quality / 100.0;
+}
+
+} // namespace cli

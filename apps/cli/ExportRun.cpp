@@ -1,0 +1,211 @@
+#include "ExportRun.h"
+
+#include "CliSupport.h"
+#include "ExportOptions.h"
+#include "ExportReport.h"
+#include "Interrupt.h"
+#include "ProgressBar.h"
+#include "WatermarkRenderer.h"
+
+#include "export/OVFilenamePattern.h"
+#include "export/OVSaveManager.h"
+#include "export/OVUniqueFilename.h"
+#include "model/OVModel.h"
+#include "platform/imageio/ImageSource.h"
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace cli {
+namespace {
+
+// The images of a run: what the image list found, and inputs that failed before the batch.
+struct Collected {
+    std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
+    std::vector<ImageOutcome> rejected;
+};
+
+Collected collectInputs(const ExportJob& job) {
+    Collected collected;
+    const auto presetID = job.preset->uuid();
+    for (const auto& input : job.inputs) {
+        std::error_code ec;
+        const fs::path path = fs::absolute(input, ec);
+        const auto status = fs::status(path, ec);
+        if (ec || !fs::exists(status)) {
+            collected.rejected.push_back({input, {}, ImageStatus::Failed, "no such file or folder"});
+            continue;
+        }
+        if (!fs::is_directory(status) && ov::ImageSource::typeOfFile(path).empty()) {
+            collected.rejected.push_back(
+                {input, {}, ImageStatus::Failed, "not an image inkstead can read"});
+            continue;
+        }
+        const std::size_t before = collected.model->count();
+        collected.model->addURL(path, presetID);
+        if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
+            std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
+    }
+    return collected;
+}
+
+// The names the batch would give, made the way the save manager makes them: the pattern's
+// running number in list order, and the first free "_Watermarked_<n>" name when a name is taken
+// in the folder or earlier in the batch.
+std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
+    std::vector<ImageOutcome> plan;
+    std::set<std::string> taken;
+    for (std::size_t i = 0; i < model.count(); ++i) {
+        const auto source = model.URLAtIndex(i);
+        if (!source)
+            continue;
+        const std::string filename = source->filename().string();
+        const std::string wanted =
+            job.pattern ? job.pattern->renameWithCurrentPattern(filename, std::int64_t(i + 1))
+                        : filename;
+        std::string name = wanted;
+        std::error_code ec;
+        for (unsigned long n = 1; taken.contains(name) || fs::exists(job.outputFolder / name, ec);
+             ++n)
+            name = OVWatermarkedFilename(wanted, n);
+        taken.insert(name);
+        plan.push_back({*source, job.outputFolder / name, ImageStatus::Planned, {}});
+    }
+    return plan;
+}
+
+void makeOutputFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return;
+    if (fs::exists(folder, ec))
+        throw usageError("the output folder " + folder.string() + " is a file",
+                         "give -o a folder (it is created when missing)");
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder))
+        throw usageError("cannot create the output folder " + folder.string() + ": " +
+                             (ec ? ec.message() : "unknown error"),
+                         "choose a folder you can write to with -o DIR");
+}
+
+ExportSummary summaryFor(const ExportJob& job) {
+    ExportSummary summary;
+    summary.presetName = job.preset->name();
+    summary.presetUUID = job.preset->uuid().uuidString();
+    summary.outputFolder = job.outputFolder;
+    summary.dryRun = job.dryRun;
+    return summary;
+}
+
+void printPlan(const ExportJob& job, const ExportSummary& summary) {
+    std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
+    for (const auto& line : describeWatermarks(*job.preset))
+        std::printf("  %s\n", line.c_str());
+    std::printf("  %s\n", describeExportSettings(*job.preset).c_str());
+    for (const auto& image : summary.images) {
+        if (image.status == ImageStatus::Planned)
+            std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());
+    }
+}
+
+void printFailures(const ExportSummary& summary) {
+    for (const auto& image : summary.images) {
+        if (image.status == ImageStatus::Failed)
+            std::fprintf(stderr, "inkstead: failed: %s: %s\n", image.source.c_str(),
+                         image.error.c_str());
+    }
+}
+
+int exitCodeFor(const ExportSummary& summary) {
+    if (summary.cancelled)
+        return kExitInterrupted;
+    return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
+}
+
+// Runs the batch through the save manager and waits for it; Ctrl-C cancels it.
+OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model) {
+    auto manager = std::make_shared<OVSaveManager>(job.outputFolder);
+    manager->setModel(model);
+    manager->setRenderer(std::make_shared<WatermarkRenderer>(job.preset, job.quality));
+    manager->setFilenamePattern(job.pattern);
+    if (job.jobs > 0)
+        manager->setMaximumConcurrentImages(job.jobs);
+    std::shared_ptr<ProgressBar> bar;
+    if (ProgressBar::wanted(job.quiet)) {
+        bar = std::make_shared<ProgressBar>(model->count(), stderr);
+        manager->setProgressWindowController(bar);
+    }
+
+    std::vector<std::size_t> indexes(model->count());
+    for (std::size_t i = 0; i < indexes.size(); ++i)
+        indexes[i] = i;
+    std::promise<OVSaveReport> done;
+    auto report = done.get_future();
+
+    InterruptWatcher watcher([&manager, bar] {
+        if (bar)
+            bar->clear();
+        std::fprintf(stderr, "inkstead: cancelling; finishing the images in progress (press "
+                             "Ctrl-C again to quit at once)\n");
+        manager->cancelProgress();
+    });
+    manager->beginSheetModalForWindow(
+        nullptr, std::move(indexes),
+        [&done](bool, const OVSaveReport& result) { done.set_value(result); });
+    manager->waitUntilFinished();
+    return report.get();
+}
+
+} // namespace
+
+ExportResult runExport(const ExportJob& job) {
+    Collected collected = collectInputs(job);
+    if (collected.model->count() == 0 && collected.rejected.empty())
+        throw usageError("no images to export",
+                         "give image files (JPEG, PNG, TIFF, WebP, HEIC, AVIF, GIF) or folders "
+                         "that hold some");
+
+    ExportSummary summary = summaryFor(job);
+    ExportResult result;
+    if (job.dryRun) {
+        summary.images = planOutputs(job, *collected.model);
+    } else if (collected.model->count() > 0) {
+        makeOutputFolder(job.outputFolder);
+        const auto start = std::chrono::steady_clock::now();
+        const OVSaveReport report = runBatch(job, collected.model);
+        summary.elapsedSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        summary.cancelled = report.cancelled;
+
+        // Back into list order, with the images a cancel left out.
+        std::vector<ImageOutcome> byIndex(collected.model->count());
+        for (std::size_t i = 0; i < byIndex.size(); ++i)
+            byIndex[i] = {collected.model->URLAtIndex(i).value_or(fs::path()), {},
+                          ImageStatus::NotStarted, {}};
+        for (const auto& output : report.outputs) {
+            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {}};
+            result.outputs.push_back(output.output);
+        }
+        for (const auto& failure : report.failures)
+            byIndex[failure.index] = {failure.source, {}, ImageStatus::Failed, failure.reason};
+        summary.images = std::move(byIndex);
+    }
+    summary.images.insert(summary.images.end(), collected.rejected.begin(),
+                          collected.rejected.end());
+
+    if (job.dryRun && !job.json)
+        printPlan(job, summary);
+    printFailures(summary);
+    if (job.json)
+        std::printf("%s\n", exportReportJson(summary).c_str());
+    if (!job.quiet)
+        std::fprintf(stderr, "%s\n", exportSummaryLine(summary).c_str());
+    result.exitCode = exitCodeFor(summary);
+    return result;
+}
+
+} // namespace cli

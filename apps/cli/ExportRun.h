@@ -1,0 +1,42 @@
+#pragma once
+
+// One batch export from the command line: collect the inputs, plan or write the outputs through
+// the library's save manager, show progress, handle Ctrl-C and report.
+
+#include "presets/OVPreset.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class OVFilenamePattern;
+
+namespace cli {
+
+struct ExportJob {
+    std::vector<std::filesystem::path> inputs; ///< files and folders
+    std::filesystem::path outputFolder;        ///< created when missing
+    OVPresetPtr preset;                        ///< the working preset (rendered as a copy per image)
+    std::shared_ptr<OVFilenamePattern> pattern; ///< null: outputs keep their source names
+    std::size_t jobs = 0;                      ///< images in flight; 0: one per processor
+    std::optional<double> quality;             ///< 0..1
+    bool dryRun = false;                       ///< print the plan, write nothing
+    bool json = false;                         ///< report on standard output as JSON
+    bool quiet = false;                        ///< no progress, no summary
+};
+
+/// What a run did, for callers that print their own closing words (the demo).
+struct ExportResult {
+    int exitCode = 0;
+    std::vector<std::filesystem::path> outputs;
+};
+
+/// Runs the job and prints what it did: failures on standard error (always), progress and a
+/// summary (unless quiet), the JSON report (with `json`). Exit code 0 when every image was
+/// written, 1 when some failed, 130 when cancelled by Ctrl-C. Throws CliError (exit 2) when there
+/// is nothing to export or the output folder cannot be made.
+ExportResult runExport(const ExportJob& job);
+
+} // namespace cli

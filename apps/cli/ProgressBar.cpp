@@ -1,0 +1,151 @@
+#include "ProgressBar.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace cli {
+namespace {
+
+constexpr std::size_t kBarWidth = 24;
+constexpr std::size_t kDefaultColumns = 80;
+// Redraws come from every image's start and end; a few per second are enough to read.
+constexpr auto kMinimumRedrawInterval = std::chrono::milliseconds(100);
+
+std::size_t terminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return kDefaultColumns;
+}
+
+// Bytes of `text` that start a UTF-8 character (so a name is never cut inside one).
+bool startsCharacter(unsigned char byte) { return (byte & 0xC0) != 0x80; }
+
+std::size_t displayLength(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return startsCharacter(c); }));
+}
+
+// The last `columns` characters of `text`, with a leading ellipsis when shortened.
+std::string tail(const std::string& text, std::size_t columns) {
+    if (displayLength(text) <= columns)
+        return text;
+    if (columns == 0)
+        return {};
+    std::size_t keep = columns - 1;
+    std::size_t begin = text.size();
+    while (begin > 0 && keep > 0) {
+        --begin;
+        if (startsCharacter(static_cast<unsigned char>(text[begin])))
+            --keep;
+    }
+    return "…" + text.substr(begin);
+}
+
+} // namespace
+
+std::string formatDuration(double seconds) {
+    const long total = std::lround(std::max(0.0, seconds));
+    const long h = total / 3600, m = (total / 60) % 60, s = total % 60;
+    char text[32];
+    if (h > 0)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", h, m, s);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", m, s);
+    return text;
+}
+
+std::string formatProgressLine(const ProgressState& state, std::size_t columns) {
+    const std::size_t total = std::max<std::size_t>(state.total, 1);
+    const std::size_t done = std::min(state.done, total);
+    const std::size_t filled = done * kBarWidth / total;
+
+    std::string line = std::to_string(done) + "/" + std::to_string(state.total) + " [";
+    line.append(filled, '#');
+    line.append(kBarWidth - filled, '-');
+    line += "]";
+
+    if (done > 0 && state.elapsedSeconds > 0) {
+        const double rate = static_cast<double>(done) / state.elapsedSeconds;
+        char text[64];
+        std::snprintf(text, sizeof text, " %.1f/s %s left", rate,
+                      formatDuration(static_cast<double>(total - done) / rate).c_str());
+        line += text;
+    } else {
+        line += " --/s --:-- left";
+    }
+    if (!state.currentFile.empty() && displayLength(line) + 2 < columns)
+        line += "  " + tail(state.currentFile, columns - displayLength(line) - 2);
+    if (displayLength(line) > columns)
+        line = line.substr(0, columns); // only the ASCII head remains at such widths
+    return line;
+}
+
+ProgressBar::ProgressBar(std::size_t total, std::FILE* stream) : stream_(stream) {
+    state_.total = total;
+}
+
+bool ProgressBar::wanted(bool quiet) { return !quiet && ::isatty(STDERR_FILENO) == 1; }
+
+void ProgressBar::beginSheetModalForWindow(OVHostWindow*) {
+    std::lock_guard lock(mutex_);
+    start_ = Clock::now();
+    redraw(true);
+}
+
+void ProgressBar::endSheet(OVHostWindow*) { clear(); }
+
+void ProgressBar::setFileLabel(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    constexpr std::string_view kPrefix = "Saving ";
+    state_.currentFile =
+        text.starts_with(kPrefix) ? text.substr(kPrefix.size()) : text;
+    redraw(false);
+}
+
+void ProgressBar::setCountLabel(const std::string&) {
+    // The count is drawn from the progress value, together with the rate it gives.
+}
+
+void ProgressBar::setProgressValue(double fraction) {
+    std::lock_guard lock(mutex_);
+    const auto done = static_cast<std::size_t>(
+        std::lround(std::clamp(fraction, 0.0, 1.0) * static_cast<double>(state_.total)));
+    const bool changed = done != state_.done;
+    state_.done = done;
+    redraw(changed);
+}
+
+void ProgressBar::clear() {
+    std::lock_guard lock(mutex_);
+    erase();
+    ended_ = true;
+}
+
+void ProgressBar::redraw(bool force) {
+    if (ended_)
+        return;
+    const auto now = Clock::now();
+    if (!force && shown_ && now - lastDraw_ < kMinimumRedrawInterval)
+        return;
+    lastDraw_ = now;
+    state_.elapsedSeconds = std::chrono::duration<double>(now - start_).count();
+    // One column short of the width, so the cursor never wraps to a new line.
+    const std::size_t columns = std::max<std::size_t>(terminalColumns(stream_), 2) - 1;
+    std::fprintf(stream_, "\r%s\x1b[K", formatProgressLine(state_, columns).c_str());
+    std::fflush(stream_);
+    shown_ = true;
+}
+
+void ProgressBar::erase() {
+    if (!shown_)
+        return;
+    std::fprintf(stream_, "\r\x1b[K");
+    std::fflush(stream_);
+    shown_ = false;
+}
+
+} // namespace cli

@@ -1,0 +1,64 @@
+#include "WatermarkRenderer.h"
+
+#include "imaging/OVImageMetadata.h"
+#include "imaging/OVWatermarkedImage.h"
+#include "platform/imageio/ImageDestination.h"
+#include "platform/imageio/ImageSource.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace cli {
+
+WatermarkRenderer::WatermarkRenderer(OVPresetPtr preset, std::optional<double> quality,
+                                     std::string outputType)
+    : preset_(std::move(preset)), quality_(quality), outputType_(std::move(outputType)) {}
+
+std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, const std::string&,
+                                         const std::filesystem::path& destination) {
+    const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
+    if (!imageSource)
+        return "not an image inkstead can read";
+    const std::string type = outputType_.empty() ? imageSource->type() : outputType_;
+    const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
+    if (!output)
+        return "cannot write images of type " + type;
+    if (quality_)
+        output->setLossyCompressionQuality(*quality_);
+
+    // Rendering changes the preset (bounds, pixellate source): each image renders its own copy.
+    const OVPresetPtr preset = preset_ ? preset_->copy() : nullptr;
+    const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
+    if (!image)
+        return "cannot decode the image (damaged or truncated file?)";
+
+    const std::optional<ov::Properties> properties =
+        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+    output->addImage(image, properties ? &*properties : nullptr);
+    if (!output->finalize()) {
+        const auto error = output->error();
+        if (error == std::errc::file_exists)
+            return "a file named " + destination.filename().string() + " already exists";
+        return "cannot write the image: " + error.message();
+    }
+    return {};
+}
+
+std::string imageTypeForExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".jpg", "public.jpeg"},  {".jpeg", "public.jpeg"},         {".jpe", "public.jpeg"},
+        {".png", "public.png"},   {".tif", "public.tiff"},          {".tiff", "public.tiff"},
+        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"}, {".heif", "public.heic"},
+        {".avif", "public.avif"}, {".gif", "com.compuserve.gif"},
+    };
+    for (const auto& [ext, type] : kTypes)
+        if (extension == ext)
+            return type;
+    return {};
+}
+
+} // namespace cli

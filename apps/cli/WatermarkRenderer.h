@@ -1,0 +1,38 @@
+#pragma once
+
+// Renders the images of a command-line run: every image with its own copy of one working
+// preset, encoded at the run's quality.
+
+#include "export/OVSaveImageList.h"
+#include "presets/OVPreset.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace cli {
+
+class WatermarkRenderer : public OVSaveImageRenderer {
+public:
+    /// `quality` 0..1 for lossy formats (the encoder's default when absent). `outputType` is the
+    /// type identifier to write; empty keeps each source's own type.
+    WatermarkRenderer(OVPresetPtr preset, std::optional<double> quality,
+                      std::string outputType = {});
+
+    /// Renders `source` with a copy of the preset (whatever `presetID` says: a run has one
+    /// preset) and writes it to `destination`, which must not exist yet. Empty on success, else
+    /// why nothing was written.
+    std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
+                          const std::filesystem::path& destination) override;
+
+private:
+    OVPresetPtr preset_;
+    std::optional<double> quality_;
+    std::string outputType_;
+};
+
+/// The type identifier a file name's extension asks for ("public.jpeg" for "x.JPG"); empty for
+/// an unknown or missing extension.
+[[nodiscard]] std::string imageTypeForExtension(const std::filesystem::path& path);
+
+} // namespace cli
