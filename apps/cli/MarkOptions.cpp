@@ -386,17 +386,15 @@ OVWatermarkPtr makeMark(std::string_view kind, const MarkOptions& options,
 
 const std::vector<std::string>& markPropertyKeys() {
     static const std::vector<std::string> keys{
-        "title", "visible", "opacity", "rotation", "shadow", "anchor", "margin",
-        "width", "rect",    "from",    "to",       "text",   "font",   "size",
-        "color", "fill",    "stroke",  "dash",     "shape",  "image",  "intensity"};
+        "title", "opacity", "rotation", "shadow", "anchor", "margin",   "width",
+        "rect",  "from",    "to",       "text",   "font",   "size",     "color",
+        "fill",  "stroke",  "dash",     "shape",  "image",  "intensity"};
     return keys;
 }
 
 void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view value) {
     if (key == "title")
         mark.setTitle(std::string(value));
-    else if (key == "visible")
-        mark.setVisible(parseBool(value, key));
     else if (key == "opacity")
         mark.setAlpha(checkedUnit(parseNumber(value, key), key));
     else if (key == "shadow")

@@ -196,4 +196,14 @@ void PresetStore::save() {
                        "check that the folder is writable and the disk is not full");
 }
 
+void addPresetStoreOptions(CLI::App& command, CommonOptions& common, bool withPresetsFile) {
+    command.add_option("--home", common.home,
+                       "Storage folder of presets and pictures (default: $INKSTEAD_HOME, else "
+                       "the user's data folder)");
+    if (withPresetsFile)
+        command.add_option("--presets-file", common.presetsFile,
+                           "Read presets from this presets file instead (read-only)");
+    command.add_flag("-q,--quiet", common.quiet, "Print nothing but errors");
+}
+
 } // namespace cli

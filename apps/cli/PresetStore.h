@@ -41,4 +41,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+/// Registers --home DIR, --presets-file FILE (unless `withPresetsFile` is false: commands that
+/// change presets cannot write to another file) and -q on `command`, storing into `common`.
+void addPresetStoreOptions(CLI::App& command, CommonOptions& common, bool withPresetsFile = true);
+
 } // namespace cli

@@ -1,8 +1,363 @@
-// PLACEHOLDER: replaced by the real `inkstead presets` command.
-#include "CliSupport.h"
+// `inkstead presets`: list, show, create, rename, duplicate, delete, export and import presets.
 
-void cli::registerPresetsCommand(CLI::App& app, CommonOptions&, int&) {
-    app.add_subcommand("presets", "(not built yet)")->callback([] {
-        throw usageError("the presets command is not built yet");
-    });
+#include "CliSupport.h"
+#include "MarkSummary.h"
+#include "PresetJson.h"
+#include "PresetStore.h"
+
+#include "platform/files/AtomicFile.h"
+#include "presets/OVStorage.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace cli {
+namespace {
+
+// Preset files hold pictures as text; anything larger than this is not one.
+constexpr std::uintmax_t kMaxImportBytes = 256u << 20;
+
+struct PresetsArgs {
+    std::string preset;
+    std::string name;
+    std::string file;
+    bool json = false;
+    bool force = false;
+};
+
+void say(const CommonOptions& common, const std::string& line) {
+    if (!common.quiet)
+        std::cout << line << "\n";
 }
+
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::vector<OVPresetPtr> listOf(PresetStore& store) {
+    return store.manager().presets().value_or(std::vector<OVPresetPtr>{});
+}
+
+bool nameTaken(PresetStore& store, const std::string& name, const OVPresetPtr& except = {}) {
+    for (const auto& preset : listOf(store))
+        if (preset != except && preset->name() == name)
+            return true;
+    return false;
+}
+
+void checkNewName(PresetStore& store, const std::string& name, const OVPresetPtr& except = {}) {
+    if (name.empty())
+        throw usageError("a preset name cannot be empty");
+    if (nameTaken(store, name, except))
+        throw usageError("a preset named " + inQuotes(name) + " already exists",
+                         "choose another name, or rename that preset first");
+}
+
+// "NAME", else "NAME 2", "NAME 3", ... whichever is free.
+std::string freeName(PresetStore& store, const std::string& name) {
+    if (!nameTaken(store, name))
+        return name;
+    for (int n = 2;; ++n)
+        if (const std::string candidate = name + " " + std::to_string(n);
+            !nameTaken(store, candidate))
+            return candidate;
+}
+
+json summaryJson(const OVPreset& preset, std::size_t index) {
+    return {{"index", index + 1},
+            {"name", preset.name()},
+            {"uuid", preset.uuid().uuidString()},
+            {"watermarks", preset.numberOfWatermarks()},
+            {"export", presetExportSummary(preset)},
+            {"default", index == 0}};
+}
+
+std::string markTable(const OVPreset& preset) {
+    std::vector<std::vector<std::string>> rows{{"INDEX", "KIND", "TITLE", "PLACEMENT AND STYLE"}};
+    std::size_t index = 1;
+    for (const auto& mark : preset.watermarks())
+        rows.push_back(
+            {std::to_string(index++), markKindName(*mark), mark->title(), describeMark(*mark)});
+    return formatTable(rows);
+}
+
+void list(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto presets = listOf(store);
+    if (args.json) {
+        json out = json::array();
+        for (std::size_t i = 0; i < presets.size(); ++i)
+            out.push_back(summaryJson(*presets[i], i));
+        std::cout << out.dump(2) << "\n";
+        return;
+    }
+    if (presets.empty()) {
+        std::cout << "No presets. Make one with: inkstead presets create NAME\n";
+        return;
+    }
+    std::vector<std::vector<std::string>> rows{{"", "#", "NAME", "MARKS", "EXPORT", "UUID"}};
+    for (std::size_t i = 0; i < presets.size(); ++i)
+        rows.push_back({i == 0 ? "*" : "", std::to_string(i + 1), presets[i]->name(),
+                        std::to_string(presets[i]->numberOfWatermarks()),
+                        presetExportSummary(*presets[i]), presets[i]->uuid().uuidString()});
+    std::cout << formatTable(rows);
+    if (!common.quiet)
+        std::cout << "(* the default preset: export and render use it without --preset)\n";
+}
+
+void show(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto preset = store.find(args.preset);
+    if (args.json) {
+        std::cout << presetToJson(*preset, false).dump(2) << "\n";
+        return;
+    }
+    std::cout << "Preset:  " << preset->name() << "\n"
+              << "UUID:    " << preset->uuid().uuidString() << "\n"
+              << "Export:  " << presetExportSummary(*preset) << "\n";
+    if (preset->numberOfWatermarks() == 0) {
+        std::cout << "No watermarks. Add one with: inkstead watermark add "
+                  << inQuotes(preset->name()) << " text \"(c) 2026 Me\"\n";
+        return;
+    }
+    std::cout << "Watermarks (drawn in this order, the last on top):\n\n" << markTable(*preset);
+}
+
+void create(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    checkNewName(store, args.name);
+    auto preset = std::make_shared<OVPreset>(args.name);
+    auto& manager = store.manager();
+    manager.insertObject(preset, manager.count());
+    store.save();
+    say(common,
+        "Created preset " + inQuotes(preset->name()) + " (" + preset->uuid().uuidString() + ")");
+}
+
+void rename(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto preset = store.find(args.preset);
+    const std::string old = preset->name();
+    checkNewName(store, args.name, preset);
+    preset->setName(args.name);
+    store.save();
+    say(common, "Renamed preset " + inQuotes(old) + " to " + inQuotes(args.name));
+}
+
+void duplicate(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto original = store.find(args.preset);
+    std::string name = args.name;
+    if (name.empty())
+        name = freeName(store, original->name() + " copy");
+    else
+        checkNewName(store, name);
+    // The copy's image watermarks get pictures of their own; the other kinds are plain data.
+    auto copy = original->copy();
+    copy->setUuid(ov::UUID::random());
+    copy->setName(name);
+    auto& manager = store.manager();
+    manager.insertObject(copy, store.indexOf(original) + 1);
+    store.save();
+    say(common, "Duplicated " + inQuotes(original->name()) + " as " + inQuotes(name) + " (" +
+                    copy->uuid().uuidString() + ")");
+}
+
+void remove(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto preset = store.find(args.preset);
+    auto& manager = store.manager();
+    manager.removeObjectFromPresetsAtIndex(store.indexOf(preset));
+    store.save();
+    // The pictures go only once the list without the preset is on disk.
+    for (const auto& mark : preset->watermarks())
+        mark->removeImage();
+    say(common, "Deleted preset " + inQuotes(preset->name()));
+}
+
+void exportPreset(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common);
+    const auto preset = store.find(args.preset);
+    const std::string text = presetToJson(*preset, true).dump(2) + "\n";
+    if (args.file == "-") {
+        std::cout << text;
+        return;
+    }
+    ov::AtomicFile file(args.file);
+    file.write(text);
+    const auto error = file.commit(args.force ? ov::FileWriteMode::ReplaceExisting
+                                              : ov::FileWriteMode::CreateExclusive);
+    if (error == std::errc::file_exists)
+        throw usageError(args.file + " already exists", "give another name, or --force to "
+                                                        "replace it");
+    if (error)
+        throw CliError(kExitSomeFailed, "cannot write " + args.file + ": " + error.message());
+    say(common, "Exported preset " + inQuotes(preset->name()) + " to " + args.file);
+}
+
+std::string readImportText(const std::string& file) {
+    if (file == "-") {
+        std::ostringstream text;
+        text << std::cin.rdbuf();
+        return text.str();
+    }
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        throw usageError("no file at " + file);
+    if (fs::file_size(file, error) > kMaxImportBytes)
+        throw usageError(file + " is too large to be a preset file");
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw usageError("cannot read " + file);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The imported preset and its watermarks must not share identifiers with what the store holds:
+// presets are found by uuid, and an image watermark's picture file is named after its uuid.
+bool giveFreshIdentifiers(PresetStore& store, ImportedPreset& imported) {
+    std::set<std::string> used;
+    for (const auto& preset : listOf(store))
+        for (const auto& mark : preset->watermarks())
+            used.insert(mark->uuid().uuidString());
+    auto& preset = *imported.preset;
+    const bool presetTaken = store.manager().presetWithID(preset.uuid()) != nullptr;
+    if (presetTaken)
+        preset.setUuid(ov::UUID::random());
+    for (const auto& mark : preset.watermarks()) {
+        std::error_code error;
+        const bool pictureTaken =
+            mark->type() == OVWatermarkTypeImage &&
+            fs::exists(imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"),
+                       error);
+        if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
+            mark->setUuid(ov::UUID::random());
+    }
+    return presetTaken;
+}
+
+void importPreset(const CommonOptions& common, const PresetsArgs& args) {
+    const std::string text = readImportText(args.file);
+    json document;
+    try {
+        document = json::parse(text);
+    } catch (const json::parse_error& e) {
+        throw usageError(args.file + " is not valid JSON (" + std::string(e.what()) + ")",
+                         "make a preset file with `inkstead presets export P FILE.json`");
+    }
+    PresetStore store(common);
+    ImportedPreset imported = presetFromJson(document);
+    auto& preset = *imported.preset;
+    if (!args.name.empty()) {
+        checkNewName(store, args.name);
+        preset.setName(args.name);
+    }
+    const std::string recordedName = preset.name();
+    preset.setName(freeName(store, recordedName));
+    const bool newIdentity = giveFreshIdentifiers(store, imported);
+    storePictures(imported);
+    preset.setShouldSave(false);
+    auto& manager = store.manager();
+    manager.insertObject(imported.preset, manager.count());
+    try {
+        store.save();
+    } catch (...) {
+        for (const auto& [mark, picture] : imported.pictures)
+            mark->removeImage();
+        throw;
+    }
+    std::string line =
+        "Imported preset " + inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
+    if (newIdentity)
+        line += "; a preset with its UUID exists, so it got a new one";
+    if (preset.name() != recordedName)
+        line += "; renamed from " + inQuotes(recordedName) + ", which is taken";
+    say(common, line);
+}
+
+const char* kPresetsFooter = R"TEXT(Examples:
+  inkstead presets list
+  inkstead presets show Default
+  inkstead presets create "Web export"
+  inkstead presets rename "Web export" Web
+  inkstead presets duplicate Web --name "Web (square logo)"
+  inkstead presets export Web web.json
+  inkstead presets import web.json
+  inkstead presets delete "Web (square logo)"
+
+P is a preset name or UUID (see `inkstead presets list`).)TEXT";
+
+} // namespace
+
+void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode) {
+    auto args = std::make_shared<PresetsArgs>();
+    auto* presets = app.add_subcommand("presets", "List, show, create, rename, duplicate, delete, "
+                                                  "export and import presets");
+    presets->require_subcommand(1);
+    presets->footer(kPresetsFooter);
+
+    auto add = [&](const char* name, const char* description, const char* example,
+                   void (*run)(const CommonOptions&, const PresetsArgs&), bool writes) {
+        auto* command = presets->add_subcommand(name, description);
+        command->footer(std::string("Example:\n  ") + example);
+        addPresetStoreOptions(*command, common, !writes);
+        command->callback([&common, &exitCode, args, run] {
+            run(common, *args);
+            exitCode = kExitSuccess;
+        });
+        return command;
+    };
+
+    auto* listCommand = add("list", "List the presets (the first is the default)",
+                            "inkstead presets list --json", list, false);
+    listCommand->add_flag("--json", args->json, "Print a JSON array instead of a table");
+
+    auto* showCommand = add("show", "Show a preset, its export settings and its watermarks",
+                            "inkstead presets show Default", show, false);
+    showCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    showCommand->add_flag("--json", args->json, "Print the preset's JSON form (without pictures)");
+
+    auto* createCommand = add("create", "Create an empty preset at the end of the list",
+                              "inkstead presets create \"Web export\"", create, true);
+    createCommand->add_option("NAME", args->name, "Name of the new preset")->required();
+
+    auto* renameCommand =
+        add("rename", "Rename a preset", "inkstead presets rename Default Web", rename, true);
+    renameCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    renameCommand->add_option("NAME", args->name, "New name")->required();
+
+    auto* duplicateCommand =
+        add("duplicate", "Copy a preset with its watermarks (placed right after it)",
+            "inkstead presets duplicate Web --name \"Web dark\"", duplicate, true);
+    duplicateCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    duplicateCommand->add_option("--name", args->name, "Name of the copy (default: \"P copy\")");
+
+    auto* deleteCommand = add("delete", "Delete a preset and its watermark pictures",
+                              "inkstead presets delete \"Web dark\"", remove, true);
+    deleteCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+
+    auto* exportCommand =
+        add("export", "Write a preset as JSON (pictures included) to share or version it",
+            "inkstead presets export Web web.json", exportPreset, false);
+    exportCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    exportCommand->add_option("FILE", args->file, "JSON file to write, - for standard output")
+        ->required();
+    exportCommand->add_flag("--force", args->force, "Replace FILE when it exists");
+
+    auto* importCommand =
+        add("import", "Add a preset from its JSON form (a new UUID if the same one exists)",
+            "inkstead presets import web.json", importPreset, true);
+    importCommand->add_option("FILE", args->file, "JSON file to read, - for standard input")
+        ->required();
+    importCommand->add_option("--name", args->name, "Name of the imported preset");
+}
+
+} // namespace cli
