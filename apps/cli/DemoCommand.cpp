@@ -48,7 +48,7 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
     }
     {
         MarkOptions o;
-        o.color = "#FFFFFF40";
+        o.color = "#FFFFFF66";
         o.stroke = 4;
         o.dash = 40;
         marks.push_back({"strikethrough", o, {}});
@@ -56,15 +56,16 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
     {
         MarkOptions o;
         o.shape = "circle";
-        o.rect = "60%,33%,16%,24%"; // around the sun of the landscapes
+        // A circle around the sun: equal shares, since a placed mark keeps its aspect ratio.
+        o.rect = "61%,16.5%,14%,14%";
         o.color = "#FFFFFFE0";
         o.stroke = 6;
         marks.push_back({"shape", o, {}});
     }
     {
         MarkOptions o;
-        o.from = "44%,18%";
-        o.to = "58%,33%";
+        o.from = "42%,6%";
+        o.to = "59%,17%";
         o.color = "#FFFFFF";
         o.stroke = 8;
         o.shadow = 0.5;

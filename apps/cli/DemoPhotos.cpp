@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 namespace cli {
 namespace {
 
+// Height of the sun's centre, as a share of the photo height from the top edge.
+constexpr double kSunFromTop = 0.27;
+
 struct Palette {
     ov::Color skyTop, skyHorizon, sun, water, deepWater;
     ov::Color ranges[3]; // far to near
@@ -85,7 +88,7 @@ private:
 
     void drawSun() {
         const double r = std::min(w_, h_) * 0.055;
-        const ov::Point c{sunX_, horizon_ + h_ * 0.13};
+        const ov::Point c{sunX_, h_ * (1 - kSunFromTop)};
         for (int k = 6; k >= 1; --k) {
             const double rr = r * (1 + 0.55 * k);
             ctx_.setFillColor({p_.sun.red, p_.sun.green, p_.sun.blue, 0.07});
@@ -182,9 +185,9 @@ struct PhotoSpec {
 
 constexpr PhotoSpec kPhotos[] = {
     {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 1, "Lakeside 24", "2026:05:01 06:12:40"},
-    {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.40, 2, "Lakeside 24",
+    {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.68, 2, "Lakeside 24",
      "2026:05:01 06:31:05"},
-    {"valley-at-dusk.jpg", 2400, 1600, 1, false, &kDusk, 0.30, 3, "Fieldbook 2",
+    {"valley-at-dusk.jpg", 2400, 1600, 1, false, &kDusk, 0.68, 3, "Fieldbook 2",
      "2026:05:02 20:47:13"},
 };
 

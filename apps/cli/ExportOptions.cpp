@@ -52,38 +52,9 @@ ResizeSetting parseAmount(std::string_view text, OVResizeConstraint constraint,
         throw usageError("--resize " + std::string(whole) + ": below one pixel",
                          std::string(kResizeHint));
     // The library reads a percentage of 1 or below as a fraction; keep "1%" one percent.
-    setting.value = setting.method == OVResizeMethodPercentage && *value <= 1 ? *value / 100
-                                                                                : *value;
+    setting.value =
+        setting.method == OVResizeMethodPercentage && *value <= 1 ? *value / 100 : *value;
     return setting;
-}
-
-const char* constraintName(OVResizeConstraint constraint) {
-    switch (constraint) {
-    case OVResizeConstraintWidth:
-        return "width";
-    case OVResizeConstraintHeight:
-        return "height";
-    default:
-        return "longest side";
-    }
-}
-
-const char* kindName(OVWatermarkType type) {
-    switch (type) {
-    case OVWatermarkTypeText:
-        return "text";
-    case OVWatermarkTypeImage:
-        return "image";
-    case OVWatermarkTypeStrikethrough:
-        return "strikethrough";
-    case OVWatermarkTypeShape:
-        return "shape";
-    case OVWatermarkTypeArrow:
-        return "arrow";
-    case OVWatermarkTypePixellate:
-        return "pixellate";
-    }
-    return "watermark";
 }
 
 } // namespace
@@ -94,9 +65,9 @@ ResizeSetting parseResize(std::string_view raw) {
         return ResizeSetting{.enabled = false};
     const auto colon = text.find(':');
     if (colon == std::string::npos)
-        return parseAmount(text, text.ends_with('%') ? OVResizeConstraintWidth
-                                                      : OVResizeConstraintLongestSide,
-                           text);
+        return parseAmount(
+            text, text.ends_with('%') ? OVResizeConstraintWidth : OVResizeConstraintLongestSide,
+            text);
     const std::string side = text.substr(0, colon);
     const std::string amount = text.substr(colon + 1);
     if (side == "width" || side == "w")
@@ -114,14 +85,14 @@ std::vector<std::string> parsePatternTokens(std::string_view text) {
     std::size_t begin = 0;
     for (;;) {
         const auto comma = text.find(',', begin);
-        const auto token = text.substr(begin, comma == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : comma - begin);
+        const auto token = text.substr(
+            begin, comma == std::string_view::npos ? std::string_view::npos : comma - begin);
         if (token.empty())
             throw usageError("--pattern " + std::string(text) + ": empty token",
                              "separate tokens by single commas, e.g. filename,-,increment");
         if (token.find('/') != std::string_view::npos || token.find('\0') != std::string_view::npos)
-            throw usageError("--pattern: \"" + std::string(token) + "\" cannot be part of a file name",
+            throw usageError("--pattern: \"" + std::string(token) +
+                                 "\" cannot be part of a file name",
                              "a pattern names files inside the output folder; leave out '/'");
         tokens.emplace_back(token);
         if (comma == std::string_view::npos)
@@ -142,39 +113,6 @@ std::uint64_t parseDateStyle(std::string_view text) {
                      "use short, medium or long");
 }
 
-std::string describeExportSettings(const OVPreset& preset) {
-    std::string text = "resize: ";
-    if (!preset.shouldResize()) {
-        text += "none";
-    } else {
-        char value[64];
-        if (preset.resizeMethod() == OVResizeMethodPercentage) {
-            const double v = preset.resizeValue() <= 1 ? preset.resizeValue() * 100
-                                                       : preset.resizeValue();
-            std::snprintf(value, sizeof value, "%g%%", v);
-        } else {
-            std::snprintf(value, sizeof value, "%g px", preset.resizeValue());
-        }
-        text += std::string(constraintName(preset.resizeConstraint())) + " " + value;
-    }
-    text += preset.shouldStripMetadata() ? ", location: removed" : ", location: kept";
-    return text;
-}
-
-std::vector<std::string> describeWatermarks(const OVPreset& preset) {
-    std::vector<std::string> lines;
-    for (const auto& watermark : preset.watermarks()) {
-        std::string line = kindName(watermark->type());
-        const std::string title = watermark->title();
-        if (!title.empty() && title != line)
-            line += " \"" + title + "\"";
-        if (!watermark->isVisible())
-            line += " (hidden)";
-        lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
 void addStoreOptions(CLI::App& command, CommonOptions& common) {
     command.add_option("--home", common.home,
                        "Storage folder of presets and pictures (default: $INKSTEAD_HOME, else "
@@ -186,9 +124,10 @@ void addStoreOptions(CLI::App& command, CommonOptions& common) {
 
 void addOutputOptions(CLI::App& command, OutputOptions& options) {
     command.add_option("--preset", options.preset, "Preset name or UUID (default: the first)");
-    command.add_option("--quality", options.quality,
-                       "Quality of JPEG, WebP, HEIC and AVIF outputs, 1 (smallest) to 100 (best); "
-                       "default 90")
+    command
+        .add_option("--quality", options.quality,
+                    "Quality of JPEG, WebP, HEIC and AVIF outputs, 1 (smallest) to 100 (best); "
+                    "default 90")
         ->check(CLI::Range(1, 100));
     auto* strip = command.add_flag("--strip-location", options.stripLocation,
                                    "Remove GPS location from the outputs (overrides the preset)");

@@ -38,23 +38,16 @@ struct ResizeSetting {
 /// 0, 1, 2 for "short", "medium", "long". Throws a usage error otherwise.
 [[nodiscard]] std::uint64_t parseDateStyle(std::string_view text);
 
-/// A one-line description of a preset's export settings ("resize: longest side 2048 px,
-/// location: kept").
-[[nodiscard]] std::string describeExportSettings(const OVPreset& preset);
-
-/// One line per watermark of a preset ("text", "image", ...), in stacking order.
-[[nodiscard]] std::vector<std::string> describeWatermarks(const OVPreset& preset);
-
 /// What export and render take besides their inputs and outputs.
 struct OutputOptions {
-    std::string preset;               ///< name or UUID; empty: the first preset
-    std::optional<int> quality;       ///< 1..100
+    std::string preset;         ///< name or UUID; empty: the first preset
+    std::optional<int> quality; ///< 1..100
     bool stripLocation = false;
     bool keepLocation = false;
-    std::string resize;               ///< empty: the preset's own setting
-    std::string text;                 ///< ad-hoc text mark
-    std::string logo;                 ///< ad-hoc image mark (a picture file)
-    MarkOptions mark;                 ///< placement and style of the ad-hoc marks
+    std::string resize; ///< empty: the preset's own setting
+    std::string text;   ///< ad-hoc text mark
+    std::string logo;   ///< ad-hoc image mark (a picture file)
+    MarkOptions mark;   ///< placement and style of the ad-hoc marks
 };
 
 /// Registers --home, --presets-file and -q on `command`.

@@ -23,6 +23,68 @@ namespace fs = std::filesystem;
 namespace cli {
 namespace {
 
+const char* constraintName(OVResizeConstraint constraint) {
+    switch (constraint) {
+    case OVResizeConstraintWidth:
+        return "width";
+    case OVResizeConstraintHeight:
+        return "height";
+    default:
+        return "longest side";
+    }
+}
+
+const char* kindName(OVWatermarkType type) {
+    switch (type) {
+    case OVWatermarkTypeText:
+        return "text";
+    case OVWatermarkTypeImage:
+        return "image";
+    case OVWatermarkTypeStrikethrough:
+        return "strikethrough";
+    case OVWatermarkTypeShape:
+        return "shape";
+    case OVWatermarkTypeArrow:
+        return "arrow";
+    case OVWatermarkTypePixellate:
+        return "pixellate";
+    }
+    return "watermark";
+}
+
+std::string settingsLine(const OVPreset& preset) {
+    std::string text = "resize: ";
+    if (!preset.shouldResize()) {
+        text += "none";
+    } else {
+        char value[64];
+        if (preset.resizeMethod() == OVResizeMethodPercentage) {
+            const double v =
+                preset.resizeValue() <= 1 ? preset.resizeValue() * 100 : preset.resizeValue();
+            std::snprintf(value, sizeof value, "%g%%", v);
+        } else {
+            std::snprintf(value, sizeof value, "%g px", preset.resizeValue());
+        }
+        text += std::string(constraintName(preset.resizeConstraint())) + " " + value;
+    }
+    text += preset.shouldStripMetadata() ? ", location: removed" : ", location: kept";
+    return text;
+}
+
+std::vector<std::string> watermarkLines(const OVPreset& preset) {
+    std::vector<std::string> lines;
+    for (const auto& watermark : preset.watermarks()) {
+        std::string line = kindName(watermark->type());
+        const std::string title = watermark->title();
+        if (!title.empty() && title != line)
+            line += " \"" + title + "\"";
+        if (!watermark->isVisible())
+            line += " (hidden)";
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 // The images of a run: what the image list found, and inputs that failed before the batch.
 struct Collected {
     std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
@@ -37,7 +99,8 @@ Collected collectInputs(const ExportJob& job) {
         const fs::path path = fs::absolute(input, ec);
         const auto status = fs::status(path, ec);
         if (ec || !fs::exists(status)) {
-            collected.rejected.push_back({input, {}, ImageStatus::Failed, "no such file or folder"});
+            collected.rejected.push_back(
+                {input, {}, ImageStatus::Failed, "no such file or folder"});
             continue;
         }
         if (!fs::is_directory(status) && ov::ImageSource::typeOfFile(path).empty()) {
@@ -103,9 +166,9 @@ ExportSummary summaryFor(const ExportJob& job) {
 
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
     std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
-    for (const auto& line : describeWatermarks(*job.preset))
+    for (const auto& line : watermarkLines(*job.preset))
         std::printf("  %s\n", line.c_str());
-    std::printf("  %s\n", describeExportSettings(*job.preset).c_str());
+    std::printf("  %s\n", settingsLine(*job.preset).c_str());
     for (const auto& image : summary.images) {
         if (image.status == ImageStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());
@@ -184,8 +247,10 @@ ExportResult runExport(const ExportJob& job) {
         // Back into list order, with the images a cancel left out.
         std::vector<ImageOutcome> byIndex(collected.model->count());
         for (std::size_t i = 0; i < byIndex.size(); ++i)
-            byIndex[i] = {collected.model->URLAtIndex(i).value_or(fs::path()), {},
-                          ImageStatus::NotStarted, {}};
+            byIndex[i] = {collected.model->URLAtIndex(i).value_or(fs::path()),
+                          {},
+                          ImageStatus::NotStarted,
+                          {}};
         for (const auto& output : report.outputs) {
             byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {}};
             result.outputs.push_back(output.output);

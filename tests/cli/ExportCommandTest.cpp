@@ -1,0 +1,204 @@
+// `inkstead export` end to end: names, dry run, report, exit codes, resize and metadata.
+
+#include "CliRunner.h"
+#include "ExportTestPhotos.h"
+
+#include "platform/imageio/Properties.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using clitest::folderEntries;
+using clitest::runInkstead;
+using ov::test::TempDir;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class ExportCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir / "in");
+        clitest::writeTestPhoto(dir / "in" / "a.jpg");
+        clitest::writeTestPhoto(dir / "in" / "b.jpg", {.width = 80, .height = 120});
+    }
+    clitest::RunResult run(std::vector<std::string> args) {
+        return runInkstead(args, {.home = dir / "home"});
+    }
+    std::string in(const char* name) const { return (dir / "in" / name).string(); }
+    std::string out() const { return (dir / "out").string(); }
+
+    TempDir dir;
+};
+
+TEST_F(ExportCommand, KeepsSourceNamesAndNeverOverwrites) {
+    const auto first = run({"export", in(""), "-o", out(), "-q"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(first.err.empty()) << "-q prints nothing on success: " << first.err;
+
+    // The second run takes the next free names; the first outputs stay.
+    const auto sizeBefore = fs::file_size(dir / "out" / "a.jpg");
+    ASSERT_EQ(run({"export", in("a.jpg"), "-o", out(), "-q"}).exitCode, 0);
+    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg"}));
+    EXPECT_EQ(fs::file_size(dir / "out" / "a.jpg"), sizeBefore);
+}
+
+TEST_F(ExportCommand, PatternTokensDigitsAndLiteralText) {
+    ASSERT_EQ(run({"export", in("a.jpg"), in("b.jpg"), "-o", out(), "--pattern",
+                   "filename,-,increment", "--digits", "2", "-q"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a-01.jpg", "b-02.jpg"}));
+
+    const fs::path web = dir / "web";
+    ASSERT_EQ(
+        run({"export", in(""), "-o", web.string(), "--pattern", "web_,increment", "-q"}).exitCode,
+        0);
+    EXPECT_EQ(folderEntries(web), (Names{"web_001.jpg", "web_002.jpg"}));
+
+    // Tokens that would name a path, or empty ones, are refused before anything is written.
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--pattern", "../x,increment"}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--pattern", "filename,,increment"}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--digits", "3"}).exitCode, 2)
+        << "--digits without --pattern is a usage error";
+}
+
+TEST_F(ExportCommand, DryRunPrintsThePlanAndWritesNothing) {
+    fs::create_directories(dir / "out");
+    clitest::writeTestPhoto(dir / "out" / "a.jpg"); // taken: the plan must avoid it
+    const auto result = run({"export", in(""), "-o", out(), "--dry-run", "--text", "© Me"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("a_Watermarked_1.jpg"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find((dir / "out" / "b.jpg").string()), std::string::npos);
+    EXPECT_NE(result.out.find("Default"), std::string::npos) << "names the preset";
+    EXPECT_NE(result.out.find("text"), std::string::npos) << "lists the ad-hoc mark";
+    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg"}));
+
+    const fs::path missing = dir / "not" / "yet";
+    EXPECT_EQ(run({"export", in(""), "-o", missing.string(), "-n", "-q"}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(dir / "not")) << "a dry run creates no folder";
+}
+
+TEST_F(ExportCommand, JsonReportAndOneCorruptImageAmongGoodOnes) {
+    // A JPEG header and then nothing: recognised as a JPEG, fails to decode.
+    std::ofstream(dir / "in" / "c-broken.jpg", std::ios::binary) << "\xff\xd8\xff\xe0 truncated";
+    std::ofstream(dir / "notes.txt") << "not a photo";
+
+    const auto result =
+        run({"export", in(""), (dir / "notes.txt").string(), "-o", out(), "--json", "-q"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("c-broken.jpg"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("notes.txt"), std::string::npos) << result.err;
+    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "b.jpg"})) << "no partial files";
+
+    const auto report = nlohmann::json::parse(result.out);
+    EXPECT_EQ(report["version"], 1);
+    EXPECT_EQ(report["preset"]["name"], "Default");
+    EXPECT_FALSE(report["preset"]["uuid"].get<std::string>().empty());
+    EXPECT_EQ(report["outputFolder"], out());
+    EXPECT_FALSE(report["cancelled"].get<bool>());
+    EXPECT_GE(report["elapsedSeconds"].get<double>(), 0.0);
+    EXPECT_EQ(report["totals"]["images"], 4);
+    EXPECT_EQ(report["totals"]["written"], 2);
+    EXPECT_EQ(report["totals"]["failed"], 2);
+    std::map<std::string, nlohmann::json> byName;
+    for (const auto& image : report["images"])
+        byName[fs::path(image["source"].get<std::string>()).filename().string()] = image;
+    ASSERT_EQ(byName.size(), 4u);
+    EXPECT_EQ(byName["a.jpg"]["status"], "written");
+    EXPECT_EQ(byName["a.jpg"]["output"], (dir / "out" / "a.jpg").string());
+    EXPECT_TRUE(byName["a.jpg"]["error"].is_null());
+    EXPECT_EQ(byName["c-broken.jpg"]["status"], "failed");
+    EXPECT_TRUE(byName["c-broken.jpg"]["output"].is_null());
+    EXPECT_FALSE(byName["c-broken.jpg"]["error"].get<std::string>().empty());
+    EXPECT_EQ(byName["notes.txt"]["status"], "failed");
+}
+
+TEST_F(ExportCommand, UsageAndConfigurationErrorsExitTwoWithAHint) {
+    const auto unknown = run({"export", in(""), "-o", out(), "--preset", "No Such Preset"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("No Such Preset"), std::string::npos) << unknown.err;
+
+    std::ofstream(dir / "file") << "x";
+    const auto blocked = run({"export", in(""), "-o", (dir / "file" / "out").string()});
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_NE(blocked.err.find("hint:"), std::string::npos) << blocked.err;
+
+    fs::create_directories(dir / "empty");
+    EXPECT_EQ(run({"export", (dir / "empty").string(), "-o", out()}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--resize", "200%"}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--resize", "diagonal:20"}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--quality", "0"}).exitCode, 2);
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--strip-location", "--keep-location"}).exitCode,
+              2);
+    EXPECT_FALSE(fs::exists(dir / "out")) << "no error run writes anything";
+}
+
+TEST_F(ExportCommand, ResizeOverridesACopyOfThePreset) {
+    struct Case {
+        const char* resize;
+        int width, height; // of a.jpg (120 × 80) and b.jpg (80 × 120)
+        int bWidth, bHeight;
+    };
+    const Case cases[] = {
+        {"50%", 60, 40, 40, 60},      {"long:60", 60, 40, 40, 60},   {"60px", 60, 40, 40, 60},
+        {"width:30", 30, 20, 30, 45}, {"height:40", 60, 40, 27, 40}, {"none", 120, 80, 80, 120},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resize);
+        const fs::path folder = dir / (std::string("r-") + c.resize);
+        ASSERT_EQ(
+            run({"export", in(""), "-o", folder.string(), "--resize", c.resize, "-q"}).exitCode, 0);
+        const auto a = clitest::decodeUpright(folder / "a.jpg");
+        const auto b = clitest::decodeUpright(folder / "b.jpg");
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(a->width(), c.width);
+        EXPECT_EQ(a->height(), c.height);
+        EXPECT_NEAR(b->width(), c.bWidth, 1);
+        EXPECT_NEAR(b->height(), c.bHeight, 1);
+    }
+    // The stored preset kept its own setting.
+    ASSERT_EQ(run({"export", in("a.jpg"), "-o", out(), "-q"}).exitCode, 0);
+    EXPECT_EQ(clitest::decodeUpright(dir / "out" / "a.jpg")->width(), 120);
+}
+
+TEST_F(ExportCommand, OutputsAreUprightAndKeepMetadataUnlessLocationIsStripped) {
+    clitest::writeTestPhoto(dir / "in" / "turned.jpg",
+                            {.width = 120, .height = 80, .orientation = 6, .location = true});
+    ASSERT_EQ(run({"export", in("turned.jpg"), "-o", out(), "-q"}).exitCode, 0);
+    const fs::path kept = dir / "out" / "turned.jpg";
+    const auto image = clitest::decodeUpright(kept);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 120);
+    EXPECT_EQ(image->height(), 80);
+    // Stored upright: the pixels themselves have red top-left and yellow bottom-right.
+    const auto topLeft = clitest::colorAtFraction(*image, 0.2, 0.2);
+    const auto bottomRight = clitest::colorAtFraction(*image, 0.8, 0.8);
+    EXPECT_GT(topLeft.red, 0.8);
+    EXPECT_LT(topLeft.green, 0.2);
+    EXPECT_GT(bottomRight.green, 0.8);
+    EXPECT_LT(bottomRight.blue, 0.2);
+    const auto properties = clitest::readProperties(kept);
+    EXPECT_LE(properties.integer(ov::kOVPropertyOrientation).value_or(1), 1);
+    ASSERT_TRUE(properties.dictionary(ov::kOVPropertyTIFFDictionary));
+    EXPECT_EQ(properties.dictionary(ov::kOVPropertyTIFFDictionary)->string("Make"), "Test Optics");
+    EXPECT_TRUE(properties.dictionary(ov::kOVPropertyGPSDictionary)) << "location kept by default";
+
+    const fs::path stripped = dir / "stripped";
+    ASSERT_EQ(run({"export", in("turned.jpg"), "-o", stripped.string(), "--strip-location", "-q"})
+                  .exitCode,
+              0);
+    const auto strippedProperties = clitest::readProperties(stripped / "turned.jpg");
+    EXPECT_FALSE(strippedProperties.dictionary(ov::kOVPropertyGPSDictionary));
+    ASSERT_TRUE(strippedProperties.dictionary(ov::kOVPropertyTIFFDictionary));
+    EXPECT_EQ(strippedProperties.dictionary(ov::kOVPropertyTIFFDictionary)->string("Model"),
+              "Body One");
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+// Ctrl-C during `inkstead export`: the batch stops cleanly.
+
+#include "CliRunner.h"
+#include "ExportTestPhotos.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+namespace fs = std::filesystem;
+using ov::test::TempDir;
+
+TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
+    TempDir dir;
+    fs::create_directories(dir / "in");
+    constexpr int kPhotos = 40;
+    clitest::writeTestPhoto(dir / "in" / "photo-00.jpg", {.width = 1600, .height = 1000});
+    for (int i = 1; i < kPhotos; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "photo-%02d.jpg", i);
+        fs::copy_file(dir / "in" / "photo-00.jpg", dir / "in" / name);
+    }
+
+    const fs::path out = dir / "out";
+    const int pid = clitest::startInkstead(
+        {"export", (dir / "in").string(), "-o", out.string(), "--jobs", "1", "--text", "© Test"},
+        {.home = dir / "home"}, dir / "stdout", dir / "stderr");
+
+    // Interrupt as soon as the first output is in place.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool sawOutput = false;
+    while (!sawOutput && std::chrono::steady_clock::now() < deadline) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(out, ec))
+            sawOutput |= entry.path().filename().string().starts_with("photo-");
+        if (!sawOutput)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(sawOutput);
+    ::kill(pid, SIGINT);
+    EXPECT_EQ(clitest::waitForInkstead(pid), 130);
+
+    const auto names = clitest::folderEntries(out);
+    EXPECT_GE(names.size(), 1u);
+    EXPECT_LT(names.size(), static_cast<std::size_t>(kPhotos)) << "the batch stopped early";
+    for (const auto& name : names) {
+        EXPECT_FALSE(name.starts_with(".")) << "temporary file left: " << name;
+        const auto image = clitest::decodeUpright(out / name);
+        ASSERT_TRUE(image) << name << " is not a whole image";
+        EXPECT_EQ(image->width(), 1600);
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// Photos for the export-side command tests, made and read back through the library itself.
+
+#include "platform/gfx/Color.h"
+#include "platform/gfx/Image.h"
+#include "platform/imageio/Properties.h"
+
+#include <filesystem>
+#include <string>
+
+namespace clitest {
+
+/// The upright picture has four coloured quadrants (top-left red, top-right green, bottom-left
+/// blue, bottom-right yellow), so a wrong turn or mirror shows.
+struct PhotoSpec {
+    int width = 120; ///< upright size
+    int height = 80;
+    int orientation = 1; ///< 1 upright, 6 stored turned a quarter left
+    bool location = false;
+};
+
+/// Writes a JPEG (or PNG by the extension) with camera make and model, and GPS when asked.
+void writeTestPhoto(const std::filesystem::path& path, const PhotoSpec& spec = {});
+
+/// The file decoded upright at full size; null when it cannot be read.
+[[nodiscard]] ov::ImagePtr decodeUpright(const std::filesystem::path& path);
+/// The file's property dictionary (empty when unreadable).
+[[nodiscard]] ov::Properties readProperties(const std::filesystem::path& path);
+/// The file's type identifier ("public.jpeg"), judged by its contents.
+[[nodiscard]] std::string typeOf(const std::filesystem::path& path);
+
+/// Colour at a point given as fractions of the image with a top-left origin.
+[[nodiscard]] ov::Color colorAtFraction(const ov::Image& image, double fx, double fy);
+/// Largest difference of a colour component (0..255) between two images of one size inside a
+/// window given as fractions (top-left origin).
+[[nodiscard]] double maxDifference(const ov::Image& a, const ov::Image& b, double fx0, double fy0,
+                                   double fx1, double fy1);
+
+/// Names of the entries of a folder, sorted (hidden ones included).
+[[nodiscard]] std::vector<std::string> folderEntries(const std::filesystem::path& folder);
+
+} // namespace clitest
