@@ -46,38 +46,34 @@ std::optional<std::vector<std::uint8_t>> decodeBase64(std::string_view text) {
     bytes.reserve(text.size() / 4 * 3);
     std::uint32_t group = 0;
     int count = 0;   // symbols in the current group
-    int padding = 0; // '=' seen
+    int padding = 0; // '=' in the current group
+    bool ended = false;
     for (const char c : text) {
         if (std::isspace(static_cast<unsigned char>(c)))
             continue;
+        if (ended)
+            return std::nullopt; // data after the padded last group
         if (c == '=') {
             if (count < 2)
                 return std::nullopt;
             ++padding;
-            ++count;
             group <<= 6;
         } else {
             const int value = table[static_cast<unsigned char>(c)];
             if (value < 0 || padding > 0)
                 return std::nullopt;
             group = (group << 6) | static_cast<std::uint32_t>(value);
-            ++count;
         }
-        if (count == 4) {
-            bytes.push_back(static_cast<std::uint8_t>(group >> 16));
-            if (padding < 2)
-                bytes.push_back(static_cast<std::uint8_t>(group >> 8));
-            if (padding < 1)
-                bytes.push_back(static_cast<std::uint8_t>(group));
-            if (padding > 0 && &c != &text.back())
-                for (const char* rest = &c + 1; rest != text.data() + text.size(); ++rest)
-                    if (!std::isspace(static_cast<unsigned char>(*rest)))
-                        return std::nullopt;
-            group = 0;
-            count = 0;
-            if (padding > 0)
-                break;
-        }
+        if (++count < 4)
+            continue;
+        bytes.push_back(static_cast<std::uint8_t>(group >> 16));
+        if (padding < 2)
+            bytes.push_back(static_cast<std::uint8_t>(group >> 8));
+        if (padding < 1)
+            bytes.push_back(static_cast<std::uint8_t>(group));
+        ended = padding > 0;
+        group = 0;
+        count = 0;
     }
     if (count != 0)
         return std::nullopt;
