@@ -226,6 +226,10 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 } // namespace
 
 ExportResult runExport(const ExportJob& job) {
+    struct Discard {
+        const OVPresetPtr& preset;
+        ~Discard() { discardCopiedPictures(*preset); }
+    } discard{job.preset};
     Collected collected = collectInputs(job);
     if (collected.model->count() == 0 && collected.rejected.empty())
         throw usageError("no images to export",

@@ -46,8 +46,7 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
         throw usageError(options.output.string() + " is a folder",
                          "give the output file's name, or use: inkstead export INPUT -o FOLDER");
     if (!options.force && fs::exists(fs::symlink_status(options.output, ec)))
-        throw usageError(options.output.string() + " already exists",
-                         "use --force to replace it");
+        throw usageError(options.output.string() + " already exists", "use --force to replace it");
     if (options.output.has_extension()) {
         type = imageTypeForExtension(options.output);
         if (type.empty())
@@ -67,8 +66,12 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     const OVPresetPtr stored = store.findOrFirst(options.output_.preset);
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
-    WatermarkRenderer renderer(makeWorkingPreset(*stored, options.output_),
-                               encoderQuality(options.output_), type);
+    const OVPresetPtr working = makeWorkingPreset(*stored, options.output_);
+    struct Discard {
+        const OVPresetPtr& preset;
+        ~Discard() { discardCopiedPictures(*preset); }
+    } discard{working};
+    WatermarkRenderer renderer(working, encoderQuality(options.output_), type);
 
     const fs::path output = fs::absolute(options.output);
     if (!options.force) {

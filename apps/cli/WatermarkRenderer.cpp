@@ -27,8 +27,16 @@ std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, co
     if (quality_)
         output->setLossyCompressionQuality(*quality_);
 
-    // Rendering changes the preset (bounds, pixellate source): each image renders its own copy.
+    // Rendering changes the preset (bounds, pixellate source): each image renders its own copy,
+    // whose picture files go with it.
     const OVPresetPtr preset = preset_ ? preset_->copy() : nullptr;
+    struct Discard {
+        const OVPresetPtr& preset;
+        ~Discard() {
+            if (preset)
+                discardCopiedPictures(*preset);
+        }
+    } discard{preset};
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
         return "cannot decode the image (damaged or truncated file?)";
@@ -45,15 +53,22 @@ std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, co
     return {};
 }
 
+void discardCopiedPictures(const OVPreset& preset) {
+    for (const auto& watermark : preset.watermarks())
+        watermark->removeImage();
+}
+
 std::string imageTypeForExtension(const std::filesystem::path& path) {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     static const std::pair<const char*, const char*> kTypes[] = {
-        {".jpg", "public.jpeg"},  {".jpeg", "public.jpeg"},         {".jpe", "public.jpeg"},
-        {".png", "public.png"},   {".tif", "public.tiff"},          {".tiff", "public.tiff"},
-        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"}, {".heif", "public.heic"},
-        {".avif", "public.avif"}, {".gif", "com.compuserve.gif"},
+        {".jpg", "public.jpeg"},           {".jpeg", "public.jpeg"},
+        {".jpe", "public.jpeg"},           {".png", "public.png"},
+        {".tif", "public.tiff"},           {".tiff", "public.tiff"},
+        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"},
+        {".heif", "public.heic"},          {".avif", "public.avif"},
+        {".gif", "com.compuserve.gif"},
     };
     for (const auto& [ext, type] : kTypes)
         if (extension == ext)

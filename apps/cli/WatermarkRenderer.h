@@ -31,6 +31,11 @@ private:
     std::string outputType_;
 };
 
+/// Deletes the picture files of `preset`'s image watermarks. For presets a run copied for
+/// itself only: every copy of an image watermark keeps its picture in a file of its own in the
+/// storage, which would otherwise stay there after the run.
+void discardCopiedPictures(const OVPreset& preset);
+
 /// The type identifier a file name's extension asks for ("public.jpeg" for "x.JPG"); empty for
 /// an unknown or missing extension.
 [[nodiscard]] std::string imageTypeForExtension(const std::filesystem::path& path);

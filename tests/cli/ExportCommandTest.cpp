@@ -202,3 +202,27 @@ TEST_F(ExportCommand, OutputsAreUprightAndKeepMetadataUnlessLocationIsStripped) 
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
+    clitest::writeTestPhoto(dir / "logo.png", {.width = 40, .height = 40});
+    ASSERT_EQ(run({"export", in("a.jpg"), "-o", out(), "--logo", (dir / "logo.png").string(),
+                   "--anchor", "top-left", "--margin", "0%", "--width", "50%", "-q"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(run({"export", in("a.jpg"), "-o", (dir / "plain").string(), "-q"}).exitCode, 0);
+    const auto stamped = clitest::decodeUpright(dir / "out" / "a.jpg");
+    const auto plain = clitest::decodeUpright(dir / "plain" / "a.jpg");
+    ASSERT_TRUE(stamped && plain);
+    // The logo's own blue quarter now covers part of the photo's red top-left quarter.
+    EXPECT_GT(clitest::maxDifference(*stamped, *plain, 0.0, 0.0, 0.5, 0.5), 100);
+    EXPECT_LT(clitest::maxDifference(*stamped, *plain, 0.6, 0.6, 1.0, 1.0), 30);
+
+    // Each image renders its own copy of the preset, and copies of picture marks keep files of
+    // their own; none of them may stay behind in the storage.
+    const fs::path pictures = dir / "home" / "Inkstead" / "images";
+    EXPECT_TRUE(!fs::exists(pictures) || fs::is_empty(pictures));
+}
+
+} // namespace
