@@ -12,8 +12,10 @@
 
 namespace cli {
 
-/// The image marks are laid out on (large enough that rounding to whole units is negligible).
-inline constexpr ov::Rect kMarkReferenceBounds{0, 0, 2000, 2000};
+/// The image marks are laid out on: a 3:2 landscape, the commonest photo shape, large enough
+/// that rounding to whole units is negligible. A --rect is exact on photos of this shape; on
+/// others the area keeps its shape (its height follows its width), as the library does.
+inline constexpr ov::Rect kMarkReferenceBounds{0, 0, 3000, 2000};
 
 struct BoxPlacement {
     MarkAnchor anchor = MarkAnchor::BottomRight;

@@ -1,0 +1,60 @@
+#pragma once
+
+// Helpers of the presets and watermark command tests: a storage folder driven through the
+// binary, generated logo pictures, and reading the JSON the commands print.
+
+#include "CliRunner.h"
+
+#include "platform/gfx/Color.h"
+#include "platform/gfx/Image.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+/// A storage folder (given as --home) and the commands run against it.
+class Store {
+public:
+    explicit Store(std::filesystem::path home) : home_(std::move(home)) {}
+
+    /// `inkstead args... --home HOME`.
+    RunResult run(std::vector<std::string> args) const;
+    /// Runs and expects exit 0; the failure message shows standard error.
+    RunResult ok(std::vector<std::string> args) const;
+    /// `presets list --json`.
+    [[nodiscard]] nlohmann::json presets() const;
+    /// `watermark list P --json`.
+    [[nodiscard]] nlohmann::json marks(const std::string& preset) const;
+    /// `presets export P -` parsed.
+    [[nodiscard]] nlohmann::json exported(const std::string& preset) const;
+
+    [[nodiscard]] const std::filesystem::path& home() const { return home_; }
+    [[nodiscard]] std::filesystem::path presetsFile() const;
+    /// Names of the files in the folder of watermark pictures.
+    [[nodiscard]] std::vector<std::string> pictures() const;
+    /// The presets file's bytes ("" when missing).
+    [[nodiscard]] std::string presetsBytes() const;
+
+private:
+    std::filesystem::path home_;
+};
+
+/// Writes a PNG of one opaque colour.
+void writeLogo(const std::filesystem::path& path, int width, int height, const ov::Color& color);
+
+/// `json` with every "uuid" member removed, at any depth.
+[[nodiscard]] nlohmann::json withoutUUIDs(nlohmann::json json);
+
+/// The smallest rectangle (top-left origin, y downward, in pixels) holding every pixel within
+/// `tolerance` (0..255 per component) of `color`; width 0 when there is none.
+struct PixelBox {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+[[nodiscard]] PixelBox boxOfColor(const ov::Image& image, const ov::Color& color,
+                                  int tolerance = 40);
+
+} // namespace clitest
