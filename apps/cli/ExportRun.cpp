@@ -4,6 +4,7 @@
 #include "ExportOptions.h"
 #include "ExportReport.h"
 #include "Interrupt.h"
+#include "MarkSummary.h"
 #include "ProgressBar.h"
 #include "WatermarkRenderer.h"
 
@@ -13,6 +14,7 @@
 #include "model/OVModel.h"
 #include "platform/imageio/ImageSource.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -23,76 +25,45 @@ namespace fs = std::filesystem;
 namespace cli {
 namespace {
 
-const char* constraintName(OVResizeConstraint constraint) {
-    switch (constraint) {
-    case OVResizeConstraintWidth:
-        return "width";
-    case OVResizeConstraintHeight:
-        return "height";
-    default:
-        return "longest side";
-    }
-}
-
-const char* kindName(OVWatermarkType type) {
-    switch (type) {
-    case OVWatermarkTypeText:
-        return "text";
-    case OVWatermarkTypeImage:
-        return "image";
-    case OVWatermarkTypeStrikethrough:
-        return "strikethrough";
-    case OVWatermarkTypeShape:
-        return "shape";
-    case OVWatermarkTypeArrow:
-        return "arrow";
-    case OVWatermarkTypePixellate:
-        return "pixellate";
-    }
-    return "watermark";
-}
-
-std::string settingsLine(const OVPreset& preset) {
-    std::string text = "resize: ";
-    if (!preset.shouldResize()) {
-        text += "none";
-    } else {
-        char value[64];
-        if (preset.resizeMethod() == OVResizeMethodPercentage) {
-            const double v =
-                preset.resizeValue() <= 1 ? preset.resizeValue() * 100 : preset.resizeValue();
-            std::snprintf(value, sizeof value, "%g%%", v);
-        } else {
-            std::snprintf(value, sizeof value, "%g px", preset.resizeValue());
-        }
-        text += std::string(constraintName(preset.resizeConstraint())) + " " + value;
-    }
-    text += preset.shouldStripMetadata() ? ", location: removed" : ", location: kept";
-    return text;
-}
-
-std::vector<std::string> watermarkLines(const OVPreset& preset) {
-    std::vector<std::string> lines;
-    for (const auto& watermark : preset.watermarks()) {
-        std::string line = kindName(watermark->type());
-        const std::string title = watermark->title();
-        if (!title.empty() && title != line)
-            line += " \"" + title + "\"";
-        if (!watermark->isVisible())
-            line += " (hidden)";
-        lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
 // The images of a run: what the image list found, and inputs that failed before the batch.
 struct Collected {
     std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
     std::vector<ImageOutcome> rejected;
 };
 
+bool isInside(const fs::path& path, const fs::path& folder) {
+    const auto [end, _] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return end == folder.end();
+}
+
+// An output folder inside an input folder holds the outputs of earlier runs: exporting them
+// again would stamp the marks twice. Files named on the command line are kept.
+void skipEarlierOutputs(OVModel& model, const ExportJob& job,
+                        const std::set<fs::path>& namedFiles) {
+    std::error_code ec;
+    const fs::path folder = fs::weakly_canonical(fs::absolute(job.outputFolder, ec), ec);
+    if (ec)
+        return;
+    std::set<std::size_t> inside;
+    for (std::size_t i = 0; i < model.count(); ++i) {
+        const auto url = model.URLAtIndex(i);
+        if (!url)
+            continue;
+        const fs::path path = fs::weakly_canonical(*url, ec);
+        if (isInside(path, folder) && !namedFiles.contains(path))
+            inside.insert(i);
+    }
+    if (inside.empty())
+        return;
+    model.removeObjectsAtIndexes(inside);
+    if (!job.quiet)
+        std::fprintf(stderr, "inkstead: skipping %zu images inside the output folder %s\n",
+                     inside.size(), job.outputFolder.c_str());
+}
+
 Collected collectInputs(const ExportJob& job) {
     Collected collected;
+    std::set<fs::path> namedFiles;
     const auto presetID = job.preset->uuid();
     for (const auto& input : job.inputs) {
         std::error_code ec;
@@ -108,11 +79,14 @@ Collected collectInputs(const ExportJob& job) {
                 {input, {}, ImageStatus::Failed, "not an image inkstead can read"});
             continue;
         }
+        if (!fs::is_directory(status))
+            namedFiles.insert(fs::weakly_canonical(path, ec));
         const std::size_t before = collected.model->count();
         collected.model->addURL(path, presetID);
         if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
             std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
     }
+    skipEarlierOutputs(*collected.model, job, namedFiles);
     return collected;
 }
 
@@ -166,9 +140,9 @@ ExportSummary summaryFor(const ExportJob& job) {
 
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
     std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
-    for (const auto& line : watermarkLines(*job.preset))
-        std::printf("  %s\n", line.c_str());
-    std::printf("  %s\n", settingsLine(*job.preset).c_str());
+    std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
+    for (const auto& mark : job.preset->watermarks())
+        std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
     for (const auto& image : summary.images) {
         if (image.status == ImageStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());

@@ -226,3 +226,15 @@ TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ExportCommand, OutputFolderInsideTheInputIsNotExportedAgain) {
+    const std::string nested = (dir / "in" / "out").string();
+    ASSERT_EQ(run({"export", in(""), "-o", nested, "-q"}).exitCode, 0);
+    ASSERT_EQ(run({"export", in(""), "-o", nested, "-q"}).exitCode, 0);
+    EXPECT_EQ(folderEntries(nested),
+              (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg", "b_Watermarked_1.jpg"}));
+}
+
+} // namespace
