@@ -1,0 +1,174 @@
+// `inkstead presets export` / `import`: the JSON form keeps every field of every kind, a
+// re-import gets identifiers of its own, and damaged or hostile files change nothing.
+
+#include "ExportTestPhotos.h"
+#include "PresetsTestSupport.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using clitest::Store;
+using nlohmann::json;
+using ov::test::TempDir;
+
+namespace {
+
+// A preset with one watermark of every kind, none of them at its defaults.
+void addEveryKind(const Store& store, const TempDir& dir) {
+    clitest::writeLogo(dir / "logo.png", 90, 30, {0.2, 0.4, 1, 1});
+    store.ok({"presets", "create", "Every kind"});
+    const std::vector<std::vector<std::string>> marks{
+        {"text", "© 2026 Me", "--font", "DejaVu Sans", "--color", "#11223380", "--rotation", "-12",
+         "--shadow", "0.4", "--anchor", "top-right", "--margin", "4%", "--width", "30%"},
+        {"image", (dir / "logo.png").string(), "--opacity", "0.7", "--anchor", "bottom-left"},
+        {"shape", "--rect", "5%,10%,25%,20%", "--shape", "circle", "--color", "#00FF00", "--fill",
+         "#0000FF40", "--stroke", "7", "--dash", "9"},
+        {"arrow", "--from", "20%,80%", "--to", "45%,30%", "--color", "#FFD700", "--stroke", "14",
+         "--shadow", "0.3"},
+        {"strikethrough", "--color", "#FF000080", "--stroke", "5", "--dash", "25"},
+        {"pixellate", "--rect", "60%,20%,20%,15%", "--intensity", "27"},
+    };
+    for (auto args : marks) {
+        args.insert(args.begin(), {"watermark", "add", "Every kind"});
+        store.ok(args);
+    }
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+} // namespace
+
+TEST(PresetsJson, RoundTripKeepsEveryFieldOfAllSixKinds) {
+    TempDir dir;
+    const Store from(dir / "from");
+    addEveryKind(from, dir);
+    from.ok({"presets", "export", "Every kind", (dir / "every.json").string()});
+
+    const Store to(dir / "to");
+    to.ok({"presets", "import", (dir / "every.json").string()});
+    const json before = from.exported("Every kind");
+    const json after = to.exported("Every kind");
+    EXPECT_EQ(after["format"], "inkstead-preset");
+    EXPECT_EQ(after["version"], 1);
+    ASSERT_EQ(after["watermarks"].size(), 6u);
+    EXPECT_EQ(clitest::withoutUUIDs(before), clitest::withoutUUIDs(after))
+        << "before:\n"
+        << before.dump(1) << "\nafter:\n"
+        << after.dump(1);
+    EXPECT_EQ(before["uuid"], after["uuid"]) << "a fresh storage keeps the preset's UUID";
+    EXPECT_TRUE(after["watermarks"][1]["picture"].is_string());
+    EXPECT_EQ(to.pictures().size(), 1u);
+
+    // Two routes, one picture: both storages render a photo identically.
+    clitest::writeTestPhoto(dir / "photo.jpg", {.width = 300, .height = 200});
+    for (const auto* store : {&from, &to})
+        store->ok({"render", (dir / "photo.jpg").string(),
+                   (dir / (store->home().filename().string() + ".png")).string(), "--preset",
+                   "Every kind", "-q"});
+    const auto a = clitest::decodeUpright(dir / "from.png");
+    const auto b = clitest::decodeUpright(dir / "to.png");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(clitest::maxDifference(*a, *b, 0, 0, 1, 1), 0);
+}
+
+TEST(PresetsJson, ImportingAPresetThatExistsGivesItNewIdentifiersAndPictures) {
+    TempDir dir;
+    const Store store(dir / "home");
+    addEveryKind(store, dir);
+    store.ok({"presets", "export", "Every kind", (dir / "every.json").string()});
+    const auto imported = store.ok({"presets", "import", (dir / "every.json").string()});
+    EXPECT_NE(imported.out.find("new one"), std::string::npos) << imported.out;
+
+    const auto presets = store.presets();
+    ASSERT_EQ(presets.size(), 3u);
+    EXPECT_EQ(presets[2]["name"], "Every kind 2") << "the name is taken, so it gets a free one";
+    EXPECT_NE(presets[1]["uuid"], presets[2]["uuid"]);
+    const auto original = store.exported(presets[1]["uuid"]);
+    const auto copy = store.exported(presets[2]["uuid"]);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_NE(original["watermarks"][i]["uuid"], copy["watermarks"][i]["uuid"]) << i;
+    ASSERT_EQ(store.pictures().size(), 2u);
+
+    // Each has its own picture: deleting the copy leaves the original's.
+    store.ok({"presets", "delete", presets[2]["uuid"]});
+    EXPECT_EQ(store.pictures().size(), 1u);
+    EXPECT_TRUE(store.exported("Every kind")["watermarks"][1]["picture"].is_string());
+
+    const auto renamed =
+        store.ok({"presets", "import", (dir / "every.json").string(), "--name", "Mine"});
+    EXPECT_EQ(store.presets()[2]["name"], "Mine");
+}
+
+TEST(PresetsJson, DamagedOrHostileFilesAreUsageErrorsThatChangeNothing) {
+    TempDir dir;
+    const Store store(dir / "home");
+    addEveryKind(store, dir);
+    store.ok({"presets", "export", "Every kind", (dir / "good.json").string()});
+    const json good = store.exported("Every kind");
+    const std::string presetsBefore = store.presetsBytes();
+    const auto picturesBefore = store.pictures();
+
+    auto edited = [&](auto change) {
+        json copy = good;
+        change(copy);
+        return copy.dump();
+    };
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"notJson", "{\"format\": \"inkstead-preset\", "},
+        {"empty", ""},
+        {"array", "[1, 2, 3]"},
+        {"wrongFormat", edited([](json& j) { j["format"] = "something-else"; })},
+        {"futureVersion", edited([](json& j) { j["version"] = 2; })},
+        {"noName", edited([](json& j) { j.erase("name"); })},
+        {"badUUID", edited([](json& j) { j["uuid"] = "not-a-uuid"; })},
+        {"marksNotArray", edited([](json& j) { j["watermarks"] = "all of them"; })},
+        {"unknownKind", edited([](json& j) { j["watermarks"][2]["kind"] = "hologram"; })},
+        {"alphaText", edited([](json& j) { j["watermarks"][0]["alpha"] = "half"; })},
+        {"alphaOutOfRange", edited([](json& j) { j["watermarks"][0]["alpha"] = 7; })},
+        {"hugeOrigin", edited([](json& j) { j["watermarks"][2]["origin"]["x"] = 1e300; })},
+        {"originNotObject", edited([](json& j) { j["watermarks"][2]["origin"] = 5; })},
+        {"badColor", edited([](json& j) { j["watermarks"][0]["color"] = "#12"; })},
+        {"misspeltField", edited([](json& j) { j["watermarks"][3]["strokeColour"] = "#000000"; })},
+        {"notBase64", edited([](json& j) { j["watermarks"][1]["picture"] = "@@@@"; })},
+        {"notAPicture", edited([](json& j) { j["watermarks"][1]["picture"] = "aGVsbG8="; })},
+        {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; })},
+        // The picture of the image watermark is valid; a later watermark is not.
+        {"failureAfterAPicture", edited([](json& j) { j["watermarks"][5]["intensity"] = -3; })},
+    };
+    for (const auto& [name, text] : cases) {
+        const fs::path file = dir / (name + ".json");
+        writeText(file, text);
+        const auto result = store.run({"presets", "import", file.string()});
+        EXPECT_EQ(result.exitCode, 2) << name << "\n" << result.err;
+        EXPECT_EQ(result.err.rfind("inkstead: ", 0), 0u) << name << "\n" << result.err;
+        EXPECT_EQ(store.presetsBytes(), presetsBefore) << name;
+        EXPECT_EQ(store.pictures(), picturesBefore) << name;
+    }
+    // The messages name the field.
+    const auto field = store.run({"presets", "import", (dir / "alphaOutOfRange.json").string()});
+    EXPECT_NE(field.err.find("watermarks[0].alpha"), std::string::npos) << field.err;
+    EXPECT_EQ(store.run({"presets", "import", (dir / "missing.json").string()}).exitCode, 2);
+}
+
+TEST(PresetsJson, ExportNeverReplacesAFileUnlessForced) {
+    TempDir dir;
+    const Store store(dir / "home");
+    writeText(dir / "taken.json", "keep me");
+    const auto refused = store.run({"presets", "export", "Default", (dir / "taken.json").string()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    std::ifstream in(dir / "taken.json");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
+
+    store.ok({"presets", "export", "Default", (dir / "taken.json").string(), "--force"});
+    std::ifstream replaced(dir / "taken.json");
+    EXPECT_EQ(json::parse(replaced)["name"], "Default");
+    EXPECT_EQ(clitest::folderEntries(dir.path()), (std::vector<std::string>{"home", "taken.json"}))
+        << "no temporary file left behind";
+}
