@@ -74,20 +74,26 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
         "export", "Write watermarked copies of photos (files and folders) into a folder");
     command->footer(kExamples);
     command->add_option("INPUT", options->inputs, "Image files and folders (folders are walked)")
-        ->required();
+        ->required()
+        ->type_name("PATH");
     command->add_option("-o,--output", options->output, "Output folder (created when missing)")
-        ->required();
-    auto* pattern = command->add_option(
-        "--pattern", options->pattern,
-        "Name outputs by tokens: filename, date, increment, '-', any other text literally "
-        "(e.g. filename,-,increment)");
+        ->required()
+        ->type_name("DIR");
+    auto* pattern =
+        command
+            ->add_option(
+                "--pattern", options->pattern,
+                "Name outputs by tokens: filename, date, increment, '-', any other text literally "
+                "(e.g. filename,-,increment)")
+            ->type_name("TOKENS");
     command->add_option("--digits", options->digits, "Minimum digits of the running number")
         ->check(CLI::Range(1, 12))
         ->needs(pattern);
     command->add_option("--date-style", options->dateStyle, "Date token style: short, medium, long")
         ->check(CLI::IsMember({"short", "medium", "long"}))
         ->needs(pattern);
-    command->add_option("-j,--jobs", options->jobs, "Images in flight at once (default: processors)")
+    command
+        ->add_option("-j,--jobs", options->jobs, "Images in flight at once (default: processors)")
         ->check(CLI::Range(1, 256));
     command->add_flag("-n,--dry-run", options->dryRun,
                       "Print the planned output names and the preset; write nothing");

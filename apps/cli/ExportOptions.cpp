@@ -114,16 +114,21 @@ std::uint64_t parseDateStyle(std::string_view text) {
 }
 
 void addStoreOptions(CLI::App& command, CommonOptions& common) {
-    command.add_option("--home", common.home,
-                       "Storage folder of presets and pictures (default: $INKSTEAD_HOME, else "
-                       "the user's data folder)");
-    command.add_option("--presets-file", common.presetsFile,
-                       "Read presets from this presets file instead of the storage's own");
+    command
+        .add_option("--home", common.home,
+                    "Storage folder of presets and pictures (default: $INKSTEAD_HOME, else "
+                    "the user's data folder)")
+        ->type_name("DIR");
+    command
+        .add_option("--presets-file", common.presetsFile,
+                    "Read presets from this presets file instead of the storage's own")
+        ->type_name("FILE");
     command.add_flag("-q,--quiet", common.quiet, "No progress and no summary; errors still show");
 }
 
 void addOutputOptions(CLI::App& command, OutputOptions& options) {
-    command.add_option("--preset", options.preset, "Preset name or UUID (default: the first)");
+    command.add_option("--preset", options.preset, "Preset name or UUID (default: the first)")
+        ->type_name("PRESET");
     command
         .add_option("--quality", options.quality,
                     "Quality of JPEG, WebP, HEIC and AVIF outputs, 1 (smallest) to 100 (best); "
@@ -134,9 +139,11 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
     auto* keep = command.add_flag("--keep-location", options.keepLocation,
                                   "Keep GPS location in the outputs (overrides the preset)");
     strip->excludes(keep);
-    command.add_option("--resize", options.resize,
-                       "Output size, overriding the preset: 2048px (longest side), 50%, "
-                       "width:1600, height:1200, long:2048, or none");
+    command
+        .add_option("--resize", options.resize,
+                    "Output size, overriding the preset: 2048px (longest side), 50%, "
+                    "width:1600, height:1200, long:2048, or none")
+        ->type_name("SIZE");
     command.add_option("--text", options.text, "Add a text mark for this run only");
     command.add_option("--logo", options.logo, "Add a picture mark from FILE for this run only")
         ->type_name("FILE");

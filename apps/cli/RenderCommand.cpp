@@ -2,6 +2,7 @@
 
 #include "CliSupport.h"
 #include "ExportOptions.h"
+#include "Interrupt.h"
 #include "PresetStore.h"
 #include "WatermarkRenderer.h"
 
@@ -73,6 +74,11 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     } discard{working};
     WatermarkRenderer renderer(working, encoderQuality(options.output_), type);
 
+    // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.
+    InterruptWatcher watcher([] {});
+    const auto interrupted = [] {
+        return CliError(kExitInterrupted, "interrupted; nothing was written");
+    };
     const fs::path output = fs::absolute(options.output);
     if (!options.force) {
         // Written beside its name and moved into place without replacing anything, so a file
@@ -80,10 +86,18 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
         const std::string error = renderer.saveImage(options.input, {}, output);
         if (!error.empty())
             throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
+        if (watcher.interrupted()) {
+            ::unlink(output.c_str());
+            throw interrupted();
+        }
     } else {
         const fs::path temporary =
             OVTemporaryFilePath(output.parent_path(), output.filename().string());
         const std::string error = renderer.saveImage(options.input, {}, temporary);
+        if (error.empty() && watcher.interrupted()) {
+            ::unlink(temporary.c_str());
+            throw interrupted();
+        }
         std::error_code ec;
         if (error.empty())
             fs::rename(temporary, output, ec); // replaces the old file in one step
@@ -104,8 +118,10 @@ void registerRenderCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     auto options = std::make_shared<RenderCommandOptions>();
     auto* command = app.add_subcommand("render", "Write one watermarked image");
     command->footer(kExamples);
-    command->add_option("INPUT", options->input, "The photo")->required();
-    command->add_option("OUTPUT", options->output, "The file to write")->required();
+    command->add_option("INPUT", options->input, "The photo")->required()->type_name("FILE");
+    command->add_option("OUTPUT", options->output, "The file to write")
+        ->required()
+        ->type_name("FILE");
     command->add_flag("-f,--force", options->force, "Replace OUTPUT when it exists");
     addOutputOptions(*command, options->output_);
     addStoreOptions(*command, common);
