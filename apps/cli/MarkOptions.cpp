@@ -201,7 +201,9 @@ CliError notForKind(std::string_view key, const OVWatermark& mark) {
     static const char* names[] = {"text", "image", "strikethrough", "shape", "arrow", "pixellate"};
     const auto type = static_cast<std::size_t>(mark.type());
     const std::string kind = type < 6 ? names[type] : "unknown";
-    return usageError("\"" + std::string(key) + "\" does not apply to a " + kind + " mark",
+    const bool vowel = kind.find_first_of("aeiou") == 0;
+    return usageError("\"" + std::string(key) + "\" does not apply to " + (vowel ? "an " : "a ") +
+                          kind + " mark",
                       "see `inkstead watermark set --help` for the keys of each kind");
 }
 
@@ -313,55 +315,56 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
     const char* group = "Placement and style";
     command
         .add_option("--anchor", options.anchor,
-                    "top-left, top-right, bottom-left, bottom-right or center")
+                    "Where the mark sits: top-left, top-right, bottom-left, bottom-right or center")
         ->group(group)
         ->capture_default_str();
-    command.add_option("--margin", options.margin, "distance from the anchor's edges, e.g. 3%")
+    command.add_option("--margin", options.margin, "Distance from the anchor's edges, e.g. 3%")
         ->group(group)
         ->capture_default_str();
     command
         .add_option("--width", options.width,
-                    "width as a share of the image width, e.g. 20% (text 25%, others 20% "
+                    "Width as a share of the image width, e.g. 20% (text 25%, others 20% "
                     "unless given)")
         ->group(group);
-    command.add_option("--rotation", options.rotation, "degrees, clockwise")->group(group);
+    command.add_option("--rotation", options.rotation, "Degrees, clockwise")->group(group);
     command.add_option("--opacity", options.opacity, "0 (invisible) to 1 (opaque)")->group(group);
-    command.add_option("--shadow", options.shadow, "drop shadow opacity, 0 (none) to 1")
+    command.add_option("--shadow", options.shadow, "Drop shadow opacity, 0 (none) to 1")
         ->group(group);
     command
         .add_option("--color", options.color,
                     "#RRGGBB or #RRGGBBAA: text colour, outline of shapes, arrows and "
                     "strike-throughs")
         ->group(group);
-    command.add_option("--font", options.font, "font face name (text), e.g. \"DejaVu Sans\"")
+    command.add_option("--font", options.font, "Font face name (text), e.g. \"DejaVu Sans\"")
         ->group(group);
     command
         .add_option("--size", options.size,
-                    "font size in points (text); without --width the text keeps this size")
+                    "Font size in points (text); without --width the text keeps this size")
         ->group(group);
     command
         .add_option("--stroke", options.stroke,
-                    "line width in pixels (shape, arrow, "
+                    "Line width in pixels (shape, arrow, "
                     "strikethrough)")
         ->group(group);
     command
         .add_option("--dash", options.dash,
-                    "dash length in pixels, 0 for solid (shape, "
+                    "Dash length in pixels, 0 for solid (shape, "
                     "strikethrough)")
         ->group(group);
-    command.add_option("--fill", options.fill, "fill colour or none (shape)")->group(group);
-    command.add_option("--shape", options.shape, "square or circle (shape)")->group(group);
-    command.add_option("--image", options.image, "picture file (image)")->group(group);
-    command.add_option("--from", options.from, "arrow start X%,Y% from the top-left corner")
+    command.add_option("--fill", options.fill, "Fill colour or none (shape)")->group(group);
+    command.add_option("--shape", options.shape, "Figure of a shape mark: square or circle")
         ->group(group);
-    command.add_option("--to", options.to, "arrow end (tip) X%,Y%")->group(group);
+    command.add_option("--image", options.image, "Picture file (image)")->group(group);
+    command.add_option("--from", options.from, "Arrow start X%,Y% from the top-left corner")
+        ->group(group);
+    command.add_option("--to", options.to, "Arrow end (tip) X%,Y%")->group(group);
     command
         .add_option("--rect", options.rect,
                     "X%,Y%,W%,H%: area covered (shape, pixellate), from the top-left corner")
         ->group(group);
     command
         .add_option("--intensity", options.intensity,
-                    "mosaic block size in pixels "
+                    "Mosaic block size in pixels "
                     "(pixellate)")
         ->group(group);
 }

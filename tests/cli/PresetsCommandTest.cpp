@@ -149,3 +149,22 @@ TEST(PresetsCommand, PresetsFileIsReadOnlyAndLeavesTheStorageAlone) {
     EXPECT_TRUE(contains(missing.err, "hint:")) << missing.err;
     EXPECT_TRUE(fs::exists(other.presetsFile()));
 }
+
+TEST(PresetsCommand, UnreadableStorageFileIsKeptAsideAndReported) {
+    TempDir dir;
+    const Store store(dir / "home");
+    fs::create_directories(store.presetsFile().parent_path());
+    std::ofstream(store.presetsFile()) << "garbage";
+
+    const auto first = store.run({"presets", "list"});
+    EXPECT_EQ(first.exitCode, 2);
+    EXPECT_TRUE(contains(first.err, "could not be read")) << first.err;
+    EXPECT_TRUE(contains(first.err, "hint:")) << first.err;
+    std::vector<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(store.presetsFile().parent_path()))
+        kept.push_back(entry.path().filename().string());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].rfind("presets.bin.corrupt-", 0), 0u) << "the user's file is not lost";
+
+    EXPECT_EQ(names(store.presets()), (std::vector<std::string>{"Default"}));
+}

@@ -124,7 +124,7 @@ TEST(WatermarkCommand, BadKeysAndValuesNameTheProblemAndSaveNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
         {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
-        {{"2", "width=20%"}, "does not apply to a arrow mark"},
+        {{"2", "width=20%"}, "does not apply to an arrow mark"},
         {{"1", "opacity=2"}, "opacity"},
         {{"1", "width=0%"}, "width"},
         {{"1", "color=red-ish"}, "color"},
