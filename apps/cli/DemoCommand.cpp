@@ -7,6 +7,7 @@
 #include "ExportRun.h"
 #include "MarkOptions.h"
 #include "PresetStore.h"
+#include "WatermarkRenderer.h"
 
 #include "export/OVFilenamePattern.h"
 #include "platform/dispatch/Dispatch.h"
@@ -98,8 +99,10 @@ OVPresetPtr storeDemoPreset(PresetStore& store, const fs::path& logo) {
     auto& manager = store.manager();
     for (std::size_t i = manager.count(); i-- > 0;) {
         const auto preset = manager.presetAtIndex(static_cast<std::ptrdiff_t>(i));
-        if (preset && preset->name() == kPresetName)
+        if (preset && preset->name() == kPresetName) {
             manager.removeObjectFromPresetsAtIndex(i);
+            deletePictureFiles(*preset);
+        }
     }
     auto preset = std::make_shared<OVPreset>(kPresetName);
     for (const auto& mark : demoMarks(logo))

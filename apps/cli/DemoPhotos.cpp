@@ -26,17 +26,23 @@ struct Palette {
 };
 
 const Palette kDawn{
-    {0.18, 0.33, 0.62, 1}, {0.98, 0.78, 0.62, 1}, {1.0, 0.93, 0.70, 1},
-    {0.56, 0.62, 0.74, 1}, {0.10, 0.20, 0.36, 1},
-    {{0.62, 0.62, 0.74, 1}, {0.42, 0.45, 0.60, 1}, {0.22, 0.30, 0.36, 1}},
-    {0.09, 0.16, 0.12, 1},
+    .skyTop = {0.18, 0.33, 0.62, 1},
+    .skyHorizon = {0.98, 0.78, 0.62, 1},
+    .sun = {1.0, 0.93, 0.70, 1},
+    .water = {0.56, 0.62, 0.74, 1},
+    .deepWater = {0.10, 0.20, 0.36, 1},
+    .ranges = {{0.62, 0.62, 0.74, 1}, {0.42, 0.45, 0.60, 1}, {0.22, 0.30, 0.36, 1}},
+    .shore = {0.09, 0.16, 0.12, 1},
 };
 
 const Palette kDusk{
-    {0.16, 0.12, 0.36, 1}, {0.99, 0.58, 0.32, 1}, {1.0, 0.84, 0.45, 1},
-    {0.62, 0.44, 0.46, 1}, {0.12, 0.10, 0.26, 1},
-    {{0.58, 0.42, 0.55, 1}, {0.38, 0.28, 0.44, 1}, {0.18, 0.15, 0.24, 1}},
-    {0.07, 0.08, 0.10, 1},
+    .skyTop = {0.16, 0.12, 0.36, 1},
+    .skyHorizon = {0.99, 0.58, 0.32, 1},
+    .sun = {1.0, 0.84, 0.45, 1},
+    .water = {0.62, 0.44, 0.46, 1},
+    .deepWater = {0.12, 0.10, 0.26, 1},
+    .ranges = {{0.58, 0.42, 0.55, 1}, {0.38, 0.28, 0.44, 1}, {0.18, 0.15, 0.24, 1}},
+    .shore = {0.07, 0.08, 0.10, 1},
 };
 
 // A scene of sky, sun, three mountain ranges, a lake with reflections and a wooded shore, drawn
@@ -64,7 +70,8 @@ private:
         const double phase = seed_ * 1.7 + layer * 2.3;
         const double base[] = {0.17, 0.10, 0.035};
         const double amplitude[] = {0.09, 0.075, 0.05};
-        const double shape = 0.55 * std::sin(1.3 * t + phase) + 0.3 * std::sin(3.1 * t + 2 * phase) +
+        const double shape = 0.55 * std::sin(1.3 * t + phase) +
+                             0.3 * std::sin(3.1 * t + 2 * phase) +
                              0.15 * std::sin(7.7 * t + 3 * phase);
         return h_ * (base[layer] + amplitude[layer] * (0.5 + 0.5 * shape));
     }
@@ -157,8 +164,8 @@ private:
         ctx_.addPath(shore);
         ctx_.fillPath();
         const double scale = std::min(w_, h_);
-        const double trees[][2] = {{0.04, 0.30}, {0.10, 0.22}, {0.15, 0.26},
-                                   {0.22, 0.17}, {0.29, 0.12}};
+        const double trees[][2] = {
+            {0.04, 0.30}, {0.10, 0.22}, {0.15, 0.26}, {0.22, 0.17}, {0.29, 0.12}};
         for (const auto& [fx, fh] : trees)
             drawPine(w_ * fx, top * 0.7, scale * fh);
     }
@@ -184,7 +191,8 @@ struct PhotoSpec {
 };
 
 constexpr PhotoSpec kPhotos[] = {
-    {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 1, "Lakeside 24", "2026:05:01 06:12:40"},
+    {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 1, "Lakeside 24",
+     "2026:05:01 06:12:40"},
     {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.68, 2, "Lakeside 24",
      "2026:05:01 06:31:05"},
     {"valley-at-dusk.jpg", 2400, 1600, 1, false, &kDusk, 0.68, 3, "Fieldbook 2",
@@ -251,8 +259,8 @@ void writePhoto(const PhotoSpec& spec, const fs::path& path) {
     destination->setLossyCompressionQuality(0.9);
     destination->addImage(image, &properties);
     if (!destination->finalize() && destination->error() != std::errc::file_exists)
-        throw CliError(kExitSomeFailed, "cannot write " + path.string() + ": " +
-                                            destination->error().message());
+        throw CliError(kExitSomeFailed,
+                       "cannot write " + path.string() + ": " + destination->error().message());
 }
 
 } // namespace

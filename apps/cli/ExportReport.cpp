@@ -29,8 +29,9 @@ std::string plural(std::size_t n, const char* word) {
 } // namespace
 
 std::size_t ExportSummary::count(ImageStatus status) const {
-    return static_cast<std::size_t>(std::count_if(
-        images.begin(), images.end(), [status](const auto& image) { return image.status == status; }));
+    return static_cast<std::size_t>(
+        std::count_if(images.begin(), images.end(),
+                      [status](const auto& image) { return image.status == status; }));
 }
 
 std::string exportReportJson(const ExportSummary& summary) {
@@ -38,7 +39,8 @@ std::string exportReportJson(const ExportSummary& summary) {
     for (const auto& image : summary.images) {
         images.push_back({
             {"source", image.source.string()},
-            {"output", image.output.empty() ? nlohmann::json() : nlohmann::json(image.output.string())},
+            {"output",
+             image.output.empty() ? nlohmann::json() : nlohmann::json(image.output.string())},
             {"status", statusName(image.status)},
             {"error", image.error.empty() ? nlohmann::json() : nlohmann::json(image.error)},
         });

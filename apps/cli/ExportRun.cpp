@@ -200,10 +200,7 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 } // namespace
 
 ExportResult runExport(const ExportJob& job) {
-    struct Discard {
-        const OVPresetPtr& preset;
-        ~Discard() { discardCopiedPictures(*preset); }
-    } discard{job.preset};
+    const PictureFilesGuard pictures(job.preset);
     Collected collected = collectInputs(job);
     if (collected.model->count() == 0 && collected.rejected.empty())
         throw usageError("no images to export",
@@ -213,6 +210,10 @@ ExportResult runExport(const ExportJob& job) {
     ExportSummary summary = summaryFor(job);
     ExportResult result;
     if (job.dryRun) {
+        std::error_code ec;
+        if (fs::exists(job.outputFolder, ec) && !fs::is_directory(job.outputFolder, ec))
+            throw usageError("the output folder " + job.outputFolder.string() + " is a file",
+                             "give -o a folder (it is created when missing)");
         summary.images = planOutputs(job, *collected.model);
     } else if (collected.model->count() > 0) {
         makeOutputFolder(job.outputFolder);

@@ -43,9 +43,8 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt) {
     }
     signalCount = 0;
     writeEnd.store(pipe_[1]);
-    thread_ = std::thread([this, callback = std::move(onInterrupt)]() mutable {
-        watch(std::move(callback));
-    });
+    thread_ = std::thread(
+        [this, callback = std::move(onInterrupt)]() mutable { watch(std::move(callback)); });
 
     struct sigaction action {};
     action.sa_handler = onSigint;
@@ -67,7 +66,9 @@ InterruptWatcher::~InterruptWatcher() {
     ::close(pipe_[1]);
 }
 
-bool InterruptWatcher::interrupted() const { return signalCount > 0; }
+bool InterruptWatcher::interrupted() const {
+    return signalCount > 0;
+}
 
 void InterruptWatcher::watch(std::function<void()> onInterrupt) {
     for (;;) {

@@ -22,7 +22,9 @@ std::size_t terminalColumns(std::FILE* stream) {
 }
 
 // Bytes of `text` that start a UTF-8 character (so a name is never cut inside one).
-bool startsCharacter(unsigned char byte) { return (byte & 0xC0) != 0x80; }
+bool startsCharacter(unsigned char byte) {
+    return (byte & 0xC0) != 0x80;
+}
 
 std::size_t displayLength(const std::string& text) {
     return static_cast<std::size_t>(
@@ -88,7 +90,9 @@ ProgressBar::ProgressBar(std::size_t total, std::FILE* stream) : stream_(stream)
     state_.total = total;
 }
 
-bool ProgressBar::wanted(bool quiet) { return !quiet && ::isatty(STDERR_FILENO) == 1; }
+bool ProgressBar::wanted(bool quiet) {
+    return !quiet && ::isatty(STDERR_FILENO) == 1;
+}
 
 void ProgressBar::beginSheetModalForWindow(OVHostWindow*) {
     std::lock_guard lock(mutex_);
@@ -96,13 +100,14 @@ void ProgressBar::beginSheetModalForWindow(OVHostWindow*) {
     redraw(true);
 }
 
-void ProgressBar::endSheet(OVHostWindow*) { clear(); }
+void ProgressBar::endSheet(OVHostWindow*) {
+    clear();
+}
 
 void ProgressBar::setFileLabel(const std::string& text) {
     std::lock_guard lock(mutex_);
     constexpr std::string_view kPrefix = "Saving ";
-    state_.currentFile =
-        text.starts_with(kPrefix) ? text.substr(kPrefix.size()) : text;
+    state_.currentFile = text.starts_with(kPrefix) ? text.substr(kPrefix.size()) : text;
     redraw(false);
 }
 

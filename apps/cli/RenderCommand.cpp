@@ -68,10 +68,7 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
     const OVPresetPtr working = makeWorkingPreset(*stored, options.output_);
-    struct Discard {
-        const OVPresetPtr& preset;
-        ~Discard() { discardCopiedPictures(*preset); }
-    } discard{working};
+    const PictureFilesGuard pictures(working);
     WatermarkRenderer renderer(working, encoderQuality(options.output_), type);
 
     // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.

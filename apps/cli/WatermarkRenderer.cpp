@@ -30,13 +30,7 @@ std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, co
     // Rendering changes the preset (bounds, pixellate source): each image renders its own copy,
     // whose picture files go with it.
     const OVPresetPtr preset = preset_ ? preset_->copy() : nullptr;
-    struct Discard {
-        const OVPresetPtr& preset;
-        ~Discard() {
-            if (preset)
-                discardCopiedPictures(*preset);
-        }
-    } discard{preset};
+    const PictureFilesGuard pictures(preset);
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
         return "cannot decode the image (damaged or truncated file?)";
@@ -53,7 +47,7 @@ std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, co
     return {};
 }
 
-void discardCopiedPictures(const OVPreset& preset) {
+void deletePictureFiles(const OVPreset& preset) {
     for (const auto& watermark : preset.watermarks())
         watermark->removeImage();
 }

@@ -31,10 +31,25 @@ private:
     std::string outputType_;
 };
 
-/// Deletes the picture files of `preset`'s image watermarks. For presets a run copied for
-/// itself only: every copy of an image watermark keeps its picture in a file of its own in the
-/// storage, which would otherwise stay there after the run.
-void discardCopiedPictures(const OVPreset& preset);
+/// Deletes the picture files of `preset`'s image watermarks, for a preset that is thrown away:
+/// a copy a run made for itself, or one removed from the list. Every copy of an image watermark
+/// keeps its picture in a file of its own in the storage, which would otherwise stay there.
+void deletePictureFiles(const OVPreset& preset);
+
+/// deletePictureFiles() when the scope ends (null does nothing).
+class PictureFilesGuard {
+public:
+    explicit PictureFilesGuard(OVPresetPtr preset) : preset_(std::move(preset)) {}
+    ~PictureFilesGuard() {
+        if (preset_)
+            deletePictureFiles(*preset_);
+    }
+    PictureFilesGuard(const PictureFilesGuard&) = delete;
+    PictureFilesGuard& operator=(const PictureFilesGuard&) = delete;
+
+private:
+    OVPresetPtr preset_;
+};
 
 /// The type identifier a file name's extension asks for ("public.jpeg" for "x.JPG"); empty for
 /// an unknown or missing extension.

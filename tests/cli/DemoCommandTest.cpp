@@ -75,4 +75,6 @@ TEST(DemoCommand, WatermarksUprightPhotosWithEveryKindAndRerunsWithoutOverwritin
     const auto second = clitest::runInkstead({"demo", demo.string(), "-q"}, options);
     ASSERT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(clitest::folderEntries(demo / "out").size(), 6u) << "new names, nothing replaced";
+    // The rerun replaced the demo preset; only the new preset's logo picture stays.
+    EXPECT_EQ(clitest::folderEntries(demo / "home" / "Inkstead" / "images").size(), 1u);
 }
