@@ -91,13 +91,43 @@ BoxPlacement boxPlacementOf(const MarkOptions& options, double defaultWidth) {
     return placement;
 }
 
+CliError notForKind(std::string_view key, const OVWatermark& mark);
+
+// Whether a kind draws with one of the settings every watermark has: shapes and strike-throughs
+// are drawn upright without shadow, arrows are not turned, and a mosaic is always opaque.
+bool drawsWith(const OVWatermark& mark, std::string_view setting) {
+    switch (mark.type()) {
+    case OVWatermarkTypeText:
+    case OVWatermarkTypeImage:
+        return true;
+    case OVWatermarkTypeShape:
+    case OVWatermarkTypeStrikethrough:
+        return setting == "opacity";
+    case OVWatermarkTypeArrow:
+        return setting != "rotation";
+    default:
+        return false;
+    }
+}
+
+void checkDrawsWith(const OVWatermark& mark, std::string_view setting, std::string_view key) {
+    if (!drawsWith(mark, setting))
+        throw notForKind(key, mark);
+}
+
 void applyCommonStyle(OVWatermark& mark, const MarkOptions& options) {
-    if (options.opacity)
+    if (options.opacity) {
+        checkDrawsWith(mark, "opacity", "--opacity");
         mark.setAlpha(checkedUnit(*options.opacity, "--opacity"));
-    if (options.shadow)
+    }
+    if (options.shadow) {
+        checkDrawsWith(mark, "shadow", "--shadow");
         mark.setShadow(checkedUnit(*options.shadow, "--shadow"));
-    if (options.rotation)
+    }
+    if (options.rotation) {
+        checkDrawsWith(mark, "rotation", "--rotation");
         mark.setRotation(*options.rotation);
+    }
 }
 
 OVWatermarkPtr makeText(const MarkOptions& options, const std::string& text) {
@@ -162,6 +192,7 @@ OVWatermarkPtr makePixellate(const MarkOptions& options) {
     auto mark = OVPixellateWatermark::pixellateWatermark();
     if (options.intensity)
         mark->setIntensity(checkedPositive(*options.intensity, "--intensity", false));
+    applyCommonStyle(*mark, options);
     placeRegion(*mark, options);
     return mark;
 }
@@ -398,15 +429,16 @@ const std::vector<std::string>& markPropertyKeys() {
 void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view value) {
     if (key == "title")
         mark.setTitle(std::string(value));
-    else if (key == "opacity")
+    else if (key == "opacity") {
+        checkDrawsWith(mark, key, key);
         mark.setAlpha(checkedUnit(parseNumber(value, key), key));
-    else if (key == "shadow")
+    } else if (key == "shadow") {
+        checkDrawsWith(mark, key, key);
         mark.setShadow(checkedUnit(parseNumber(value, key), key));
-    else if (key == "rotation") {
+    } else if (key == "rotation") {
+        checkDrawsWith(mark, key, key);
         // The turned frame is placed anew, so the mark keeps its corner and margins.
-        const bool placed = mark.shouldUseRelativePosition() &&
-                            mark.type() != OVWatermarkTypeArrow &&
-                            mark.type() != OVWatermarkTypeStrikethrough;
+        const bool placed = mark.shouldUseRelativePosition();
         if (placed)
             mark.setBounds(kMarkReferenceBounds);
         const BoxPlacement placement = currentPlacement(mark);

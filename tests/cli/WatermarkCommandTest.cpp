@@ -125,6 +125,7 @@ TEST(WatermarkCommand, BadKeysAndValuesNameTheProblemAndSaveNothing) {
         {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
         {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
         {{"2", "width=20%"}, "does not apply to an arrow mark"},
+        {{"2", "rotation=10"}, "does not apply to an arrow mark"},
         {{"1", "opacity=2"}, "opacity"},
         {{"1", "width=0%"}, "width"},
         {{"1", "color=red-ish"}, "color"},
@@ -168,6 +169,10 @@ TEST(WatermarkCommand, MalformedOptionsOfAddAreUsageErrors) {
         {{"arrow", "--from", "50%,50%", "--to", "50%,50%"}, "two different points"},
         {{"arrow", "--to", "150%,50%"}, "--to"},
         {{"pixellate", "--intensity", "-4"}, "--intensity"},
+        // Settings a kind does not draw with are refused rather than ignored.
+        {{"pixellate", "--opacity", "0.5"}, "does not apply to a pixellate mark"},
+        {{"shape", "--rotation", "10"}, "does not apply to a shape mark"},
+        {{"strikethrough", "--shadow", "0.5"}, "does not apply to a strikethrough mark"},
     };
     for (const auto& [args, message] : cases) {
         std::vector<std::string> command{"watermark", "add", "Default"};
