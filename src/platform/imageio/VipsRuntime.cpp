@@ -5,6 +5,14 @@
 #include <mutex>
 
 namespace ov::imageio {
+namespace {
+
+// libvips reports oddities of the files it decodes (colour profiles it ignores, damaged
+// trailing data) as GLib warnings, which would land on the host's standard error for every such
+// file. The library's callers learn of files that cannot be read from null results instead.
+void dropWarning(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+} // namespace
 
 bool ensureVips() {
     static std::once_flag once;
@@ -13,6 +21,7 @@ bool ensureVips() {
         if (VIPS_INIT("inkstead") != 0) {
             return;
         }
+        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, dropWarning, nullptr);
         // Callers run one image per core, so each pipeline gets one thread; more would only
         // fight over the same cores.
         vips_concurrency_set(1);
