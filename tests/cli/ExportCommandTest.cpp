@@ -238,3 +238,19 @@ TEST_F(ExportCommand, OutputFolderInsideTheInputIsNotExportedAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ExportCommand, QualityTradesSizeForFidelity) {
+    clitest::writeTestPhoto(dir / "in" / "big.jpg", {.width = 600, .height = 400});
+    ASSERT_EQ(run({"export", in("big.jpg"), "-o", (dir / "low").string(), "--quality", "10", "-q"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(
+        run({"export", in("big.jpg"), "-o", (dir / "high").string(), "--quality", "100", "-q"})
+            .exitCode,
+        0);
+    EXPECT_LT(fs::file_size(dir / "low" / "big.jpg"), fs::file_size(dir / "high" / "big.jpg"));
+}
+
+} // namespace
