@@ -26,6 +26,8 @@ namespace {
 constexpr double kMaxUnits = 1e7;
 // Decodes of pictures are asked for their full size.
 constexpr double kFullSize = 1e7;
+// A logo of more pixels than this is a decompression bomb, not a watermark.
+constexpr double kMaxPicturePixels = 100e6;
 
 const char* const kKindNames[] = {"text", "image", "strikethrough", "shape", "arrow", "pixellate"};
 const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
@@ -273,6 +275,13 @@ ov::ImagePtr readPicture(Fields& f) {
     if (!bytes)
         throw Fields::error(f.pathOf("picture"), "expected base64 data");
     auto source = ov::ImageSource::createWithData(*bytes);
+    if (source) {
+        const auto properties = source->properties();
+        const double pixels = properties.number(ov::kOVPropertyPixelWidth).value_or(0) *
+                              properties.number(ov::kOVPropertyPixelHeight).value_or(0);
+        if (pixels > kMaxPicturePixels)
+            throw Fields::error(f.pathOf("picture"), "the picture is too large for a watermark");
+    }
     ov::ImagePtr picture = source ? source->createThumbnail(kFullSize) : nullptr;
     if (!picture)
         throw Fields::error(f.pathOf("picture"), "the data is not a picture the tool can read");

@@ -38,6 +38,45 @@ void addEveryKind(const Store& store, const TempDir& dir) {
     }
 }
 
+// A PNG that claims width × height pixels but holds almost no data (a decompression bomb).
+std::string pngClaiming(std::uint32_t width, std::uint32_t height) {
+    auto bigEndian = [](std::uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    auto chunk = [&](const std::string& typeAndData) {
+        std::uint32_t crc = 0xFFFFFFFF;
+        for (const char c : typeAndData) {
+            crc ^= static_cast<unsigned char>(c);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
+        return bigEndian(std::uint32_t(typeAndData.size() - 4)) + typeAndData + bigEndian(~crc);
+    };
+    return "\x89PNG\r\n\x1a\n" +
+           chunk("IHDR" + bigEndian(width) + bigEndian(height) + std::string{8, 6, 0, 0, 0}) +
+           chunk("IDAT" + std::string("\x78\x9c\x63\x60\x00\x00\x00\x02\x00\x01", 10)) +
+           chunk("IEND");
+}
+
+std::string base64(const std::string& bytes) {
+    static const char* alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
+        if (i + 1 < bytes.size())
+            group |= std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        if (i + 2 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        const std::size_t left = bytes.size() - i;
+        text += alphabet[(group >> 18) & 63];
+        text += alphabet[(group >> 12) & 63];
+        text += left > 1 ? alphabet[(group >> 6) & 63] : '=';
+        text += left > 2 ? alphabet[group & 63] : '=';
+    }
+    return text;
+}
+
 void writeText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -123,6 +162,7 @@ TEST(PresetsJson, DamagedOrHostileFilesAreUsageErrorsThatChangeNothing) {
         {"notJson", "{\"format\": \"inkstead-preset\", "},
         {"empty", ""},
         {"array", "[1, 2, 3]"},
+        {"deeplyNested", std::string(100000, '[') + std::string(100000, ']')},
         {"wrongFormat", edited([](json& j) { j["format"] = "something-else"; })},
         {"futureVersion", edited([](json& j) { j["version"] = 2; })},
         {"noName", edited([](json& j) { j.erase("name"); })},
@@ -137,6 +177,9 @@ TEST(PresetsJson, DamagedOrHostileFilesAreUsageErrorsThatChangeNothing) {
         {"misspeltField", edited([](json& j) { j["watermarks"][3]["strokeColour"] = "#000000"; })},
         {"notBase64", edited([](json& j) { j["watermarks"][1]["picture"] = "@@@@"; })},
         {"notAPicture", edited([](json& j) { j["watermarks"][1]["picture"] = "aGVsbG8="; })},
+        {"pictureBomb", edited([](json& j) {
+             j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000));
+         })},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; })},
         // The picture of the image watermark is valid; a later watermark is not.
         {"failureAfterAPicture", edited([](json& j) { j["watermarks"][5]["intensity"] = -3; })},
@@ -153,6 +196,8 @@ TEST(PresetsJson, DamagedOrHostileFilesAreUsageErrorsThatChangeNothing) {
     // The messages name the field.
     const auto field = store.run({"presets", "import", (dir / "alphaOutOfRange.json").string()});
     EXPECT_NE(field.err.find("watermarks[0].alpha"), std::string::npos) << field.err;
+    const auto bomb = store.run({"presets", "import", (dir / "pictureBomb.json").string()});
+    EXPECT_NE(bomb.err.find("too large"), std::string::npos) << bomb.err;
     EXPECT_EQ(store.run({"presets", "import", (dir / "missing.json").string()}).exitCode, 2);
 }
 
