@@ -3,6 +3,7 @@
 #include "MarkPlacement.h"
 #include "MarkValues.h"
 
+#include "platform/imageio/ImageSource.h"
 #include "watermarks/OVArrowWatermark.h"
 #include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVPixellateWatermark.h"
@@ -18,6 +19,8 @@ namespace {
 // Sizes of marks placed without --width or --rect, as shares of the image width.
 constexpr double kDefaultTextWidth = 0.25;
 constexpr double kDefaultBoxWidth = 0.2;
+// A logo of more pixels than this is a mistake (or a decompression bomb), not a watermark.
+constexpr double kMaxPicturePixels = 100e6;
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
@@ -64,6 +67,15 @@ void setPicture(OVImageWatermark& mark, const std::string& file, std::string_vie
         throw usageError("an image mark needs a picture", "give it with --image FILE");
     if (!std::filesystem::is_regular_file(file, error))
         throw usageError(std::string(option) + ": no picture file at " + file);
+    if (const auto source = ov::ImageSource::createWithURL(file)) {
+        const auto properties = source->properties();
+        const double pixels = properties.number(ov::kOVPropertyPixelWidth).value_or(0) *
+                              properties.number(ov::kOVPropertyPixelHeight).value_or(0);
+        if (pixels > kMaxPicturePixels)
+            throw usageError(std::string(option) + ": " + file +
+                                 " is too large for a watermark picture",
+                             "use a picture of at most 100 megapixels");
+    }
     if (!mark.setImageWithContentsOfFile(file))
         throw usageError(std::string(option) + ": cannot read " + file + " as a picture",
                          "give a PNG, JPEG, TIFF, WebP, HEIF or GIF file");
