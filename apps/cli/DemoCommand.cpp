@@ -57,8 +57,9 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
     {
         MarkOptions o;
         o.shape = "circle";
-        // A circle around the sun: equal shares, since a placed mark keeps its aspect ratio.
-        o.rect = "61%,16.5%,14%,14%";
+        // A ring around the sun (shares of the 3:2 landscapes, where a share of the height is
+        // 1.5 times fewer pixels than the same share of the width).
+        o.rect = "61%,16.5%,14%,21%";
         o.color = "#FFFFFFE0";
         o.stroke = 6;
         marks.push_back({"shape", o, {}});

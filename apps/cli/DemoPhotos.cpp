@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 namespace cli {
 namespace {
 
-// Height of the sun's centre, as a share of the photo height from the top edge.
-constexpr double kSunFromTop = 0.27;
-
 struct Palette {
     ov::Color skyTop, skyHorizon, sun, water, deepWater;
     ov::Color ranges[3]; // far to near
@@ -50,8 +47,8 @@ const Palette kDusk{
 class Scene {
 public:
     Scene(ov::GraphicsContext& ctx, double width, double height, const Palette& palette,
-          double sunX, unsigned seed)
-        : ctx_(ctx), w_(width), h_(height), p_(palette), sunX_(sunX), seed_(seed),
+          ov::Point sun, unsigned seed)
+        : ctx_(ctx), w_(width), h_(height), p_(palette), sunX_(sun.x), sunY_(sun.y), seed_(seed),
           horizon_(height * 0.42) {}
 
     void draw() {
@@ -95,10 +92,11 @@ private:
 
     void drawSun() {
         const double r = std::min(w_, h_) * 0.055;
-        const ov::Point c{sunX_, h_ * (1 - kSunFromTop)};
-        for (int k = 6; k >= 1; --k) {
-            const double rr = r * (1 + 0.55 * k);
-            ctx_.setFillColor({p_.sun.red, p_.sun.green, p_.sun.blue, 0.07});
+        const ov::Point c{sunX_, sunY_};
+        // The glow: many faint discs, so their edges blend into a soft halo.
+        for (int k = 16; k >= 1; --k) {
+            const double rr = r * (1 + 0.2 * k);
+            ctx_.setFillColor({p_.sun.red, p_.sun.green, p_.sun.blue, 0.03});
             ctx_.addEllipseInRect({c.x - rr, c.y - rr, 2 * rr, 2 * rr});
             ctx_.fillPath();
         }
@@ -173,7 +171,7 @@ private:
     ov::GraphicsContext& ctx_;
     double w_, h_;
     const Palette& p_;
-    double sunX_;
+    double sunX_, sunY_;
     unsigned seed_;
     double horizon_;
 };
@@ -184,18 +182,18 @@ struct PhotoSpec {
     int orientation;
     bool location;
     const Palette* palette;
-    double sunFraction;
+    double sunX, sunY; // the sun's centre, as shares of the photo from the top-left corner
     unsigned seed;
     const char* model;
     const char* date;
 };
 
 constexpr PhotoSpec kPhotos[] = {
-    {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 1, "Lakeside 24",
+    {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 0.27, 1, "Lakeside 24",
      "2026:05:01 06:12:40"},
-    {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.68, 2, "Lakeside 24",
+    {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.68, 0.21, 2, "Lakeside 24",
      "2026:05:01 06:31:05"},
-    {"valley-at-dusk.jpg", 2400, 1600, 1, false, &kDusk, 0.68, 3, "Fieldbook 2",
+    {"valley-at-dusk.jpg", 2400, 1600, 1, false, &kDusk, 0.68, 0.27, 3, "Fieldbook 2",
      "2026:05:02 20:47:13"},
 };
 
@@ -245,8 +243,8 @@ ov::ImagePtr drawStored(const PhotoSpec& spec) {
         ctx->translateCTM(storedWidth, 0);
         ctx->rotateCTM(std::numbers::pi / 2);
     }
-    Scene(*ctx, spec.width, spec.height, *spec.palette, spec.width * spec.sunFraction, spec.seed)
-        .draw();
+    const ov::Point sun{spec.width * spec.sunX, spec.height * (1 - spec.sunY)};
+    Scene(*ctx, spec.width, spec.height, *spec.palette, sun, spec.seed).draw();
     return ctx->takeImage();
 }
 

@@ -144,7 +144,9 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
                     "Output size, overriding the preset: 2048px (longest side), 50%, "
                     "width:1600, height:1200, long:2048, or none")
         ->type_name("SIZE");
-    command.add_option("--text", options.text, "Add a text mark for this run only");
+    command.add_option("--text", options.text,
+                       "Add a text mark for this run only (white with a soft shadow unless "
+                       "--color and --shadow say otherwise)");
     command.add_option("--logo", options.logo, "Add a picture mark from FILE for this run only")
         ->type_name("FILE");
     addMarkOptions(command, options.mark);
@@ -167,8 +169,15 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
         working->setShouldStripMetadata(false);
 
     std::vector<OVWatermarkPtr> marks;
-    if (!options.text.empty())
-        marks.push_back(makeMark("text", options.mark, options.text));
+    if (!options.text.empty()) {
+        // White with a soft shadow reads on light and dark photos alike.
+        MarkOptions text = options.mark;
+        if (text.color.empty())
+            text.color = "#FFFFFF";
+        if (!text.shadow)
+            text.shadow = 0.5;
+        marks.push_back(makeMark("text", text, options.text));
+    }
     if (!options.logo.empty())
         marks.push_back(makeMark("image", options.mark, options.logo));
     for (const auto& mark : marks)
