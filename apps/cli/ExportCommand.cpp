@@ -15,7 +15,7 @@ namespace {
 struct ExportCommandOptions {
     std::vector<std::filesystem::path> inputs;
     std::filesystem::path output;
-    OutputOptions output_;
+    OutputOptions settings;
     std::string pattern;
     std::optional<std::int64_t> digits;
     std::string dateStyle;
@@ -53,16 +53,16 @@ void run(const ExportCommandOptions& options, const CommonOptions& common, int& 
     job.outputFolder = options.output;
     job.pattern = makePattern(options);
     job.jobs = options.jobs;
-    job.quality = encoderQuality(options.output_);
+    job.quality = encoderQuality(options.settings);
     job.dryRun = options.dryRun;
     job.json = options.json;
     job.quiet = common.quiet;
 
     PresetStore store(common);
-    const OVPresetPtr stored = store.findOrFirst(options.output_.preset);
+    const OVPresetPtr stored = store.findOrFirst(options.settings.preset);
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
-    job.preset = makeWorkingPreset(*stored, options.output_);
+    job.preset = makeWorkingPreset(*stored, options.settings);
     exitCode = runExport(job).exitCode;
 }
 
@@ -98,7 +98,7 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     command->add_flag("-n,--dry-run", options->dryRun,
                       "Print the planned output names and the preset; write nothing");
     command->add_flag("--json", options->json, "Print a JSON report on standard output");
-    addOutputOptions(*command, options->output_);
+    addOutputOptions(*command, options->settings);
     addStoreOptions(*command, common);
 
     command->callback([options, &common, &exitCode] { run(*options, common, exitCode); });

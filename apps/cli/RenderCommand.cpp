@@ -22,7 +22,7 @@ namespace {
 struct RenderCommandOptions {
     fs::path input;
     fs::path output;
-    OutputOptions output_;
+    OutputOptions settings;
     bool force = false;
 };
 
@@ -64,12 +64,12 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     checkPaths(options, type);
 
     PresetStore store(common);
-    const OVPresetPtr stored = store.findOrFirst(options.output_.preset);
+    const OVPresetPtr stored = store.findOrFirst(options.settings.preset);
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
-    const OVPresetPtr working = makeWorkingPreset(*stored, options.output_);
+    const OVPresetPtr working = makeWorkingPreset(*stored, options.settings);
     const PictureFilesGuard pictures(working);
-    WatermarkRenderer renderer(working, encoderQuality(options.output_), type);
+    WatermarkRenderer renderer(working, encoderQuality(options.settings), type);
 
     // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.
     InterruptWatcher watcher([] {});
@@ -120,7 +120,7 @@ void registerRenderCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
         ->required()
         ->type_name("FILE");
     command->add_flag("-f,--force", options->force, "Replace OUTPUT when it exists");
-    addOutputOptions(*command, options->output_);
+    addOutputOptions(*command, options->settings);
     addStoreOptions(*command, common);
     command->callback([options, &common, &exitCode] { run(*options, common, exitCode); });
 }
