@@ -192,6 +192,11 @@ void exportPreset(const CommonOptions& common, const PresetsArgs& args) {
         std::cout << text;
         return;
     }
+    std::error_code missing;
+    const fs::path folder = fs::absolute(args.file, missing).parent_path();
+    if (!fs::is_directory(folder, missing))
+        throw usageError("no folder " + folder.string() + " to write " + args.file + " in",
+                         "create the folder first, or give another path");
     ov::AtomicFile file(args.file);
     file.write(text);
     const auto error = file.commit(args.force ? ov::FileWriteMode::ReplaceExisting

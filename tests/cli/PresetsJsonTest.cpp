@@ -216,4 +216,20 @@ TEST(PresetsJson, ExportNeverReplacesAFileUnlessForced) {
     EXPECT_EQ(json::parse(replaced)["name"], "Default");
     EXPECT_EQ(clitest::folderEntries(dir.path()), (std::vector<std::string>{"home", "taken.json"}))
         << "no temporary file left behind";
+    EXPECT_EQ(
+        store.run({"presets", "export", "Default", (dir / "no" / "such.json").string()}).exitCode,
+        2);
+}
+
+TEST(PresetsJson, StandardOutputAndInput) {
+    TempDir dir;
+    const Store store(dir / "home");
+    json preset = json::parse(store.ok({"presets", "export", "Default", "-"}).out);
+    preset["name"] = "Piped";
+    writeText(dir / "in.json", preset.dump());
+    // `import -` reads standard input; the runner connects it to /dev/null, so an empty
+    // document is a usage error, and the file route imports.
+    EXPECT_EQ(store.run({"presets", "import", "-"}).exitCode, 2);
+    store.ok({"presets", "import", (dir / "in.json").string()});
+    EXPECT_EQ(store.presets()[1]["name"], "Piped");
 }
