@@ -9,8 +9,6 @@
 #include "export/OVUniqueFilename.h"
 #include "platform/imageio/ImageSource.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
 
@@ -34,6 +32,11 @@ Examples:
 
 OUTPUT's extension picks the file type (jpg, png, tif, webp, heic, avif, gif); without one
 the source's type is written. An existing OUTPUT is only replaced with --force.)";
+
+void removeQuietly(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
 
 void checkPaths(const RenderCommandOptions& options, std::string& type) {
     std::error_code ec;
@@ -84,7 +87,7 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
         if (!error.empty())
             throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
         if (watcher.interrupted()) {
-            ::unlink(output.c_str());
+            removeQuietly(output);
             throw interrupted();
         }
     } else {
@@ -92,14 +95,14 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
             OVTemporaryFilePath(output.parent_path(), output.filename().string());
         const std::string error = renderer.saveImage(options.input, {}, temporary);
         if (error.empty() && watcher.interrupted()) {
-            ::unlink(temporary.c_str());
+            removeQuietly(temporary);
             throw interrupted();
         }
         std::error_code ec;
         if (error.empty())
             fs::rename(temporary, output, ec); // replaces the old file in one step
         if (!error.empty() || ec) {
-            ::unlink(temporary.c_str());
+            removeQuietly(temporary);
             throw CliError(kExitSomeFailed,
                            options.input.string() + ": " + (error.empty() ? ec.message() : error));
         }
