@@ -95,6 +95,12 @@ function(ov_test)
   add_executable(test_${tname} ${sources})
   target_link_libraries(test_${tname} PRIVATE ${OV_LIBS} ov_testsupport GTest::gtest GTest::gmock
                         GTest::gtest_main)
+  set(test_environment "")
+  if(INKSTEAD_SANITIZE MATCHES "address")
+    # The suppressions reach child processes too (the command-line tests run the tool).
+    set(test_environment
+        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/lsan.supp")
+  endif()
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
 endfunction()
