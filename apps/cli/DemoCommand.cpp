@@ -3,6 +3,7 @@
 
 #include "CliSupport.h"
 #include "DemoPhotos.h"
+#include "DemoPreview.h"
 #include "ExportOptions.h"
 #include "ExportRun.h"
 #include "MarkOptions.h"
@@ -145,6 +146,9 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     job.quiet = common.quiet;
     const ExportResult result = runExport(job);
     exitCode = result.exitCode;
+    const fs::path preview = root / "editor-preview.png";
+    const bool previewWritten = result.exitCode != kExitInterrupted &&
+                                writeEditorPreview(*preset, photos.front().path, preview);
     if (common.quiet || result.exitCode == kExitInterrupted)
         return;
 
@@ -157,6 +161,9 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
                 kPresetName);
     for (const auto& output : result.outputs)
         std::printf("  %s\n", output.c_str());
+    if (previewWritten)
+        std::printf("\nThe preset as the editor shows it, with the ring selected:\n  %s\n",
+                    preview.c_str());
     std::printf("\nTry next:\n");
     std::printf("  inkstead presets show %s --home %s\n", kPresetName, home.c_str());
     std::printf("  inkstead export %s -o %s --home %s --text \"© 2026 Me\"\n",

@@ -30,6 +30,7 @@ TEST(DemoCommand, WatermarksUprightPhotosWithEveryKindAndRerunsWithoutOverwritin
     EXPECT_NE(first.out.find((demo / "out").string()), std::string::npos) << "says where to look";
     EXPECT_FALSE(fs::exists(dir / "user-home"));
     EXPECT_TRUE(fs::exists(demo / "home"));
+    EXPECT_TRUE(clitest::decodeUpright(demo / "editor-preview.png")) << "the editor's view";
 
     const auto outputs = clitest::folderEntries(demo / "out");
     ASSERT_EQ(outputs.size(), 3u);
