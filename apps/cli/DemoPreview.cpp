@@ -36,10 +36,10 @@ bool writeEditorPreview(const OVPreset& preset, const std::filesystem::path& pho
     editing->renderInContext(*context);
 
     const auto image = context->takeImage();
-    const auto bytes = image ? ov::encodeImage(*image, "public.png", nullptr) : std::vector<uint8_t>{};
-    return !bytes.empty() &&
-           !ov::writeFileAtomically(file, std::span<const std::uint8_t>(bytes),
-                                    ov::FileWriteMode::ReplaceExisting);
+    const auto bytes =
+        image ? ov::encodeImage(*image, "public.png", nullptr) : std::vector<uint8_t>{};
+    return !bytes.empty() && !ov::writeFileAtomically(file, std::span<const std::uint8_t>(bytes),
+                                                      ov::FileWriteMode::ReplaceExisting);
 }
 
 } // namespace cli
