@@ -13,9 +13,9 @@ namespace cli {
 
 /// Exit codes of the tool.
 enum ExitCode : int {
-    kExitSuccess = 0,     ///< every image written, the command did what it says
-    kExitSomeFailed = 1,  ///< some images failed; each is listed with its reason
-    kExitUsage = 2,       ///< usage or configuration error
+    kExitSuccess = 0,       ///< every image written, the command did what it says
+    kExitSomeFailed = 1,    ///< some images failed; each is listed with its reason
+    kExitUsage = 2,         ///< usage or configuration error
     kExitInterrupted = 130, ///< cancelled by Ctrl-C (SIGINT)
 };
 

@@ -7,10 +7,11 @@
 #include <exception>
 
 int main(int argc, char** argv) {
-    CLI::App app{"Stamps watermarks onto photographs: text, logos, shapes, arrows, a strike-through "
-                 "cross and pixellated regions, placed relative to the image so one preset fits "
-                 "photos of any size and orientation.",
-                 "inkstead"};
+    CLI::App app{
+        "Stamps watermarks onto photographs: text, logos, shapes, arrows, a strike-through "
+        "cross and pixellated regions, placed relative to the image so one preset fits "
+        "photos of any size and orientation.",
+        "inkstead"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "inkstead 0.1");
 

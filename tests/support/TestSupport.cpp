@@ -25,6 +25,8 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path testDataDir() { return OV_TESTDATA_DIR; }
+std::filesystem::path testDataDir() {
+    return OV_TESTDATA_DIR;
+}
 
 } // namespace ov::test

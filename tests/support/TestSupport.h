@@ -14,7 +14,9 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
+        return path_ / name;
+    }
 
 private:
     std::filesystem::path path_;

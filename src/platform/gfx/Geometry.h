@@ -40,9 +40,13 @@ struct Rect {
     static Rect infinite();
 
     [[nodiscard]] double minX() const { return size.width < 0 ? origin.x + size.width : origin.x; }
-    [[nodiscard]] double minY() const { return size.height < 0 ? origin.y + size.height : origin.y; }
+    [[nodiscard]] double minY() const {
+        return size.height < 0 ? origin.y + size.height : origin.y;
+    }
     [[nodiscard]] double maxX() const { return size.width < 0 ? origin.x : origin.x + size.width; }
-    [[nodiscard]] double maxY() const { return size.height < 0 ? origin.y : origin.y + size.height; }
+    [[nodiscard]] double maxY() const {
+        return size.height < 0 ? origin.y : origin.y + size.height;
+    }
     [[nodiscard]] double midX() const { return origin.x + size.width / 2; }
     [[nodiscard]] double midY() const { return origin.y + size.height / 2; }
     [[nodiscard]] double width() const { return std::fabs(size.width); }
@@ -50,12 +54,11 @@ struct Rect {
 
     [[nodiscard]] bool isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
     /// Null, or zero width or zero height.
-    [[nodiscard]] bool isEmpty() const {
-        return isNull() || size.width == 0 || size.height == 0;
-    }
+    [[nodiscard]] bool isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
     /// Same rectangle with non-negative width and height.
     [[nodiscard]] Rect standardized() const;
-    /// Half-open containment: minX <= x < maxX and minY <= y < maxY; an empty rect contains nothing.
+    /// Half-open containment: minX <= x < maxX and minY <= y < maxY; an empty rect contains
+    /// nothing.
     [[nodiscard]] bool contains(Point p) const;
     /// Axis-aligned bounding box of the four transformed corners.
     [[nodiscard]] Rect applying(const AffineTransform& t) const;
@@ -88,7 +91,8 @@ struct AffineTransform {
     /// Rotation by angle radians, counter-clockwise in a y-up space.
     static AffineTransform makeRotation(double radians);
 
-    /// Prepends a translation: the step is applied before this transform (CGAffineTransformTranslate).
+    /// Prepends a translation: the step is applied before this transform
+    /// (CGAffineTransformTranslate).
     [[nodiscard]] AffineTransform translated(double tx, double ty) const;
     /// Prepends a scale (CGAffineTransformScale).
     [[nodiscard]] AffineTransform scaled(double sx, double sy) const;

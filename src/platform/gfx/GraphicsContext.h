@@ -14,7 +14,19 @@ namespace ov {
 
 enum class PathDrawingMode { fill = 0, eoFill = 1, stroke = 2, fillStroke = 3, eoFillStroke = 4 };
 enum class InterpolationQuality { defaultQuality = 0, none = 1, low = 2, medium = 4, high = 3 };
-enum class BlendMode { normal = 0, multiply, screen, overlay, darken, lighten, sourceIn, sourceAtop, destinationOver, clear, copy };
+enum class BlendMode {
+    normal = 0,
+    multiply,
+    screen,
+    overlay,
+    darken,
+    lighten,
+    sourceIn,
+    sourceAtop,
+    destinationOver,
+    clear,
+    copy
+};
 
 /// A two-stop (or more) linear gradient; stops evenly spaced unless locations are given.
 struct Gradient {
@@ -105,7 +117,7 @@ public:
     [[nodiscard]] bool isPathEmpty() const;
 
     //! \name Painting (each consumes the current path)
-    void fillPath();   ///< non-zero winding
+    void fillPath(); ///< non-zero winding
     void eoFillPath();
     void strokePath();
     void drawPath(PathDrawingMode mode);
@@ -118,7 +130,7 @@ public:
     void drawLinearGradient(const Gradient& gradient, Point start, Point end);
 
     //! \name Clip
-    void clip();   ///< intersects the clip with the current path (non-zero), consumes the path
+    void clip(); ///< intersects the clip with the current path (non-zero), consumes the path
     void eoClip();
     void clipToRect(const Rect& r);
     /// Bounding box of the clip in user space.
@@ -129,7 +141,9 @@ public:
     void endTransparencyLayer();
 
     struct Impl;
-    Impl& impl() { return *d; } ///< platform-internal access (text drawing), see GraphicsContext_p.h
+    Impl& impl() {
+        return *d;
+    } ///< platform-internal access (text drawing), see GraphicsContext_p.h
 
 private:
     explicit GraphicsContext(std::unique_ptr<Impl> impl);

@@ -13,10 +13,16 @@ enum class LineJoin { miter = 0, round = 1, bevel = 2 };
 /// Plain value: copying copies the elements.
 class Path {
 public:
-    enum class ElementType { moveToPoint = 0, addLineToPoint = 1, addCurveToPoint = 2, closeSubpath = 3 };
+    enum class ElementType {
+        moveToPoint = 0,
+        addLineToPoint = 1,
+        addCurveToPoint = 2,
+        closeSubpath = 3
+    };
     struct Element {
         ElementType type;
-        Point points[3]; ///< 1 point for move/line, 3 for curve (control 1, control 2, end), 0 for close
+        Point points[3]; ///< 1 point for move/line, 3 for curve (control 1, control 2, end), 0 for
+                         ///< close
     };
 
     Path() = default;
@@ -38,7 +44,8 @@ public:
     [[nodiscard]] Rect boundingBox() const;
     /// Point-in-filled-path test (non-zero winding unless evenOdd).
     [[nodiscard]] bool containsPoint(Point p, bool evenOdd = false) const;
-    /// Outline of this path stroked at `width` with the given cap and join (CGPathCreateCopyByStrokingPath).
+    /// Outline of this path stroked at `width` with the given cap and join
+    /// (CGPathCreateCopyByStrokingPath).
     [[nodiscard]] Path strokedCopy(double width, LineCap cap = LineCap::butt,
                                    LineJoin join = LineJoin::miter, double miterLimit = 10) const;
     [[nodiscard]] Path transformed(const AffineTransform& t) const;
