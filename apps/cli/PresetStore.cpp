@@ -4,7 +4,7 @@
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/dispatch/Dispatch.h"
 #include "platform/files/StorageLocations.h"
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 #include "watermarks/OVWatermarkKinds.h"
 
 #include <algorithm>

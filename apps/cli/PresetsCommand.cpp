@@ -6,7 +6,7 @@
 #include "PresetStore.h"
 
 #include "platform/files/AtomicFile.h"
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 
 #include <nlohmann/json.hpp>
 

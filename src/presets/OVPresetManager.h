@@ -2,7 +2,7 @@
 
 #include "platform/archive/UUID.h"
 #include "presets/OVPreset.h"
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 
 #include <chrono>
 #include <cstddef>

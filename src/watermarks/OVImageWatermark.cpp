@@ -5,7 +5,7 @@
 #include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 
 #include <cmath>
 #include <system_error>

@@ -5,7 +5,7 @@
 #include "platform/dispatch/Dispatch.h"
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 #include "watermarks/OVArrowWatermark.h"
 #include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVPixellateWatermark.h"

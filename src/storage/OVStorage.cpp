@@ -1,4 +1,4 @@
-#include "presets/OVStorage.h"
+#include "storage/OVStorage.h"
 
 #include "platform/files/StorageLocations.h"
 
