@@ -100,6 +100,9 @@ function(ov_test)
     # The suppressions reach child processes too (the command-line tests run the tool).
     set(test_environment
         "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/lsan.supp")
+  elseif(INKSTEAD_SANITIZE MATCHES "thread")
+    set(test_environment
+        "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/tsan.supp")
   endif()
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
