@@ -3,6 +3,7 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/dispatch/Dispatch.h"
+#include "platform/files/FileContents.h"
 #include "platform/files/StorageLocations.h"
 #include "storage/OVStorage.h"
 #include "watermarks/OVWatermarkKinds.h"
@@ -25,17 +26,6 @@ namespace {
 // writing a new picture and saving its presets would delete that picture, so it is put off
 // beyond the life of any command.
 constexpr auto kNoSweep = std::chrono::hours(24 * 365);
-
-std::optional<std::vector<std::uint8_t>> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
 
 void pointStorageAt(const fs::path& home) {
     ::setenv("INKSTEAD_HOME", home.c_str(), 1);
@@ -96,7 +86,7 @@ struct PresetStore::Impl {
         if (!fs::is_regular_file(file, error))
             throw usageError("no presets file at " + file.string(),
                              "--presets-file takes the presets.bin of an Inkstead storage folder");
-        auto bytes = readBytes(file);
+        auto bytes = ov::readFileContents(file);
         if (!bytes)
             throw usageError("cannot read " + file.string(), "check the file's permissions");
         OVLinkWatermarkKinds();
@@ -190,7 +180,7 @@ void PresetStore::save() {
     // list now.
     const auto list = manager.presets().value_or(std::vector<OVPresetPtr>{});
     const auto expected = ov::KeyedArchiver::archivedDataWithRootArray({list.begin(), list.end()});
-    if (readBytes(impl_->presetsFile) != expected)
+    if (ov::readFileContents(impl_->presetsFile) != expected)
         throw CliError(kExitSomeFailed,
                        "could not save the presets to " + impl_->presetsFile.string(),
                        "check that the folder is writable and the disk is not full");

@@ -4,6 +4,7 @@
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/dispatch/Dispatch.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/FileContents.h"
 #include "platform/log/Log.h"
 
 #include <algorithm>
@@ -92,17 +93,6 @@ fs::path asideName(const fs::path& path, std::string_view label) {
     return candidate;
 }
 
-std::optional<std::vector<std::uint8_t>> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
-
 } // namespace
 
 struct OVPresetManager::State {
@@ -151,7 +141,7 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
         return list;
     }
 
-    auto bytes = readFile(path);
+    auto bytes = ov::readFileContents(path);
     if (!bytes) {
         d->savesBlocked = true;
         ov::log("Presets file " + path.string() + " could not be read; it is left untouched");
