@@ -176,7 +176,7 @@ private:
     double horizon_;
 };
 
-struct PhotoSpec {
+struct PhotoRecipe {
     const char* name;
     int width, height; // upright
     int orientation;
@@ -188,7 +188,7 @@ struct PhotoSpec {
     const char* date;
 };
 
-constexpr PhotoSpec kPhotos[] = {
+constexpr PhotoRecipe kPhotos[] = {
     {"lake-at-dawn.jpg", 2400, 1600, 1, true, &kDawn, 0.68, 0.27, 1, "Lakeside 24",
      "2026:05:01 06:12:40"},
     {"ridge-portrait.jpg", 1600, 2400, 6, false, &kDawn, 0.68, 0.21, 2, "Lakeside 24",
@@ -197,24 +197,24 @@ constexpr PhotoSpec kPhotos[] = {
      "2026:05:02 20:47:13"},
 };
 
-ov::Properties cameraProperties(const PhotoSpec& spec) {
+ov::Properties cameraProperties(const PhotoRecipe& recipe) {
     ov::Properties properties;
-    properties.set(ov::kOVPropertyOrientation, std::int64_t{spec.orientation});
+    properties.set(ov::kOVPropertyOrientation, std::int64_t{recipe.orientation});
     properties.set(ov::kOVPropertyDPIWidth, 300.0);
     properties.set(ov::kOVPropertyDPIHeight, 300.0);
     auto& tiff = properties.mutableDictionary(ov::kOVPropertyTIFFDictionary);
     tiff.set("Make", std::string("Inkstead Demo Cameras"));
-    tiff.set("Model", std::string(spec.model));
-    tiff.set("DateTime", std::string(spec.date));
+    tiff.set("Model", std::string(recipe.model));
+    tiff.set("DateTime", std::string(recipe.date));
     tiff.set("Artist", std::string("Inkstead demo"));
     auto& exif = properties.mutableDictionary(ov::kOVPropertyExifDictionary);
-    exif.set("DateTimeOriginal", std::string(spec.date));
-    exif.set("DateTimeDigitized", std::string(spec.date));
+    exif.set("DateTimeOriginal", std::string(recipe.date));
+    exif.set("DateTimeDigitized", std::string(recipe.date));
     exif.set("ExposureTime", std::string("1/250"));
     exif.set("FNumber", std::string("8/1"));
     exif.set("FocalLength", std::string("35/1"));
     exif.set("ISOSpeedRatings", std::int64_t{100});
-    if (spec.location) {
+    if (recipe.location) {
         // A lake shore in the Alps.
         auto& gps = properties.mutableDictionary(ov::kOVPropertyGPSDictionary);
         gps.set("GPSVersionID", std::string("2 3 0 0"));
@@ -230,10 +230,10 @@ ov::Properties cameraProperties(const PhotoSpec& spec) {
 
 // Draws the photo as the camera stores it: upright, or turned a quarter to the left for
 // orientation 6 (a viewer turns it right again).
-ov::ImagePtr drawStored(const PhotoSpec& spec) {
-    const bool turned = spec.orientation == 6;
-    const int storedWidth = turned ? spec.height : spec.width;
-    const int storedHeight = turned ? spec.width : spec.height;
+ov::ImagePtr drawStored(const PhotoRecipe& recipe) {
+    const bool turned = recipe.orientation == 6;
+    const int storedWidth = turned ? recipe.height : recipe.width;
+    const int storedHeight = turned ? recipe.width : recipe.height;
     auto ctx = ov::GraphicsContext::createBitmap(storedWidth, storedHeight);
     if (!ctx)
         return nullptr;
@@ -243,17 +243,17 @@ ov::ImagePtr drawStored(const PhotoSpec& spec) {
         ctx->translateCTM(storedWidth, 0);
         ctx->rotateCTM(std::numbers::pi / 2);
     }
-    const ov::Point sun{spec.width * spec.sunX, spec.height * (1 - spec.sunY)};
-    Scene(*ctx, spec.width, spec.height, *spec.palette, sun, spec.seed).draw();
+    const ov::Point sun{recipe.width * recipe.sunX, recipe.height * (1 - recipe.sunY)};
+    Scene(*ctx, recipe.width, recipe.height, *recipe.palette, sun, recipe.seed).draw();
     return ctx->takeImage();
 }
 
-void writePhoto(const PhotoSpec& spec, const fs::path& path) {
-    const ov::ImagePtr image = drawStored(spec);
+void writePhoto(const PhotoRecipe& recipe, const fs::path& path) {
+    const ov::ImagePtr image = drawStored(recipe);
     const auto destination = ov::ImageDestination::createWithURL(path, "public.jpeg");
     if (!image || !destination)
         throw CliError(kExitSomeFailed, "cannot draw the demo photo " + path.string());
-    const ov::Properties properties = cameraProperties(spec);
+    const ov::Properties properties = cameraProperties(recipe);
     destination->setLossyCompressionQuality(0.9);
     destination->addImage(image, &properties);
     if (!destination->finalize() && destination->error() != std::errc::file_exists)
@@ -270,11 +270,11 @@ std::vector<DemoPhoto> writeDemoPhotos(const fs::path& folder) {
         throw usageError("cannot create " + folder.string() + ": " + ec.message(),
                          "give the demo a folder you can write to: inkstead demo DIR");
     std::vector<DemoPhoto> photos;
-    for (const auto& spec : kPhotos) {
-        const fs::path path = folder / spec.name;
+    for (const auto& recipe : kPhotos) {
+        const fs::path path = folder / recipe.name;
         if (!fs::exists(path, ec))
-            writePhoto(spec, path);
-        photos.push_back({path, spec.width, spec.height, spec.orientation, spec.location});
+            writePhoto(recipe, path);
+        photos.push_back({path, recipe.width, recipe.height, recipe.orientation, recipe.location});
     }
     return photos;
 }

@@ -11,16 +11,16 @@
 
 namespace clitest {
 
-void writeTestPhoto(const std::filesystem::path& path, const PhotoSpec& spec) {
-    const bool turned = spec.orientation == 6;
-    const int storedWidth = turned ? spec.height : spec.width;
-    const int storedHeight = turned ? spec.width : spec.height;
+void writeTestPhoto(const std::filesystem::path& path, const PhotoRecipe& recipe) {
+    const bool turned = recipe.orientation == 6;
+    const int storedWidth = turned ? recipe.height : recipe.width;
+    const int storedHeight = turned ? recipe.width : recipe.height;
     auto ctx = ov::GraphicsContext::createBitmap(storedWidth, storedHeight);
     if (turned) {
         ctx->translateCTM(storedWidth, 0);
         ctx->rotateCTM(std::numbers::pi / 2);
     }
-    const double w = spec.width, h = spec.height;
+    const double w = recipe.width, h = recipe.height;
     // y-up: the top half is y >= h / 2.
     ctx->setFillColor({1, 0, 0, 1});
     ctx->fillRect({0, h / 2, w / 2, h / 2});
@@ -32,11 +32,11 @@ void writeTestPhoto(const std::filesystem::path& path, const PhotoSpec& spec) {
     ctx->fillRect({w / 2, 0, w / 2, h / 2});
 
     ov::Properties properties;
-    properties.set(ov::kOVPropertyOrientation, std::int64_t{spec.orientation});
+    properties.set(ov::kOVPropertyOrientation, std::int64_t{recipe.orientation});
     auto& tiff = properties.mutableDictionary(ov::kOVPropertyTIFFDictionary);
     tiff.set("Make", std::string("Test Optics"));
     tiff.set("Model", std::string("Body One"));
-    if (spec.location) {
+    if (recipe.location) {
         auto& gps = properties.mutableDictionary(ov::kOVPropertyGPSDictionary);
         gps.set("GPSLatitudeRef", std::string("N"));
         gps.set("GPSLatitude", std::string("48/1 51/1 30/1"));

@@ -13,7 +13,7 @@ namespace clitest {
 
 /// The upright picture has four coloured quadrants (top-left red, top-right green, bottom-left
 /// blue, bottom-right yellow), so a wrong turn or mirror shows.
-struct PhotoSpec {
+struct PhotoRecipe {
     int width = 120; ///< upright size
     int height = 80;
     int orientation = 1; ///< 1 upright, 6 stored turned a quarter left
@@ -21,7 +21,7 @@ struct PhotoSpec {
 };
 
 /// Writes a JPEG (or PNG by the extension) with camera make and model, and GPS when asked.
-void writeTestPhoto(const std::filesystem::path& path, const PhotoSpec& spec = {});
+void writeTestPhoto(const std::filesystem::path& path, const PhotoRecipe& recipe = {});
 
 /// The file decoded upright at full size; null when it cannot be read.
 [[nodiscard]] ov::ImagePtr decodeUpright(const std::filesystem::path& path);
