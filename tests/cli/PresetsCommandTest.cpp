@@ -12,20 +12,8 @@ namespace fs = std::filesystem;
 using clitest::Store;
 using ov::test::TempDir;
 
-namespace {
-
-std::vector<std::string> names(const nlohmann::json& presets) {
-    std::vector<std::string> list;
-    for (const auto& preset : presets)
-        list.push_back(preset["name"]);
-    return list;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-} // namespace
+using clitest::column;
+using clitest::contains;
 
 TEST(PresetsCommand, FirstRunListsTheDefaultPreset) {
     TempDir dir;
@@ -47,7 +35,7 @@ TEST(PresetsCommand, CreateRenameDuplicateDelete) {
     const Store store(dir / "home");
     store.ok({"presets", "create", "Web"});
     store.ok({"presets", "rename", "Web", "Site"});
-    EXPECT_EQ(names(store.presets()), (std::vector<std::string>{"Default", "Site"}));
+    EXPECT_EQ(column(store.presets(), "name"), (std::vector<std::string>{"Default", "Site"}));
 
     clitest::writeLogo(dir / "logo.png", 40, 20, {1, 0, 0, 1});
     store.ok({"watermark", "add", "Site", "image", (dir / "logo.png").string()});
@@ -55,7 +43,8 @@ TEST(PresetsCommand, CreateRenameDuplicateDelete) {
     store.ok({"presets", "duplicate", "Site"});
     store.ok({"presets", "duplicate", "Site", "--name", "Print"});
     const auto presets = store.presets();
-    EXPECT_EQ(names(presets), (std::vector<std::string>{"Default", "Site", "Print", "Site copy"}))
+    EXPECT_EQ(column(presets, "name"),
+              (std::vector<std::string>{"Default", "Site", "Print", "Site copy"}))
         << "each copy goes right after its original";
     EXPECT_NE(presets[1]["uuid"], presets[2]["uuid"]);
     EXPECT_EQ(presets[3]["watermarks"], 2);
@@ -63,7 +52,8 @@ TEST(PresetsCommand, CreateRenameDuplicateDelete) {
 
     // Found by UUID as well as by name; the copy's picture goes with it.
     store.ok({"presets", "delete", presets[3]["uuid"].get<std::string>()});
-    EXPECT_EQ(names(store.presets()), (std::vector<std::string>{"Default", "Site", "Print"}));
+    EXPECT_EQ(column(store.presets(), "name"),
+              (std::vector<std::string>{"Default", "Site", "Print"}));
     EXPECT_EQ(store.pictures().size(), 2u);
     const auto marks = store.marks("Site");
     ASSERT_EQ(marks.size(), 2u) << "the original keeps its watermarks";
@@ -127,7 +117,7 @@ TEST(PresetsCommand, PresetsFileIsReadOnlyAndLeavesTheStorageAlone) {
     const Store mine(dir / "mine");
     const std::string file = other.presetsFile().string();
     const auto listed = mine.ok({"presets", "list", "--json", "--presets-file", file});
-    EXPECT_EQ(names(nlohmann::json::parse(listed.out)),
+    EXPECT_EQ(column(nlohmann::json::parse(listed.out), "name"),
               (std::vector<std::string>{"Default", "Shared"}));
     // Its pictures come along from the folder beside the file.
     const auto exported = nlohmann::json::parse(
@@ -166,5 +156,5 @@ TEST(PresetsCommand, UnreadableStorageFileIsKeptAsideAndReported) {
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].rfind("presets.bin.corrupt-", 0), 0u) << "the user's file is not lost";
 
-    EXPECT_EQ(names(store.presets()), (std::vector<std::string>{"Default"}));
+    EXPECT_EQ(column(store.presets(), "name"), (std::vector<std::string>{"Default"}));
 }

@@ -97,4 +97,11 @@ PixelBox boxOfColor(const ov::Image& image, const ov::Color& color, int toleranc
     return {minX, minY, maxX - minX + 1, maxY - minY + 1};
 }
 
+std::vector<std::string> column(const nlohmann::json& rows, const std::string& key) {
+    std::vector<std::string> list;
+    for (const auto& row : rows)
+        list.push_back(row[key]);
+    return list;
+}
+
 } // namespace clitest

@@ -46,6 +46,13 @@ private:
 /// Writes a PNG of one opaque colour.
 void writeLogo(const std::filesystem::path& path, int width, int height, const ov::Color& color);
 
+/// The string member `key` of every element of `rows`, in order.
+[[nodiscard]] std::vector<std::string> column(const nlohmann::json& rows, const std::string& key);
+/// Whether `text` holds `part`.
+[[nodiscard]] inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 /// `json` with every "uuid" member removed, at any depth.
 [[nodiscard]] nlohmann::json withoutUUIDs(nlohmann::json json);
 

@@ -13,20 +13,8 @@ using clitest::Store;
 using nlohmann::json;
 using ov::test::TempDir;
 
-namespace {
-
-std::vector<std::string> kinds(const json& marks) {
-    std::vector<std::string> list;
-    for (const auto& mark : marks)
-        list.push_back(mark["kind"]);
-    return list;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-} // namespace
+using clitest::column;
+using clitest::contains;
 
 TEST(WatermarkCommand, AddListAndRemoveEachKind) {
     TempDir dir;
@@ -39,8 +27,8 @@ TEST(WatermarkCommand, AddListAndRemoveEachKind) {
     store.ok({"watermark", "add", "Default", "strikethrough"});
     store.ok({"watermark", "add", "Default", "pixellate"});
     auto marks = store.marks("Default");
-    EXPECT_EQ(kinds(marks), (std::vector<std::string>{"text", "image", "shape", "arrow",
-                                                      "strikethrough", "pixellate"}));
+    EXPECT_EQ(column(marks, "kind"), (std::vector<std::string>{"text", "image", "shape", "arrow",
+                                                               "strikethrough", "pixellate"}));
     EXPECT_EQ(marks[0]["index"], 1);
     EXPECT_EQ(marks[0]["text"], "Hello");
     // Defaults that make a mark useful on any photo: bottom-right, 3 % in, scaling with it.
@@ -54,7 +42,7 @@ TEST(WatermarkCommand, AddListAndRemoveEachKind) {
     EXPECT_TRUE(contains(table.out, "strikethrough")) << table.out;
 
     store.ok({"watermark", "remove", "Default", "2"});
-    EXPECT_EQ(kinds(store.marks("Default")),
+    EXPECT_EQ(column(store.marks("Default"), "kind"),
               (std::vector<std::string>{"text", "shape", "arrow", "strikethrough", "pixellate"}));
     EXPECT_TRUE(store.pictures().empty()) << "the logo's picture goes with it";
 
