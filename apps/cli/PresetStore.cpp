@@ -21,11 +21,11 @@ namespace fs = std::filesystem;
 namespace cli {
 namespace {
 
-// The manager sweeps picture files that no preset uses a few seconds after it is made. A
+// The manager can sweep picture files that no preset uses a few seconds after it is made. A
 // command never needs that, and a sweep while another program (the desktop app) is between
-// writing a new picture and saving its presets would delete that picture, so it is put off
-// beyond the life of any command.
-constexpr auto kNoSweep = std::chrono::hours(24 * 365);
+// writing a new picture and saving its presets would delete that picture, so commands make
+// their manager without it.
+constexpr std::nullopt_t kNoSweep = std::nullopt;
 
 void pointStorageAt(const fs::path& home) {
     ::setenv("INKSTEAD_HOME", home.c_str(), 1);

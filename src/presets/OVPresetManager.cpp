@@ -105,11 +105,13 @@ struct OVPresetManager::State {
     PresetsObserver observer;
 };
 
-OVPresetManager::OVPresetManager(std::chrono::nanoseconds sweepDelay)
+OVPresetManager::OVPresetManager(std::optional<std::chrono::nanoseconds> sweepDelay)
     : d(std::make_shared<State>()) {
-    d->sweepDelay = sweepDelay;
     setPresets(initializePresets());
-    cleanupOrphanedPresetAssets();
+    if (sweepDelay) {
+        d->sweepDelay = *sweepDelay;
+        cleanupOrphanedPresetAssets();
+    }
 }
 
 OVPresetManager::~OVPresetManager() {

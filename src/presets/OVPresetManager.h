@@ -31,8 +31,10 @@
 class OVPresetManager {
 public:
     /// Loads the list (initializePresets()) and schedules the sweep of orphaned pictures
-    /// `sweepDelay` from now on the main queue.
-    explicit OVPresetManager(std::chrono::nanoseconds sweepDelay = std::chrono::seconds(5));
+    /// `sweepDelay` from now on the main queue; no sweep at all without a delay (for short-lived
+    /// hosts that share the storage with a long-running one).
+    explicit OVPresetManager(
+        std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
     ~OVPresetManager();
     OVPresetManager(const OVPresetManager&) = delete;
     OVPresetManager& operator=(const OVPresetManager&) = delete;
