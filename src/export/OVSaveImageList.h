@@ -31,6 +31,8 @@ public:
     virtual std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                                   const std::filesystem::path& destination) = 0;
 
+    /// Runs once when a batch starts, before its first image, on the thread that starts it.
+    virtual void batchWillStart() {}
     /// Runs once after every image of a batch is done (sweeps pictures no preset uses).
     virtual void batchDidFinish() {}
 };
