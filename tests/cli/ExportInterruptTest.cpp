@@ -1,4 +1,4 @@
-// Ctrl-C during `inkstead export`: the batch stops cleanly.
+// Ctrl-C or SIGTERM during `inkstead export`: the batch stops cleanly.
 
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
@@ -15,7 +15,14 @@
 namespace fs = std::filesystem;
 using ov::test::TempDir;
 
-TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
+struct StopSignal {
+    int number;
+    int exitCode;
+};
+
+class ExportInterrupt : public testing::TestWithParam<StopSignal> {};
+
+TEST_P(ExportInterrupt, SignalMidBatchStopsCleanlyAndLeavesOnlyWholeFiles) {
     TempDir dir;
     fs::create_directories(dir / "in");
     constexpr int kPhotos = 40;
@@ -42,8 +49,8 @@ TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_TRUE(sawOutput);
-    ::kill(pid, SIGINT);
-    EXPECT_EQ(clitest::waitForInkstead(pid), 130);
+    ::kill(pid, GetParam().number);
+    EXPECT_EQ(clitest::waitForInkstead(pid), GetParam().exitCode);
 
     const auto names = clitest::folderEntries(out);
     EXPECT_GE(names.size(), 1u);
@@ -55,3 +62,9 @@ TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
         EXPECT_EQ(image->width(), 1600);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, ExportInterrupt,
+                         testing::Values(StopSignal{SIGINT, 130}, StopSignal{SIGTERM, 143}),
+                         [](const auto& info) {
+                             return info.param.number == SIGINT ? "Sigint" : "Sigterm";
+                         });
