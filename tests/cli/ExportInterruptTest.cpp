@@ -10,6 +10,8 @@
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -51,6 +53,9 @@ TEST_P(ExportInterrupt, SignalMidBatchStopsCleanlyAndLeavesOnlyWholeFiles) {
     ASSERT_TRUE(sawOutput);
     ::kill(pid, GetParam().number);
     EXPECT_EQ(clitest::waitForInkstead(pid), GetParam().exitCode);
+    std::ifstream err(dir / "stderr");
+    const std::string said(std::istreambuf_iterator<char>(err), {});
+    EXPECT_NE(said.find("cancelling"), std::string::npos) << "not a clean stop: " << said;
 
     const auto names = clitest::folderEntries(out);
     EXPECT_GE(names.size(), 1u);
