@@ -160,8 +160,9 @@ TEST(ImageDestinationTest, CreatesExclusivelyAndAtomically) {
 
 TEST(ImageDestinationTest, QualityAndResolution) {
     ov::test::TempDir dir;
-    auto source =
-        ImageSource::createWithURL(ov::test::testDataDir() / "orientation/Landscape_1.jpg");
+    ov::test::writeOrientedPhoto(dir / "photo.jpg", 600, 400, 1);
+    auto source = ImageSource::createWithURL(dir / "photo.jpg");
+    ASSERT_TRUE(source);
     auto pixels = source->createThumbnail(600);
     ASSERT_TRUE(pixels);
     std::size_t sizes[2];
