@@ -22,7 +22,13 @@ struct RunOptions {
     std::map<std::string, std::string> environment;
     /// Working directory of the child (empty: the current one).
     std::filesystem::path workingDirectory;
+    /// A command the child runs through, its arguments first (to lower privileges or limits).
+    std::vector<std::string> wrapper;
 };
+
+/// A wrapper under which the superuser, too, is bound by file permissions (empty when the
+/// tests do not run as the superuser).
+std::vector<std::string> boundByPermissions();
 
 /// Runs `inkstead args...` and waits for it.
 RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& options = {});
