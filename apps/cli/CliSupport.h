@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace cli {
 
@@ -44,6 +45,11 @@ private:
 };
 
 /// A usage or configuration error (exit code 2).
+/// A system error for a message: "disk full" for a full disk, else the system's own words.
+inline std::string errorText(const std::error_code& error) {
+    return error == std::errc::no_space_on_device ? "disk full" : error.message();
+}
+
 inline CliError usageError(const std::string& message, std::string hint = {}) {
     return CliError(kExitUsage, message, std::move(hint));
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class OVPreset;
 class OVPresetManager;
@@ -26,6 +27,10 @@ public:
 
     std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                           const std::filesystem::path& destination) override;
+    std::string saveImageWithWarnings(const std::filesystem::path& source,
+                                      const std::string& presetID,
+                                      const std::filesystem::path& destination,
+                                      std::vector<std::string>& warnings) override;
     void batchDidFinish() override;
 
 private:
