@@ -37,14 +37,14 @@ void OVColorWell::activate() {
         if (c == color_)
             return;
         setColor(c);
-        emit colorChanged();
+        Q_EMIT colorChanged();
     });
     // Cancel in the chooser takes back what it changed.
     connect(chooser, &QDialog::rejected, this, [this, original = color_] {
         if (color_ == original)
             return;
         setColor(original);
-        emit colorChanged();
+        Q_EMIT colorChanged();
     });
     chooser_ = chooser;
     chooser->open();

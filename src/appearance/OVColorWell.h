@@ -32,7 +32,7 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override { return {44, 23}; }
 
-signals:
+Q_SIGNALS:
     /// The user chose a colour in the chooser; color() is the new colour.
     void colorChanged();
 

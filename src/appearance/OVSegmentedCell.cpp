@@ -119,6 +119,6 @@ void OVSegmentedCell::mousePressEvent(QMouseEvent* event) {
         segmentCount_ - 1);
     if (segment != selectedSegment_) {
         setSelectedSegment(segment);
-        emit selectedSegmentChanged(segment);
+        Q_EMIT selectedSegmentChanged(segment);
     }
 }

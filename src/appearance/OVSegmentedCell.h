@@ -32,7 +32,7 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     /// A click selected another segment.
     void selectedSegmentChanged(int segment);
 
