@@ -45,7 +45,7 @@ public:
         bar->setTextVisible(false);
         cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
         cancelButton->setAutoDefault(false);
-        connect(cancelButton, &QPushButton::clicked, this, [this] { cancel_(); });
+        connect(cancelButton, &QPushButton::clicked, this, [this] { requestCancel(); });
 
         auto* bottom = new QHBoxLayout;
         bottom->addWidget(countLabel, 1);
@@ -57,7 +57,9 @@ public:
         layout->addLayout(bottom);
     }
 
-    void reject() override { cancel_(); }
+    void reject() override { requestCancel(); }
+    /// Stops calling back (the controller is going away).
+    void detach() { cancel_ = nullptr; }
 
     QLabel* fileLabel;
     QLabel* countLabel;
@@ -65,22 +67,28 @@ public:
     QPushButton* cancelButton;
 
 private:
+    void requestCancel() {
+        if (cancel_)
+            cancel_();
+    }
     std::function<void()> cancel_;
 };
 
 OVSaveProgressController::OVSaveProgressController() = default;
 
 OVSaveProgressController::~OVSaveProgressController() {
-    if (!sheet_)
-        return;
-    // The sheet calls back into this controller; it must not outlive it.
     Sheet* s = sheet_;
-    s->cancelButton->disconnect();
+    if (!s)
+        return;
+    // The sheet calls back into this controller; it must not outlive it. Widgets belong to the
+    // main thread: from another thread the sheet is handed to it.
     if (QThread::currentThread() == s->thread()) {
         delete s;
     } else {
-        s->hide();
-        s->deleteLater();
+        QMetaObject::invokeMethod(s, [s] {
+            s->detach();
+            delete s;
+        });
     }
 }
 
