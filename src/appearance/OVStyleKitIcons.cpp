@@ -68,20 +68,6 @@ Path arc(Point c, double radius, double a0, double a1) {
     return p;
 }
 
-Path polygon(std::initializer_list<Point> points) {
-    Path p;
-    bool first = true;
-    for (const Point& pt : points) {
-        if (first)
-            p.moveTo(pt);
-        else
-            p.addLineTo(pt);
-        first = false;
-    }
-    p.closeSubpath();
-    return p;
-}
-
 Path polyline(std::initializer_list<Point> points) {
     Path p;
     bool first = true;
@@ -92,6 +78,12 @@ Path polyline(std::initializer_list<Point> points) {
             p.addLineTo(pt);
         first = false;
     }
+    return p;
+}
+
+Path polygon(std::initializer_list<Point> points) {
+    Path p = polyline(points);
+    p.closeSubpath();
     return p;
 }
 
