@@ -110,8 +110,10 @@ function(ov_test)
     set(test_environment
         "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/tsan.supp")
   endif()
-  if(OV_GUI)
-    list(APPEND test_environment QT_QPA_PLATFORM=offscreen)
+  # The GUI test main picks the offscreen platform by itself too, so the one variable that the
+  # property can carry goes to the sanitizers when they need it.
+  if(OV_GUI AND NOT test_environment)
+    set(test_environment QT_QPA_PLATFORM=offscreen)
   endif()
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
