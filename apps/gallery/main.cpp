@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     auto* label = sized(new OVTextLabelCell(QStringLiteral("Default preset")), 140, 20);
     auto* highlighted = sized(new OVTextLabelCell(QStringLiteral("Signature")), 140, 20);
     highlighted->setHighlighted(true);
-    add("Label, highlighted", row({label, highlighted}));
+    add("Label", row({label, highlighted}));
     add("Segments", row({segmented(2, 0, true), segmented(2, 1, true), segmented(3, 2, true),
                          segmented(2, 0, false), segmented(2, -1, true)}));
     add("Pop-up", row({popUp(200), popUp(167)}));

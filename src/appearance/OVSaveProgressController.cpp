@@ -38,7 +38,9 @@ public:
             lp.setColor(QPalette::WindowText, OVQColor(OVStyleKit::presetVCPrimaryTextColor()));
             label->setPalette(lp);
         }
+        // A long file name is cut off at the sheet's edge instead of widening the sheet.
         fileLabel->setMinimumWidth(360);
+        fileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         bar = new QProgressBar(this);
         bar->setRange(0, kBarSteps);
         bar->setValue(0);
