@@ -30,7 +30,12 @@ void OVTextFieldCell::paintEvent(QPaintEvent* event) {
         ov::detail::setRoundedClip(painter, rect(), kCornerRadius);
         painter.fillRect(rect(), OVQColor(OVStyleKit::editorViewBackgroundColor()));
         if (!hasFocus()) {
-            ov::detail::drawControlText(painter, text(), titleRectForBounds(rect()));
+            if (text().isEmpty() && !placeholderText().isEmpty()) {
+                painter.setOpacity(0.5);
+                ov::detail::drawControlText(painter, placeholderText(), titleRectForBounds(rect()));
+            } else {
+                ov::detail::drawControlText(painter, text(), titleRectForBounds(rect()));
+            }
             return;
         }
     }
