@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "consumer: unexpected pixel\n");
         return 1;
     }
-    const ov::ImageDestinationPtr photo = ov::ImageDestination::createWithURL(argv[1], "public.jpeg");
+    const ov::ImageDestinationPtr photo =
+        ov::ImageDestination::createWithURL(argv[1], "public.jpeg");
     photo->addImage(picture, nullptr);
     if (!photo->finalize()) {
         std::fprintf(stderr, "consumer: cannot write %s\n", argv[1]);
