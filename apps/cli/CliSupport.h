@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace cli {
 
@@ -52,6 +53,11 @@ private:
 /// printable(`text`) in double quotes.
 [[nodiscard]] inline std::string inQuotes(std::string_view text) {
     return "\"" + printable(text) + "\"";
+}
+
+/// A system error for a message: "disk full" for a full disk, else the system's own words.
+inline std::string errorText(const std::error_code& error) {
+    return error == std::errc::no_space_on_device ? "disk full" : error.message();
 }
 
 /// A usage or configuration error (exit code 2).

@@ -1,5 +1,6 @@
 #include "export/OVPipelineRenderer.h"
 
+#include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/imageio/ImageDestination.h"
@@ -29,9 +30,16 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     return renderer;
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
-                                          const std::string& presetID,
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
                                           const std::filesystem::path& destination) {
+    std::vector<std::string> warnings;
+    return saveImageWithWarnings(source, presetID, destination, warnings);
+}
+
+std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::path& source,
+                                                      const std::string& presetID,
+                                                      const std::filesystem::path& destination,
+                                                      std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "cannot read the image";
@@ -48,11 +56,15 @@ std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
     if (!image)
         return "cannot decode the image";
 
+    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
-        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+        sourceProperties.empty() ? std::nullopt
+                                 : std::optional(propertiesForExport(
+                                       sourceProperties, preset && preset->shouldStripMetadata()));
     output->addImage(image, properties ? &*properties : nullptr);
     if (!output->finalize())
         return "cannot write the image: " + output->error().message();
+    warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }
 

@@ -30,6 +30,10 @@ public:
     std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                           const std::filesystem::path& destination) override;
     void batchWillStart() override;
+    std::string saveImageWithWarnings(const std::filesystem::path& source,
+                                      const std::string& presetID,
+                                      const std::filesystem::path& destination,
+                                      std::vector<std::string>& warnings) override;
     void batchDidFinish() override;
 
 private:

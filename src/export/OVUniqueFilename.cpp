@@ -15,10 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool pathExists(const fs::path& path) {
+enum class NameState { Free, Taken, Unusable };
+
+NameState nameState(const fs::path& path) {
     struct stat info;
     // A dangling symbolic link also occupies the name.
-    return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+    if (::lstat(path.c_str(), &info) == 0)
+        return NameState::Taken;
+    // A name too long for the file system, or a folder that cannot be searched, stays so for
+    // every alternative: the write that follows fails with the reason.
+    return errno == ENOENT ? NameState::Free : NameState::Unusable;
 }
 
 std::string randomToken() {
@@ -40,7 +46,7 @@ std::string OVWatermarkedFilename(std::string_view filename, unsigned long n) {
 
 fs::path URLWithValidFilename(const fs::path& directory, std::string_view filename) {
     fs::path candidate = directory / std::string(filename);
-    for (unsigned long n = 1; pathExists(candidate); ++n)
+    for (unsigned long n = 1; nameState(candidate) == NameState::Taken; ++n)
         candidate = directory / OVWatermarkedFilename(filename, n);
     return candidate;
 }

@@ -48,9 +48,18 @@ std::string readAll(const std::filesystem::path& file) {
 
 } // namespace
 
+std::vector<std::string> boundByPermissions() {
+    if (::geteuid() != 0)
+        return {};
+    const char* kDropped = "-dac_override,-dac_read_search";
+    return {"/usr/bin/setpriv", std::string("--inh-caps=") + kDropped,
+            std::string("--bounding-set=") + kDropped, "--"};
+}
+
 int startInkstead(const std::vector<std::string>& args, const RunOptions& options,
                   const std::filesystem::path& outFile, const std::filesystem::path& errFile) {
-    std::vector<std::string> argStrings{INKSTEAD_CLI_PATH};
+    std::vector<std::string> argStrings = options.wrapper;
+    argStrings.push_back(INKSTEAD_CLI_PATH);
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : argStrings)

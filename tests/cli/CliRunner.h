@@ -25,7 +25,13 @@ struct RunOptions {
     std::filesystem::path workingDirectory;
     /// The child is killed (SIGKILL, exit code 137) when it runs longer; zero waits forever.
     std::chrono::milliseconds timeout{0};
+    /// A command the child runs through, its arguments first (to lower privileges or limits).
+    std::vector<std::string> wrapper;
 };
+
+/// A wrapper under which the superuser, too, is bound by file permissions (empty when the
+/// tests do not run as the superuser).
+std::vector<std::string> boundByPermissions();
 
 /// Runs `inkstead args...` and waits for it.
 RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& options = {});

@@ -74,7 +74,7 @@ double meanDifference(const fs::path& a, const fs::path& b) {
 
 } // namespace
 
-TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
+TEST(OVPipelineExport, PhotosComeOutUprightWatermarkedInTheirOwnType) {
     TempDir dir;
     ScopedHome home(dir / "home");
     fs::create_directories(dir / "out");
@@ -89,7 +89,10 @@ TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
     presetManager->insertObject(preset, 0);
     const std::string id = preset->uuid().uuidString();
 
-    const fs::path photos = testDataDir() / "orientation";
+    const fs::path photos = dir / "photos";
+    fs::create_directories(photos);
+    writeOrientedPhoto(photos / "Landscape_1.jpg", 360, 240, 1, "");
+    writeOrientedPhoto(photos / "Landscape_6.jpg", 360, 240, 6, "");
     auto list = std::make_shared<ListWithPresets>();
     list->entries = {{photos / "Landscape_1.jpg", id},
                      {photos / "Landscape_6.jpg", id},
@@ -113,8 +116,8 @@ TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
     const auto turned = ov::ImageSource::createWithURL(dir / "out" / "Landscape_6.jpg");
     ASSERT_TRUE(turned);
     const ov::Properties properties = turned->properties();
-    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 1800);
-    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelHeight), 1200);
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 360);
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelHeight), 240);
     EXPECT_FALSE(properties.integer(ov::kOVPropertyOrientation).value_or(1) != 1);
 
     // The same images under an identifier that matches no preset are written without
