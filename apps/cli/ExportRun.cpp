@@ -145,7 +145,8 @@ ExportSummary summaryFor(const ExportJob& job) {
 }
 
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
-    std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
+    std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
+                summary.presetUUID.c_str());
     std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
     for (const auto& mark : job.preset->watermarks())
         std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
@@ -168,7 +169,7 @@ void printFailures(const ExportSummary& summary) {
 
 int exitCodeFor(const ExportSummary& summary) {
     if (summary.cancelled)
-        return kExitInterrupted;
+        return interruptedExitCode();
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 

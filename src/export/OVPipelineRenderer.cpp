@@ -22,7 +22,12 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
         if (const auto manager = presetManager.lock())
             manager->cleanupOrphanedPresetAssets();
     };
-    return std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    auto renderer = std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    renderer->holdSweeps_ = [presetManager]() -> std::shared_ptr<void> {
+        const auto manager = presetManager.lock();
+        return manager ? manager->holdSweeps() : nullptr;
+    };
+    return renderer;
 }
 
 std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
@@ -63,7 +68,22 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     return {};
 }
 
+void OVPipelineRenderer::batchWillStart() {
+    if (!holdSweeps_)
+        return;
+    auto hold = holdSweeps_();
+    std::lock_guard lock(mutex_);
+    sweepHolds_.push_back(std::move(hold));
+}
+
 void OVPipelineRenderer::batchDidFinish() {
+    // The sweep is asked for first, so that it is pending when the last hold goes.
     if (afterBatch_)
         afterBatch_();
+    std::shared_ptr<void> hold;
+    std::lock_guard lock(mutex_);
+    if (!sweepHolds_.empty()) {
+        hold = std::move(sweepHolds_.back());
+        sweepHolds_.pop_back();
+    }
 }

@@ -32,6 +32,8 @@ public:
     virtual std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                                   const std::filesystem::path& destination) = 0;
 
+    /// Runs once when a batch starts, before its first image, on the thread that starts it.
+    virtual void batchWillStart() {}
     /// saveImage(), also adding to `warnings` what the written file leaves out of the source
     /// (pages, frames, colour depth, damaged metadata). Renderers that lose nothing need not
     /// override it.

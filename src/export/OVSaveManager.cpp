@@ -353,6 +353,8 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
         std::lock_guard lock(d->runningMutex);
         ++d->running;
     }
+    if (batch->renderer)
+        batch->renderer->batchWillStart();
     if (batch->presenter)
         batch->onMain([p = batch->presenter, window] { p->beginSheetModalForWindow(window); });
 

@@ -2,6 +2,7 @@
 
 #include "export/OVFilenamePattern.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/TemporaryFiles.h"
 
 #include <atomic>
 #include <cerrno>
@@ -69,10 +70,11 @@ std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const 
 fs::path OVTemporaryFilePath(const fs::path& directory, std::string_view filename) {
     // Only the extension of the final name is kept, so that long names still fit.
     const std::string extension = OVSplitFilename(filename).extension;
+    ov::removeAbandonedTemporaryFiles(directory);
     fs::path path;
     struct stat info;
     do
-        path = directory / (".~" + randomToken() + "." + extension);
+        path = directory / (std::string(ov::kTemporaryFilePrefix) + randomToken() + "." + extension);
     while (::lstat(path.c_str(), &info) == 0);
     return path;
 }

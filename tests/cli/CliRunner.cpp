@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -85,9 +88,22 @@ int startInkstead(const std::vector<std::string>& args, const RunOptions& option
     return pid;
 }
 
-int waitForInkstead(int pid) {
+int waitForInkstead(int pid, std::chrono::milliseconds timeout) {
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const int options = timeout.count() > 0 ? WNOHANG : 0;
+        const pid_t done = waitpid(pid, &status, options);
+        if (done == pid || (done < 0 && errno != EINTR))
+            break;
+        if (done == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                timeout = {};
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
     }
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
@@ -101,7 +117,8 @@ RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& op
     const auto outFile = capture.path() / "stdout";
     const auto errFile = capture.path() / "stderr";
     RunResult result;
-    result.exitCode = waitForInkstead(startInkstead(args, options, outFile, errFile));
+    result.exitCode =
+        waitForInkstead(startInkstead(args, options, outFile, errFile), options.timeout);
     result.out = readAll(outFile);
     result.err = readAll(errFile);
     return result;

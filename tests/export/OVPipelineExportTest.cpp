@@ -4,7 +4,9 @@
 #include "SaveTestSupport.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
+#include "platform/dispatch/Dispatch.h"
 #include "presets/OVPresetManager.h"
+#include "storage/OVStorage.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 #include "watermarks/OVShapeWatermark.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace ov::test;
@@ -172,4 +175,24 @@ TEST(OVPipelineExport, DragOutRendersWithThePresetItself) {
     EXPECT_EQ(image->width(), 400);
     EXPECT_EQ(image->height(), 300);
     EXPECT_FALSE(OVSaveManager::watermarkCGImageSource(nullptr, preset));
+}
+
+TEST(OVPipelineExport, PictureSweepWaitsUntilNoBatchIsRunning) {
+    TempDir home;
+    const ScopedHome scoped(home.path());
+    auto presets = std::make_shared<OVPresetManager>(std::nullopt);
+    presets->waitForPendingSaves();
+    const fs::path orphan = imageCacheDestinationURLForFilename("orphan.png");
+    std::ofstream(orphan) << "png";
+
+    // Two batches overlap; the first to end asks for the sweep.
+    const auto renderer = OVPipelineRenderer::rendererWithPresetManager(presets);
+    renderer->batchWillStart();
+    renderer->batchWillStart();
+    renderer->batchDidFinish();
+    ov::dispatch::runMainLoopFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(fs::exists(orphan)) << "swept while a batch still renders";
+    renderer->batchDidFinish();
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, std::chrono::seconds(5));
+    EXPECT_FALSE(fs::exists(orphan));
 }

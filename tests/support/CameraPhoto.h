@@ -38,15 +38,15 @@ inline constexpr const char* kXmp = R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNT
 </rdf:Description></rdf:RDF></x:xmpmeta>
 <?xpacket end="w"?>)";
 
-// A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
-// IPTC keywords; XMP; an ICC profile.
-/// Place names of the photo above, in its XMP and IPTC: none may survive a location strip.
+/// Place names of the photo below, in its XMP and IPTC: none may survive a location strip.
 inline const std::vector<std::string> kPlaceNames{"Lutetia",  "Isleland",   "Gallia",    "Quaybank",
                                                   "GQX",      "Createdtown", "Showncourt"};
 
+// A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
+// IPTC keywords; XMP; an ICC profile. The stored pixels are uprightPicture(width, height).
 inline void writeCameraPhoto(const std::filesystem::path& path, int orientation = 1,
-                             bool withDPIHeight = true) {
-    auto picture = ov::test::uprightPicture(200, 120).icc_transform("srgb");
+                             bool withDPIHeight = true, int width = 200, int height = 120) {
+    auto picture = ov::test::uprightPicture(width, height).icc_transform("srgb");
     picture.write_to_file((path.string() + "[Q=90]").c_str());
     auto image = Exiv2::ImageFactory::open(path.string());
     image->readMetadata();
