@@ -83,18 +83,24 @@ function(ov_finish_core)
   install(FILES ${PROJECT_BINARY_DIR}/inkstead.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
 
-# ov_test(NAME <name> LIBS <targets...>)
+# ov_test(NAME <name> LIBS <targets...> [GUI])
 #
 # Builds tests/<name>/*.cpp into the GoogleTest executable test_<name> and registers its cases
 # with CTest. Test folders name the libraries they exercise, so a half-written subsystem elsewhere
-# does not stop them from building.
+# does not stop them from building. GUI tests get a main() that makes a QApplication and run on
+# Qt's offscreen platform.
 function(ov_test)
-  cmake_parse_arguments(OV "" "NAME" "LIBS" ${ARGN})
+  cmake_parse_arguments(OV "GUI" "NAME" "LIBS" ${ARGN})
   string(REPLACE "/" "_" tname ${OV_NAME})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(test_${tname} ${sources})
+  if(OV_GUI)
+    set(main_lib ov_guitestsupport)
+  else()
+    set(main_lib GTest::gtest_main)
+  endif()
   target_link_libraries(test_${tname} PRIVATE ${OV_LIBS} ov_testsupport GTest::gtest GTest::gmock
-                        GTest::gtest_main)
+                        ${main_lib})
   set(test_environment "")
   if(INKSTEAD_SANITIZE MATCHES "address")
     # The suppressions reach child processes too (the command-line tests run the tool).
@@ -103,6 +109,9 @@ function(ov_test)
   elseif(INKSTEAD_SANITIZE MATCHES "thread")
     set(test_environment
         "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/tsan.supp")
+  endif()
+  if(OV_GUI)
+    list(APPEND test_environment QT_QPA_PLATFORM=offscreen)
   endif()
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")

@@ -35,6 +35,21 @@ read -r -a pc_flags <<<"$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs ink
 "$cxx" "${flags[@]}" "$consumer_dir/main.cpp" -o "$work/pkg-consumer" "${pc_flags[@]}"
 "$work/pkg-consumer"
 
+ui_consumer_dir=$consumer_dir-ui
+if [ -d "$ui_consumer_dir" ] && [ -n "$(find "$prefix" -name InksteadUiTargets.cmake -print -quit)" ]; then
+  echo "== find_package(Inkstead COMPONENTS ui)"
+  cmake -S "$ui_consumer_dir" -B "$work/cmake-build-ui" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_CXX_FLAGS="${flags[*]}" -DCMAKE_EXE_LINKER_FLAGS="${flags[*]}" >/dev/null
+  cmake --build "$work/cmake-build-ui" >/dev/null
+  "$work/cmake-build-ui/consumer-ui"
+
+  echo "== pkg-config inkstead-ui"
+  read -r -a pc_flags <<<"$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs inkstead-ui)"
+  "$cxx" "${flags[@]}" -fPIC "$ui_consumer_dir/main.cpp" -o "$work/pkg-consumer-ui" "${pc_flags[@]}"
+  "$work/pkg-consumer-ui"
+fi
+
 # The package must not point back into the build or source tree.
 if grep -rqs -e "$build_dir" "$prefix"/lib*/cmake "$pc_dir"; then
   echo "installed package refers to the build tree" >&2
