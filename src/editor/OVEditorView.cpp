@@ -1,5 +1,6 @@
 #include "editor/OVEditorView.h"
 
+#include "appearance/OVStyleKit.h"
 #include "editor/OVEditorDragSession_p.h"
 #include "geometry/OVGeometry.h"
 #include "imaging/OVWatermarkedImage.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-// Behind the photograph; the theme's editorViewBackgroundColor.
-constexpr ov::Color kBackgroundColor{0.145, 0.145, 0.145, 1.0};
 // Blur of the black shadow under the photograph, in device pixels.
 constexpr double kImageShadowBlur = 7.0;
 // Redraw areas reach this many points beyond the rectangle that changed.
@@ -181,7 +180,7 @@ void OVEditorView::paintEvent(QPaintEvent* event) {
 }
 
 void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
-    context.setFillColor(kBackgroundColor);
+    context.setFillColor(OVStyleKit::editorViewBackgroundColor());
     context.fillRect(dirtyRect);
     if (!source_)
         return;

@@ -1,6 +1,7 @@
 // Drag and drop of the editor view: image files dropped in, the watermarked photograph dragged
 // out as a promise of a file that the delegate writes when the drop target asks for it.
 
+#include "appearance/OVQtBridge.h"
 #include "editor/OVEditorDragSession_p.h"
 #include "editor/OVEditorView.h"
 #include "export/OVSaveManager.h"
@@ -23,22 +24,6 @@ namespace {
 constexpr ov::Size kThumbnailLimit{150, 150};
 // The drag picture is rendered once the pointer has moved further than this, in points.
 constexpr double kDragStartThreshold = 5.0;
-
-/// The picture in Qt's form, copied (the picture may be in any 32-bit layout).
-QImage toQImage(const ov::Image& image) {
-    ov::ImagePtr native;
-    const ov::Image* pixels = &image;
-    if (!image.isNativeLayout()) {
-        native = image.nativeCopy();
-        if (!native)
-            return {};
-        pixels = native.get();
-    }
-    return QImage(pixels->data(), pixels->width(), pixels->height(),
-                  static_cast<qsizetype>(pixels->bytesPerRow()),
-                  QImage::Format_ARGB32_Premultiplied)
-        .copy();
-}
 
 OVDraggingContext contextUnderPointer() {
     return QApplication::topLevelAt(QCursor::pos()) ? OVDraggingContext::withinApplication
@@ -146,7 +131,7 @@ void OVEditorView::draggingSessionMovedToPoint(ov::Point screenPoint) {
         const QSize pixels(std::max(1, static_cast<int>(std::lround(session.frame.width() * ratio))),
                            std::max(1, static_cast<int>(std::lround(session.frame.height() * ratio))));
         QPixmap pixmap = QPixmap::fromImage(
-            toQImage(*picture).scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            OVQImage(picture).scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         pixmap.setDevicePixelRatio(ratio);
         session.drag->setPixmap(pixmap);
         // The frame's lower-left corner follows the pointer.
