@@ -55,25 +55,25 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(EditorDisplay, UnscalingClampsPointsLeftOfAndBelowTheView) {
-    TestView view;
-    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(4000, 3000));
-    EXPECT_EQ(view.unscalePoint({-30, 40}), (ov::Point{0, 200}));
-    EXPECT_EQ(view.unscalePoint({20, -1}), (ov::Point{100, 0}));
-    EXPECT_EQ(view.scaleRect({0, 250, 100, 50}), (ov::Rect{-10, 40, 40, 30}));
+    TestView view; // scale 0.4
+    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(2000, 1500));
+    EXPECT_EQ(view.unscalePoint({-30, 40}), (ov::Point{0, 100}));
+    EXPECT_EQ(view.unscalePoint({20, -1}), (ov::Point{50, 0}));
+    EXPECT_EQ(view.scaleRect({0, 125, 100, 50}), (ov::Rect{-10, 40, 60, 40}));
 }
 
 TEST(EditorDisplay, ResizingRebuildsTheThumbnailAndKeepsThePhotoCentred) {
     TestView view;
-    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(4000, 3000));
+    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(2000, 1500));
     const double ratio = view.devicePixelRatioF();
     EXPECT_EQ(view.image()->width(), 800 * ratio);
     view.resize(1000, 700);
     QCoreApplication::processEvents();
-    EXPECT_NEAR(view.scale(), 700.0 / 3000, 1e-12);
+    EXPECT_NEAR(view.scale(), 700.0 / 1500, 1e-12);
     const ov::Rect frame = view.scaledImageFrame();
     EXPECT_NEAR(frame.midX() * view.scale(), 500, 1e-9);
     EXPECT_NEAR(frame.midY() * view.scale(), 350, 1e-9);
-    EXPECT_EQ(view.image()->width(), std::round(4000 * 700.0 / 3000 * ratio));
+    EXPECT_EQ(view.image()->width(), std::round(2000 * 700.0 / 1500 * ratio));
 }
 
 /// The colour at a view point (y up) of the view's drawing, as 0–255 components.
