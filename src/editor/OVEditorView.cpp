@@ -20,6 +20,19 @@ constexpr double kImageShadowBlur = 7.0;
 // Redraw areas reach this many points beyond the rectangle that changed.
 constexpr double kRedrawMargin = 10.0;
 
+/// True when every pixel is opaque (native layout only; other layouts count as not opaque).
+bool isOpaque(const ov::Image& image) {
+    if (!image.isNativeLayout())
+        return false;
+    for (int y = 0; y < image.height(); ++y) {
+        const uint8_t* row = image.data() + static_cast<std::size_t>(y) * image.bytesPerRow();
+        for (int x = 0; x < image.width(); ++x)
+            if (row[4 * x + 3] != 255) // B, G, R, A in memory
+                return false;
+    }
+    return true;
+}
+
 } // namespace
 
 OVEditorView::OVEditorView(QWidget* parent) : QWidget(parent) {
@@ -65,6 +78,7 @@ ov::ImagePtr OVEditorView::image() {
     const double ratio = devicePixelRatioF();
     image_ = createCGImageThumbnailForRect(
         source_, {0, 0, std::round(target.width * ratio), std::round(target.height * ratio)});
+    imageIsOpaque_ = image_ && isOpaque(*image_);
     return image_;
 }
 
@@ -190,7 +204,10 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     context.clipToRect(frame);
     const ov::ImagePtr thumbnail = image();
     CGContextSaveStateWithCompletion(context, [&] {
-        context.setShadowWithColor({0, 0}, kImageShadowBlur, ov::Color::black());
+        // Clipped to the frame, the shadow lies wholly under the photograph: only where the
+        // photograph lets light through can it show, so an opaque one is drawn without it.
+        if (!(thumbnail == image_ && imageIsOpaque_))
+            context.setShadowWithColor({0, 0}, kImageShadowBlur, ov::Color::black());
         context.setInterpolationQuality(ov::InterpolationQuality::defaultQuality);
         if (thumbnail)
             context.drawImage(frame, *thumbnail);

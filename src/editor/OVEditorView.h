@@ -59,7 +59,10 @@ public:
     /// request (which also caches originalImageSize()) and kept until the source changes or the
     /// view is resized. Null without a source or when the source cannot be decoded.
     [[nodiscard]] ov::ImagePtr image();
-    void setImage(ov::ImagePtr image) { image_ = std::move(image); }
+    void setImage(ov::ImagePtr image) {
+        image_ = std::move(image);
+        imageIsOpaque_ = false;
+    }
     /// View points per unscaled unit; at most 1, set only by updateScaleFactor().
     [[nodiscard]] double scale() const { return scale_; }
     /// The photograph's pixel size after orientation (6 and 8 exchange width and height) and
@@ -186,6 +189,7 @@ private:
     ov::ImageSourcePtr source_;
     OVPresetPtr preset_;
     ov::ImagePtr image_;
+    bool imageIsOpaque_ = false; ///< of the thumbnail the view built itself
     double scale_ = 1;
     ov::Size originalImageSize_;
     ov::Point mousePoint_;
