@@ -52,8 +52,8 @@ ov::ImagePtr logo() {
 std::shared_ptr<OVPreset> tenWatermarks() {
     std::vector<OVWatermarkPtr> marks;
     for (int i = 0; i < 2; ++i) {
-        auto shape = i ? OVShapeWatermark::circleShapeWatermark()
-                       : OVShapeWatermark::squareShapeWatermark();
+        auto shape =
+            i ? OVShapeWatermark::circleShapeWatermark() : OVShapeWatermark::squareShapeWatermark();
         shape->setFillColor(ov::Color{1.0, 0.3, 0.0, 0.5});
         shape->setOrigin({400.0 + 2500 * i, 500});
         shape->setSize({900, 700});
@@ -106,10 +106,9 @@ BenchView& view() {
 }
 
 void sendMouse(QWidget& widget, QEvent::Type type, QPointF at) {
-    QMouseEvent event(type, at, widget.mapToGlobal(at),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent event(
+        type, at, widget.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&widget, &event);
 }
 

@@ -120,8 +120,8 @@ ov::Size OVEditorView::scaleInsideEditorView(ov::Size size) const {
 ov::Point OVEditorView::translatedOrigin() const {
     const ov::Size view = bounds().size;
     const ov::Size scaled = scaledImageSize();
-    return unscalePoint({view.width * 0.5 - scaled.width * 0.5,
-                         view.height * 0.5 - scaled.height * 0.5});
+    return unscalePoint(
+        {view.width * 0.5 - scaled.width * 0.5, view.height * 0.5 - scaled.height * 0.5});
 }
 
 ov::Rect OVEditorView::scaledImageFrame() const {
@@ -172,18 +172,18 @@ void OVEditorView::paintEvent(QPaintEvent* event) {
     }
     // The surface's y-up space starts at its bottom edge, which may lie below the widget's when
     // the ratio does not divide evenly; the first transform puts the origin on the widget's.
-    auto context = ov::GraphicsContext::createWithData(backing_.bits(), deviceSize.width(),
-                                                       deviceSize.height(),
-                                                       static_cast<std::size_t>(backing_.bytesPerLine()));
+    auto context = ov::GraphicsContext::createWithData(
+        backing_.bits(), deviceSize.width(), deviceSize.height(),
+        static_cast<std::size_t>(backing_.bytesPerLine()));
     if (!context)
         return;
     OVSetMainScreenBackingScaleFactor(ratio);
     context->translateCTM(0, deviceSize.height() - height() * ratio);
     context->scaleCTM(ratio, ratio);
     const QRect dirty = event->rect();
-    const ov::Rect dirtyRect{static_cast<double>(dirty.x()),
-                             static_cast<double>(height() - dirty.y() - dirty.height()),
-                             static_cast<double>(dirty.width()), static_cast<double>(dirty.height())};
+    const ov::Rect dirtyRect{
+        static_cast<double>(dirty.x()), static_cast<double>(height() - dirty.y() - dirty.height()),
+        static_cast<double>(dirty.width()), static_cast<double>(dirty.height())};
     context->clipToRect(dirtyRect);
     drawRect(*context, dirtyRect);
     (void)context->data(); // flushes the drawing into the pixels

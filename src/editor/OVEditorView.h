@@ -125,7 +125,8 @@ public:
     [[nodiscard]] ov::Rect draggingSessionThumbnailFrameAtPoint(ov::Point point) const;
     /// Copy outside the application; nothing inside it (the photograph is not dropped on the
     /// host itself).
-    [[nodiscard]] Qt::DropActions draggingSessionSourceOperationMask(OVDraggingContext context) const;
+    [[nodiscard]] Qt::DropActions
+    draggingSessionSourceOperationMask(OVDraggingContext context) const;
     /// Sends the directory to the delegate.
     void saveCurrentImageToDirectory(const std::filesystem::path& directory);
     /// Sends the files to the delegate.

@@ -128,8 +128,9 @@ void OVEditorView::draggingSessionMovedToPoint(ov::Point screenPoint) {
     const ov::ImagePtr picture = OVSaveManager::watermarkCGImageSource(source_, preset_);
     if (picture) {
         const double ratio = devicePixelRatioF();
-        const QSize pixels(std::max(1, static_cast<int>(std::lround(session.frame.width() * ratio))),
-                           std::max(1, static_cast<int>(std::lround(session.frame.height() * ratio))));
+        const QSize pixels(
+            std::max(1, static_cast<int>(std::lround(session.frame.width() * ratio))),
+            std::max(1, static_cast<int>(std::lround(session.frame.height() * ratio))));
         QPixmap pixmap = QPixmap::fromImage(
             OVQImage(picture).scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         pixmap.setDevicePixelRatio(ratio);

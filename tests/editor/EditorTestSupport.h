@@ -53,8 +53,7 @@ public:
 
 /// A view that records what it asks to redraw (the whole view as bounds()) and runs drags
 /// through `dragTarget` instead of the window system.
-template <class Base>
-class RecordingView : public Base {
+template <class Base> class RecordingView : public Base {
 public:
     std::vector<ov::Rect> redraws;
     int drags = 0;

@@ -41,17 +41,16 @@ TEST_P(EditorDisplayFit, ScalesAndCentresTheExportSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Photos, EditorDisplayFit,
-    testing::Values(Fit{"workedExample", 4000, 3000, 0, 0, {4000, 3000}, 0.2, {0, 250}},
-                    Fit{"smallerThanTheView", 400, 300, 0, 0, {400, 300}, 1.0, {200, 200}},
-                    Fit{"exactlyAsWide", 800, 600, 0, 0, {800, 600}, 1.0, {0, 50}},
-                    Fit{"orientation6Swaps", 1600, 1200, 6, 0, {1600, 1200}, 0.5, {0, 100}},
-                    Fit{"orientation8Swaps", 1600, 1200, 8, 0, {1600, 1200}, 0.5, {0, 100}},
-                    // 5 and 7 turn the picture too, but the size is read as stored.
-                    Fit{"orientation5Keeps", 1600, 1200, 5, 0, {1200, 1600}, 0.4375,
-                        {137.5 / 0.4375, 0}},
-                    Fit{"orientation7Keeps", 1600, 1200, 7, 0, {1200, 1600}, 0.4375,
-                        {137.5 / 0.4375, 0}},
-                    Fit{"resizedByThePreset", 4000, 3000, 0, 50, {2000, 1500}, 0.4, {0, 125}}),
+    testing::Values(
+        Fit{"workedExample", 4000, 3000, 0, 0, {4000, 3000}, 0.2, {0, 250}},
+        Fit{"smallerThanTheView", 400, 300, 0, 0, {400, 300}, 1.0, {200, 200}},
+        Fit{"exactlyAsWide", 800, 600, 0, 0, {800, 600}, 1.0, {0, 50}},
+        Fit{"orientation6Swaps", 1600, 1200, 6, 0, {1600, 1200}, 0.5, {0, 100}},
+        Fit{"orientation8Swaps", 1600, 1200, 8, 0, {1600, 1200}, 0.5, {0, 100}},
+        // 5 and 7 turn the picture too, but the size is read as stored.
+        Fit{"orientation5Keeps", 1600, 1200, 5, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        Fit{"orientation7Keeps", 1600, 1200, 7, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        Fit{"resizedByThePreset", 4000, 3000, 0, 50, {2000, 1500}, 0.4, {0, 125}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(EditorDisplay, UnscalingClampsPointsLeftOfAndBelowTheView) {

@@ -21,8 +21,7 @@ void PrintTo(const Drop& d, std::ostream* os) {
 
 class EditorDrops : public testing::TestWithParam<Drop> {};
 
-template <class View>
-void expectDrop(const Drop& d) {
+template <class View> void expectDrop(const Drop& d) {
     auto delegate = std::make_shared<RecordingDelegate>();
     View view;
     showPhoto(view, std::make_shared<OVPreset>(), delegate, editorPhoto(400, 300));
@@ -40,7 +39,8 @@ void expectDrop(const Drop& d) {
     QDropEvent drop({400, 350}, d.actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &drop);
     EXPECT_EQ(drop.isAccepted(), d.accepted);
-    const std::vector<std::vector<std::filesystem::path>> expected{{"/photos/a.jpg", "/photos/c.png"}};
+    const std::vector<std::vector<std::filesystem::path>> expected{
+        {"/photos/a.jpg", "/photos/c.png"}};
     EXPECT_EQ(delegate->receivedFiles, d.accepted ? expected : decltype(expected){});
 }
 
@@ -49,13 +49,13 @@ TEST_P(EditorDrops, TakeCopiesOfFiles) {
     expectDrop<TestStaticView>(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Drags, EditorDrops,
-    testing::Values(Drop{"fileUrls", true, Qt::CopyAction | Qt::MoveAction, true},
-                    Drop{"plainText", false, Qt::CopyAction, false},
-                    Drop{"moveOnly", true, Qt::MoveAction, false},
-                    Drop{"linkOnly", true, Qt::LinkAction, false}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Drags, EditorDrops,
+                         testing::Values(Drop{"fileUrls", true, Qt::CopyAction | Qt::MoveAction,
+                                              true},
+                                         Drop{"plainText", false, Qt::CopyAction, false},
+                                         Drop{"moveOnly", true, Qt::MoveAction, false},
+                                         Drop{"linkOnly", true, Qt::LinkAction, false}),
+                         [](const auto& info) { return info.param.name; });
 
 /// A 2000 × 1500 photograph (scale 0.4) with one selected square; drags start beside it.
 class EditorDragOut : public testing::Test {

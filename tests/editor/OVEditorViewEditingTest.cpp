@@ -22,8 +22,7 @@ void expectNear(ov::Rect actual, ov::Rect expected) {
 
 /// A 2000 × 1500 photograph in 800 × 700 points (scale 0.4, translated origin (0, 125)) with
 /// one 400 × 200 square at (500, 500) of the photograph.
-template <class View>
-class EditorScene : public testing::Test {
+template <class View> class EditorScene : public testing::Test {
 protected:
     void SetUp() override {
         mark = square({500, 500, 400, 200});
@@ -90,14 +89,21 @@ TEST_P(EditorHandles, ResizeFreely) {
 
 INSTANTIATE_TEST_SUITE_P(
     Corners, EditorHandles,
-    testing::Values(HandleDrag{"topLeft", OVWatermarkHandleTopLeft, {500, 700}, {400, 800},
-                               {400, 500, 500, 300}},
-                    HandleDrag{"topRight", OVWatermarkHandleTopRight, {900, 700}, {1100, 900},
-                               {500, 500, 600, 400}},
-                    HandleDrag{"bottomLeft", OVWatermarkHandleBottomLeft, {500, 500}, {300, 400},
-                               {300, 400, 600, 300}},
-                    HandleDrag{"bottomRight", OVWatermarkHandleBottomRight, {900, 500},
-                               {1000, 300}, {500, 300, 500, 400}}),
+    testing::Values(
+        HandleDrag{
+            "topLeft", OVWatermarkHandleTopLeft, {500, 700}, {400, 800}, {400, 500, 500, 300}},
+        HandleDrag{
+            "topRight", OVWatermarkHandleTopRight, {900, 700}, {1100, 900}, {500, 500, 600, 400}},
+        HandleDrag{"bottomLeft",
+                   OVWatermarkHandleBottomLeft,
+                   {500, 500},
+                   {300, 400},
+                   {300, 400, 600, 300}},
+        HandleDrag{"bottomRight",
+                   OVWatermarkHandleBottomRight,
+                   {900, 500},
+                   {1000, 300},
+                   {500, 300, 500, 400}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(EditorEditing, ClickInInsertionModePlacesTheDefaultSizeLeftOfThePoint) {
@@ -164,7 +170,8 @@ TEST_P(EditorArrows, MoveTheSelectionByImagePixels) {
     expectNear(mark->origin(), {500 + n.delta.x, 500 + n.delta.y});
     const ov::Rect before{500, 625, 400, 200};
     ASSERT_EQ(view.redraws.size(), 1u);
-    expectNear(view.redraws[0], view.scaleRect(before.united(before.offsetBy(n.delta.x, n.delta.y))));
+    expectNear(view.redraws[0],
+               view.scaleRect(before.united(before.offsetBy(n.delta.x, n.delta.y))));
 }
 
 INSTANTIATE_TEST_SUITE_P(

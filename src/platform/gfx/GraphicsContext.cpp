@@ -63,9 +63,8 @@ std::unique_ptr<GraphicsContext> GraphicsContext::createBitmap(int width, int he
     return std::unique_ptr<GraphicsContext>(new GraphicsContext(std::move(impl)));
 }
 
-std::unique_ptr<GraphicsContext> GraphicsContext::createWithData(uint8_t* data, int width,
-                                                                 int height,
-                                                                 std::size_t bytesPerRow) {
+std::unique_ptr<GraphicsContext>
+GraphicsContext::createWithData(uint8_t* data, int width, int height, std::size_t bytesPerRow) {
     if (!data || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
         bytesPerRow % 4 != 0 || bytesPerRow < static_cast<std::size_t>(width) * 4 ||
         bytesPerRow > static_cast<std::size_t>(std::numeric_limits<int>::max()))

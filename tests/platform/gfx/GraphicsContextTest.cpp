@@ -92,8 +92,8 @@ TEST(GraphicsContextBitmap, SnapshotIsIndependentAndPngRoundTrips) {
 TEST(GraphicsContextBitmap, DrawsIntoForeignPixelsWithTheirRowStride) {
     // 3 × 2 pixels in rows of 5 pixels: the padding must stay untouched.
     std::vector<uint32_t> pixels(5 * 2, 0x11223344);
-    auto ctx = GraphicsContext::createWithData(reinterpret_cast<uint8_t*>(pixels.data()), 3, 2,
-                                               5 * 4);
+    auto ctx =
+        GraphicsContext::createWithData(reinterpret_cast<uint8_t*>(pixels.data()), 3, 2, 5 * 4);
     ASSERT_TRUE(ctx);
     EXPECT_NEAR(pixel(*ctx, 0, 0).alpha, 0x11 / 255.0, kTolerance); // kept, not cleared
     ctx->setFillColor(Color::black());
