@@ -2,6 +2,8 @@
 
 #include "platform/gfx/GraphicsContext.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 QColor OVQColor(const ov::Color& c) {
@@ -43,4 +45,9 @@ QImage OVRenderQImage(QSize size, double scale,
     QImage result = OVQImage(context->takeImage());
     result.setDevicePixelRatio(scale);
     return result;
+}
+
+void OVPostToMainThread(std::function<void()> work) {
+    if (auto* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
 }

@@ -26,3 +26,7 @@ class GraphicsContext;
 /// y-up space in points: origin at the lower left, `size` wide and high. Null for an empty size.
 [[nodiscard]] QImage OVRenderQImage(QSize size, double scale,
                                     const std::function<void(ov::GraphicsContext&)>& draw);
+
+/// Runs `work` on the main thread from Qt's event loop, in the order posted (the save manager's
+/// main-queue executor in a Qt application).
+void OVPostToMainThread(std::function<void()> work);
