@@ -76,10 +76,17 @@ ov::ImagePtr OVEditorView::image() {
     if (!(target.width >= 1) || !(target.height >= 1))
         target = bounds().size;
     const double ratio = devicePixelRatioF();
+    imageBuiltFor_ = {size(), ratio};
     image_ = createCGImageThumbnailForRect(
         source_, {0, 0, std::round(target.width * ratio), std::round(target.height * ratio)});
     imageIsOpaque_ = image_ && isOpaque(*image_);
     return image_;
+}
+
+void OVEditorView::setImage(ov::ImagePtr image) {
+    image_ = std::move(image);
+    imageIsOpaque_ = false;
+    imageBuiltFor_ = {size(), devicePixelRatioF()};
 }
 
 void OVEditorView::cacheOriginalImageSize() {
@@ -155,9 +162,16 @@ void OVEditorView::setNeedsDisplayInRect(ov::Rect rect) {
     update(QRectF(r.minX(), height() - r.maxY(), r.width(), r.height()).toAlignedRect());
 }
 
+bool OVEditorView::imageFitsView() const {
+    return image_ && imageBuiltFor_.size == size() &&
+           imageBuiltFor_.devicePixelRatio == devicePixelRatioF();
+}
+
 void OVEditorView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    windowDidResize();
+    // The first showing reports the size that the thumbnail was already built for.
+    if (!imageFitsView())
+        windowDidResize();
 }
 
 void OVEditorView::paintEvent(QPaintEvent* event) {
@@ -178,6 +192,9 @@ void OVEditorView::paintEvent(QPaintEvent* event) {
     if (!context)
         return;
     OVSetMainScreenBackingScaleFactor(ratio);
+    // Moved to a screen of another density.
+    if (image_ && !imageFitsView())
+        windowDidResize();
     context->translateCTM(0, deviceSize.height() - height() * ratio);
     context->scaleCTM(ratio, ratio);
     const QRect dirty = event->rect();

@@ -59,10 +59,8 @@ public:
     /// request (which also caches originalImageSize()) and kept until the source changes or the
     /// view is resized. Null without a source or when the source cannot be decoded.
     [[nodiscard]] ov::ImagePtr image();
-    void setImage(ov::ImagePtr image) {
-        image_ = std::move(image);
-        imageIsOpaque_ = false;
-    }
+    /// Takes `image` as the thumbnail for the view's current size.
+    void setImage(ov::ImagePtr image);
     /// View points per unscaled unit; at most 1, set only by updateScaleFactor().
     [[nodiscard]] double scale() const { return scale_; }
     /// The photograph's pixel size after orientation (6 and 8 exchange width and height) and
@@ -171,6 +169,8 @@ private:
 
     void sendReload();
     [[nodiscard]] ov::Point unscaledPoint(const QMouseEvent* event) const;
+    /// The thumbnail was built for the view's current size and pixel ratio.
+    [[nodiscard]] bool imageFitsView() const;
     [[nodiscard]] Qt::CursorShape currentCursorShape() const;
 
     void moveStep(QMouseEvent* event);
@@ -191,6 +191,10 @@ private:
     OVPresetPtr preset_;
     ov::ImagePtr image_;
     bool imageIsOpaque_ = false; ///< of the thumbnail the view built itself
+    struct {
+        QSize size;
+        double devicePixelRatio = 0;
+    } imageBuiltFor_; ///< the view the thumbnail was built for
     double scale_ = 1;
     ov::Size originalImageSize_;
     ov::Point mousePoint_;
