@@ -223,7 +223,7 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     CGContextSaveStateWithCompletion(context, [&] {
         // Clipped to the frame, the shadow lies wholly under the photograph: only where the
         // photograph lets light through can it show, so an opaque one is drawn without it.
-        if (!(thumbnail == image_ && imageIsOpaque_))
+        if (!imageIsOpaque_)
             context.setShadowWithColor({0, 0}, kImageShadowBlur, ov::Color::black());
         context.setInterpolationQuality(ov::InterpolationQuality::defaultQuality);
         if (thumbnail)

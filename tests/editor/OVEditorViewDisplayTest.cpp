@@ -101,15 +101,4 @@ TEST(EditorDisplay, DrawsThePhotoAndMarksOnlyInsideTheImageFrame) {
     EXPECT_NEAR(probe(drawing, 700, 450, 250).blue(), 90, 12);
 }
 
-TEST(EditorDisplay, WithoutASourceOnlyTheBackgroundIsDrawn) {
-    auto preset = std::make_shared<OVPreset>();
-    preset->setWatermarks({square({0, 0, 100, 100})});
-    TestView view;
-    showPhoto(view, preset, nullptr, editorPhoto(400, 300));
-    view.setSource(nullptr);
-    EXPECT_FALSE(view.hasImage());
-    const QImage drawing = view.grab().toImage();
-    EXPECT_EQ(probe(drawing, 700, 250, 250), probe(drawing, 700, 5, 5));
-}
-
 } // namespace

@@ -195,7 +195,7 @@ TEST_F(EditorEditing, DeleteAndBackspaceRemoveTheSelection) {
     EXPECT_EQ(delegate->reloads, 2);
 }
 
-/// Answers the next context menu by triggering its item titled `choice`; records the menu.
+/// Answers the next context menu with its first item; records its title and that item.
 void answerMenu(QString* title, QString* item) {
     QTimer::singleShot(0, [=] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
