@@ -95,8 +95,9 @@ TEST_F(EditorDragOut, ReleasedWithinFivePointsRendersNothing) {
 
 TEST_F(EditorDragOut, DropOutsideWritesThePromisedFileOnce) {
     QList<QUrl> delivered;
+    view.move(400, 400);
     view.dragTarget = [&](QDrag& drag) {
-        QCursor::setPos(-500, -500); // over no window of the application
+        QCursor::setPos(view.mapToGlobal(QPoint(-200, -200))); // over no window of ours
         delivered = drag.mimeData()->urls();
         (void)drag.mimeData()->data("text/uri-list"); // targets may ask more than once
         return Qt::CopyAction;
