@@ -8,7 +8,6 @@
 #include "ExportRun.h"
 #include "MarkOptions.h"
 #include "PresetStore.h"
-#include "WatermarkRenderer.h"
 
 #include "export/OVFilenamePattern.h"
 #include "platform/dispatch/Dispatch.h"
@@ -103,13 +102,13 @@ OVPresetPtr storeDemoPreset(PresetStore& store, const fs::path& logo) {
         const auto preset = manager.presetAtIndex(static_cast<std::ptrdiff_t>(i));
         if (preset && preset->name() == kPresetName) {
             manager.removeObjectFromPresetsAtIndex(i);
-            deletePictureFiles(*preset);
+            for (const auto& watermark : preset->watermarks())
+                watermark->removeImage();
         }
     }
     auto preset = std::make_shared<OVPreset>(kPresetName);
     for (const auto& mark : demoMarks(logo))
         preset->addWatermark(makeMark(mark.kind, mark.options, mark.text));
-    ov::dispatch::drainMainQueue();
     preset->enableEditingForWatermark(nullptr);
     manager.insertObject(preset, 0);
     store.save();

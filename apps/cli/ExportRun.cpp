@@ -6,9 +6,9 @@
 #include "Interrupt.h"
 #include "MarkSummary.h"
 #include "ProgressBar.h"
-#include "WatermarkRenderer.h"
 
 #include "export/OVFilenamePattern.h"
+#include "export/OVPipelineRenderer.h"
 #include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
 #include "model/OVModel.h"
@@ -167,7 +167,9 @@ int exitCodeFor(const ExportSummary& summary) {
 OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model) {
     auto manager = std::make_shared<OVSaveManager>(job.outputFolder);
     manager->setModel(model);
-    manager->setRenderer(std::make_shared<WatermarkRenderer>(job.preset, job.quality));
+    const auto renderer = OVPipelineRenderer::rendererWithPreset(job.preset);
+    renderer->setQuality(job.quality);
+    manager->setRenderer(renderer);
     manager->setFilenamePattern(job.pattern);
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
@@ -200,7 +202,6 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 } // namespace
 
 ExportResult runExport(const ExportJob& job) {
-    const PictureFilesGuard pictures(job.preset);
     Collected collected = collectInputs(job);
     if (collected.model->count() == 0 && collected.rejected.empty())
         throw usageError("no images to export",

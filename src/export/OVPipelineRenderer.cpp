@@ -7,6 +7,9 @@
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
 
+#include <algorithm>
+#include <cctype>
+
 OVPipelineRenderer::OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch)
     : lookup_(std::move(lookup)), afterBatch_(std::move(afterBatch)) {}
 
@@ -24,16 +27,24 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     return std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
 }
 
+std::shared_ptr<OVPipelineRenderer>
+OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
+    return std::make_shared<OVPipelineRenderer>(
+        [preset = std::move(preset)](const std::string&) { return preset; });
+}
+
 std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
                                           const std::string& presetID,
                                           const std::filesystem::path& destination) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
-        return "cannot read the image";
-    const std::string& type = imageSource->type();
+        return "not an image Inkstead can read";
+    const std::string type = outputType_.empty() ? imageSource->type() : outputType_;
     const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
     if (!output)
         return "cannot write images of type " + type;
+    if (quality_)
+        output->setLossyCompressionQuality(*quality_);
 
     // Rendering changes the preset (bounds, export mode, pixellate source): every image renders
     // its own copy.
@@ -41,13 +52,35 @@ std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
-        return "cannot decode the image";
+        return "cannot decode the image (damaged or truncated file?)";
 
     const std::optional<ov::Properties> properties =
         propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
     output->addImage(image, properties ? &*properties : nullptr);
-    if (!output->finalize())
-        return "cannot write the image: " + output->error().message();
+    if (!output->finalize()) {
+        const auto error = output->error();
+        if (error == std::errc::file_exists)
+            return "a file named " + destination.filename().string() + " already exists";
+        return "cannot write the image: " + error.message();
+    }
+    return {};
+}
+
+std::string OVImageTypeForExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".jpg", "public.jpeg"},           {".jpeg", "public.jpeg"},
+        {".jpe", "public.jpeg"},           {".png", "public.png"},
+        {".tif", "public.tiff"},           {".tiff", "public.tiff"},
+        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"},
+        {".heif", "public.heic"},          {".avif", "public.avif"},
+        {".gif", "com.compuserve.gif"},
+    };
+    for (const auto& [ext, type] : kTypes)
+        if (extension == ext)
+            return type;
     return {};
 }
 

@@ -205,6 +205,29 @@ void OVTextWatermark::resizeByMovingHandle(OVWatermarkHandle handle, ov::Point p
     calculateRelativePosition();
 }
 
+void OVTextWatermark::setContentWidth(double width) {
+    if (shouldUseDynamicFontSize()) {
+        OVWatermark::setContentWidth(width);
+        fontSize_ = dynamicFontSize();
+        return;
+    }
+    // Text extents are linear in the font size.
+    const double natural = size().width;
+    if (natural > 0 && fontSize() > 0 && std::isfinite(width) && width > 0)
+        setFontSize(fontSize() * width / natural);
+}
+
+ov::Rect OVTextWatermark::inkRect() const {
+    if (!attrString_)
+        return frame();
+    ov::AttributedString measured = *attrString_;
+    measured.setFont(ov::Font(fontName(), fontSize()));
+    const auto ink = ov::frameInkBounds(measured, drawRect());
+    if (!ink)
+        return frame();
+    return ink->applying(rotationTransform());
+}
+
 OVWatermarkHandle OVTextWatermark::handleUnderPoint(ov::Point point, double scale) const {
     if (!shouldUseDynamicFontSize())
         return OVWatermarkHandleNone;
