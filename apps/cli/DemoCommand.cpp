@@ -2,7 +2,6 @@
 // export of the photos with it, all inside DIR.
 
 #include "CliSupport.h"
-#include "DemoPhotos.h"
 #include "DemoPreview.h"
 #include "ExportOptions.h"
 #include "ExportRun.h"
@@ -10,6 +9,7 @@
 #include "PresetStore.h"
 
 #include "export/OVFilenamePattern.h"
+#include "imaging/OVSamplePhotos.h"
 #include "platform/dispatch/Dispatch.h"
 
 #include <cstdio>
@@ -123,12 +123,16 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     const fs::path home = root / "home";
     const fs::path logo = root / "logo.png";
 
-    const auto photos = writeDemoPhotos(root / "photos");
-    writeDemoLogo(logo);
+    const auto written = OVWriteSamplePhotos(root / "photos");
+    if (!written)
+        throw usageError(written.error().message,
+                         "give the demo a folder you can write to: inkstead demo DIR");
+    const auto& photos = written.value();
+    if (const auto drawn = OVWriteSampleLogo(logo); !drawn)
+        throw CliError(kExitSomeFailed, drawn.error().message);
 
     // The demo's own storage, for the preset and for the pictures its image marks keep.
     fs::create_directories(home, ec);
-    ::setenv("INKSTEAD_HOME", home.c_str(), 1);
     CommonOptions demoCommon;
     demoCommon.home = home;
     demoCommon.quiet = common.quiet;
@@ -146,9 +150,11 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     const ExportResult result = runExport(job);
     exitCode = result.exitCode;
     const fs::path preview = root / "editor-preview.png";
-    const bool previewWritten = result.exitCode != kExitInterrupted &&
+    const bool interrupted =
+        result.exitCode == kExitInterrupted || result.exitCode == kExitTerminated;
+    const bool previewWritten = !interrupted &&
                                 writeEditorPreview(*preset, photos.front().path, preview);
-    if (common.quiet || result.exitCode == kExitInterrupted)
+    if (common.quiet || interrupted)
         return;
 
     std::printf("\nThe demo photos (generated, with camera EXIF):\n  %s\n",

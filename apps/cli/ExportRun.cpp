@@ -8,6 +8,7 @@
 #include "ProgressBar.h"
 
 #include "export/OVFilenamePattern.h"
+#include "export/OVOutputNames.h"
 #include "export/OVPipelineRenderer.h"
 #include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
@@ -82,7 +83,13 @@ Collected collectInputs(const ExportJob& job) {
         if (!fs::is_directory(status))
             namedFiles.insert(fs::weakly_canonical(path, ec));
         const std::size_t before = collected.model->count();
-        collected.model->addURL(path, presetID);
+        std::vector<OVUnreadableFolder> unreadable;
+        collected.model->addURL(path, presetID, &unreadable);
+        for (const auto& folder : unreadable)
+            collected.rejected.push_back({folder.folder,
+                                          {},
+                                          ImageStatus::Failed,
+                                          "cannot read the folder: " + folder.error.message()});
         if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
             std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
     }
@@ -90,28 +97,30 @@ Collected collectInputs(const ExportJob& job) {
     return collected;
 }
 
-// The names the batch would give, made the way the save manager makes them: the pattern's
-// running number in list order, and the first free "_Watermarked_<n>" name when a name is taken
-// in the folder or earlier in the batch.
-std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
-    std::vector<ImageOutcome> plan;
-    std::set<std::string> taken;
-    for (std::size_t i = 0; i < model.count(); ++i) {
-        const auto source = model.URLAtIndex(i);
-        if (!source)
-            continue;
-        const std::string filename = source->filename().string();
-        const std::string wanted =
-            job.pattern ? job.pattern->renameWithCurrentPattern(filename, std::int64_t(i + 1))
-                        : filename;
-        std::string name = wanted;
+// The input folders whose structure the outputs mirror, when asked to.
+std::vector<fs::path> mirroredFolders(const ExportJob& job) {
+    std::vector<fs::path> folders;
+    if (!job.mirror)
+        return folders;
+    for (const auto& input : job.inputs) {
         std::error_code ec;
-        for (unsigned long n = 1; taken.contains(name) || fs::exists(job.outputFolder / name, ec);
-             ++n)
-            name = OVWatermarkedFilename(wanted, n);
-        taken.insert(name);
-        plan.push_back({*source, job.outputFolder / name, ImageStatus::Planned, {}});
+        if (fs::is_directory(input, ec))
+            folders.push_back(fs::absolute(input, ec));
     }
+    return folders;
+}
+
+// The names the batch gives, from the library function the save manager names them with.
+std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
+    std::vector<std::optional<fs::path>> sources;
+    for (std::size_t i = 0; i < model.count(); ++i)
+        sources.push_back(model.URLAtIndex(i));
+    const auto names =
+        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job)});
+    std::vector<ImageOutcome> plan;
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        if (sources[i])
+            plan.push_back({*sources[i], job.outputFolder / names[i], ImageStatus::Planned, {}});
     return plan;
 }
 
@@ -139,7 +148,8 @@ ExportSummary summaryFor(const ExportJob& job) {
 }
 
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
-    std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
+    std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
+                summary.presetUUID.c_str());
     std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
     for (const auto& mark : job.preset->watermarks())
         std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
@@ -151,6 +161,9 @@ void printPlan(const ExportJob& job, const ExportSummary& summary) {
 
 void printFailures(const ExportSummary& summary) {
     for (const auto& image : summary.images) {
+        for (const auto& warning : image.warnings)
+            std::fprintf(stderr, "inkstead: warning: %s: %s\n", image.source.c_str(),
+                         warning.c_str());
         if (image.status == ImageStatus::Failed)
             std::fprintf(stderr, "inkstead: failed: %s: %s\n", image.source.c_str(),
                          image.error.c_str());
@@ -159,7 +172,7 @@ void printFailures(const ExportSummary& summary) {
 
 int exitCodeFor(const ExportSummary& summary) {
     if (summary.cancelled)
-        return kExitInterrupted;
+        return interruptedExitCode();
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 
@@ -171,6 +184,7 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     renderer->setQuality(job.quality);
     manager->setRenderer(renderer);
     manager->setFilenamePattern(job.pattern);
+    manager->setMirroredFolders(mirroredFolders(job));
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
     std::shared_ptr<ProgressBar> bar;
@@ -232,7 +246,8 @@ ExportResult runExport(const ExportJob& job) {
                           ImageStatus::NotStarted,
                           {}};
         for (const auto& output : report.outputs) {
-            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {}};
+            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {},
+                                     output.warnings};
             result.outputs.push_back(output.output);
         }
         for (const auto& failure : report.failures)

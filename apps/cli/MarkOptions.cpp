@@ -2,11 +2,10 @@
 
 #include "MarkValues.h"
 
-#include "platform/imageio/ImageSource.h"
 #include "watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <tuple>
 
 namespace cli {
 namespace {
@@ -14,8 +13,6 @@ namespace {
 // Sizes of marks placed without --width or --rect, as shares of the image width.
 constexpr double kDefaultTextWidth = 0.25;
 constexpr double kDefaultBoxWidth = 0.2;
-// A logo of more pixels than this is a mistake (or a decompression bomb), not a watermark.
-constexpr double kMaxPicturePixels = 100e6;
 // An arrow's end exactly on the image's left or bottom edge would read as "no placement".
 constexpr double kHair = 1e-9;
 
@@ -51,127 +48,43 @@ double checkedUnit(double value, std::string_view option) {
     return value;
 }
 
-// "12px" (pixels) or a share: "3%" or 0.03.
-struct Length {
-    bool pixels = false;
-    double value = 0;
-};
-
-Length parseLength(std::string_view text, std::string_view option) {
-    std::string_view t = text;
-    while (!t.empty() && t.back() == ' ')
-        t.remove_suffix(1);
-    if (t.size() > 2 && t.substr(t.size() - 2) == "px")
-        return {true, parseNumber(t.substr(0, t.size() - 2), option)};
-    return {false, parseFraction(t, option)};
-}
-
-OVPlacementSizeRule sizeRuleNamed(std::string_view text) {
-    if (text == "width")
-        return OVPlacementSizeRule::WidthFraction;
-    if (text == "longer-side" || text == "long")
-        return OVPlacementSizeRule::LongerSideFraction;
-    if (text == "shorter-side" || text == "short")
-        return OVPlacementSizeRule::ShorterSideFraction;
-    throw usageError("--relative-to: invalid value \"" + std::string(text) + "\"",
-                     "expected width, longer-side or shorter-side");
-}
-
 void setMargin(OVPlacement& placement, std::string_view text, std::string_view option) {
-    const Length margin = parseLength(text, option);
-    if (margin.value < 0 || (!margin.pixels && margin.value >= 0.5))
+    const auto margin = OVPlacementMarginFromString(text);
+    if (!margin)
         throw usageError(std::string(option) + ": \"" + std::string(text) +
                              "\" is not a margin on the image",
                          "give 0% or more and less than 50% of the shorter side, or pixels "
                          "such as 24px");
-    placement.marginUnit = margin.pixels ? OVPlacementMarginUnit::Pixels
-                                         : OVPlacementMarginUnit::ShorterSideFraction;
-    placement.margin = margin.value;
+    std::tie(placement.marginUnit, placement.margin) = *margin;
 }
 
 void setWidth(OVPlacement& placement, std::string_view text, std::string_view relativeTo,
               std::string_view option) {
-    const Length width = parseLength(text, option);
-    if (width.value <= 0 || (!width.pixels && width.value > 1))
+    if (relativeTo != "width" && relativeTo != "longer-side" && relativeTo != "shorter-side")
+        throw usageError("--relative-to: invalid value \"" + std::string(relativeTo) + "\"",
+                         "expected width, longer-side or shorter-side");
+    const auto width = OVPlacementSizeFromString(text, relativeTo);
+    if (!width)
         throw usageError(std::string(option) + ": \"" + std::string(text) +
                              "\" is not a width on the image",
                          "give more than 0% and at most 100%, e.g. 20%, or pixels such as 300px");
-    placement.sizeRule = width.pixels ? OVPlacementSizeRule::Pixels : sizeRuleNamed(relativeTo);
-    placement.size = width.value;
+    std::tie(placement.sizeRule, placement.size) = *width;
 }
 
 // Sets a kind's property from the words of a command line, checking type and range.
 void setProperty(OVWatermark& mark, const OVWatermarkProperty& property, std::string_view text,
                  std::string_view option) {
-    OVPropertyValue value;
-    switch (property.type) {
-    case OVPropertyType::Number: {
-        const double number = parseNumber(text, option);
-        if (number < property.minimum || number > property.maximum)
-            throw usageError(std::string(option) + ": must be from " +
-                             formatNumber(property.minimum) + " to " +
-                             formatNumber(property.maximum));
-        value = number;
-        break;
-    }
-    case OVPropertyType::Bool:
-        value = parseBool(text, option);
-        break;
-    case OVPropertyType::Color:
-        value = std::optional<ov::Color>(parseColor(text, option));
-        break;
-    case OVPropertyType::Text:
-        if (text.empty())
-            throw usageError(std::string(option) + ": a text mark needs its text");
-        value = std::string(text);
-        break;
-    case OVPropertyType::FontName:
-        value = std::string(text);
-        break;
-    case OVPropertyType::Choice: {
-        auto it = std::find(property.choices.begin(), property.choices.end(), text);
-        if (it == property.choices.end()) {
-            std::string names;
-            for (const auto name : property.choices)
-                names += (names.empty() ? "" : " or ") + std::string(name);
-            throw usageError(std::string(option) + ": invalid value \"" + std::string(text) +
-                                 "\"",
-                             "expected " + names);
-        }
-        value = static_cast<double>(it - property.choices.begin());
-        break;
-    }
-    case OVPropertyType::Picture: {
-        const std::string file(text);
-        std::error_code error;
-        if (file.empty())
-            throw usageError("an image mark needs a picture", "give it with --image FILE");
-        if (!std::filesystem::is_regular_file(file, error))
-            throw usageError(std::string(option) + ": no picture file at " + file);
-        const auto source = ov::ImageSource::createWithURL(file);
-        if (source) {
-            const auto properties = source->properties();
-            if (properties.number(ov::kOVPropertyPixelWidth).value_or(0) *
-                    properties.number(ov::kOVPropertyPixelHeight).value_or(0) >
-                kMaxPicturePixels)
-                throw usageError(std::string(option) + ": " + file +
-                                     " is too large for a watermark picture",
-                                 "use a picture of at most 100 megapixels");
-        }
-        ov::ImagePtr picture = source ? source->createThumbnail(1e7) : nullptr;
-        if (!picture)
-            throw usageError(std::string(option) + ": cannot read " + file + " as a picture",
-                             "give a PNG, JPEG, TIFF, WebP, HEIF or GIF file");
-        value = picture;
-        break;
-    }
-    case OVPropertyType::Point:
-    case OVPropertyType::Size:
-        throw usageError(std::string(option) + ": not settable from the command line");
-    }
-    property.set(mark, value);
+    auto value = OVPropertyValueFromString(property, text);
+    if (!value)
+        throw usageError(std::string(option) + ": " + value.error().message,
+                         property.type == OVPropertyType::Picture
+                             ? "give a PNG, JPEG, TIFF, WebP, HEIF or GIF file of at most 100 "
+                               "megapixels"
+                             : std::string());
+    property.set(mark, value.value());
     if (property.type == OVPropertyType::Picture && !std::get<ov::ImagePtr>(property.get(mark)))
-        throw CliError(kExitSomeFailed, "cannot store the picture of the image mark");
+        throw CliError(kExitSomeFailed, std::string(option) + ": cannot store the picture",
+                       "free some space or check the presets folder's permissions");
 }
 
 // The style options given, by the short name kinds use for them.
@@ -215,35 +128,6 @@ void applyShared(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptio
         checkDrawsWith(kind, OVSharedSettingRotation, "--rotation");
         mark.setRotation(*options.rotation);
     }
-}
-
-// The placement a mark has, or the nearest one its relative data describe (marks made before
-// placements existed).
-OVPlacement currentPlacement(const OVWatermark& mark) {
-    if (const auto placement = mark.placement())
-        return *placement;
-    OVPlacement placement;
-    switch (mark.relativeQuadrant()) {
-    case OVRelativeQuadrantTopLeft:
-        placement.anchor = OVPlacementAnchor::TopLeft;
-        break;
-    case OVRelativeQuadrantTopRight:
-        placement.anchor = OVPlacementAnchor::TopRight;
-        break;
-    case OVRelativeQuadrantBottomRight:
-        placement.anchor = OVPlacementAnchor::BottomRight;
-        break;
-    default:
-        placement.anchor = OVPlacementAnchor::BottomLeft;
-        break;
-    }
-    if (mark.isRelativePositionComputed())
-        placement.margin = std::clamp(mark.relativePosition().x, 0.0, 0.49);
-    if (mark.shouldUseRelativeSize() && mark.isRelativeSizeComputed()) {
-        placement.sizeRule = OVPlacementSizeRule::WidthFraction;
-        placement.size = std::clamp(mark.relativeSize().width, 1e-6, 1.0);
-    }
-    return placement;
 }
 
 ov::Point parsedArrowEnd(std::string_view text, std::string_view option) {
@@ -426,7 +310,7 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
         keepPlaced(); // the turned frame keeps its anchor and margins
     } else if (key == "anchor" || key == "margin" || key == "width" || key == "relative-to") {
         checkDrawsWith(kind, OVSharedSettingAnchorPlacement, key);
-        OVPlacement placement = currentPlacement(mark);
+        OVPlacement placement = mark.effectivePlacement();
         if (key == "anchor")
             placement.anchor = parseAnchor(value, key);
         else if (key == "margin")
@@ -435,7 +319,7 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
             setWidth(placement, value, "width", key);
         else if (placement.sizeRule != OVPlacementSizeRule::Pixels &&
                  placement.sizeRule != OVPlacementSizeRule::Unchanged)
-            placement.sizeRule = sizeRuleNamed(value);
+            setWidth(placement, formatPercent(placement.size), value, key);
         mark.setPlacement(placement);
     } else if (key == "rect") {
         checkDrawsWith(kind, OVSharedSettingAreaPlacement, key);

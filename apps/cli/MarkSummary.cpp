@@ -1,12 +1,11 @@
 #include "MarkSummary.h"
 
+#include "CliSupport.h"
 #include "MarkValues.h"
 
-#include "geometry/OVColorText.h"
 #include "watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace cli {
 namespace {
@@ -15,10 +14,6 @@ std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", value);
     return text;
-}
-
-std::string colorText(const std::optional<ov::Color>& color) {
-    return color ? OVColorString(*color) : "none";
 }
 
 std::size_t displayWidth(const std::string& text) {
@@ -74,7 +69,10 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
 // One editable property in the words of its option.
 std::string propertyText(const OVWatermark& mark, const OVWatermarkProperty& property) {
     const OVPropertyValue value = property.get(mark);
-    const std::string option(property.option);
+    if (property.key == "fontSize")
+        return mark.shouldUseDynamicFontSize()
+                   ? "size follows the image"
+                   : "size " + number(std::get<double>(value)) + " pt";
     switch (property.type) {
     case OVPropertyType::Text:
         return "\"" + std::get<std::string>(value) + "\"";
@@ -83,21 +81,15 @@ std::string propertyText(const OVWatermark& mark, const OVWatermarkProperty& pro
         return "font " + (name.empty() ? std::string("Helvetica") : name);
     }
     case OVPropertyType::Number:
-        if (property.key == "fontSize" && mark.shouldUseDynamicFontSize())
-            return "size follows the image";
-        if (property.key == "fontSize")
-            return "size " + number(std::get<double>(value)) + " pt";
         if (property.key == "lineDash" && std::get<double>(value) == 0)
             return {};
-        return option + " " + number(std::get<double>(value));
+        return std::string(property.option) + " " + number(std::get<double>(value));
     case OVPropertyType::Color:
-        return option + " " + colorText(std::get<std::optional<ov::Color>>(value));
-    case OVPropertyType::Choice: {
-        const auto index = static_cast<std::size_t>(std::get<double>(value));
-        return index < property.choices.size() ? std::string(property.choices[index])
-                                               : "unknown";
-    }
+        return std::string(property.option) + " " + OVPropertyValueString(property, value);
+    case OVPropertyType::Choice:
+        return OVPropertyValueString(property, value);
     case OVPropertyType::Picture:
+        // The cap is the picture's size; reading the file for a listing is not worth it.
         if (!mark.hasMaxSize())
             return {};
         return "picture " + number(mark.maxSize().width) + "x" + number(mark.maxSize().height) +
@@ -155,7 +147,11 @@ std::string presetExportSummary(const OVPreset& preset) {
     return text;
 }
 
-std::string formatTable(const std::vector<std::vector<std::string>>& rows) {
+std::string formatTable(const std::vector<std::vector<std::string>>& rawRows) {
+    std::vector<std::vector<std::string>> rows = rawRows;
+    for (auto& row : rows)
+        for (auto& cell : row)
+            cell = printable(cell);
     std::vector<std::size_t> widths;
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) {

@@ -2,7 +2,6 @@
 
 #include "CliSupport.h"
 
-#include "geometry/OVColorText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -83,12 +82,6 @@ double parseFraction(std::string_view text, std::string_view option) {
     return fraction;
 }
 
-ov::Color parseColor(std::string_view text, std::string_view option) {
-    if (const auto color = OVColorFromString(text))
-        return *color;
-    throw badValue(option, text, "a colour #RRGGBB or #RRGGBBAA, or none");
-}
-
 OVPlacementAnchor parseAnchor(std::string_view text, std::string_view option) {
     if (const auto anchor = OVPlacementAnchorNamed(lowered(trimmed(text))))
         return *anchor;
@@ -122,15 +115,6 @@ ov::Rect parseRectFraction(std::string_view text, std::string_view option) {
         v[1] + v[3] > 1 + tolerance)
         throw badValue(option, text, "a rectangle with a positive size that lies on the image");
     return {v[0], v[1], v[2], v[3]};
-}
-
-bool parseBool(std::string_view text, std::string_view option) {
-    const std::string name = lowered(trimmed(text));
-    if (name == "true" || name == "yes" || name == "on" || name == "1")
-        return true;
-    if (name == "false" || name == "no" || name == "off" || name == "0")
-        return false;
-    throw badValue(option, text, "true or false");
 }
 
 std::string formatNumber(double value) {

@@ -38,13 +38,10 @@ fs::path makePrivateHome() {
     return pattern;
 }
 
-std::string inQuotes(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 } // namespace
 
 struct PresetStore::Impl {
+    std::optional<ov::FileLock> lock; // declared first: released after the manager's last write
     std::unique_ptr<OVPresetManager> manager;
     fs::path privateHome; // set when the presets come from --presets-file
     fs::path presetsFile;
@@ -57,18 +54,27 @@ struct PresetStore::Impl {
         }
     }
 
-    void openStorage(const CommonOptions& common) {
+    void openStorage(const CommonOptions& common, PresetAccess access) {
         if (!common.home.empty()) {
             std::error_code error;
             fs::path home = fs::absolute(common.home, error);
             if (error)
                 home = common.home;
-            manager = std::make_unique<OVPresetManager>(storageIn(home), kNoSweep);
-        } else {
-            manager = std::make_unique<OVPresetManager>(kNoSweep);
+            OVSetStorageDirectory(storageIn(home));
         }
-        presetsFile = manager->presetArchivePath();
         std::error_code error;
+        if (const fs::path file = OVPresetArchivePath();
+            fs::exists(file, error) && !fs::is_regular_file(file, error))
+            throw usageError(file.string() + " is not a regular file",
+                             "move it out of the way; the presets are kept in a regular file");
+        lock.emplace(OVLockStorage());
+        if (lock->error())
+            throw CliError(kExitSomeFailed,
+                           "cannot lock the storage folder " + OVStorageDirectory().string() +
+                               ": " + lock->error().message(),
+                           "give a writable folder with --home DIR or INKSTEAD_HOME");
+        manager = std::make_unique<OVPresetManager>(kNoSweep);
+        presetsFile = manager->presetArchivePath();
         if (presetsFile.empty() || !fs::is_directory(presetsFile.parent_path(), error))
             throw usageError("cannot create the storage folder " +
                                  presetsFile.parent_path().string(),
@@ -77,6 +83,10 @@ struct PresetStore::Impl {
             throw usageError("the presets in " + presetsFile.string() + " could not be read",
                              "the log line above says where the file was kept; run the command "
                              "again to start from the default preset");
+        if (access == PresetAccess::Read) {
+            manager->waitForPendingSaves(); // the first run's save
+            lock.reset();
+        }
     }
 
     void openFile(const CommonOptions& common) {
@@ -117,9 +127,10 @@ struct PresetStore::Impl {
     }
 };
 
-PresetStore::PresetStore(const CommonOptions& common) : impl_(std::make_unique<Impl>()) {
+PresetStore::PresetStore(const CommonOptions& common, PresetAccess access)
+    : impl_(std::make_unique<Impl>()) {
     if (common.presetsFile.empty())
-        impl_->openStorage(common);
+        impl_->openStorage(common, access);
     else
         impl_->openFile(common);
 }

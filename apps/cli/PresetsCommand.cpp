@@ -36,10 +36,6 @@ void say(const CommonOptions& common, const std::string& line) {
         std::cout << line << "\n";
 }
 
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 std::vector<OVPresetPtr> listOf(PresetStore& store) {
     return store.manager().presets().value_or(std::vector<OVPresetPtr>{});
 }
@@ -57,16 +53,6 @@ void checkNewName(PresetStore& store, const std::string& name, const OVPresetPtr
     if (nameTaken(store, name, except))
         throw usageError("a preset named " + inQuotes(name) + " already exists",
                          "choose another name, or rename that preset first");
-}
-
-// "NAME", else "NAME 2", "NAME 3", ... whichever is free.
-std::string freeName(PresetStore& store, const std::string& name) {
-    if (!nameTaken(store, name))
-        return name;
-    for (int n = 2;; ++n)
-        if (const std::string candidate = name + " " + std::to_string(n);
-            !nameTaken(store, candidate))
-            return candidate;
 }
 
 json summaryJson(const OVPreset& preset, std::size_t index) {
@@ -118,7 +104,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
         std::cout << OVPresetJsonString(*preset, false) << "\n";
         return;
     }
-    std::cout << "Preset:  " << preset->name() << "\n"
+    std::cout << "Preset:  " << printable(preset->name()) << "\n"
               << "UUID:    " << preset->uuid().uuidString() << "\n"
               << "Export:  " << presetExportSummary(*preset) << "\n";
     if (preset->numberOfWatermarks() == 0) {
@@ -130,7 +116,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void create(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     checkNewName(store, args.name);
     auto preset = std::make_shared<OVPreset>(args.name);
     auto& manager = store.manager();
@@ -141,7 +127,7 @@ void create(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void rename(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     const std::string old = preset->name();
     checkNewName(store, args.name, preset);
@@ -151,11 +137,11 @@ void rename(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void duplicate(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto original = store.find(args.preset);
     std::string name = args.name;
     if (name.empty())
-        name = freeName(store, original->name() + " copy");
+        name = store.manager().freePresetName(original->name() + " copy");
     else
         checkNewName(store, name);
     // The copy's image watermarks get pictures of their own; the other kinds are plain data.
@@ -169,7 +155,7 @@ void duplicate(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void remove(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     auto& manager = store.manager();
     manager.removeObjectFromPresetsAtIndex(store.indexOf(preset));
@@ -222,32 +208,9 @@ std::string readImportText(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The imported preset and its watermarks must not share identifiers with what the store holds:
-// presets are found by uuid, and an image watermark's picture file is named after its uuid.
-bool giveFreshIdentifiers(PresetStore& store, OVImportedPreset& imported) {
-    std::set<std::string> used;
-    for (const auto& preset : listOf(store))
-        for (const auto& mark : preset->watermarks())
-            used.insert(mark->uuid().uuidString());
-    auto& preset = *imported.preset;
-    const bool presetTaken = store.manager().presetWithID(preset.uuid()) != nullptr;
-    if (presetTaken)
-        preset.setUuid(ov::UUID::random());
-    for (const auto& mark : preset.watermarks()) {
-        std::error_code error;
-        const bool pictureTaken =
-            mark->type() == OVWatermarkTypeImage &&
-            fs::exists(imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"),
-                       error);
-        if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
-            mark->setUuid(ov::UUID::random());
-    }
-    return presetTaken;
-}
-
 void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     const std::string text = readImportText(args.file);
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     auto read = OVPresetFromJson(text);
     if (!read) {
         if (read.error().code == std::errc::not_supported)
@@ -263,8 +226,8 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
         preset.setName(args.name);
     }
     const std::string recordedName = preset.name();
-    preset.setName(freeName(store, recordedName));
-    const bool newIdentity = giveFreshIdentifiers(store, imported);
+    preset.setName(store.manager().freePresetName(recordedName));
+    const bool newIdentity = imported.makeDistinctFrom(listOf(store));
     if (auto stored = imported.storePictures(); !stored)
         throw CliError(kExitSomeFailed, stored.error().message);
     preset.setShouldSave(false);

@@ -1,5 +1,6 @@
 #include "export/OVPipelineRenderer.h"
 
+#include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/imageio/ImageDestination.h"
@@ -24,7 +25,12 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
         if (const auto manager = presetManager.lock())
             manager->cleanupOrphanedPresetAssets();
     };
-    return std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    auto renderer = std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    renderer->holdSweeps_ = [presetManager]() -> std::shared_ptr<void> {
+        const auto manager = presetManager.lock();
+        return manager ? manager->holdSweeps() : nullptr;
+    };
+    return renderer;
 }
 
 std::shared_ptr<OVPipelineRenderer>
@@ -33,9 +39,16 @@ OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
         [preset = std::move(preset)](const std::string&) { return preset; });
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
-                                          const std::string& presetID,
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
                                           const std::filesystem::path& destination) {
+    std::vector<std::string> warnings;
+    return saveImageWithWarnings(source, presetID, destination, warnings);
+}
+
+std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::path& source,
+                                                      const std::string& presetID,
+                                                      const std::filesystem::path& destination,
+                                                      std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "not an image Inkstead can read";
@@ -54,8 +67,11 @@ std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
     if (!image)
         return "cannot decode the image (damaged or truncated file?)";
 
+    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
-        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+        sourceProperties.empty() ? std::nullopt
+                                 : std::optional(propertiesForExport(
+                                       sourceProperties, preset && preset->shouldStripMetadata()));
     output->addImage(image, properties ? &*properties : nullptr);
     if (!output->finalize()) {
         const auto error = output->error();
@@ -63,7 +79,28 @@ std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
             return "a file named " + destination.filename().string() + " already exists";
         return "cannot write the image: " + error.message();
     }
+    warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
+}
+
+void OVPipelineRenderer::batchWillStart() {
+    if (!holdSweeps_)
+        return;
+    auto hold = holdSweeps_();
+    std::lock_guard lock(mutex_);
+    sweepHolds_.push_back(std::move(hold));
+}
+
+void OVPipelineRenderer::batchDidFinish() {
+    // The sweep is asked for first, so that it is pending when the last hold goes.
+    if (afterBatch_)
+        afterBatch_();
+    std::shared_ptr<void> hold;
+    std::lock_guard lock(mutex_);
+    if (!sweepHolds_.empty()) {
+        hold = std::move(sweepHolds_.back());
+        sweepHolds_.pop_back();
+    }
 }
 
 std::string OVImageTypeForExtension(const std::filesystem::path& path) {
@@ -82,9 +119,4 @@ std::string OVImageTypeForExtension(const std::filesystem::path& path) {
         if (extension == ext)
             return type;
     return {};
-}
-
-void OVPipelineRenderer::batchDidFinish() {
-    if (afterBatch_)
-        afterBatch_();
 }

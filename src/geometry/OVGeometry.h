@@ -12,6 +12,9 @@ namespace ov {
 class GraphicsContext;
 }
 
+/// Duration in seconds of the host's view animations (the library itself animates nothing).
+inline constexpr double kOVAnimationDuration = 0.2;
+
 /// The four corners of a rectangle, in this fixed order.
 struct OVRectCornerPoints {
     ov::Point bottomLeft;  ///< (minX, minY)
@@ -46,6 +49,20 @@ struct OVRectCornerPoints {
 /// A transform turning the plane by `angle` degrees about `point`; positive angles turn
 /// clockwise in the y-up space.
 [[nodiscard]] ov::AffineTransform OVAffineTransformRotateOnPoint(double angle, ov::Point point);
+
+/// The drawing bracket as a scope object: saves the context's graphics state when made and
+/// restores it when it ends, so that every attribute, clip and transform change made meanwhile
+/// stays inside (early returns included).
+class OVSavedGraphicsState {
+public:
+    explicit OVSavedGraphicsState(ov::GraphicsContext& context);
+    ~OVSavedGraphicsState();
+    OVSavedGraphicsState(const OVSavedGraphicsState&) = delete;
+    OVSavedGraphicsState& operator=(const OVSavedGraphicsState&) = delete;
+
+private:
+    ov::GraphicsContext& context_;
+};
 
 /// Saves the context's graphics state, runs `body` once, restores the state, so that every
 /// attribute, clip and transform change made inside stays inside.

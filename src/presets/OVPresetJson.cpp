@@ -4,6 +4,7 @@
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVBase64_p.h"
+#include "storage/OVStorage.h"
 #include "watermarks/OVWatermarkKind.h"
 
 #include <nlohmann/json.hpp>
@@ -20,8 +21,6 @@ namespace {
 
 // Geometry beyond this many units is no photograph's; it only comes from damaged files.
 constexpr double kMaxUnits = 1e7;
-// Decodes of pictures are asked for their full size.
-constexpr double kFullSize = 1e7;
 
 const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
 const char* const kConstraintNames[] = {"width", "height", "longest-side"};
@@ -292,18 +291,10 @@ ov::ImagePtr readPicture(Fields& f, const std::string& key) {
     const auto bytes = ov::detail::decodeBase64(*text);
     if (!bytes)
         throw Fields::error(f.pathOf(key), "expected base64 data");
-    auto source = ov::ImageSource::createWithData(*bytes);
-    if (source) {
-        const auto properties = source->properties();
-        const double pixels = properties.number(ov::kOVPropertyPixelWidth).value_or(0) *
-                              properties.number(ov::kOVPropertyPixelHeight).value_or(0);
-        if (pixels > kOVPresetJsonMaxPicturePixels)
-            throw Fields::error(f.pathOf(key), "the picture is too large for a watermark");
-    }
-    ov::ImagePtr picture = source ? source->createThumbnail(kFullSize) : nullptr;
+    auto picture = OVPictureWithData(*bytes);
     if (!picture)
-        throw Fields::error(f.pathOf(key), "the data is not a picture the library can read");
-    return picture;
+        throw Fields::error(f.pathOf(key), picture.error().message);
+    return picture.value();
 }
 
 // One property of a kind, read by its type; no value when the field is absent. Pictures are
@@ -610,4 +601,26 @@ ov::Result<void> OVImportedPreset::storePictures() {
 void OVImportedPreset::removeStoredPictures() {
     for (const auto& picture : pictures_)
         picture.watermark->removeImage();
+}
+
+bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets) {
+    std::set<std::string> used;
+    bool presetTaken = false;
+    for (const auto& listed : presets) {
+        presetTaken = presetTaken || listed->uuid() == preset->uuid();
+        for (const auto& mark : listed->watermarks())
+            used.insert(mark->uuid().uuidString());
+    }
+    if (presetTaken)
+        preset->setUuid(ov::UUID::random());
+    for (const auto& mark : preset->watermarks()) {
+        std::error_code error;
+        const bool pictureTaken =
+            mark->type() == OVWatermarkTypeImage &&
+            std::filesystem::exists(
+                imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"), error);
+        if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
+            mark->setUuid(ov::UUID::random());
+    }
+    return presetTaken;
 }

@@ -21,8 +21,6 @@ inline constexpr std::string_view kOVPresetJsonFormat = "inkstead-preset";
 inline constexpr int kOVPresetJsonVersion = 1;
 /// Documents longer than this are refused unread.
 inline constexpr std::size_t kOVPresetJsonMaxBytes = std::size_t{256} << 20;
-/// Pictures of more pixels than this are refused before they are decoded.
-inline constexpr double kOVPresetJsonMaxPicturePixels = 100e6;
 
 /// The JSON text of `preset`, indented by two spaces. Without pictures, image watermarks carry
 /// "picture": null (for listings).
@@ -44,6 +42,12 @@ public:
     [[nodiscard]] ov::Result<void> storePictures();
     /// Removes the pictures storePictures() wrote (when the preset could not be saved after all).
     void removeStoredPictures();
+    /// Gives the preset a new uuid when one of `presets` has its uuid, and its watermarks new
+    /// uuids when theirs are taken (by the watermark of a listed preset, or by a picture file in
+    /// the storage; all of them when the preset got a new one), so that presets are found by
+    /// uuid and every image watermark gets a picture file of its own. True when the preset's
+    /// uuid changed.
+    bool makeDistinctFrom(const std::vector<OVPresetPtr>& presets);
 
 private:
     friend ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text);

@@ -72,6 +72,8 @@ public:
     [[nodiscard]] OVPresetPtr presetWithID(const ov::UUID& uuid) const;
     /// The first preset with exactly this name (case-sensitive), or null.
     [[nodiscard]] OVPresetPtr presetWithName(std::string_view name) const;
+    /// `name` when no listed preset has it, else the first free "<name> 2", "<name> 3", ...
+    [[nodiscard]] std::string freePresetName(const std::string& name) const;
     [[nodiscard]] std::size_t count() const;
     /// A copy of the list; no value when the manager has none.
     [[nodiscard]] std::optional<std::vector<OVPresetPtr>> allPresets() const;
@@ -96,7 +98,16 @@ public:
     /// Schedules the sweep: after the delay given at construction, deletes (on the main queue)
     /// every item of expiringPresetAssets() that no listed preset uses; folders go with their
     /// contents. Errors are ignored.
+    ///
+    /// Nothing is deleted while the pictures may still be needed: when the list did not load
+    /// completely (an unreadable or damaged presets file, an image watermark without a readable
+    /// identity), while a presets file kept aside is in the storage folder (it is recovered with
+    /// its pictures), and while a hold from holdSweeps() lives: a sweep that comes due then runs
+    /// when the last hold goes.
     void cleanupOrphanedPresetAssets();
+    /// Keeps sweeps waiting until the returned object is released (from any thread). Batch
+    /// exports hold one while they render, so no picture they draw goes from under them.
+    [[nodiscard]] std::shared_ptr<void> holdSweeps();
 
 private:
     struct State;

@@ -45,6 +45,11 @@ std::filesystem::path OVPresetArchivePath() {
     return storage / kOVPresetArchiveFilename;
 }
 
+ov::FileLock OVLockStorage() {
+    const std::filesystem::path storage = OVStorageDirectory();
+    return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
+}
+
 std::filesystem::path imageCacheDestinationURL() {
     if (auto chosen = chosenDirectory(); !chosen.empty())
         return existingDirectory(chosen / kOVWatermarkImagesDirectory);

@@ -113,6 +113,7 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
+    void drawArrow(ov::GraphicsContext& context);
     double strokeThickness_ = 0;
     std::optional<ov::Color> strokeColor_;
     bool pointsRight_ = false;

@@ -85,6 +85,7 @@ bool OVImageWatermark::setImageWithContentsOfFile(const std::filesystem::path& f
 }
 
 bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
+    imageWriteError_.clear();
     if (!picture)
         return false;
     const std::vector<uint8_t> encoded = ov::encodeImage(*picture, kPictureType, nullptr);
@@ -92,6 +93,7 @@ bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
         return false;
     const std::error_code written =
         ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
+    imageWriteError_ = written;
 
     // The watermark can never be made larger than the picture's pixels.
     const ov::Size pixelSize{double(picture->width()), double(picture->height())};
@@ -147,13 +149,13 @@ void OVImageWatermark::renderInContext(ov::GraphicsContext& context) {
     const ov::ImagePtr picture = internal_image();
     if (!picture)
         return;
-    CGContextSaveStateWithCompletion(context, [&] {
-        if (const double s = shadow(); s != 0)
-            context.setShadowWithColor({0, 0}, 7.0, ov::Color::black(s));
-        context.setAlpha(alpha());
+    {
+        const OVSavedGraphicsState saved(context);
+        applyShadow(context);
+        applyAlpha(context);
         context.concatCTM(rotationTransform());
         context.drawImage(drawRect(), *picture);
-    });
+    }
     OVWatermark::renderInContext(context);
     if (isEditable())
         drawHandlesInContext(context);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <string>
 
 /// Stamps a picture (typically a logo) over the photograph.
@@ -54,6 +55,9 @@ public:
     /// setImage() with the first picture of an image file of any format the library reads,
     /// turned upright. False, changing nothing, when the file cannot be decoded.
     virtual bool setImageWithContentsOfFile(const std::filesystem::path& file);
+    /// Why the last setImage() could not store the picture file; empty when it was stored (or
+    /// the picture could not be read or encoded).
+    [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
     /// Deletes the picture file (errors ignored) and drops the cached decode.
     void removeImage() override;
     /// Decodes the picture into the cache (shared by later copies), then deletes the file.
@@ -75,4 +79,5 @@ private:
 
     mutable std::mutex pictureMutex_;
     mutable ov::ImagePtr internalImage_;
+    std::error_code imageWriteError_;
 };

@@ -52,6 +52,8 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
+    /// The mosaic of `picture` over drawRect(); the picture covers `imageRect`.
+    void drawMosaic(ov::GraphicsContext& context, const ov::Rect& imageRect, ov::ImagePtr picture);
     ov::ImagePtr image_;
     double intensity_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 /// Where a placed watermark sits on the image: the four corners, the four edge centres or the
 /// centre. Stored in archives; the values never change.
@@ -70,6 +71,16 @@ struct OVPlacement {
 /// The image a watermark is laid out on while it has no bounds of its own: a 3:2 landscape,
 /// the commonest photo shape, large enough that rounding to whole units is negligible.
 inline constexpr ov::Rect kOVPlacementReferenceBounds{0, 0, 3000, 2000};
+
+/// A margin as people write it: a share of the shorter side ("3%", or the fraction 0.03), less
+/// than half of it, or pixels ("24px"), not negative. Nothing for any other text.
+[[nodiscard]] std::optional<std::pair<OVPlacementMarginUnit, double>>
+OVPlacementMarginFromString(std::string_view text);
+/// A content width as people write it: a share ("20%" or 0.2; more than 0, at most 1) of the
+/// length `relativeTo` names ("width", "longer-side", "shorter-side"), or pixels ("300px", more
+/// than 0). Nothing for any other text.
+[[nodiscard]] std::optional<std::pair<OVPlacementSizeRule, double>>
+OVPlacementSizeFromString(std::string_view text, std::string_view relativeTo = "width");
 
 /// "top-left", "top", "top-right", "left", "center", "right", "bottom-left", "bottom",
 /// "bottom-right".

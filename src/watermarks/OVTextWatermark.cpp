@@ -242,24 +242,21 @@ void OVTextWatermark::renderInContext(ov::GraphicsContext& context) {
     if (shouldUseDynamicFontSize() && isEditable())
         drawHandlesInContext(context);
 
-    CGContextSaveStateWithCompletion(context, [&] {
-        const ov::Rect content = drawRect();
-        if (std::isinf(std::fabs(content.size.width)) ||
-            std::isinf(std::fabs(content.size.height))) {
-            ov::log("renderInContext: Frame inf+ Bailing out.");
-            return;
-        }
-        const auto color = fontColor();
-        if (!color)
-            return;
-        const auto string = attrString();
-        string->setForegroundColor(color);
-        context.setTextMatrix(ov::AffineTransform::identity());
-        string->setFont(ov::Font(fontName(), fontSize()));
-        if (shadow() != 0)
-            context.setShadowWithColor({0, 0}, 7.0, ov::Color{0, 0, 0, shadow()});
-        context.setAlpha(alpha());
-        context.concatCTM(rotationTransform());
-        ov::drawFrame(context, *string, content);
-    });
+    const OVSavedGraphicsState saved(context);
+    const ov::Rect content = drawRect();
+    if (std::isinf(std::fabs(content.size.width)) || std::isinf(std::fabs(content.size.height))) {
+        ov::log("renderInContext: Frame inf+ Bailing out.");
+        return;
+    }
+    const auto color = fontColor();
+    if (!color)
+        return;
+    const auto string = attrString();
+    string->setForegroundColor(color);
+    context.setTextMatrix(ov::AffineTransform::identity());
+    string->setFont(ov::Font(fontName(), fontSize()));
+    applyShadow(context);
+    applyAlpha(context);
+    context.concatCTM(rotationTransform());
+    ov::drawFrame(context, *string, content);
 }

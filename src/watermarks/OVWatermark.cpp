@@ -162,7 +162,8 @@ std::shared_ptr<OVWatermark> OVWatermark::copy() const {
     copy->setSize(size());
     copy->setType(type());
     copy->setUuid(uuid());
-    copy->setTitle(title());
+    if (hasTitle())
+        copy->setTitle(title());
     copy->setAlpha(alpha());
     copy->setRotation(rotation());
     copy->setShadow(shadow());
@@ -552,10 +553,13 @@ void OVWatermark::setType(OVWatermarkType type) {
     type_ = type;
 }
 std::string OVWatermark::title() const {
-    return title_;
+    return title_.value_or(std::string());
 }
 void OVWatermark::setTitle(std::string title) {
     title_ = std::move(title);
+}
+bool OVWatermark::hasTitle() const {
+    return title_.has_value();
 }
 bool OVWatermark::isEditable() const {
     return editable_;
@@ -624,6 +628,20 @@ OVRelativeQuadrant OVWatermark::relativeQuadrant() const {
 }
 void OVWatermark::setRelativeQuadrant(OVRelativeQuadrant quadrant) {
     relativeQuadrant_ = quadrant;
+}
+
+bool OVWatermark::isDrawable() const {
+    const ov::Size image = bounds().size;
+    return isVisible() && !(image.width == 0 && image.height == 0);
+}
+
+void OVWatermark::applyAlpha(ov::GraphicsContext& context) const {
+    context.setAlpha(alpha());
+}
+
+void OVWatermark::applyShadow(ov::GraphicsContext& context) const {
+    if (const double s = shadow(); s != 0)
+        context.setShadowWithColor({0, 0}, 7.0, ov::Color::black(s));
 }
 
 bool OVWatermark::isRelativePositionComputed() const {

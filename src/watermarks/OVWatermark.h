@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -97,6 +98,9 @@ public:
     /// Makes the watermark visible, then reads the 16 base entries; missing numbers read as 0
     /// and missing flags as false. A kind's override calls this first, then reads its own.
     bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+    /// Records are decoded only as the classes they are expected to be (identifiers as UUIDs,
+    /// titles as strings, flags as numbers): always true.
+    [[nodiscard]] static constexpr bool supportsSecureCoding() { return true; }
 
     //! \name Moving and resizing
     /// Moves the origin by (dx, dy), marks the watermark dirty and recomputes its relative
@@ -164,6 +168,11 @@ public:
     /// none, on a 3:2 reference image whose relative data then describe it. An invalid
     /// placement is ignored.
     virtual void setPlacement(std::optional<OVPlacement> placement);
+    /// The placement, or for a watermark without one the nearest placement its relative data
+    /// describe (anchored at its corner, the horizontal gap as the margin, the width share as
+    /// the size when the relative size is in use), for editing a watermark placed before
+    /// placements existed.
+    [[nodiscard]] virtual OVPlacement effectivePlacement() const;
     /// Stores the placement without applying it (readers of records whose geometry was
     /// recorded with it). An invalid placement is ignored.
     virtual void storePlacement(std::optional<OVPlacement> placement);
@@ -217,8 +226,12 @@ public:
     virtual void setUuid(ov::UUID uuid);
     [[nodiscard]] virtual OVWatermarkType type() const;
     virtual void setType(OVWatermarkType type);
+    /// Empty when the watermark has no title.
     [[nodiscard]] virtual std::string title() const;
     virtual void setTitle(std::string title);
+    /// Whether a title was ever set: a record decoded without one has none (not an empty one)
+    /// and is encoded again without one. Likewise a nil uuid is the absent identifier.
+    [[nodiscard]] virtual bool hasTitle() const;
     /// Selected for editing: frame and handles are drawn. Set through the preset.
     [[nodiscard]] virtual bool isEditable() const;
     virtual void setEditable(bool editable);
@@ -263,6 +276,16 @@ public:
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
 
 protected:
+    //! \name Drawing chores the kinds share
+    //! A kind's renderInContext() keeps its own order of content, frame and handles, and uses
+    //! these for what every kind does the same way.
+    /// Visible, and placed on an image that has a size.
+    [[nodiscard]] bool isDrawable() const;
+    /// The context's alpha set to alpha().
+    void applyAlpha(ov::GraphicsContext& context) const;
+    /// A black drop shadow of shadow() opacity, blur 7, no offset; nothing for a shadow of 0.
+    void applyShadow(ov::GraphicsContext& context) const;
+
     /// A new, plainly initialised object of the receiver's own class. Every kind overrides it
     /// (`return std::make_shared<OVMyKind>();`) so that copy() keeps the class; a kind's copy()
     /// starts from OVWatermark::copy() and adds its own fields.
@@ -277,7 +300,7 @@ private:
     double shadow_ = 0;
     ov::UUID uuid_;
     OVWatermarkType type_ = OVWatermarkTypeText;
-    std::string title_;
+    std::optional<std::string> title_;
     bool editable_ = false;
     bool visible_ = false;
     bool shouldResizeProportionally_ = false;

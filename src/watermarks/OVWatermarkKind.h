@@ -3,9 +3,12 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/Geometry.h"
 #include "platform/gfx/Image.h"
+#include "platform/log/Result.h"
 #include "watermarks/OVWatermarkKeys.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <span>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -86,10 +89,35 @@ struct OVWatermarkKind {
 };
 
 /// Every kind, in type-code order, registered for decoding on the first call. Thread-safe.
-[[nodiscard]] const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
+const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
 /// The kind with this type code, or null (a code from a damaged record).
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfType(OVWatermarkType type);
 /// The kind with this name, or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindNamed(std::string_view name);
 /// The kind of `watermark` (by its type code), or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark);
+
+/// A value of `property` read from text as people type it: a number in the property's range
+/// ("12", "-4.5"); true/false (also yes/no, on/off, 1/0); a colour "#RRGGBB", "#RRGGBBAA" or
+/// "none"; a choice by its name; a text that is not empty; a font name; for a picture, the
+/// picture in the file the text names (OVPictureWithContentsOfFile()). The error (code
+/// invalid_argument) says what was expected. Points and sizes are not read from text.
+[[nodiscard]] ov::Result<OVPropertyValue> OVPropertyValueFromString(
+    const OVWatermarkProperty& property, std::string_view text);
+
+/// A value of `property` as text that OVPropertyValueFromString() reads back: numbers with up to
+/// ten significant digits, colours "#RRGGBB[AA]" ("none" for no colour), choices by name; a
+/// picture as "<width>x<height> px", points and sizes as "x,y" (not read back).
+[[nodiscard]] std::string OVPropertyValueString(const OVWatermarkProperty& property,
+                                                const OVPropertyValue& value);
+
+/// Pictures of more pixels than this are refused before they are decoded: a decompression bomb
+/// rather than a watermark.
+inline constexpr double kOVMaxWatermarkPicturePixels = 100e6;
+/// The first picture of an image file of any format the library reads, upright and at full
+/// size, for an image watermark; refused when it is not a regular file, cannot be decoded, or
+/// has more than kOVMaxWatermarkPicturePixels pixels (code file_too_large).
+[[nodiscard]] ov::Result<ov::ImagePtr>
+OVPictureWithContentsOfFile(const std::filesystem::path& file);
+/// The same for a picture held in memory (such as one from a preset's JSON form).
+[[nodiscard]] ov::Result<ov::ImagePtr> OVPictureWithData(std::span<const std::uint8_t> bytes);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 
 // Placement by anchor, margin and size, and the names of the anchors.
@@ -95,6 +96,60 @@ std::optional<OVPlacementAnchor> OVPlacementAnchorNamed(std::string_view name) {
     return std::nullopt;
 }
 
+namespace {
+
+// "12px" → (true, 12); "3%" → (false, 0.03); "0.03" → (false, 0.03).
+std::optional<std::pair<bool, double>> length(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    bool pixels = false, percent = false;
+    if (text.ends_with("px")) {
+        pixels = true;
+        text.remove_suffix(2);
+    } else if (text.ends_with('%')) {
+        percent = true;
+        text.remove_suffix(1);
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return std::pair{pixels, percent ? value / 100 : value};
+}
+
+} // namespace
+
+std::optional<std::pair<OVPlacementMarginUnit, double>>
+OVPlacementMarginFromString(std::string_view text) {
+    const auto margin = length(text);
+    if (!margin || margin->second < 0 || (!margin->first && margin->second >= 0.5))
+        return std::nullopt;
+    return std::pair{margin->first ? OVPlacementMarginUnit::Pixels
+                                   : OVPlacementMarginUnit::ShorterSideFraction,
+                     margin->second};
+}
+
+std::optional<std::pair<OVPlacementSizeRule, double>>
+OVPlacementSizeFromString(std::string_view text, std::string_view relativeTo) {
+    const auto width = length(text);
+    if (!width || width->second <= 0 || (!width->first && width->second > 1))
+        return std::nullopt;
+    if (width->first)
+        return std::pair{OVPlacementSizeRule::Pixels, width->second};
+    if (relativeTo == "width")
+        return std::pair{OVPlacementSizeRule::WidthFraction, width->second};
+    if (relativeTo == "longer-side")
+        return std::pair{OVPlacementSizeRule::LongerSideFraction, width->second};
+    if (relativeTo == "shorter-side")
+        return std::pair{OVPlacementSizeRule::ShorterSideFraction, width->second};
+    return std::nullopt;
+}
+
 std::optional<OVPlacement> OVWatermark::placement() const {
     return placement_;
 }
@@ -115,6 +170,35 @@ void OVWatermark::setPlacement(std::optional<OVPlacement> placement) {
     bounds_ = kReferenceBounds;
     applyPlacement();
     bounds_ = none;
+}
+
+OVPlacement OVWatermark::effectivePlacement() const {
+    if (const auto placed = placement())
+        return *placed;
+    OVPlacement nearest;
+    switch (relativeQuadrant()) {
+    case OVRelativeQuadrantTopLeft:
+        nearest.anchor = OVPlacementAnchor::TopLeft;
+        break;
+    case OVRelativeQuadrantTopRight:
+        nearest.anchor = OVPlacementAnchor::TopRight;
+        break;
+    case OVRelativeQuadrantBottomRight:
+        nearest.anchor = OVPlacementAnchor::BottomRight;
+        break;
+    default:
+        nearest.anchor = OVPlacementAnchor::BottomLeft;
+        break;
+    }
+    // The gaps of the relative data are shares of the width and of the height; the horizontal
+    // one stands for both.
+    if (isRelativePositionComputed())
+        nearest.margin = std::clamp(relativePosition().x, 0.0, 0.49);
+    if (shouldUseRelativeSize() && isRelativeSizeComputed()) {
+        nearest.sizeRule = OVPlacementSizeRule::WidthFraction;
+        nearest.size = std::clamp(relativeSize().width, 1e-6, 1.0);
+    }
+    return nearest;
 }
 
 void OVWatermark::storePlacement(std::optional<OVPlacement> placement) {

@@ -2,6 +2,7 @@
 
 #include "SaveTestSupport.h"
 #include "export/OVFilenamePattern.h"
+#include "export/OVOutputNames.h"
 #include "export/OVSaveProgress.h"
 #include "support/TestSupport.h"
 
@@ -179,7 +180,7 @@ TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
 }
 
 TEST(OVSaveManager, MissingAndFailingImagesLandInTheReport) {
-    Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, "in");
+    Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}, "in");
     fs::create_directory(f.dir / "out");
     auto manager = f.manager(f.dir / "out");
     manager->setMaximumConcurrentImages(1);
@@ -189,24 +190,27 @@ TEST(OVSaveManager, MissingAndFailingImagesLandInTheReport) {
             fs::remove(f.dir / "in" / "c.jpg"); // deleted while the batch runs
         if (source.filename() == "d.jpg")
             return "unsupported type";
+        if (source.filename() == "e.jpg")
+            throw std::bad_alloc(); // a memory limit reached while rendering
         return {};
     };
     auto presenter = std::make_shared<RecordingPresenter>();
     manager->setProgressWindowController(presenter);
 
-    const OVSaveReport report = runBatch(*manager, {0, 1, 2, 3, 9});
+    const OVSaveReport report = runBatch(*manager, {0, 1, 2, 3, 4, 9});
     EXPECT_EQ(outputNames(report), (std::vector<std::string>{"b.jpg"}));
-    ASSERT_EQ(report.failures.size(), 3u);
+    ASSERT_EQ(report.failures.size(), 4u);
     EXPECT_EQ(report.failures[0].index, 0u);
     EXPECT_TRUE(report.failures[0].source.empty());
     EXPECT_EQ(report.failures[1].index, 2u);
     EXPECT_EQ(report.failures[2].source, f.dir / "in" / "d.jpg");
     EXPECT_EQ(report.failures[2].reason, "unsupported type");
+    EXPECT_EQ(report.failures[3].reason, "out of memory");
     EXPECT_FALSE(hasTemporaryFiles(f.dir / "out"));
 
     // Failures count as done: the bar reaches 1 and the index beyond the list is not counted.
     const auto calls = presenter->calls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "count:4 of 4"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "count:5 of 5"), calls.end());
     EXPECT_EQ(manager->progress()->fractionCompleted(), 1.0);
 }
 
@@ -301,4 +305,38 @@ TEST(OVSaveManager, CompletionMayDropTheLastReferenceToTheManager) {
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(done);
     EXPECT_TRUE(fs::exists(f.dir / "in" / "a_Watermarked_1.jpg"));
+}
+
+// Names come from the one naming function in index order, also when the outputs mirror their
+// folders; saveImageAtIndexes runs without a sheet and counts exactly the indexes given.
+TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
+    TempDir dir;
+    for (const char* sub : {"in/a", "in/b"})
+        fs::create_directories(dir / sub);
+    auto list = std::make_shared<PathImageList>(std::vector<fs::path>{
+        writeFile(dir / "in/a/IMG.jpg", "one"), writeFile(dir / "in/b/IMG.jpg", "two"),
+        writeFile(dir / "in/b/x.jpg", "three")});
+    auto manager = std::make_shared<OVSaveManager>(dir / "out");
+    fs::create_directories(dir / "out");
+    manager->setModel(list);
+    manager->setRenderer(std::make_shared<CopyRenderer>());
+    manager->setMirroredFolders({dir / "in"});
+    const auto presenter = std::make_shared<RecordingPresenter>();
+    manager->setProgressWindowController(presenter);
+
+    manager->saveImageAtIndexes({0, 1, 7});
+    manager->waitUntilFinished();
+    EXPECT_EQ(manager->progress()->totalUnitCount(), 2) << "index 7 is beyond the list";
+    EXPECT_EQ(manager->progress()->completedUnitCount(), 2);
+    EXPECT_EQ(readFile(dir / "out/a/IMG.jpg") + readFile(dir / "out/b/IMG.jpg"), "onetwo");
+    EXPECT_TRUE(presenter->calls().empty()) << "no sheet";
+
+    const auto names =
+        OVOutputNames({fs::path(dir / "in/b/IMG.jpg"), std::nullopt, fs::path(dir / "in/b/IMG.jpg")},
+                      {dir / "out", nullptr, {dir / "in"}});
+    EXPECT_EQ(names, (std::vector<fs::path>{"b/IMG_Watermarked_1.jpg", "",
+                                            "b/IMG_Watermarked_2.jpg"}));
+    manager->saveImageAtIndex(2, {"", "", "chosen.jpg"});
+    manager->waitUntilFinished();
+    EXPECT_EQ(readFile(dir / "out/chosen.jpg"), "three");
 }
