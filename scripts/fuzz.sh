@@ -38,7 +38,11 @@ nice -n 10 cmake --build "$build_dir" --parallel "${INKSTEAD_JOBS:-$(nproc)}" \
 
 export INKSTEAD_FUZZ_HOME=$PWD/$build_dir/home
 export ASAN_OPTIONS=detect_leaks=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp
+export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0
+# Reports name functions and lines when a symbolizer is installed (any version reads them).
+if symbolizer=$(command -v llvm-symbolizer-16 || command -v llvm-symbolizer); then
+  export ASAN_SYMBOLIZER_PATH=$symbolizer
+fi
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 for t in "${targets[@]}"; do
