@@ -33,9 +33,9 @@ int runFilenamePattern(const std::uint8_t* data, std::size_t size) {
     std::uint8_t header[kHeaderSize] = {};
     std::memcpy(header, data, std::min(size, kHeaderSize));
     const std::string_view text =
-        size > kHeaderSize
-            ? std::string_view(reinterpret_cast<const char*>(data) + kHeaderSize, size - kHeaderSize)
-            : std::string_view();
+        size > kHeaderSize ? std::string_view(reinterpret_cast<const char*>(data) + kHeaderSize,
+                                              size - kHeaderSize)
+                           : std::string_view();
 
     std::vector<std::string> tokens;
     std::size_t start = 0;
