@@ -3,10 +3,12 @@ find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
 
 # ov_pkg(<VAR> <module>) finds a pkg-config module as the imported target PkgConfig::<VAR> and
-# records it for the installed pkg-config file.
+# records it for the installed pkg-config file and CMake package.
 macro(ov_pkg var module)
   pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL ${module})
   set_property(GLOBAL APPEND PROPERTY OV_PKGCONFIG_REQUIRES ${module})
+  set_property(GLOBAL APPEND PROPERTY OV_PKGCONFIG_FIND
+    "pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL ${module})")
 endmacro()
 
 ov_pkg(CAIRO cairo)

@@ -1,20 +1,45 @@
+# ov_include_root()
+#
+# Makes the include root that code and consumers share: <build>/include/inkstead/<folder> is a
+# link to src/<folder> for every folder of src, so "inkstead/platform/gfx/Geometry.h" finds
+# src/platform/gfx/Geometry.h in the build tree with the same path it has when installed. The
+# generated umbrella header sits beside the links.
+function(ov_include_root)
+  set(root ${PROJECT_BINARY_DIR}/include/inkstead)
+  file(MAKE_DIRECTORY ${root})
+  file(GLOB folders LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/src/*)
+  foreach(folder IN LISTS folders)
+    if(IS_DIRECTORY ${folder})
+      get_filename_component(name ${folder} NAME)
+      file(CREATE_LINK ${folder} ${root}/${name} SYMBOLIC)
+    endif()
+  endforeach()
+endfunction()
+
 # ov_library(NAME <name> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
 #
-# Declares the static library ov_<name> from every .cpp in the calling folder. Headers (.h) of the
-# folder are installed under include/inkstead/<folder relative to src>/ and picked up by the
-# umbrella header. Code includes headers by their path below src/, e.g. "platform/gfx/Geometry.h".
+# Declares the internal static library ov_<name> from every .cpp in the calling folder; tests and
+# benchmarks link these. The installed library, libinkstead, is built from the objects of all of
+# them (ov_finish_core). Public headers (.h, not _p.h) are installed under
+# include/inkstead/<folder relative to src>/ and picked up by the umbrella header.
 function(ov_library)
   cmake_parse_arguments(OV "" "NAME" "DEPS;PRIVATE_DEPS" ${ARGN})
   set(target ov_${OV_NAME})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${target} STATIC ${sources} ${headers})
-  set_target_properties(${target} PROPERTIES OUTPUT_NAME inkstead_${OV_NAME} EXPORT_NAME ${OV_NAME})
-  target_include_directories(${target} PUBLIC
-    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/inkstead>)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME inkstead_${OV_NAME})
+  target_include_directories(${target} PUBLIC ${PROJECT_BINARY_DIR}/include
+                                              ${PROJECT_SOURCE_DIR}/src)
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PUBLIC ${OV_DEPS} PRIVATE ${OV_PRIVATE_DEPS})
+
+  # The third-party libraries go onto libinkstead itself.
+  foreach(dep IN LISTS OV_DEPS OV_PRIVATE_DEPS)
+    if(NOT dep MATCHES "^ov_")
+      set_property(GLOBAL APPEND PROPERTY OV_CORE_EXTERNAL_DEPS ${dep})
+    endif()
+  endforeach()
 
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
   set(public_headers)
@@ -26,35 +51,62 @@ function(ov_library)
     endif()
   endforeach()
   install(FILES ${public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/inkstead/${rel})
-  install(TARGETS ${target} EXPORT InksteadTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
   set_property(GLOBAL APPEND PROPERTY OV_CORE_TARGETS ${target})
 endfunction()
 
-# Builds the umbrella header, the Inkstead::core interface target, the CMake package and the
-# pkg-config file from every library declared so far.
+# Builds the umbrella header, libinkstead (target ovcore, Inkstead::core) from the objects of
+# every library declared so far, the CMake package and the pkg-config file.
 function(ov_finish_core)
   get_property(targets GLOBAL PROPERTY OV_CORE_TARGETS)
   get_property(headers GLOBAL PROPERTY OV_UMBRELLA_HEADERS_LIST)
+  get_property(external GLOBAL PROPERTY OV_CORE_EXTERNAL_DEPS)
+  list(REMOVE_DUPLICATES external)
 
   set(umbrella "// Generated: includes every public header of the Inkstead core.\n#pragma once\n")
   foreach(h IN LISTS headers)
-    string(APPEND umbrella "#include \"${h}\"\n")
+    string(APPEND umbrella "#include <inkstead/${h}>\n")
   endforeach()
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/include/inkstead/inkstead.h CONTENT "${umbrella}")
   install(FILES ${PROJECT_BINARY_DIR}/include/inkstead/inkstead.h
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/inkstead)
 
-  add_library(ovcore INTERFACE)
-  set_target_properties(ovcore PROPERTIES EXPORT_NAME core)
-  target_link_libraries(ovcore INTERFACE ${targets})
-  target_include_directories(ovcore INTERFACE
+  # One library for hosts, made of the objects the internal libraries already compiled. Symbols
+  # keep the default visibility: everything the headers declare is exported.
+  if(INKSTEAD_SHARED)
+    add_library(ovcore SHARED)
+  else()
+    add_library(ovcore STATIC)
+  endif()
+  foreach(t IN LISTS targets)
+    target_sources(ovcore PRIVATE $<TARGET_OBJECTS:${t}>)
+  endforeach()
+  # The soname carries major.minor, as the package promises compatibility within a minor version.
+  set_target_properties(ovcore PROPERTIES
+    OUTPUT_NAME inkstead EXPORT_NAME core LINKER_LANGUAGE CXX
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+  target_link_libraries(ovcore PRIVATE ${external})
+  target_compile_features(ovcore PUBLIC cxx_std_20)
+  target_include_directories(ovcore PUBLIC
     $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/inkstead>)
   add_library(Inkstead::core ALIAS ovcore)
-  install(TARGETS ovcore EXPORT InksteadTargets)
+  install(TARGETS ovcore EXPORT InksteadTargets
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+  # All internal libraries at once, for tests that exercise the whole core. An executable links
+  # either these or ovcore, never both: that would give it two copies of every global.
+  add_library(ov_internal INTERFACE)
+  target_link_libraries(ov_internal INTERFACE ${targets})
 
   install(EXPORT InksteadTargets NAMESPACE Inkstead::
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Inkstead)
+  get_property(find_platform GLOBAL PROPERTY OV_PKGCONFIG_FIND)
+  list(REMOVE_DUPLICATES find_platform)
+  list(JOIN find_platform "\n  " INKSTEAD_FIND_PLATFORM)
   include(CMakePackageConfigHelpers)
   configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/InksteadConfig.cmake.in
     ${PROJECT_BINARY_DIR}/InksteadConfig.cmake
@@ -65,16 +117,16 @@ function(ov_finish_core)
                 ${PROJECT_BINARY_DIR}/InksteadConfigVersion.cmake
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Inkstead)
 
-  # pkg-config: the static libraries go in a group so their order does not matter.
-  set(libs "")
-  foreach(t IN LISTS targets)
-    get_target_property(out ${t} OUTPUT_NAME)
-    string(APPEND libs " -l${out}")
-  endforeach()
-  get_property(pc_requires GLOBAL PROPERTY OV_PKGCONFIG_REQUIRES)
-  list(REMOVE_DUPLICATES pc_requires)
-  list(JOIN pc_requires ", " INKSTEAD_PC_REQUIRES)
-  set(INKSTEAD_PC_LIBS "-Wl,--start-group${libs} -Wl,--end-group -lpthread")
+  # pkg-config: one library. A shared one names its platform libraries itself; a static one
+  # needs them on the link line (pkg-config then also adds their compiler flags: it cannot tell
+  # that our headers do not use them).
+  set(INKSTEAD_PC_PRIVATE "")
+  if(NOT INKSTEAD_SHARED)
+    get_property(pc_requires GLOBAL PROPERTY OV_PKGCONFIG_REQUIRES)
+    list(REMOVE_DUPLICATES pc_requires)
+    list(JOIN pc_requires ", " pc_requires)
+    set(INKSTEAD_PC_PRIVATE "Requires.private: ${pc_requires}\nLibs.private: -lpthread\n")
+  endif()
   # Relative to the .pc file, so that the installed tree can be moved or installed anywhere.
   file(RELATIVE_PATH pc_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
   string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
@@ -83,18 +135,26 @@ function(ov_finish_core)
   install(FILES ${PROJECT_BINARY_DIR}/inkstead.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
 
-# ov_test(NAME <name> LIBS <targets...>)
+# ov_test(NAME <name> LIBS <targets...> [GUI])
 #
 # Builds tests/<name>/*.cpp into the GoogleTest executable test_<name> and registers its cases
 # with CTest. Test folders name the libraries they exercise, so a half-written subsystem elsewhere
-# does not stop them from building.
+# does not stop them from building. GUI tests get a main() that makes a QApplication and run on
+# Qt's offscreen platform.
 function(ov_test)
-  cmake_parse_arguments(OV "" "NAME" "LIBS" ${ARGN})
+  cmake_parse_arguments(OV "GUI" "NAME" "LIBS" ${ARGN})
   string(REPLACE "/" "_" tname ${OV_NAME})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  # Tests link the internal libraries; "the whole core" means all of them (see ov_internal).
+  list(TRANSFORM OV_LIBS REPLACE "^(ovcore|Inkstead::core)$" ov_internal)
   add_executable(test_${tname} ${sources})
+  if(OV_GUI)
+    set(main_lib ov_guitestsupport)
+  else()
+    set(main_lib GTest::gtest_main)
+  endif()
   target_link_libraries(test_${tname} PRIVATE ${OV_LIBS} ov_testsupport GTest::gtest GTest::gmock
-                        GTest::gtest_main)
+                        ${main_lib})
   set(test_environment "")
   if(INKSTEAD_SANITIZE MATCHES "address")
     # The suppressions reach child processes too (the command-line tests run the tool).
@@ -104,6 +164,41 @@ function(ov_test)
     set(test_environment
         "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/tsan.supp")
   endif()
+  # The GUI test main picks the offscreen platform by itself too, so the one variable that the
+  # property can carry goes to the sanitizers when they need it.
+  if(OV_GUI AND NOT test_environment)
+    set(test_environment QT_QPA_PLATFORM=offscreen)
+  endif()
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
+endfunction()
+
+# ov_extract_example(<markdown> <name> <output>)
+#
+# Writes the code block that follows the line "<!-- example: <name> -->" in <markdown> to
+# <output>, so that a guide's example is compiled and run exactly as the reader sees it. The file
+# is only rewritten when the example changed; editing the guide re-runs CMake.
+function(ov_extract_example markdown name output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${markdown})
+  file(READ ${markdown} text)
+  string(FIND "${text}" "<!-- example: ${name} -->" marker)
+  if(marker EQUAL -1)
+    message(FATAL_ERROR "${markdown} has no example named ${name}")
+  endif()
+  string(SUBSTRING "${text}" ${marker} -1 text)
+  string(FIND "${text}" "```cpp\n" open)
+  if(open EQUAL -1)
+    message(FATAL_ERROR "the example ${name} in ${markdown} has no C++ code block")
+  endif()
+  math(EXPR open "${open} + 7")
+  string(SUBSTRING "${text}" ${open} -1 text)
+  string(FIND "${text}" "\n```" close)
+  if(close EQUAL -1)
+    message(FATAL_ERROR "the example ${name} in ${markdown} is not closed")
+  endif()
+  math(EXPR close "${close} + 1")
+  string(SUBSTRING "${text}" 0 ${close} code)
+  file(WRITE ${output}.new "${code}")
+  configure_file(${output}.new ${output} COPYONLY)
+  file(REMOVE ${output}.new)
 endfunction()

@@ -9,6 +9,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libfontconfig-dev
   libvips-dev libexiv2-dev
   libcli11-dev libfmt-dev nlohmann-json3-dev
+  qt6-base-dev
   fonts-urw-base35 fonts-dejavu-core
 )
 

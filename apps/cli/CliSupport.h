@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace cli {
 
@@ -17,6 +19,7 @@ enum ExitCode : int {
     kExitSomeFailed = 1,    ///< some images failed; each is listed with its reason
     kExitUsage = 2,         ///< usage or configuration error
     kExitInterrupted = 130, ///< cancelled by Ctrl-C (SIGINT)
+    kExitTerminated = 143,  ///< cancelled by SIGTERM
 };
 
 /// Options every command understands (given before or after the subcommand name).
@@ -42,6 +45,20 @@ private:
     int code_;
     std::string hint_;
 };
+
+/// `text` safe to print on a terminal: control characters (C0, DEL and the UTF-8 encoded C1
+/// range) are written as escapes ("\n", "\t", "\x1b", "\u009b"), so a name cannot move the
+/// cursor, clear the screen or pose as another line.
+[[nodiscard]] std::string printable(std::string_view text);
+/// printable(`text`) in double quotes.
+[[nodiscard]] inline std::string inQuotes(std::string_view text) {
+    return "\"" + printable(text) + "\"";
+}
+
+/// A system error for a message: "disk full" for a full disk, else the system's own words.
+inline std::string errorText(const std::error_code& error) {
+    return error == std::errc::no_space_on_device ? "disk full" : error.message();
+}
 
 /// A usage or configuration error (exit code 2).
 inline CliError usageError(const std::string& message, std::string hint = {}) {

@@ -147,9 +147,11 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     const ExportResult result = runExport(job);
     exitCode = result.exitCode;
     const fs::path preview = root / "editor-preview.png";
-    const bool previewWritten = result.exitCode != kExitInterrupted &&
-                                writeEditorPreview(*preset, photos.front().path, preview);
-    if (common.quiet || result.exitCode == kExitInterrupted)
+    const bool interrupted =
+        result.exitCode == kExitInterrupted || result.exitCode == kExitTerminated;
+    const bool previewWritten =
+        !interrupted && writeEditorPreview(*preset, photos.front().path, preview);
+    if (common.quiet || interrupted)
         return;
 
     std::printf("\nThe demo photos (generated, with camera EXIF):\n  %s\n",

@@ -43,6 +43,7 @@ std::string exportReportJson(const ExportSummary& summary) {
              image.output.empty() ? nlohmann::json() : nlohmann::json(image.output.string())},
             {"status", statusName(image.status)},
             {"error", image.error.empty() ? nlohmann::json() : nlohmann::json(image.error)},
+            {"warnings", image.warnings},
         });
     }
     const nlohmann::json report = {

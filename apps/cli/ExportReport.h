@@ -24,6 +24,7 @@ struct ImageOutcome {
     std::filesystem::path output; ///< empty unless written or planned
     ImageStatus status = ImageStatus::Failed;
     std::string error;
+    std::vector<std::string> warnings; ///< what a written output leaves out of its source
 };
 
 struct ExportSummary {

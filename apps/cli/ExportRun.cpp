@@ -82,7 +82,13 @@ Collected collectInputs(const ExportJob& job) {
         if (!fs::is_directory(status))
             namedFiles.insert(fs::weakly_canonical(path, ec));
         const std::size_t before = collected.model->count();
-        collected.model->addURL(path, presetID);
+        std::vector<OVUnreadableFolder> unreadable;
+        collected.model->addURL(path, presetID, &unreadable);
+        for (const auto& folder : unreadable)
+            collected.rejected.push_back({folder.folder,
+                                          {},
+                                          ImageStatus::Failed,
+                                          "cannot read the folder: " + folder.error.message()});
         if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
             std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
     }
@@ -139,7 +145,8 @@ ExportSummary summaryFor(const ExportJob& job) {
 }
 
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
-    std::printf("Preset: %s (%s)\n", summary.presetName.c_str(), summary.presetUUID.c_str());
+    std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
+                summary.presetUUID.c_str());
     std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
     for (const auto& mark : job.preset->watermarks())
         std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
@@ -151,6 +158,9 @@ void printPlan(const ExportJob& job, const ExportSummary& summary) {
 
 void printFailures(const ExportSummary& summary) {
     for (const auto& image : summary.images) {
+        for (const auto& warning : image.warnings)
+            std::fprintf(stderr, "inkstead: warning: %s: %s\n", image.source.c_str(),
+                         warning.c_str());
         if (image.status == ImageStatus::Failed)
             std::fprintf(stderr, "inkstead: failed: %s: %s\n", image.source.c_str(),
                          image.error.c_str());
@@ -159,7 +169,7 @@ void printFailures(const ExportSummary& summary) {
 
 int exitCodeFor(const ExportSummary& summary) {
     if (summary.cancelled)
-        return kExitInterrupted;
+        return interruptedExitCode();
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 
@@ -231,7 +241,8 @@ ExportResult runExport(const ExportJob& job) {
                           ImageStatus::NotStarted,
                           {}};
         for (const auto& output : report.outputs) {
-            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {}};
+            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {},
+                                     output.warnings};
             result.outputs.push_back(output.output);
         }
         for (const auto& failure : report.failures)

@@ -14,6 +14,8 @@ namespace {
 
 // State shared with the signal handler: plain lock-free atomics and a file descriptor.
 volatile std::sig_atomic_t signalCount = 0;
+volatile std::sig_atomic_t firstSignal = 0;
+struct sigaction previousTermAction {};
 std::atomic<int> writeEnd{-1};
 struct sigaction previousAction {};
 
@@ -21,11 +23,12 @@ struct sigaction previousAction {};
 constexpr char kStopByte = 's';
 constexpr char kInterruptByte = 'i';
 
-void onSigint(int) {
+void onSignal(int number) {
     const int saved = errno;
     if (signalCount > 0)
-        _exit(kExitInterrupted);
+        _exit(128 + number);
     signalCount = 1;
+    firstSignal = number;
     const int fd = writeEnd.load();
     if (fd >= 0) {
         const char byte = kInterruptByte;
@@ -42,21 +45,24 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt) {
         return; // Ctrl-C keeps its default effect
     }
     signalCount = 0;
+    firstSignal = 0;
     writeEnd.store(pipe_[1]);
     thread_ = std::thread(
         [this, callback = std::move(onInterrupt)]() mutable { watch(std::move(callback)); });
 
     struct sigaction action {};
-    action.sa_handler = onSigint;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &previousAction);
+    sigaction(SIGTERM, &action, &previousTermAction);
 }
 
 InterruptWatcher::~InterruptWatcher() {
     if (pipe_[1] < 0)
         return;
     sigaction(SIGINT, &previousAction, nullptr);
+    sigaction(SIGTERM, &previousTermAction, nullptr);
     const char byte = kStopByte;
     [[maybe_unused]] const auto n = ::write(pipe_[1], &byte, 1);
     if (thread_.joinable())
@@ -68,6 +74,10 @@ InterruptWatcher::~InterruptWatcher() {
 
 bool InterruptWatcher::interrupted() const {
     return signalCount > 0;
+}
+
+int interruptedExitCode() {
+    return firstSignal == SIGTERM ? kExitTerminated : kExitInterrupted;
 }
 
 void InterruptWatcher::watch(std::function<void()> onInterrupt) {

@@ -1,18 +1,18 @@
 #pragma once
 
-// Ctrl-C for long commands: the first SIGINT asks the running work to stop cleanly, a second one
-// ends the process at once.
+// Ctrl-C for long commands: the first SIGINT (or SIGTERM, as sent by `kill` or a service
+// manager) asks the running work to stop cleanly, a second one ends the process at once.
 
 #include <functional>
 #include <thread>
 
 namespace cli {
 
-/// While alive, SIGINT no longer kills the process. The signal handler only writes a byte into a
-/// pipe (async-signal-safe); a watcher thread reads it and calls `onInterrupt` once, outside the
-/// handler, where it may take locks and cancel work. A second SIGINT exits with status 130 from
-/// the handler itself, for when the clean stop takes too long. The previous handler is restored
-/// on destruction.
+/// While alive, SIGINT and SIGTERM no longer kill the process. The signal handler only writes a
+/// byte into a pipe (async-signal-safe); a watcher thread reads it and calls `onInterrupt` once,
+/// outside the handler, where it may take locks and cancel work. A second signal exits with
+/// status 128 + its number from the handler itself, for when the clean stop takes too long. The
+/// previous handlers are restored on destruction.
 ///
 /// One watcher at a time per process.
 class InterruptWatcher {
@@ -22,7 +22,7 @@ public:
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
-    /// True once a SIGINT arrived.
+    /// True once a SIGINT or SIGTERM arrived.
     [[nodiscard]] bool interrupted() const;
 
 private:
@@ -31,5 +31,9 @@ private:
     int pipe_[2] = {-1, -1};
     std::thread thread_;
 };
+
+/// The exit code of a command stopped by the last watcher's signal: kExitTerminated after
+/// SIGTERM, else kExitInterrupted.
+[[nodiscard]] int interruptedExitCode();
 
 } // namespace cli

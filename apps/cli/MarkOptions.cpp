@@ -76,9 +76,14 @@ void setPicture(OVImageWatermark& mark, const std::string& file, std::string_vie
                                  " is too large for a watermark picture",
                              "use a picture of at most 100 megapixels");
     }
-    if (!mark.setImageWithContentsOfFile(file))
-        throw usageError(std::string(option) + ": cannot read " + file + " as a picture",
-                         "give a PNG, JPEG, TIFF, WebP, HEIF or GIF file");
+    if (mark.setImageWithContentsOfFile(file))
+        return;
+    if (const std::error_code stored = mark.imageWriteError())
+        throw usageError(std::string(option) + ": cannot store the picture of " + file + ": " +
+                             errorText(stored),
+                         "free some space or check the presets folder's permissions");
+    throw usageError(std::string(option) + ": cannot read " + file + " as a picture",
+                     "give a PNG, JPEG, TIFF, WebP, HEIF or GIF file");
 }
 
 std::optional<ov::Font> fontNamed(std::string name, const std::optional<ov::Font>& current) {

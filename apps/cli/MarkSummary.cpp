@@ -1,5 +1,7 @@
 #include "MarkSummary.h"
 
+#include "CliSupport.h"
+
 #include "MarkPlacement.h"
 #include "MarkValues.h"
 
@@ -11,7 +13,6 @@
 #include "watermarks/OVTextWatermark.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace cli {
 namespace {
@@ -148,7 +149,11 @@ std::string presetExportSummary(const OVPreset& preset) {
     return text;
 }
 
-std::string formatTable(const std::vector<std::vector<std::string>>& rows) {
+std::string formatTable(const std::vector<std::vector<std::string>>& rawRows) {
+    std::vector<std::vector<std::string>> rows = rawRows;
+    for (auto& row : rows)
+        for (auto& cell : row)
+            cell = printable(cell);
     std::vector<std::size_t> widths;
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) {

@@ -40,13 +40,10 @@ fs::path makePrivateHome() {
     return pattern;
 }
 
-std::string inQuotes(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 } // namespace
 
 struct PresetStore::Impl {
+    std::optional<ov::FileLock> lock; // declared first: released after the manager's last write
     std::unique_ptr<OVPresetManager> manager;
     fs::path privateHome; // set when the presets come from --presets-file
     fs::path presetsFile;
@@ -59,7 +56,7 @@ struct PresetStore::Impl {
         }
     }
 
-    void openStorage(const CommonOptions& common) {
+    void openStorage(const CommonOptions& common, PresetAccess access) {
         if (!common.home.empty()) {
             std::error_code error;
             fs::path home = fs::absolute(common.home, error);
@@ -67,9 +64,19 @@ struct PresetStore::Impl {
                 home = common.home;
             pointStorageAt(home);
         }
+        std::error_code error;
+        if (const fs::path file = OVPresetArchivePath();
+            fs::exists(file, error) && !fs::is_regular_file(file, error))
+            throw usageError(file.string() + " is not a regular file",
+                             "move it out of the way; the presets are kept in a regular file");
+        // Reading goes on without the lock where it cannot be had (a read-only storage).
+        lock.emplace(OVLockStorage());
+        if (lock->error() && access == PresetAccess::Change)
+            throw usageError("cannot lock the storage folder " + OVStorageDirectory().string() +
+                                 ": " + lock->error().message(),
+                             "give a writable folder with --home DIR or INKSTEAD_HOME");
         manager = std::make_unique<OVPresetManager>(kNoSweep);
         presetsFile = manager->presetArchivePath();
-        std::error_code error;
         if (presetsFile.empty() || !fs::is_directory(presetsFile.parent_path(), error))
             throw usageError("cannot create the storage folder " +
                                  presetsFile.parent_path().string(),
@@ -78,6 +85,10 @@ struct PresetStore::Impl {
             throw usageError("the presets in " + presetsFile.string() + " could not be read",
                              "the log line above says where the file was kept; run the command "
                              "again to start from the default preset");
+        if (access == PresetAccess::Read) {
+            manager->waitForPendingSaves(); // the first run's save
+            lock.reset();
+        }
     }
 
     void openFile(const CommonOptions& common) {
@@ -119,9 +130,10 @@ struct PresetStore::Impl {
     }
 };
 
-PresetStore::PresetStore(const CommonOptions& common) : impl_(std::make_unique<Impl>()) {
+PresetStore::PresetStore(const CommonOptions& common, PresetAccess access)
+    : impl_(std::make_unique<Impl>()) {
     if (common.presetsFile.empty())
-        impl_->openStorage(common);
+        impl_->openStorage(common, access);
     else
         impl_->openFile(common);
 }

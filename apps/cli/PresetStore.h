@@ -12,12 +12,22 @@
 
 namespace cli {
 
+/// What a command does with the presets it opens.
+enum class PresetAccess {
+    Read,   ///< looks them up only
+    Change, ///< changes and saves them
+};
+
 class PresetStore {
 public:
     /// Opens the store the common options name. --home points the library's storage at that
     /// folder (as INKSTEAD_HOME does); --presets-file reads presets from that file instead of the
     /// storage's own. Throws CliError (exit 2) when the file cannot be read as a presets file.
-    explicit PresetStore(const CommonOptions& common);
+    ///
+    /// The storage is loaded under its lock. For a change the lock is kept until the store goes,
+    /// so commands that change presets at the same time take turns, each loading what the one
+    /// before it saved.
+    explicit PresetStore(const CommonOptions& common, PresetAccess access = PresetAccess::Read);
     ~PresetStore();
     PresetStore(const PresetStore&) = delete;
     PresetStore& operator=(const PresetStore&) = delete;

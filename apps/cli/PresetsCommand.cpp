@@ -39,10 +39,6 @@ void say(const CommonOptions& common, const std::string& line) {
         std::cout << line << "\n";
 }
 
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 std::vector<OVPresetPtr> listOf(PresetStore& store) {
     return store.manager().presets().value_or(std::vector<OVPresetPtr>{});
 }
@@ -121,7 +117,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
         std::cout << presetToJson(*preset, false).dump(2) << "\n";
         return;
     }
-    std::cout << "Preset:  " << preset->name() << "\n"
+    std::cout << "Preset:  " << printable(preset->name()) << "\n"
               << "UUID:    " << preset->uuid().uuidString() << "\n"
               << "Export:  " << presetExportSummary(*preset) << "\n";
     if (preset->numberOfWatermarks() == 0) {
@@ -133,7 +129,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void create(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     checkNewName(store, args.name);
     auto preset = std::make_shared<OVPreset>(args.name);
     auto& manager = store.manager();
@@ -144,7 +140,7 @@ void create(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void rename(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     const std::string old = preset->name();
     checkNewName(store, args.name, preset);
@@ -154,7 +150,7 @@ void rename(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void duplicate(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto original = store.find(args.preset);
     std::string name = args.name;
     if (name.empty())
@@ -173,7 +169,7 @@ void duplicate(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void remove(const CommonOptions& common, const PresetsArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     auto& manager = store.manager();
     manager.removeObjectFromPresetsAtIndex(store.indexOf(preset));
@@ -258,7 +254,7 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
         throw usageError(args.file + " is not valid JSON (" + std::string(e.what()) + ")",
                          "make a preset file with `inkstead presets export P FILE.json`");
     }
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     ImportedPreset imported = presetFromJson(document);
     auto& preset = *imported.preset;
     if (!args.name.empty()) {

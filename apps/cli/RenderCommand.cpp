@@ -77,7 +77,7 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.
     InterruptWatcher watcher([] {});
     const auto interrupted = [] {
-        return CliError(kExitInterrupted, "interrupted; nothing was written");
+        return CliError(interruptedExitCode(), "interrupted; nothing was written");
     };
     const fs::path output = fs::absolute(options.output);
     if (!options.force) {

@@ -34,10 +34,6 @@ void say(const CommonOptions& common, const std::string& line) {
         std::cout << line << "\n";
 }
 
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 // INDEX as `watermark list` shows it: 1 is drawn first, the highest number on top.
 OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
     const auto marks = preset.watermarks();
@@ -55,7 +51,7 @@ OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
 }
 
 void add(const CommonOptions& common, WatermarkArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     const auto mark = makeMark(args.kind, args.mark, args.text);
     preset->addWatermark(mark);
@@ -109,7 +105,7 @@ void list(const CommonOptions& common, WatermarkArgs& args) {
 }
 
 void remove(const CommonOptions& common, WatermarkArgs& args) {
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     const auto mark = markAt(*preset, args.index);
     // The picture goes after the preset without the watermark is saved: a failed save keeps
@@ -136,7 +132,7 @@ void set(const CommonOptions& common, WatermarkArgs& args) {
     // it.
     std::stable_partition(changes.begin(), changes.end(),
                           [](const auto& change) { return change.first != "image"; });
-    PresetStore store(common);
+    PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
     const auto mark = markAt(*preset, args.index);
     for (const auto& [key, value] : changes)

@@ -1,5 +1,8 @@
 #include "WatermarkRenderer.h"
 
+#include "CliSupport.h"
+
+#include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/imageio/ImageDestination.h"
@@ -15,8 +18,16 @@ WatermarkRenderer::WatermarkRenderer(OVPresetPtr preset, std::optional<double> q
                                      std::string outputType)
     : preset_(std::move(preset)), quality_(quality), outputType_(std::move(outputType)) {}
 
-std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, const std::string&,
+std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
                                          const std::filesystem::path& destination) {
+    std::vector<std::string> warnings;
+    return saveImageWithWarnings(source, presetID, destination, warnings);
+}
+
+std::string WatermarkRenderer::saveImageWithWarnings(const std::filesystem::path& source,
+                                                     const std::string&,
+                                                     const std::filesystem::path& destination,
+                                                     std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "not an image inkstead can read";
@@ -35,15 +46,19 @@ std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, co
     if (!image)
         return "cannot decode the image (damaged or truncated file?)";
 
+    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
-        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+        sourceProperties.empty() ? std::nullopt
+                                 : std::optional(propertiesForExport(
+                                       sourceProperties, preset && preset->shouldStripMetadata()));
     output->addImage(image, properties ? &*properties : nullptr);
     if (!output->finalize()) {
         const auto error = output->error();
         if (error == std::errc::file_exists)
             return "a file named " + destination.filename().string() + " already exists";
-        return "cannot write the image: " + error.message();
+        return "cannot write the image: " + errorText(error);
     }
+    warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }
 

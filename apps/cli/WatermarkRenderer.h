@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -24,6 +25,11 @@ public:
     /// why nothing was written.
     std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                           const std::filesystem::path& destination) override;
+    /// saveImage(), adding what the output leaves out of the source (pages, depth, ...).
+    std::string saveImageWithWarnings(const std::filesystem::path& source,
+                                      const std::string& presetID,
+                                      const std::filesystem::path& destination,
+                                      std::vector<std::string>& warnings) override;
 
 private:
     OVPresetPtr preset_;

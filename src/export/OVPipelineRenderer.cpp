@@ -1,5 +1,6 @@
 #include "export/OVPipelineRenderer.h"
 
+#include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/imageio/ImageDestination.h"
@@ -21,12 +22,24 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
         if (const auto manager = presetManager.lock())
             manager->cleanupOrphanedPresetAssets();
     };
-    return std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    auto renderer = std::make_shared<OVPipelineRenderer>(std::move(lookup), std::move(sweep));
+    renderer->holdSweeps_ = [presetManager]() -> std::shared_ptr<void> {
+        const auto manager = presetManager.lock();
+        return manager ? manager->holdSweeps() : nullptr;
+    };
+    return renderer;
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
-                                          const std::string& presetID,
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
                                           const std::filesystem::path& destination) {
+    std::vector<std::string> warnings;
+    return saveImageWithWarnings(source, presetID, destination, warnings);
+}
+
+std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::path& source,
+                                                      const std::string& presetID,
+                                                      const std::filesystem::path& destination,
+                                                      std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "cannot read the image";
@@ -43,15 +56,34 @@ std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
     if (!image)
         return "cannot decode the image";
 
+    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
-        propertiesForImageSource(imageSource, preset && preset->shouldStripMetadata());
+        sourceProperties.empty() ? std::nullopt
+                                 : std::optional(propertiesForExport(
+                                       sourceProperties, preset && preset->shouldStripMetadata()));
     output->addImage(image, properties ? &*properties : nullptr);
     if (!output->finalize())
         return "cannot write the image: " + output->error().message();
+    warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }
 
+void OVPipelineRenderer::batchWillStart() {
+    if (!holdSweeps_)
+        return;
+    auto hold = holdSweeps_();
+    std::lock_guard lock(mutex_);
+    sweepHolds_.push_back(std::move(hold));
+}
+
 void OVPipelineRenderer::batchDidFinish() {
+    // The sweep is asked for first, so that it is pending when the last hold goes.
     if (afterBatch_)
         afterBatch_();
+    std::shared_ptr<void> hold;
+    std::lock_guard lock(mutex_);
+    if (!sweepHolds_.empty()) {
+        hold = std::move(sweepHolds_.back());
+        sweepHolds_.pop_back();
+    }
 }

@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 class OVPreset;
 class OVPresetManager;
@@ -20,15 +22,24 @@ public:
 
     explicit OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch = {});
     /// Presets from the manager (held weakly); after each batch the manager sweeps the pictures
-    /// that no preset uses.
+    /// that no preset uses, once no batch of this renderer is running (the pictures of a preset
+    /// deleted meanwhile are still drawn by the batches that use it).
     static std::shared_ptr<OVPipelineRenderer>
     rendererWithPresetManager(std::weak_ptr<OVPresetManager> presetManager);
 
     std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                           const std::filesystem::path& destination) override;
+    void batchWillStart() override;
+    std::string saveImageWithWarnings(const std::filesystem::path& source,
+                                      const std::string& presetID,
+                                      const std::filesystem::path& destination,
+                                      std::vector<std::string>& warnings) override;
     void batchDidFinish() override;
 
 private:
     PresetLookup lookup_;
     std::function<void()> afterBatch_;
+    std::function<std::shared_ptr<void>()> holdSweeps_;
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<void>> sweepHolds_; // one per running batch
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 /// What a batch export reads from the image list: how many entries there are, and for each the
 /// file it refers to (resolved at every call; nothing when the file can no longer be found) and
@@ -30,6 +31,19 @@ public:
     /// write must leave no file at `destination`.
     virtual std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                                   const std::filesystem::path& destination) = 0;
+
+    /// Runs once when a batch starts, before its first image, on the thread that starts it.
+    virtual void batchWillStart() {}
+    /// saveImage(), also adding to `warnings` what the written file leaves out of the source
+    /// (pages, frames, colour depth, damaged metadata). Renderers that lose nothing need not
+    /// override it.
+    virtual std::string saveImageWithWarnings(const std::filesystem::path& source,
+                                              const std::string& presetID,
+                                              const std::filesystem::path& destination,
+                                              std::vector<std::string>& warnings) {
+        (void)warnings;
+        return saveImage(source, presetID, destination);
+    }
 
     /// Runs once after every image of a batch is done (sweeps pictures no preset uses).
     virtual void batchDidFinish() {}

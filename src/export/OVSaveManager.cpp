@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -97,6 +99,8 @@ struct OVSaveManager::Batch {
     void makeNames();
     void run();
     void saveImage(std::size_t position);
+    std::string renderImage(const fs::path& source, std::size_t index, const fs::path& temporary,
+                            std::vector<std::string>& warnings);
     void fail(std::size_t position, fs::path source, std::string reason);
     void finish();
 };
@@ -130,6 +134,22 @@ void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::stri
     report.failures.push_back({indexes[position], std::move(source), std::move(reason)});
 }
 
+// An allocation that fails under a memory limit fails this image only; the batch goes on.
+std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t index,
+                                              const fs::path& temporary,
+                                              std::vector<std::string>& warnings) {
+    if (!renderer)
+        return "no image renderer";
+    try {
+        return renderer->saveImageWithWarnings(source, model->presetIDAtIndex(index), temporary,
+                                               warnings);
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
 void OVSaveManager::Batch::saveImage(std::size_t position) {
     const std::size_t index = indexes[position];
     const std::optional<fs::path> source = model->URLAtIndex(index);
@@ -145,9 +165,8 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
                  "cannot write into " + directory.string() + ": not an existing folder");
         } else {
             const fs::path temporary = OVTemporaryFilePath(directory, name);
-            std::string error =
-                renderer ? renderer->saveImage(*source, model->presetIDAtIndex(index), temporary)
-                         : std::string("no image renderer");
+            std::vector<std::string> warnings;
+            std::string error = renderImage(*source, index, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;
@@ -157,7 +176,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             }
             if (output) {
                 std::lock_guard lock(reportMutex);
-                report.outputs.push_back({index, *source, *output});
+                report.outputs.push_back({index, *source, *output, std::move(warnings)});
             } else {
                 ::unlink(temporary.c_str());
                 fail(position, *source, error);
@@ -334,6 +353,8 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
         std::lock_guard lock(d->runningMutex);
         ++d->running;
     }
+    if (batch->renderer)
+        batch->renderer->batchWillStart();
     if (batch->presenter)
         batch->onMain([p = batch->presenter, window] { p->beginSheetModalForWindow(window); });
 

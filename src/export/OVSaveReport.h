@@ -17,6 +17,7 @@ struct OVSaveOutput {
     std::size_t index = 0;
     std::filesystem::path source;
     std::filesystem::path output;
+    std::vector<std::string> warnings; // what the output leaves out of the source
 };
 
 /// What a batch did, handed to its completion handler.

@@ -2,6 +2,7 @@
 
 #include "export/OVFilenamePattern.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/TemporaryFiles.h"
 
 #include <atomic>
 #include <cerrno>
@@ -14,10 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool pathExists(const fs::path& path) {
+enum class NameState { Free, Taken, Unusable };
+
+NameState nameState(const fs::path& path) {
     struct stat info;
     // A dangling symbolic link also occupies the name.
-    return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+    if (::lstat(path.c_str(), &info) == 0)
+        return NameState::Taken;
+    // A name too long for the file system, or a folder that cannot be searched, stays so for
+    // every alternative: the write that follows fails with the reason.
+    return errno == ENOENT ? NameState::Free : NameState::Unusable;
 }
 
 std::string randomToken() {
@@ -39,7 +46,7 @@ std::string OVWatermarkedFilename(std::string_view filename, unsigned long n) {
 
 fs::path URLWithValidFilename(const fs::path& directory, std::string_view filename) {
     fs::path candidate = directory / std::string(filename);
-    for (unsigned long n = 1; pathExists(candidate); ++n)
+    for (unsigned long n = 1; nameState(candidate) == NameState::Taken; ++n)
         candidate = directory / OVWatermarkedFilename(filename, n);
     return candidate;
 }
@@ -63,10 +70,12 @@ std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const 
 fs::path OVTemporaryFilePath(const fs::path& directory, std::string_view filename) {
     // Only the extension of the final name is kept, so that long names still fit.
     const std::string extension = OVSplitFilename(filename).extension;
+    ov::removeAbandonedTemporaryFiles(directory);
     fs::path path;
     struct stat info;
     do
-        path = directory / (".~" + randomToken() + "." + extension);
+        path =
+            directory / (std::string(ov::kTemporaryFilePrefix) + randomToken() + "." + extension);
     while (::lstat(path.c_str(), &info) == 0);
     return path;
 }

@@ -12,6 +12,9 @@ namespace ov {
 class GraphicsContext;
 }
 
+/// Duration in seconds of the host's view animations (the library itself animates nothing).
+inline constexpr double kOVAnimationDuration = 0.2;
+
 /// The four corners of a rectangle, in this fixed order.
 struct OVRectCornerPoints {
     ov::Point bottomLeft;  ///< (minX, minY)

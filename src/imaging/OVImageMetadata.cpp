@@ -1,5 +1,22 @@
 #include "imaging/OVImageMetadata.h"
 
+namespace {
+
+// Where a photograph was taken or what place it shows, by name or by code, in IPTC datasets and
+// the XMP fields that carry them (the IPTC Core and Extension schemas, Photoshop's, EXIF's GPS).
+constexpr const char* kIPTCPlaceKeys[] = {
+    "Application2.City",        "Application2.SubLocation",  "Application2.ProvinceState",
+    "Application2.CountryCode", "Application2.CountryName",  "Application2.LocationCode",
+    "Application2.LocationName",
+};
+constexpr const char* kXMPPlacePrefixes[] = {
+    "exif:GPS",          "iptcExt:LocationCreated", "iptcExt:LocationShown",
+    "iptc:Location",     "iptc:CountryCode",        "photoshop:City",
+    "photoshop:State",   "photoshop:Country",
+};
+
+} // namespace
+
 std::optional<ov::Properties> propertiesForImageSource(const ov::ImageSourcePtr& source,
                                                        bool stripLocation) {
     if (!source) {
@@ -24,6 +41,12 @@ ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation
     properties.remove(ov::kOVPropertyOrientation);
     if (stripLocation) {
         properties.remove(ov::kOVPropertyGPSDictionary);
+        if (const auto* iptc = properties.dictionary(ov::kOVPropertyIPTCDictionary)) {
+            auto edited = *iptc;
+            for (const char* key : kIPTCPlaceKeys)
+                edited.remove(key);
+            properties.setDictionary(ov::kOVPropertyIPTCDictionary, std::move(edited));
+        }
     }
     if (const auto* tiff = properties.dictionary(ov::kOVPropertyTIFFDictionary)) {
         auto edited = *tiff;
@@ -34,10 +57,12 @@ ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation
     }
     // The XMP packet may repeat what was removed above; a reader that honours its orientation
     // would turn the upright pixels again.
+    // Its thumbnails show the picture without the watermarks.
     std::vector<std::string> xmpPrefixes{"tiff:Orientation", "tiff:XResolution",
-                                         "tiff:YResolution"};
+                                         "tiff:YResolution", "xmp:Thumbnails"};
     if (stripLocation) {
-        xmpPrefixes.emplace_back("exif:GPS");
+        xmpPrefixes.insert(xmpPrefixes.end(), std::begin(kXMPPlacePrefixes),
+                           std::end(kXMPPlacePrefixes));
     }
     properties.removeXMPProperties(xmpPrefixes);
     return properties;

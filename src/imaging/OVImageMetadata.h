@@ -11,7 +11,8 @@
 /// - no pixel size and no orientation (neither the top-level nor the TIFF one, nor XMP's);
 /// - a stated resolution becomes 72 dpi (an absent one stays absent); the TIFF resolutions go;
 /// - no embedded preview of the source (it would show the picture without its watermarks);
-/// - with `stripLocation`, no location anywhere: the GPS dictionary and XMP's exif:GPS… fields.
+/// - with `stripLocation`, no location anywhere: GPS coordinates and place names or codes in
+///   EXIF, IPTC and XMP (the IPTC Core and Extension locations, Photoshop's city/state/country).
 /// Nullopt when the source has no properties.
 [[nodiscard]] std::optional<ov::Properties>
 propertiesForImageSource(const ov::ImageSourcePtr& source, bool stripLocation);

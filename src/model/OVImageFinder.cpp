@@ -1,5 +1,6 @@
 #include "model/OVImageFinder_p.h"
 
+#include "model/OVModel.h"
 #include "platform/imageio/ImageSource.h"
 
 #include <algorithm>
@@ -17,14 +18,17 @@ bool isImage(const fs::path& path) {
     return !ov::ImageSource::typeOfFile(path).empty();
 }
 
-void collect(const fs::path& folder, std::vector<fs::path>& images) {
+void collect(const fs::path& folder, std::vector<fs::path>& images,
+             std::vector<OVUnreadableFolder>* unreadable) {
     std::error_code ec;
     std::vector<fs::directory_entry> entries;
-    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
         if (!isHidden(it->path()))
             entries.push_back(*it);
     }
+    if (ec && unreadable)
+        unreadable->push_back({folder, ec});
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return a.path().filename() < b.path().filename();
     });
@@ -35,7 +39,7 @@ void collect(const fs::path& folder, std::vector<fs::path>& images) {
             if (entry.is_regular_file(typeError) && isImage(entry.path()))
                 images.push_back(entry.path());
         } else if (entry.is_directory(typeError)) {
-            collect(entry.path(), images);
+            collect(entry.path(), images, unreadable);
         } else if (entry.is_regular_file(typeError) && isImage(entry.path())) {
             images.push_back(entry.path());
         }
@@ -44,14 +48,15 @@ void collect(const fs::path& folder, std::vector<fs::path>& images) {
 
 } // namespace
 
-std::vector<fs::path> OVFindImages(const fs::path& url) {
+std::vector<fs::path> OVFindImages(const fs::path& url,
+                                   std::vector<OVUnreadableFolder>* unreadable) {
     std::vector<fs::path> images;
     std::error_code ec;
     const auto status = fs::status(url, ec);
     if (ec || !fs::exists(status))
         return images;
     if (fs::is_directory(status))
-        collect(url, images);
+        collect(url, images, unreadable);
     else if (fs::is_regular_file(status) && isImage(url))
         images.push_back(url);
     return images;

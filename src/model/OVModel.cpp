@@ -41,8 +41,9 @@ bool OVModel::containsBookmark(const ov::FileReferenceData& bookmark) const {
                        [&](const auto& object) { return object->bookmark() == bookmark; });
 }
 
-void OVModel::addURL(const std::filesystem::path& url, const std::optional<ov::UUID>& presetID) {
-    const auto candidates = OVFindImages(url);
+void OVModel::addURL(const std::filesystem::path& url, const std::optional<ov::UUID>& presetID,
+                     std::vector<OVUnreadableFolder>* unreadable) {
+    const auto candidates = OVFindImages(url, unreadable);
     if (candidates.empty())
         return;
     // Bookmarks are made outside the lock (they touch the disk); the duplicate test uses a set

@@ -13,7 +13,14 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
+
+/// A folder whose entries could not be listed, and why.
+struct OVUnreadableFolder {
+    std::filesystem::path folder;
+    std::error_code error;
+};
 
 /// The list of images to watermark, in the order they were added, each with its preset.
 ///
@@ -47,7 +54,10 @@ public:
 
     //! \name Adding and removing
     /// Adds the readable images at `url` (a file or a folder) with `presetID`. Posts nothing.
-    void addURL(const std::filesystem::path& url, const std::optional<ov::UUID>& presetID);
+    /// Folders below `url` that cannot be listed are skipped and, when `unreadable` is given,
+    /// added to it.
+    void addURL(const std::filesystem::path& url, const std::optional<ov::UUID>& presetID,
+                std::vector<OVUnreadableFolder>* unreadable = nullptr);
     /// `addURL` for each path (relative ones against the working folder), then posts
     /// kOVModelChanged once on the default center, even when nothing was added.
     void addURLs(const std::vector<std::filesystem::path>& urls,

@@ -28,7 +28,7 @@ struct OVPreset::Shared {
     // list under it. Main-thread reads need no lock, since only the main thread writes.
     mutable std::mutex listLock;
     std::vector<OVWatermarkPtr> watermarks;
-    std::string name;
+    std::optional<std::string> name;
     std::atomic<bool> shouldSave{false};
     std::shared_ptr<ov::dispatch::TimerSource> saveTimer;
     // Set when the preset goes away. Ticks run under `tickLock` and check it first, and the
@@ -113,7 +113,11 @@ std::shared_ptr<OVPreset> OVPreset::copy() const {
 // MARK: Properties
 
 std::string OVPreset::name() const {
-    return shared_->name;
+    return shared_->name.value_or(std::string());
+}
+
+bool OVPreset::hasName() const {
+    return shared_->name.has_value();
 }
 
 void OVPreset::setName(std::string name) {

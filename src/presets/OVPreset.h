@@ -59,11 +59,18 @@ public:
     /// Reads the record (a missing list is empty, missing flags are false), leaves the preset
     /// clean and starts its save timer.
     bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+    /// Records are decoded only as the classes they are expected to be (identifiers as UUIDs,
+    /// titles as strings, flags as numbers): always true.
+    [[nodiscard]] static constexpr bool supportsSecureCoding() { return true; }
 
     //! \name Properties
+    /// Empty when the preset has no name.
     [[nodiscard]] std::string name() const;
     /// Also marks the preset dirty, so a rename is saved.
     void setName(std::string name);
+    /// Whether a name was ever set: a record decoded without one has none (not an empty one)
+    /// and is encoded again without one. Likewise a nil uuid is the absent identifier.
+    [[nodiscard]] bool hasName() const;
     [[nodiscard]] ov::UUID uuid() const { return uuid_; }
     void setUuid(ov::UUID uuid) { uuid_ = uuid; }
     /// The list in stacking order (a snapshot).

@@ -11,8 +11,11 @@
 
 void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
     const auto list = watermarks();
-    coder.encodeString(name(), kOVNameKey);
-    coder.encodeUUID(uuid(), kOVUUIDKey);
+    // A record read without name or identifier is written back without them.
+    const std::string text = name();
+    coder.encodeString(hasName() ? std::optional<std::string_view>(text) : std::nullopt,
+                       kOVNameKey);
+    coder.encodeUUID(uuid().isNil() ? std::nullopt : std::optional(uuid()), kOVUUIDKey);
     coder.encodeArray({list.begin(), list.end()}, kOVWatermarksKey);
     coder.encodeInt64(static_cast<std::int64_t>(resizeConstraint()), kOVResizeConstraint);
     coder.encodeInt64(static_cast<std::int64_t>(resizeMethod()), kOVResizeMethod);
@@ -24,7 +27,8 @@ void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
 bool OVPreset::initWithCoder(ov::KeyedUnarchiver& coder) {
     setWatermarks(coder.decodeArrayOfObjectsOfClass<OVWatermark>(kOVWatermarksKey)
                       .value_or(std::vector<OVWatermarkPtr>{}));
-    setName(coder.decodeString(kOVNameKey).value_or(std::string()));
+    if (auto name = coder.decodeString(kOVNameKey))
+        setName(std::move(*name));
     setUuid(coder.decodeUUID(kOVUUIDKey).value_or(ov::UUID()));
     setShouldResize(coder.decodeBoolNumber(kOVResizeShouldResize));
     setResizeConstraint(static_cast<OVResizeConstraint>(coder.decodeInt64(kOVResizeConstraint)));

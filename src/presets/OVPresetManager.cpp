@@ -6,6 +6,7 @@
 #include "platform/files/AtomicFile.h"
 #include "platform/files/FileContents.h"
 #include "platform/log/Log.h"
+#include "watermarks/OVImageWatermark.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -60,7 +61,8 @@ private:
                 snapshot = std::move(*pending_);
                 pending_.reset();
             }
-            auto error = ov::writeFileAtomically(snapshot.path, snapshot.bytes,
+            // Through a symbolic link in the presets file's place, which stays.
+            auto error = ov::writeFileAtomically(ov::linkTarget(snapshot.path), snapshot.bytes,
                                                  ov::FileWriteMode::ReplaceExisting);
             if (error)
                 ov::log("Presets could not be saved to " + snapshot.path.string() + ": " +
@@ -93,6 +95,47 @@ fs::path asideName(const fs::path& path, std::string_view label) {
     return candidate;
 }
 
+constexpr std::string_view kCorruptLabel = "corrupt";
+constexpr std::string_view kDamagedLabel = "damaged";
+
+bool isKeptAside(const fs::path& presetsFile, const fs::path& candidate) {
+    const std::string name = candidate.filename().string();
+    const std::string base = presetsFile.filename().string() + ".";
+    return name.starts_with(base + std::string(kCorruptLabel) + "-") ||
+           name.starts_with(base + std::string(kDamagedLabel) + "-");
+}
+
+// A copy kept aside earlier that holds exactly `bytes`; empty when there is none.
+fs::path keptCopyOf(const fs::path& presetsFile, const std::vector<std::uint8_t>& bytes) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error))
+        if (isKeptAside(presetsFile, entry.path()) && ov::readFileContents(entry.path()) == bytes)
+            return entry.path();
+    return {};
+}
+
+bool anyKeptAside(const fs::path& presetsFile) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error))
+        if (isKeptAside(presetsFile, entry.path()))
+            return true;
+    return false;
+}
+
+// An image watermark is found again by its identifier (its picture is named after it) and by
+// its type; without either its picture would look unused.
+bool hasReadableImageMarks(const OVPresetPtr& preset) {
+    if (!preset)
+        return false;
+    for (const auto& mark : preset->watermarks()) {
+        const bool imageType = mark->type() == OVWatermarkTypeImage;
+        const bool imageKind = dynamic_cast<const OVImageWatermark*>(mark.get()) != nullptr;
+        if ((imageType && mark->uuid().isNil()) || (imageKind && !imageType))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 struct OVPresetManager::State {
@@ -102,7 +145,16 @@ struct OVPresetManager::State {
     std::shared_ptr<PresetFileWriter> writer = std::make_shared<PresetFileWriter>();
     // Set when a presets file exists that could not even be read: it must not be replaced.
     bool savesBlocked = false;
+    // Whether the list holds everything the presets file held; the sweep needs that.
+    bool loadedCompletely = false;
     PresetsObserver observer;
+
+    std::mutex sweepMutex; // guards the two fields below
+    int sweepHolds = 0;
+    bool sweepPending = false;
+
+    void sweep(const OVPresetManager& manager);
+    void releaseSweepHold(std::weak_ptr<State> weak, const OVPresetManager* manager);
 };
 
 OVPresetManager::OVPresetManager(std::optional<std::chrono::nanoseconds> sweepDelay)
@@ -138,22 +190,27 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
     if (path.empty() || !fs::exists(path, error)) {
         // First run: the default preset, saved at once so the file exists from now on.
         std::vector<OVPresetPtr> list{OVPreset::defaultPresetTemplate()};
+        d->loadedCompletely = true;
         setPresets(list);
         savePresets();
         return list;
     }
 
-    auto bytes = ov::readFileContents(path);
+    std::error_code readError;
+    auto bytes = ov::readFileContents(path, &readError);
     if (!bytes) {
         d->savesBlocked = true;
-        ov::log("Presets file " + path.string() + " could not be read; it is left untouched");
+        ov::log("Presets file " + path.string() + " could not be read (" +
+                (readError == std::errc::invalid_argument ? std::string("not a regular file")
+                                                          : readError.message()) +
+                "); it is left untouched");
         return std::nullopt;
     }
     ov::KeyedUnarchiver coder(*bytes);
     auto list = coder.decodeArrayOfObjectsOfClass<OVPreset>("root");
     if (!list) {
         // Nothing usable: move the file aside so no later save destroys what it holds.
-        fs::path aside = asideName(path, "corrupt");
+        fs::path aside = asideName(path, kCorruptLabel);
         if (auto moveError = ov::moveFileExclusively(path, aside)) {
             d->savesBlocked = true;
             ov::log("Presets file " + path.string() + " could not be decoded (" +
@@ -165,12 +222,18 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
         return std::nullopt;
     }
     if (!coder.firstError().empty()) {
-        // Partly readable: keep a copy of the original before a save drops the unreadable part.
-        fs::path aside = asideName(path, "damaged");
-        fs::copy_file(path, aside, fs::copy_options::none, error);
+        // Partly readable: keep a copy of the original before a save drops the unreadable part,
+        // once: the next load of the same file finds that copy.
+        fs::path aside = keptCopyOf(path, *bytes);
+        if (aside.empty()) {
+            aside = asideName(path, kDamagedLabel);
+            fs::copy_file(path, aside, fs::copy_options::none, error);
+        }
         ov::log("Presets file " + path.string() + " was partly unreadable (" + coder.firstError() +
-                "); kept a copy as " + aside.string());
+                "); a copy is kept as " + aside.string());
+        return list;
     }
+    d->loadedCompletely = std::all_of(list->begin(), list->end(), hasReadableImageMarks);
     return list;
 }
 
@@ -274,21 +337,61 @@ std::vector<std::filesystem::path> OVPresetManager::expiringPresetAssets() const
     const fs::path images = imageCacheDestinationURL();
     if (images.empty())
         return paths;
-    std::error_code error;
-    fs::recursive_directory_iterator it(images, fs::directory_options::skip_permission_denied,
-                                        error);
-    const fs::recursive_directory_iterator end;
-    while (!error && it != end) {
-        if (it->path().filename().string().starts_with('.')) {
-            it.disable_recursion_pending(); // hidden items, and anything inside them, stay
-        } else {
-            paths.push_back(it->path());
+    // Folder by folder, so that an entry or a folder that cannot be read is logged and the
+    // listing goes on with the rest.
+    std::vector<fs::path> folders{images};
+    while (!folders.empty()) {
+        const fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        std::error_code error;
+        fs::directory_iterator it(folder, error);
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            const fs::path& path = it->path();
+            if (path.filename().string().starts_with('.'))
+                continue; // hidden items, and anything inside them, stay
+            paths.push_back(path);
+            std::error_code typeError;
+            if (it->is_directory(typeError) && !it->is_symlink(typeError))
+                folders.push_back(path);
         }
-        it.increment(error);
+        if (error)
+            ov::log("expiringPresetAssets " + error.message());
     }
-    if (error)
-        ov::log("expiringPresetAssets " + error.message());
     return paths;
+}
+
+void OVPresetManager::State::sweep(const OVPresetManager& manager) {
+    {
+        std::lock_guard lock(sweepMutex);
+        if (sweepHolds > 0) {
+            sweepPending = true; // runs when the last hold goes
+            return;
+        }
+        sweepPending = false;
+    }
+    // Pictures that only the part of the list that did not load uses, or that a presets file
+    // kept aside uses, look unused: nothing goes while either may exist.
+    if (!loadedCompletely || anyKeptAside(manager.presetArchivePath()))
+        return;
+    std::set<std::string> keep;
+    std::error_code error;
+    for (const auto& path : manager.validPresetAssets())
+        if (fs::exists(path, error))
+            keep.insert(path.string());
+    for (const auto& path : manager.expiringPresetAssets())
+        if (!keep.contains(path.string()))
+            fs::remove_all(path, error);
+}
+
+void OVPresetManager::State::releaseSweepHold(std::weak_ptr<State> weak,
+                                              const OVPresetManager* manager) {
+    std::lock_guard lock(sweepMutex);
+    if (--sweepHolds > 0 || !sweepPending)
+        return;
+    ov::dispatch::async(ov::dispatch::mainQueue(), [weak = std::move(weak), manager] {
+        if (auto alive = weak.lock())
+            alive->sweep(*manager);
+    });
 }
 
 void OVPresetManager::cleanupOrphanedPresetAssets() {
@@ -297,16 +400,19 @@ void OVPresetManager::cleanupOrphanedPresetAssets() {
         ov::dispatch::mainQueue(),
         std::chrono::duration_cast<ov::dispatch::Clock::duration>(d->sweepDelay), [this, weak] {
             // The manager may be gone by the time the sweep runs.
-            auto alive = weak.lock();
-            if (!alive)
-                return;
-            std::set<std::string> keep;
-            std::error_code error;
-            for (const auto& path : validPresetAssets())
-                if (fs::exists(path, error))
-                    keep.insert(path.string());
-            for (const auto& path : expiringPresetAssets())
-                if (!keep.contains(path.string()))
-                    fs::remove_all(path, error);
+            if (auto alive = weak.lock())
+                alive->sweep(*this);
         });
+}
+
+std::shared_ptr<void> OVPresetManager::holdSweeps() {
+    {
+        std::lock_guard lock(d->sweepMutex);
+        ++d->sweepHolds;
+    }
+    std::weak_ptr<State> weak = d;
+    return std::shared_ptr<void>(nullptr, [weak, this](void*) {
+        if (auto alive = weak.lock())
+            alive->releaseSweepHold(weak, this);
+    });
 }

@@ -84,7 +84,16 @@ public:
     /// Schedules the sweep: after the delay given at construction, deletes (on the main queue)
     /// every item of expiringPresetAssets() that no listed preset uses; folders go with their
     /// contents. Errors are ignored.
+    ///
+    /// Nothing is deleted while the pictures may still be needed: when the list did not load
+    /// completely (an unreadable or damaged presets file, an image watermark without a readable
+    /// identity), while a presets file kept aside is in the storage folder (it is recovered with
+    /// its pictures), and while a hold from holdSweeps() lives: a sweep that comes due then runs
+    /// when the last hold goes.
     void cleanupOrphanedPresetAssets();
+    /// Keeps sweeps waiting until the returned object is released (from any thread). Batch
+    /// exports hold one while they render, so no picture they draw goes from under them.
+    [[nodiscard]] std::shared_ptr<void> holdSweeps();
 
 private:
     struct State;

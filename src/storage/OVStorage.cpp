@@ -29,6 +29,11 @@ std::filesystem::path OVPresetArchivePath() {
     return storage / kOVPresetArchiveFilename;
 }
 
+ov::FileLock OVLockStorage() {
+    const std::filesystem::path storage = OVStorageDirectory();
+    return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
+}
+
 std::filesystem::path imageCacheDestinationURL() {
     std::filesystem::path container = ov::sharedContainerDirectory();
     if (container.empty())

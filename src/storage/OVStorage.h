@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileLock.h"
+
 #include <filesystem>
 #include <string_view>
 
@@ -32,3 +34,9 @@ inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
 /// A file inside the folder of watermark pictures; the file itself is neither created nor
 /// checked. An image watermark's picture is named "<UUID string>.png".
 [[nodiscard]] std::filesystem::path imageCacheDestinationURLForFilename(std::string_view filename);
+
+/// Takes the storage's lock (a hidden lock file in the storage directory), waiting while another
+/// process holds it. A program that reads the presets file, changes the list and writes it back
+/// holds the lock from before the read until the write is on disk, so that two such programs
+/// take turns and neither loses the other's change. Check `error()` of the result.
+[[nodiscard]] ov::FileLock OVLockStorage();

@@ -66,6 +66,7 @@ bool OVImageWatermark::setImageWithContentsOfFile(const std::filesystem::path& f
 }
 
 bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
+    imageWriteError_.clear();
     if (!picture)
         return false;
     const std::vector<uint8_t> encoded = ov::encodeImage(*picture, kPictureType, nullptr);
@@ -73,6 +74,7 @@ bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
         return false;
     const std::error_code written =
         ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
+    imageWriteError_ = written;
 
     // The watermark can never be made larger than the picture's pixels.
     const ov::Size pixelSize{double(picture->width()), double(picture->height())};

@@ -4,6 +4,7 @@
 #include "watermarks/OVWatermark.h"
 
 #include <filesystem>
+#include <system_error>
 #include <string>
 
 /// Stamps a picture (typically a logo) over the photograph.
@@ -45,6 +46,9 @@ public:
     /// setImage() with the first picture of an image file of any format the library reads,
     /// turned upright. False, changing nothing, when the file cannot be decoded.
     virtual bool setImageWithContentsOfFile(const std::filesystem::path& file);
+    /// Why the last setImage() could not store the picture file; empty when it was stored (or
+    /// the picture could not be read or encoded).
+    [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
     /// Deletes the picture file (errors ignored) and drops the cached decode.
     void removeImage() override;
     /// "<UUID>.png", the uuid in upper case.
@@ -57,4 +61,5 @@ protected:
 
 private:
     ov::ImagePtr internalImage_;
+    std::error_code imageWriteError_;
 };

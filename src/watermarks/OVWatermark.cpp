@@ -158,7 +158,8 @@ std::shared_ptr<OVWatermark> OVWatermark::copy() const {
     copy->setSize(size());
     copy->setType(type());
     copy->setUuid(uuid());
-    copy->setTitle(title());
+    if (hasTitle())
+        copy->setTitle(title());
     copy->setAlpha(alpha());
     copy->setRotation(rotation());
     copy->setShadow(shadow());
@@ -530,10 +531,13 @@ void OVWatermark::setType(OVWatermarkType type) {
     type_ = type;
 }
 std::string OVWatermark::title() const {
-    return title_;
+    return title_.value_or(std::string());
 }
 void OVWatermark::setTitle(std::string title) {
     title_ = std::move(title);
+}
+bool OVWatermark::hasTitle() const {
+    return title_.has_value();
 }
 bool OVWatermark::isEditable() const {
     return editable_;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -92,6 +93,9 @@ public:
     /// Makes the watermark visible, then reads the 16 base entries; missing numbers read as 0
     /// and missing flags as false. A kind's override calls this first, then reads its own.
     bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+    /// Records are decoded only as the classes they are expected to be (identifiers as UUIDs,
+    /// titles as strings, flags as numbers): always true.
+    [[nodiscard]] static constexpr bool supportsSecureCoding() { return true; }
 
     //! \name Moving and resizing
     /// Moves the origin by (dx, dy), marks the watermark dirty and recomputes its relative
@@ -171,8 +175,12 @@ public:
     virtual void setUuid(ov::UUID uuid);
     [[nodiscard]] virtual OVWatermarkType type() const;
     virtual void setType(OVWatermarkType type);
+    /// Empty when the watermark has no title.
     [[nodiscard]] virtual std::string title() const;
     virtual void setTitle(std::string title);
+    /// Whether a title was ever set: a record decoded without one has none (not an empty one)
+    /// and is encoded again without one. Likewise a nil uuid is the absent identifier.
+    [[nodiscard]] virtual bool hasTitle() const;
     /// Selected for editing: frame and handles are drawn. Set through the preset.
     [[nodiscard]] virtual bool isEditable() const;
     virtual void setEditable(bool editable);
@@ -228,7 +236,7 @@ private:
     double shadow_ = 0;
     ov::UUID uuid_;
     OVWatermarkType type_ = OVWatermarkTypeText;
-    std::string title_;
+    std::optional<std::string> title_;
     bool editable_ = false;
     bool visible_ = false;
     bool shouldResizeProportionally_ = false;

@@ -10,8 +10,13 @@ void OVWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     coder.encodePoint(origin(), kOVWatermarkOriginKey);
     coder.encodeSize(size(), kOVWatermarkSizeKey);
     coder.encodeInt64(static_cast<std::int64_t>(type()), kOVWatermarkTypeKey);
-    coder.encodeUUID(uuid(), kOVWatermarkIDKey);
-    coder.encodeString(title(), kOVWatermarkTitleKey);
+    // A record read without identifier or title is written back without them.
+    const ov::UUID identifier = uuid();
+    coder.encodeUUID(identifier.isNil() ? std::nullopt : std::optional(identifier),
+                     kOVWatermarkIDKey);
+    const std::string text = title();
+    coder.encodeString(hasTitle() ? std::optional<std::string_view>(text) : std::nullopt,
+                       kOVWatermarkTitleKey);
     coder.encodeFloat(static_cast<float>(alpha()), kOVWatermarkAlphaKey);
     coder.encodeFloat(static_cast<float>(rotation()), kOVWatermarkRotationKey);
     coder.encodeFloat(static_cast<float>(shadow()), kOVWatermarkShadowKey);
@@ -34,7 +39,7 @@ bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     size_ = coder.decodeSize(kOVWatermarkSizeKey);
     type_ = static_cast<OVWatermarkType>(coder.decodeInt64(kOVWatermarkTypeKey));
     uuid_ = coder.decodeUUID(kOVWatermarkIDKey).value_or(ov::UUID());
-    title_ = coder.decodeString(kOVWatermarkTitleKey).value_or(std::string());
+    title_ = coder.decodeString(kOVWatermarkTitleKey);
     alpha_ = coder.decodeFloat(kOVWatermarkAlphaKey);
     rotation_ = coder.decodeFloat(kOVWatermarkRotationKey);
     shadow_ = coder.decodeFloat(kOVWatermarkShadowKey);

@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -45,9 +48,18 @@ std::string readAll(const std::filesystem::path& file) {
 
 } // namespace
 
+std::vector<std::string> boundByPermissions() {
+    if (::geteuid() != 0)
+        return {};
+    const char* kDropped = "-dac_override,-dac_read_search";
+    return {"/usr/bin/setpriv", std::string("--inh-caps=") + kDropped,
+            std::string("--bounding-set=") + kDropped, "--"};
+}
+
 int startInkstead(const std::vector<std::string>& args, const RunOptions& options,
                   const std::filesystem::path& outFile, const std::filesystem::path& errFile) {
-    std::vector<std::string> argStrings{INKSTEAD_CLI_PATH};
+    std::vector<std::string> argStrings = options.wrapper;
+    argStrings.push_back(INKSTEAD_CLI_PATH);
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : argStrings)
@@ -76,9 +88,22 @@ int startInkstead(const std::vector<std::string>& args, const RunOptions& option
     return pid;
 }
 
-int waitForInkstead(int pid) {
+int waitForInkstead(int pid, std::chrono::milliseconds timeout) {
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const int options = timeout.count() > 0 ? WNOHANG : 0;
+        const pid_t done = waitpid(pid, &status, options);
+        if (done == pid || (done < 0 && errno != EINTR))
+            break;
+        if (done == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                timeout = {};
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
     }
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
@@ -92,7 +117,8 @@ RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& op
     const auto outFile = capture.path() / "stdout";
     const auto errFile = capture.path() / "stderr";
     RunResult result;
-    result.exitCode = waitForInkstead(startInkstead(args, options, outFile, errFile));
+    result.exitCode =
+        waitForInkstead(startInkstead(args, options, outFile, errFile), options.timeout);
     result.out = readAll(outFile);
     result.err = readAll(errFile);
     return result;

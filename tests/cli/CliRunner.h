@@ -2,6 +2,7 @@
 
 // Runs the built inkstead binary as a child process, the way a user or a script would.
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -22,7 +23,15 @@ struct RunOptions {
     std::map<std::string, std::string> environment;
     /// Working directory of the child (empty: the current one).
     std::filesystem::path workingDirectory;
+    /// The child is killed (SIGKILL, exit code 137) when it runs longer; zero waits forever.
+    std::chrono::milliseconds timeout{0};
+    /// A command the child runs through, its arguments first (to lower privileges or limits).
+    std::vector<std::string> wrapper;
 };
+
+/// A wrapper under which the superuser, too, is bound by file permissions (empty when the
+/// tests do not run as the superuser).
+std::vector<std::string> boundByPermissions();
 
 /// Runs `inkstead args...` and waits for it.
 RunResult runInkstead(const std::vector<std::string>& args, const RunOptions& options = {});
@@ -33,6 +42,7 @@ int startInkstead(const std::vector<std::string>& args, const RunOptions& option
                   const std::filesystem::path& outFile, const std::filesystem::path& errFile);
 
 /// Waits for a child started with startInkstead(); the exit code as runInkstead() gives it.
-int waitForInkstead(int pid);
+/// With a `timeout`, a child still running then is killed first.
+int waitForInkstead(int pid, std::chrono::milliseconds timeout = {});
 
 } // namespace clitest

@@ -1,4 +1,4 @@
-// Ctrl-C during `inkstead export`: the batch stops cleanly.
+// Ctrl-C or SIGTERM during `inkstead export`: the batch stops cleanly.
 
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
@@ -10,12 +10,21 @@
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace fs = std::filesystem;
 using ov::test::TempDir;
 
-TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
+struct StopSignal {
+    int number;
+    int exitCode;
+};
+
+class ExportInterrupt : public testing::TestWithParam<StopSignal> {};
+
+TEST_P(ExportInterrupt, SignalMidBatchStopsCleanlyAndLeavesOnlyWholeFiles) {
     TempDir dir;
     fs::create_directories(dir / "in");
     constexpr int kPhotos = 40;
@@ -42,8 +51,11 @@ TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_TRUE(sawOutput);
-    ::kill(pid, SIGINT);
-    EXPECT_EQ(clitest::waitForInkstead(pid), 130);
+    ::kill(pid, GetParam().number);
+    EXPECT_EQ(clitest::waitForInkstead(pid), GetParam().exitCode);
+    std::ifstream err(dir / "stderr");
+    const std::string said(std::istreambuf_iterator<char>(err), {});
+    EXPECT_NE(said.find("cancelling"), std::string::npos) << "not a clean stop: " << said;
 
     const auto names = clitest::folderEntries(out);
     EXPECT_GE(names.size(), 1u);
@@ -55,3 +67,9 @@ TEST(ExportInterrupt, SigintMidBatchExitsWith130AndLeavesOnlyWholeFiles) {
         EXPECT_EQ(image->width(), 1600);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, ExportInterrupt,
+                         testing::Values(StopSignal{SIGINT, 130}, StopSignal{SIGTERM, 143}),
+                         [](const auto& info) {
+                             return info.param.number == SIGINT ? "Sigint" : "Sigterm";
+                         });

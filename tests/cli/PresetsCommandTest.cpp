@@ -152,7 +152,8 @@ TEST(PresetsCommand, UnreadableStorageFileIsKeptAsideAndReported) {
     EXPECT_TRUE(contains(first.err, "hint:")) << first.err;
     std::vector<std::string> kept;
     for (const auto& entry : fs::directory_iterator(store.presetsFile().parent_path()))
-        kept.push_back(entry.path().filename().string());
+        if (!entry.path().filename().string().starts_with('.'))
+            kept.push_back(entry.path().filename().string());
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].rfind("presets.bin.corrupt-", 0), 0u) << "the user's file is not lost";
 

@@ -2,9 +2,11 @@
 #include "export/OVSaveManager.h"
 
 #include "SaveTestSupport.h"
+#include "platform/dispatch/Dispatch.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
+#include "storage/OVStorage.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 #include "watermarks/OVShapeWatermark.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace ov::test;
@@ -71,7 +74,7 @@ double meanDifference(const fs::path& a, const fs::path& b) {
 
 } // namespace
 
-TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
+TEST(OVPipelineExport, PhotosComeOutUprightWatermarkedInTheirOwnType) {
     TempDir dir;
     ScopedHome home(dir / "home");
     fs::create_directories(dir / "out");
@@ -86,7 +89,10 @@ TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
     presetManager->insertObject(preset, 0);
     const std::string id = preset->uuid().uuidString();
 
-    const fs::path photos = testDataDir() / "orientation";
+    const fs::path photos = dir / "photos";
+    fs::create_directories(photos);
+    writeOrientedPhoto(photos / "Landscape_1.jpg", 360, 240, 1, "");
+    writeOrientedPhoto(photos / "Landscape_6.jpg", 360, 240, 6, "");
     auto list = std::make_shared<ListWithPresets>();
     list->entries = {{photos / "Landscape_1.jpg", id},
                      {photos / "Landscape_6.jpg", id},
@@ -110,8 +116,8 @@ TEST(OVPipelineExport, RealPhotosComeOutUprightWatermarkedInTheirOwnType) {
     const auto turned = ov::ImageSource::createWithURL(dir / "out" / "Landscape_6.jpg");
     ASSERT_TRUE(turned);
     const ov::Properties properties = turned->properties();
-    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 1800);
-    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelHeight), 1200);
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 360);
+    EXPECT_EQ(properties.integer(ov::kOVPropertyPixelHeight), 240);
     EXPECT_FALSE(properties.integer(ov::kOVPropertyOrientation).value_or(1) != 1);
 
     // The same images under an identifier that matches no preset are written without
@@ -169,4 +175,24 @@ TEST(OVPipelineExport, DragOutRendersWithThePresetItself) {
     EXPECT_EQ(image->width(), 400);
     EXPECT_EQ(image->height(), 300);
     EXPECT_FALSE(OVSaveManager::watermarkCGImageSource(nullptr, preset));
+}
+
+TEST(OVPipelineExport, PictureSweepWaitsUntilNoBatchIsRunning) {
+    TempDir home;
+    const ScopedHome scoped(home.path());
+    auto presets = std::make_shared<OVPresetManager>(std::nullopt);
+    presets->waitForPendingSaves();
+    const fs::path orphan = imageCacheDestinationURLForFilename("orphan.png");
+    std::ofstream(orphan) << "png";
+
+    // Two batches overlap; the first to end asks for the sweep.
+    const auto renderer = OVPipelineRenderer::rendererWithPresetManager(presets);
+    renderer->batchWillStart();
+    renderer->batchWillStart();
+    renderer->batchDidFinish();
+    ov::dispatch::runMainLoopFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(fs::exists(orphan)) << "swept while a batch still renders";
+    renderer->batchDidFinish();
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, std::chrono::seconds(5));
+    EXPECT_FALSE(fs::exists(orphan));
 }

@@ -179,7 +179,7 @@ TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
 }
 
 TEST(OVSaveManager, MissingAndFailingImagesLandInTheReport) {
-    Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, "in");
+    Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}, "in");
     fs::create_directory(f.dir / "out");
     auto manager = f.manager(f.dir / "out");
     manager->setMaximumConcurrentImages(1);
@@ -189,24 +189,27 @@ TEST(OVSaveManager, MissingAndFailingImagesLandInTheReport) {
             fs::remove(f.dir / "in" / "c.jpg"); // deleted while the batch runs
         if (source.filename() == "d.jpg")
             return "unsupported type";
+        if (source.filename() == "e.jpg")
+            throw std::bad_alloc(); // a memory limit reached while rendering
         return {};
     };
     auto presenter = std::make_shared<RecordingPresenter>();
     manager->setProgressWindowController(presenter);
 
-    const OVSaveReport report = runBatch(*manager, {0, 1, 2, 3, 9});
+    const OVSaveReport report = runBatch(*manager, {0, 1, 2, 3, 4, 9});
     EXPECT_EQ(outputNames(report), (std::vector<std::string>{"b.jpg"}));
-    ASSERT_EQ(report.failures.size(), 3u);
+    ASSERT_EQ(report.failures.size(), 4u);
     EXPECT_EQ(report.failures[0].index, 0u);
     EXPECT_TRUE(report.failures[0].source.empty());
     EXPECT_EQ(report.failures[1].index, 2u);
     EXPECT_EQ(report.failures[2].source, f.dir / "in" / "d.jpg");
     EXPECT_EQ(report.failures[2].reason, "unsupported type");
+    EXPECT_EQ(report.failures[3].reason, "out of memory");
     EXPECT_FALSE(hasTemporaryFiles(f.dir / "out"));
 
     // Failures count as done: the bar reaches 1 and the index beyond the list is not counted.
     const auto calls = presenter->calls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "count:4 of 4"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "count:5 of 5"), calls.end());
     EXPECT_EQ(manager->progress()->fractionCompleted(), 1.0);
 }
 

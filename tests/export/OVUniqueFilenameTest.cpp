@@ -40,6 +40,23 @@ TEST(URLWithValidFilename, DanglingLinkOccupiesItsName) {
     EXPECT_EQ(URLWithValidFilename(dir.path(), "b.png"), dir / "b_Watermarked_1.png");
 }
 
+// A name the file system cannot hold, taken or not, ends the search at once; placing the file
+// there then fails with the reason instead of trying names forever.
+TEST(URLWithValidFilename, NameTooLongEndsTheSearchAndThePlacementSaysWhy) {
+    TempDir dir;
+    const std::string tooLong = std::string(300, 'n') + ".jpg";
+    EXPECT_EQ(URLWithValidFilename(dir.path(), tooLong), dir / tooLong);
+    const std::string fits = std::string(245, 'f') + ".jpg"; // its alternatives do not fit
+    writeFile(dir / fits, "x");
+    EXPECT_EQ(URLWithValidFilename(dir.path(), fits), dir / OVWatermarkedFilename(fits, 1));
+    for (const auto& name : {tooLong, fits}) {
+        writeFile(dir / "t.jpg", "y");
+        std::string reason;
+        EXPECT_FALSE(OVPlaceFileExclusively(dir / "t.jpg", dir.path(), name, &reason));
+        EXPECT_EQ(reason, std::make_error_code(std::errc::filename_too_long).message());
+    }
+}
+
 TEST(OVPlaceFileExclusively, NeverReplacesAndEveryThreadGetsItsOwnName) {
     TempDir dir;
     writeFile(dir / "shot.jpg", "original");

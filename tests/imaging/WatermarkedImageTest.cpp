@@ -87,6 +87,7 @@ TEST_P(RenderOrientationTest, UprightWithWatermarks) {
 INSTANTIATE_TEST_SUITE_P(AllTags, RenderOrientationTest, testing::Range(1, 9));
 
 TEST(RenderTest, RealPhotographsAtTheirUprightSize) {
+    OV_REQUIRE_TESTDATA();
     for (const std::string kind : {"Landscape", "Portrait"}) {
         const auto upright = ov_CGImageSourceGetSize(ImageSource::createWithURL(
             ov::test::testDataDir() / "orientation" / (kind + "_1.jpg")));

@@ -1,6 +1,7 @@
 #include "model/OVImage.h"
 
 #include "platform/imageio/ImageSource.h"
+#include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace fs = std::filesystem;
 TEST(OVImage, presentsTheFileAsAnItem) {
     ov::test::TempDir dir;
     const auto file = dir / "My Trip #1 100%.jpg";
-    fs::copy_file(ov::test::testDataDir() / "orientation" / "Landscape_1.jpg", file);
+    ov::test::writeOrientedPhoto(file, 60, 40, 1);
     auto image = OVImage::imageWithURL(file);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->imageUID(),

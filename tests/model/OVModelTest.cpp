@@ -4,6 +4,7 @@
 #include "platform/dispatch/Dispatch.h"
 #include "platform/log/Log.h"
 #include "platform/notify/NotificationCenter.h"
+#include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// A real photograph copied to `path`.
+/// A generated photograph at `path`, tagged with orientation `which`.
 fs::path photo(const fs::path& path, int which = 1) {
     fs::create_directories(path.parent_path());
-    fs::copy_file(ov::test::testDataDir() / "orientation" /
-                      ("Landscape_" + std::to_string(which) + ".jpg"),
-                  path);
+    ov::test::writeOrientedPhoto(path, 60, 40, which);
     return path;
 }
 

@@ -84,3 +84,22 @@ TEST(OVPresetCoding, ReadsAFileFromAnotherWriter) {
     EXPECT_FALSE(preset->shouldStripMetadata());
     EXPECT_EQ(preset->resizeValue(), 0.0);
 }
+
+TEST(OVPresetCoding, RecordWithoutNameOrIdentifiersStaysWithoutThem) {
+    // The plain initializers leave name, title and identifiers unset, as a damaged record does.
+    auto preset = std::make_shared<OVPreset>();
+    preset->setWatermarks({std::make_shared<OVShapeWatermark>()});
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        const auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()).find("NSUUID"), std::string::npos)
+            << "no identifier object is made up";
+        preset = roundTrip(preset);
+        ASSERT_TRUE(preset);
+        EXPECT_FALSE(preset->hasName());
+        EXPECT_TRUE(preset->uuid().isNil());
+        ASSERT_EQ(preset->watermarks().size(), 1u);
+        EXPECT_FALSE(preset->watermarks().front()->hasTitle());
+        EXPECT_FALSE(preset->watermarks().front()->copy()->hasTitle());
+    }
+}

@@ -4,15 +4,23 @@
 #include "platform/dispatch/Dispatch.h"
 #include "platform/log/Log.h"
 #include "support/TestSupport.h"
+#include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <mutex>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -182,6 +190,29 @@ TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
     EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
 }
 
+TEST_F(PresetManagerTest, FifoInPlaceOfThePresetsFileIsLeftAloneWithoutBlocking) {
+    fs::create_directories(storage());
+    ASSERT_EQ(::mkfifo(presetsFile().c_str(), 0644), 0);
+    // Should loading wait for a writer, this one ends the wait so the test fails instead of
+    // hanging.
+    std::atomic<bool> loaded = false;
+    std::thread unblock([&] {
+        for (int i = 0; i < 500 && !loaded; ++i)
+            std::this_thread::sleep_for(10ms);
+        if (!loaded)
+            ::close(::open(presetsFile().c_str(), O_WRONLY));
+    });
+    {
+        OVPresetManager manager(std::nullopt);
+        loaded = true;
+        EXPECT_FALSE(manager.presets());
+        manager.savePresets();
+    }
+    unblock.join();
+    EXPECT_NE(log().find("not a regular file"), std::string::npos) << log();
+    EXPECT_EQ(fs::status(presetsFile()).type(), fs::file_type::fifo);
+}
+
 TEST_F(PresetManagerTest, ArchiveWhoseRootIsNotAListIsKeptAside) {
     ov::KeyedArchiver archiver;
     archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
@@ -278,4 +309,106 @@ TEST_F(PresetManagerTest, KillDuringSaveLoopLeavesADecodableFile) {
         ASSERT_TRUE(stored) << "round " << round;
         EXPECT_GE(stored->size(), 1u);
     }
+}
+
+namespace {
+
+// A saved list with one preset holding one image watermark.
+std::string listWithImageMark(bool withIdentifier = true) {
+    OVWatermarkPtr image = OVImageWatermark::imageWatermark();
+    if (!withIdentifier)
+        image->setUuid(ov::UUID());
+    auto preset = std::make_shared<OVPreset>("Logo");
+    preset->setWatermarks({image});
+    auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The same bytes with the image watermark's class renamed to one nobody knows (same length).
+std::string withUnknownImageClass(std::string bytes) {
+    for (auto at = bytes.find("OVImageWatermark"); at != std::string::npos;
+         at = bytes.find("OVImageWatermark", at))
+        bytes[at + 15] = 'X';
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(PresetManagerTest, NoSweepFromAListThatDidNotLoadCompletely) {
+    struct Case {
+        const char* what;
+        std::function<std::string()> file;
+        std::string asideFile; // a presets file kept aside earlier, by name
+    };
+    const Case cases[] = {
+        {"corrupt file", [] { return std::string("bplist00 garbage"); }, ""},
+        {"image mark of an unknown class",
+         [] { return withUnknownImageClass(listWithImageMark()); }, ""},
+        {"image mark without identifier", [] { return listWithImageMark(false); }, ""},
+        {"a file kept aside", [] { return listWithImageMark(); },
+         "presets.bin.corrupt-20260101T000000Z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(storage());
+        writeAll(presetsFile(), c.file());
+        if (!c.asideFile.empty())
+            writeAll(storage() / c.asideFile, "kept");
+        const fs::path picture = storage() / "images" / (ov::UUID::random().uuidString() + ".png");
+        writeAll(picture, "png");
+        {
+            OVPresetManager manager(10ms);
+            ov::dispatch::runMainLoopFor(300ms);
+        }
+        EXPECT_TRUE(fs::exists(picture)) << "a picture the lost part may use was swept";
+    }
+}
+
+TEST_F(PresetManagerTest, DamagedFileIsKeptAsideOnceHoweverOftenItIsLoaded) {
+    writeAll(presetsFile(), withUnknownImageClass(listWithImageMark()));
+    for (int i = 0; i < 3; ++i) {
+        OVPresetManager manager(std::nullopt);
+        EXPECT_EQ(manager.count(), 1u);
+    }
+    const auto entries = storageEntries();
+    EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
+                            [](const fs::path& name) {
+                                return name.string().starts_with("presets.bin.damaged-");
+                            }),
+              1);
+}
+
+TEST_F(PresetManagerTest, SweepWaitsForHoldsAndListsPastUnreadableEntries) {
+    writeAll(presetsFile(), listWithImageMark());
+    const fs::path images = storage() / "images";
+    std::vector<fs::path> orphans;
+    for (int i = 0; i < 30; ++i)
+        orphans.push_back(images / (ov::UUID::random().uuidString() + ".png"));
+    for (const auto& orphan : orphans)
+        writeAll(orphan, "png");
+    // A picture at the bottom of a chain of folders, listed while the process may open only a
+    // few more files: a listing that stops at the first folder it cannot open never sees it.
+    fs::path bottom = images / "chain";
+    for (int depth = 0; depth < 8; ++depth)
+        bottom /= "level" + std::to_string(depth);
+    orphans.push_back(bottom / "orphan.png");
+    writeAll(orphans.back(), "png");
+    OVPresetManager manager(10ms);
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const auto openFiles = std::distance(fs::directory_iterator("/proc/self/fd"), {});
+    rlimit few = files;
+    few.rlim_cur = static_cast<rlim_t>(openFiles + 3);
+    ::setrlimit(RLIMIT_NOFILE, &few);
+    const auto listed = manager.expiringPresetAssets();
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    for (const auto& orphan : orphans)
+        EXPECT_NE(std::find(listed.begin(), listed.end(), orphan), listed.end()) << orphan;
+
+    auto hold = manager.holdSweeps();
+    ov::dispatch::runMainLoopFor(200ms);
+    EXPECT_TRUE(fs::exists(orphans.front())) << "swept while held";
+    hold.reset();
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphans.front()); }, 5s);
+    EXPECT_FALSE(fs::exists(orphans.back()));
 }

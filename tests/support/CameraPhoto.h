@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace ov::test {
@@ -17,16 +18,35 @@ inline constexpr const char* kXmp = R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNT
 <x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
 <rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/"
  xmlns:tiff="http://ns.adobe.com/tiff/1.0/" exif:GPSLatitude="48,51.5N" exif:GPSLongitude="2,17.6E"
- exif:DateTimeOriginal="2024-05-01T10:20:30" tiff:Orientation="6">
+ exif:DateTimeOriginal="2024-05-01T10:20:30" tiff:Orientation="6"
+ xmlns:photoshop="http://ns.adobe.com/photoshop/1.0/" photoshop:City="Lutetia"
+ photoshop:State="Isleland" photoshop:Country="Gallia"
+ xmlns:Iptc4xmpCore="http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/"
+ Iptc4xmpCore:Location="Quaybank" Iptc4xmpCore:CountryCode="GQX"
+ xmlns:Iptc4xmpExt="http://iptc.org/std/Iptc4xmpExt/2008-02-29/"
+ xmlns:xmp="http://ns.adobe.com/xap/1.0/" xmlns:xmpGImg="http://ns.adobe.com/xap/1.0/g/img/">
 <dc:title><rdf:Alt><rdf:li xml:lang="x-default">Harbour at dawn</rdf:li></rdf:Alt></dc:title>
+<Iptc4xmpExt:LocationCreated><rdf:Bag><rdf:li rdf:parseType="Resource">
+ <Iptc4xmpExt:City>Createdtown</Iptc4xmpExt:City><exif:GPSLatitude>48,51.5N</exif:GPSLatitude>
+</rdf:li></rdf:Bag></Iptc4xmpExt:LocationCreated>
+<Iptc4xmpExt:LocationShown><rdf:Bag><rdf:li rdf:parseType="Resource">
+ <Iptc4xmpExt:Sublocation>Showncourt</Iptc4xmpExt:Sublocation>
+</rdf:li></rdf:Bag></Iptc4xmpExt:LocationShown>
+<xmp:Thumbnails><rdf:Alt><rdf:li rdf:parseType="Resource">
+ <xmpGImg:format>JPEG</xmpGImg:format><xmpGImg:image>UHJldmlld2J5dGVz</xmpGImg:image>
+</rdf:li></rdf:Alt></xmp:Thumbnails>
 </rdf:Description></rdf:RDF></x:xmpmeta>
 <?xpacket end="w"?>)";
 
+/// Place names of the photo below, in its XMP and IPTC: none may survive a location strip.
+inline const std::vector<std::string> kPlaceNames{"Lutetia",  "Isleland",   "Gallia",    "Quaybank",
+                                                  "GQX",      "Createdtown", "Showncourt"};
+
 // A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
-// IPTC keywords; XMP; an ICC profile.
+// IPTC keywords; XMP; an ICC profile. The stored pixels are uprightPicture(width, height).
 inline void writeCameraPhoto(const std::filesystem::path& path, int orientation = 1,
-                             bool withDPIHeight = true) {
-    auto picture = ov::test::uprightPicture(200, 120).icc_transform("srgb");
+                             bool withDPIHeight = true, int width = 200, int height = 120) {
+    auto picture = ov::test::uprightPicture(width, height).icc_transform("srgb");
     picture.write_to_file((path.string() + "[Q=90]").c_str());
     auto image = Exiv2::ImageFactory::open(path.string());
     image->readMetadata();
@@ -60,7 +80,9 @@ inline void writeCameraPhoto(const std::filesystem::path& path, int orientation 
     iptc["Iptc.Application2.Keywords"] = "harbour";
     Exiv2::StringValue second("dawn");
     iptc.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &second);
-    iptc["Iptc.Application2.City"] = "Paris";
+    iptc["Iptc.Application2.City"] = "Lutetia";
+    iptc["Iptc.Application2.SubLocation"] = "Quaybank";
+    iptc["Iptc.Application2.CountryName"] = "Gallia";
     image->setIptcData(iptc);
     image->setXmpPacket(kXmp);
     image->writeXmpFromPacket(true);

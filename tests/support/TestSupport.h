@@ -22,7 +22,14 @@ private:
     std::filesystem::path path_;
 };
 
-/// Folder of the shared test photographs (orientation/Landscape_0..8.jpg, Portrait_0..8.jpg).
+/// Folder of the real test photographs (orientation/Landscape_0..8.jpg, Portrait_0..8.jpg).
 std::filesystem::path testDataDir();
 
 } // namespace ov::test
+
+/// Skips the running test when the real test photographs are not there (a bare clone).
+#define OV_REQUIRE_TESTDATA()                                                                  \
+    do {                                                                                       \
+        if (!std::filesystem::is_directory(ov::test::testDataDir()))                           \
+            GTEST_SKIP() << "real test photographs not found in " << ov::test::testDataDir(); \
+    } while (false)

@@ -1,5 +1,7 @@
 #include "platform/files/AtomicFile.h"
 
+#include "platform/files/TemporaryFiles.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -46,6 +48,19 @@ std::filesystem::path directoryOf(const std::filesystem::path& path) {
 }
 
 } // namespace
+
+std::filesystem::path linkTarget(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code error;
+    // A bounded walk, as the kernel's: a loop of links ends it.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
+        const auto next = std::filesystem::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : directoryOf(target) / next;
+    }
+    return target;
+}
 
 std::error_code moveFileExclusively(const std::filesystem::path& source,
                                     const std::filesystem::path& destination) {
@@ -101,9 +116,11 @@ AtomicFile::AtomicFile(std::filesystem::path destination) : d(std::make_unique<I
     }
     // Hidden, beside the destination, keeping its extension: encoders that pick the format
     // from the name write the right one, and folder scans skip the half-written file.
+    removeAbandonedTemporaryFiles(directoryOf(d->destination));
     const auto extension = d->destination.extension().string();
-    std::string name(".");
-    name += d->destination.stem().string();
+    // The stem is shortened so that the temporary name fits wherever the destination does.
+    std::string name(kTemporaryFilePrefix);
+    name += d->destination.stem().string().substr(0, 64);
     name += "-XXXXXX";
     name += extension;
     std::string templ = (directoryOf(d->destination) / name).string();

@@ -58,6 +58,11 @@ private:
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& destination,
                                                   std::string_view bytes, FileWriteMode mode);
 
+/// Where a replacing write of `path` goes so that a symbolic link at `path` stays a link: the
+/// file the link points at (followed through further links, relative ones from their folder),
+/// whether or not that file exists yet; `path` itself when it is no link.
+[[nodiscard]] std::filesystem::path linkTarget(const std::filesystem::path& path);
+
 /// Moves the finished file `source` to `destination` without ever replacing an existing file:
 /// fails with `std::errc::file_exists` when the name is taken. Both must be on one device.
 [[nodiscard]] std::error_code moveFileExclusively(const std::filesystem::path& source,

@@ -112,6 +112,18 @@ vips::VImage straightImage(const StraightPixels& job) {
     return vips::VImage(out); // takes over the reference
 }
 
+// Encoding failures are not the disk's: they get words of their own.
+class EncodingErrorCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "ov.encoding"; }
+    std::string message(int) const override { return "the image could not be encoded"; }
+};
+
+std::error_code encodingFailed() {
+    static const EncodingErrorCategory category;
+    return {1, category};
+}
+
 void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& bytes) {
     if (bytes.empty()) {
         return;
@@ -162,6 +174,7 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
                                                              : VIPS_FOREIGN_SUBSAMPLE_OFF);
         } else if (type == "public.tiff") {
             options->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE);
+            options->set("resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH);
         } else if (type == "public.heic") {
             options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC);
         } else if (type == "public.avif") {
@@ -247,7 +260,7 @@ bool ImageDestination::finalize() {
     const auto encoded = encodeImage(*d->image, d->type, d->properties ? &*d->properties : nullptr,
                                      d->quality, d->chromaSubsampling);
     if (encoded.empty()) {
-        d->error = std::make_error_code(std::errc::io_error);
+        d->error = encodingFailed();
         return false;
     }
     d->error = writeFileAtomically(d->path, encoded, FileWriteMode::CreateExclusive);

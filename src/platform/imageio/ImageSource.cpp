@@ -203,6 +203,18 @@ void addResolution(Properties& properties, vips::VImage& header) {
     }
 }
 
+// A HEIF decoder turns the picture by the container's own transforms (rotation and mirror
+// boxes), which are what a HEIF file's orientation is; the EXIF tag only repeats it, or is
+// ignored by HEIF readers. The decoded pixels are therefore upright and the tag must not be
+// applied again.
+void dropExifOrientation(Properties& properties) {
+    if (const auto* tiff = properties.dictionary(kOVPropertyTIFFDictionary)) {
+        auto edited = *tiff;
+        edited.remove(kOVPropertyTIFFOrientation);
+        properties.setDictionary(kOVPropertyTIFFDictionary, std::move(edited));
+    }
+}
+
 vips::VImage loadHeader(const ImageSource::Impl& d) {
     auto options = vips::VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
     if (d.isFile()) {
@@ -309,6 +321,9 @@ Properties ImageSource::properties() const {
         properties.set(kOVPropertyColorModel, std::string(colorModel(header.interpretation())));
         properties.set(kOVPropertyDepth, int64_t{bitsPerComponent(header.format())});
         properties.set(kOVPropertyHasAlpha, int64_t{header.has_alpha() ? 1 : 0});
+        if (header.get_typeof(VIPS_META_N_PAGES) != 0 && header.get_int(VIPS_META_N_PAGES) > 1) {
+            properties.set(kOVPropertyImageCount, int64_t{header.get_int(VIPS_META_N_PAGES)});
+        }
         auto icc = blobField(header, VIPS_META_ICC_NAME);
         if (!icc.empty()) {
             properties.set(kOVPropertyICCProfile, std::move(icc));
@@ -316,6 +331,9 @@ Properties ImageSource::properties() const {
         imageio::readMetadata(d->path, d->isFile() ? nullptr : &d->bytes,
                               blobField(header, VIPS_META_EXIF_NAME),
                               blobField(header, VIPS_META_XMP_NAME), properties);
+        if (d->type == "public.heic" || d->type == "public.avif") {
+            dropExifOrientation(properties);
+        }
         const auto* tiff = properties.dictionary(kOVPropertyTIFFDictionary);
         if (const auto orientation =
                 tiff ? tiff->integer(kOVPropertyTIFFOrientation) : std::nullopt) {

@@ -26,7 +26,7 @@ void lockXmpToolkit(void*, bool lock) {
 // Tags that describe how the source's pixels were stored, or point at blocks that the writer
 // lays out itself: copying them into another file would describe data that is not there.
 bool isStructuralTag(std::string_view group, std::string_view tag) {
-    static constexpr std::array<std::string_view, 28> kImageTags{"ImageWidth",
+    static constexpr std::array<std::string_view, 30> kImageTags{"ImageWidth",
                                                                  "ImageLength",
                                                                  "BitsPerSample",
                                                                  "Compression",
@@ -53,7 +53,9 @@ bool isStructuralTag(std::string_view group, std::string_view tag) {
                                                                  "IPTCNAA",
                                                                  "InterColorProfile",
                                                                  "JPEGInterchangeFormat",
-                                                                 "JPEGInterchangeFormatLength"};
+                                                                 "JPEGInterchangeFormatLength",
+                                                                 "PageNumber",
+                                                                 "PageName"};
     if (group == "Image") {
         for (auto t : kImageTags) {
             if (t == tag) {
@@ -65,8 +67,24 @@ bool isStructuralTag(std::string_view group, std::string_view tag) {
     return group == "Photo" && tag == "InteroperabilityTag";
 }
 
-bool isThumbnailGroup(std::string_view group) {
-    return group == "Thumbnail";
+// Only the first picture's directories are copied: the EXIF thumbnail (IFD1) and the further
+// pages and sub-images of a TIFF (Image2, SubImage1, SubThumb1, ...) describe pictures that
+// the output does not hold, and copying them would chain directories to data that is not there.
+bool isOtherPictureGroup(std::string_view group) {
+    return group == "Thumbnail" || group.starts_with("SubThumb") ||
+           group.starts_with("SubImage") || (group.starts_with("Image") && group != "Image");
+}
+
+// Previews kept inside maker notes show the picture without its watermarks.
+bool isMakerNotePreview(std::string_view group, std::string_view tag) {
+    if (group == "Image" || group == "Photo" || group == "GPSInfo") {
+        return false;
+    }
+    const auto mentions = [](std::string_view text, std::string_view word) {
+        return text.find(word) != std::string_view::npos;
+    };
+    return mentions(group, "Preview") || mentions(group, "Thumb") || mentions(tag, "Preview") ||
+           mentions(tag, "Thumb");
 }
 
 bool isIntegerType(Exiv2::TypeId t) {
@@ -117,7 +135,8 @@ void readExif(const Exiv2::ExifData& exif, Properties& properties) {
     for (const auto& datum : exif) {
         const auto group = datum.groupName();
         const auto tag = datum.tagName();
-        if (isThumbnailGroup(group) || isStructuralTag(group, tag)) {
+        if (isOtherPictureGroup(group) || isStructuralTag(group, tag) ||
+            isMakerNotePreview(group, tag)) {
             continue;
         }
         std::string_view dictionary;
@@ -238,6 +257,22 @@ void addExif(Exiv2::ExifData& exif, const std::string& key, const Properties::En
     }
 }
 
+// Resolution stated per centimetre is restated per inch, the unit every reader knows.
+void inchResolution(Exiv2::ExifData& exif) {
+    const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
+    if (unit == exif.end() || unit->toLong() != 3)
+        return;
+    for (const char* key : {"Exif.Image.XResolution", "Exif.Image.YResolution"}) {
+        const auto value = exif.findKey(Exiv2::ExifKey(key));
+        if (value != exif.end() && value->toFloat() > 0) {
+            const auto r = Exiv2::floatToRationalCast(value->toFloat() * 2.54F);
+            exif[key] = Exiv2::URational(static_cast<uint32_t>(r.first),
+                                         static_cast<uint32_t>(r.second));
+        }
+    }
+    exif["Exif.Image.ResolutionUnit"] = uint16_t(2);
+}
+
 Exiv2::ExifData exifFromProperties(const Properties& properties) {
     Exiv2::ExifData exif;
     const std::pair<std::string_view, std::string_view> groups[] = {
@@ -263,6 +298,7 @@ Exiv2::ExifData exifFromProperties(const Properties& properties) {
         addExif(exif, "Exif.Image.YResolution", {dpiY.value_or(*dpiX), 0, {}});
         exif["Exif.Image.ResolutionUnit"] = uint16_t(2);
     }
+    inchResolution(exif);
     if (const auto orientation = properties.integer(kOVPropertyOrientation)) {
         Properties::Entry entry{*orientation, 0, {}};
         addExif(exif, "Exif.Image.Orientation", entry);
@@ -301,6 +337,15 @@ Exiv2::IptcData iptcFromProperties(const Properties& properties) {
         }
     }
     return iptc;
+}
+
+bool isValidXmp(const std::string& packet) {
+    try {
+        Exiv2::XmpData parsed;
+        return Exiv2::XmpParser::decode(parsed, packet) == 0;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -356,7 +401,11 @@ bool readMetadata(const std::filesystem::path& path, const std::vector<uint8_t>*
         return false;
     }
     if (!xmpPacket.empty()) {
-        properties.set(kOVPropertyXMP, xmpPacket);
+        if (isValidXmp(xmpPacket)) {
+            properties.set(kOVPropertyXMP, xmpPacket);
+        } else {
+            properties.set(kOVPropertyDamagedXMP, int64_t{1});
+        }
     }
     return !exif.empty() || !iptc.empty() || !xmpPacket.empty();
 }

@@ -21,6 +21,10 @@ inline constexpr std::string_view kOVPropertyDepth = "Depth";           ///< bit
 inline constexpr std::string_view kOVPropertyHasAlpha = "HasAlpha";
 inline constexpr std::string_view kOVPropertyICCProfile = "ICCProfile"; ///< bytes
 inline constexpr std::string_view kOVPropertyXMP = "XMP";               ///< the XMP packet, text
+/// Pictures in the file (pages of a TIFF, frames of an animation); present when more than one.
+inline constexpr std::string_view kOVPropertyImageCount = "ImageCount";
+/// Present (1) when the file's XMP packet is not valid XML and was left out of "XMP".
+inline constexpr std::string_view kOVPropertyDamagedXMP = "DamagedXMP";
 /// Sub-dictionaries; the metadata ones are keyed by tag name ("Make", "DateTimeOriginal").
 inline constexpr std::string_view kOVPropertyTIFFDictionary = "{TIFF}";
 inline constexpr std::string_view kOVPropertyExifDictionary = "{Exif}";

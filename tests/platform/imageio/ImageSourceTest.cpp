@@ -71,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(AllTags, OrientationTest, testing::Range(0, 9));
 
 // The shared photographs: each, decoded upright, shows the same picture as the untagged one.
 TEST(ImageSourceTest, RealPhotographsComeOutUpright) {
+    OV_REQUIRE_TESTDATA();
     for (const std::string kind : {"Landscape", "Portrait"}) {
         auto reference =
             ImageSource::createWithURL(ov::test::testDataDir() / "orientation" / (kind + "_1.jpg"));

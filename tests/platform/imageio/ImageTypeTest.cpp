@@ -19,8 +19,6 @@ void writeText(const std::filesystem::path& path, const std::string& text) {
 // One small image saved by libvips in each format under a misleading name: the type comes
 // from the contents.
 TEST(ImageTypeTest, TellsFormatsByContentNotName) {
-    ASSERT_FALSE(
-        ImageSource::typeOfFile(ov::test::testDataDir() / "orientation/Landscape_1.jpg").empty());
     ov::test::TempDir dir;
     auto image = vips::VImage::black(8, 6, vips::VImage::option()->set("bands", 3)) + 40;
     image = image.cast(VIPS_FORMAT_UCHAR);

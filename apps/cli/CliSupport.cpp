@@ -1,0 +1,34 @@
+#include "CliSupport.h"
+
+#include <cstdio>
+
+namespace cli {
+
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    char escape[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\r') {
+            out += "\\r";
+        } else if (byte == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            out += escape;
+        } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", next);
+            out += escape;
+            ++i;
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+} // namespace cli

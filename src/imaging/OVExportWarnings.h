@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/imageio/Properties.h"
+
+#include <string>
+#include <vector>
+
+/// What a watermarked export of a source leaves out, in words for the user: the pages or frames
+/// after the first (an export holds one 8-bit picture), a colour depth above 8 bits, an XMP
+/// packet that was not valid XML and was dropped. `sourceProperties` are the source's own, as
+/// read; `sourceType` its type identifier. Empty when nothing is lost.
+[[nodiscard]] std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties,
+                                                        const std::string& sourceType);
