@@ -32,7 +32,8 @@ fi
 
 nice -n 10 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16 \
-  -DINKSTEAD_FUZZ=ON -DINKSTEAD_SANITIZE=address,undefined -DINKSTEAD_BUILD_TESTS=OFF >/dev/null
+  -DINKSTEAD_FUZZ=ON -DINKSTEAD_SANITIZE=address,undefined -DINKSTEAD_BUILD_TESTS=OFF \
+  -DINKSTEAD_BUILD_UI=OFF >/dev/null
 nice -n 10 cmake --build "$build_dir" --parallel "${INKSTEAD_JOBS:-$(nproc)}" \
   --target inkstead_fuzz_seeds "${targets[@]/#/fuzz_}"
 
