@@ -134,9 +134,7 @@ TEST(KeyedArchiver, RoundTripsEveryKindOfEntry) {
 }
 
 TEST(KeyedArchiver, StoresTheDocumentedForms) {
-    auto sample = fullSample();
-    sample->color = Color::clear();
-    Stored stored(archive({sample, std::make_shared<Sample>()}));
+    Stored stored(archive({fullSample(), std::make_shared<Sample>()}));
     const bplist::Object* record = stored.slot(2); // the root list is slot 1, its first element 2
     ASSERT_EQ(record->type, bplist::Object::Type::Dictionary);
 
@@ -149,9 +147,6 @@ TEST(KeyedArchiver, StoresTheDocumentedForms) {
     EXPECT_EQ(stored.follow(record, "flag")->type, bplist::Object::Type::Boolean);
     EXPECT_EQ(stored.value(record, "child")->uid, 0u); // nil
 
-    const bplist::Object* color = stored.follow(record, "color");
-    EXPECT_EQ(stored.value(color, "NSColorSpace")->integer, 3);
-    EXPECT_EQ(stored.value(color, "NSWhite")->bytes, std::string("0 0\0", 4));
     const bplist::Object* uuid = stored.follow(record, "uuid");
     EXPECT_EQ(stored.value(uuid, "NS.uuidbytes")->bytes.size(), 16u);
     const bplist::Object* font = stored.follow(record, "font");
@@ -265,7 +260,7 @@ TEST(KeyedArchiver, UnknownClassDecodesAsNullAndIsReported) {
 struct ColorCase {
     const char* name;
     Color color;
-    const char* stored;
+    const char* stored; // the components' text; greys store white level and alpha only
 };
 
 class ColorRecords : public testing::TestWithParam<ColorCase> {};
@@ -276,6 +271,7 @@ TEST_P(ColorRecords, StoreComponentTextAndRoundTrip) {
     Stored stored(archive({sample}));
     const bplist::Object* color = stored.follow(stored.slot(2), "color");
     const bplist::Object* text = stored.value(color, "NSWhite");
+    EXPECT_EQ(stored.value(color, "NSColorSpace")->integer, text ? 3 : 1);
     if (!text)
         text = stored.value(color, "NSRGB");
     ASSERT_NE(text, nullptr);
