@@ -19,8 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -46,11 +44,8 @@ ov::ImagePtr logo(int side) {
 class AllKindsRenderTest : public testing::Test {
 protected:
     void SetUp() override {
-        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
-        photoPath = home / "photo.png";
         ov::test::uprightPicture(kWidth, kHeight).write_to_file(photoPath.c_str());
     }
-    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
 
     // Stacking order: the pixellate is on top, so the strikethrough crossing its region is
     // covered by the mosaic rather than drawn over it.
@@ -94,7 +89,8 @@ protected:
     }
 
     ov::test::TempDir home;
-    fs::path photoPath;
+    ov::test::ScopedEnvironment storage{"INKSTEAD_HOME", home.path()};
+    fs::path photoPath = home / "photo.png";
 };
 
 } // namespace
@@ -164,7 +160,7 @@ TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
     EXPECT_NE(copied, kept);
     EXPECT_TRUE(fs::exists(copied));
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
-    std::ofstream(stray) << "stray";
+    ov::test::writeFile(stray, "stray");
 
     {
         OVPresetManager writer;
