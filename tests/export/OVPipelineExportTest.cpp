@@ -111,9 +111,12 @@ TEST(OVPipelineExport, PhotosComeOutUprightWatermarkedInTheirOwnType) {
     presetManager->waitForPendingSaves();
 }
 
-TEST(OVPipelineExport, LocationIsDroppedOnlyWhenThePresetSaysSo) {
+// The whole road for a camera photograph stored turned: the file is upright, says so (no
+// orientation), keeps the camera data, carries no preview of the unwatermarked source, and
+// drops the location only when the preset says so.
+TEST(OVPipelineExport, CameraDataIsKeptAndLocationDroppedOnlyWhenThePresetSaysSo) {
     TempDir dir;
-    writeCameraPhoto(dir / "trip.jpg");
+    writeCameraPhoto(dir / "trip.jpg", 6); // stored 200 × 120
     for (const bool strip : {false, true}) {
         auto preset = std::make_shared<OVPreset>("Private");
         preset->setShouldStripMetadata(strip);
@@ -128,8 +131,18 @@ TEST(OVPipelineExport, LocationIsDroppedOnlyWhenThePresetSaysSo) {
         const ov::Properties properties =
             ov::ImageSource::createWithURL(report.outputs[0].output)->properties();
         EXPECT_EQ(properties.dictionary(ov::kOVPropertyGPSDictionary) != nullptr, !strip);
+        EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 120);
+        EXPECT_FALSE(properties.contains(ov::kOVPropertyOrientation));
         EXPECT_EQ(dict(properties, ov::kOVPropertyTIFFDictionary).string("Make"),
                   "Inkstead Optics");
+        EXPECT_EQ(dict(properties, ov::kOVPropertyTIFFDictionary).number("XResolution"), 72);
+        EXPECT_EQ(dict(properties, ov::kOVPropertyExifDictionary).bytes("MakerNote"), kMakerNote);
+        EXPECT_GT(
+            properties.bytes(ov::kOVPropertyICCProfile).value_or(ov::Properties::Bytes{}).size(),
+            100u);
+        auto written = Exiv2::ImageFactory::open(report.outputs[0].output.string());
+        written->readMetadata();
+        EXPECT_EQ(Exiv2::ExifThumbC(written->exifData()).copy().size_, 0u);
     }
 }
 

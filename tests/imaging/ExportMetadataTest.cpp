@@ -1,7 +1,4 @@
 #include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
-
-#include "platform/imageio/ImageDestination.h"
 
 #include "support/CameraPhoto.h"
 #include "support/TestSupport.h"
@@ -64,48 +61,6 @@ TEST_P(ExportMetadataTest, DescribesTheNewPixels) {
                   dict(original, ov::kOVPropertyGPSDictionary));
         EXPECT_NE(xmp.find("exif:GPSLatitude"), std::string::npos);
     }
-}
-
-// The whole road: render, then write with the edited dictionary. The file is upright, says
-// so (no orientation), carries the camera data and no preview of the unwatermarked source.
-TEST_P(ExportMetadataTest, ExportedFileCarriesEditedMetadata) {
-    const bool strip = GetParam();
-    ov::test::TempDir dir;
-    ov::test::writeCameraPhoto(dir / "camera.jpg", 6);
-    auto source = ImageSource::createWithURL(dir / "camera.jpg");
-    auto image = CGImageCreateWatermarkedImageWithPreset(source, nullptr);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width(), 120); // the stored 200 × 120 turned a quarter
-    const auto p = propertiesForImageSource(source, strip);
-    auto destination = ov::ImageDestination::createWithURL(dir / "out.jpg", source->type());
-    destination->addImage(image, &*p);
-    ASSERT_TRUE(destination->finalize());
-
-    auto exported = Exiv2::ImageFactory::open((dir / "out.jpg").string());
-    exported->readMetadata();
-    auto& exif = exported->exifData();
-    EXPECT_EQ(Exiv2::ExifThumbC(exif).copy().size_, 0);
-    EXPECT_EQ(exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")), exif.end());
-    EXPECT_EQ(exif["Exif.Image.Make"].toString(), "Inkstead Optics");
-    EXPECT_EQ(exif["Exif.Photo.DateTimeOriginal"].toString(), "2024:05:01 10:20:30");
-    EXPECT_EQ(exif["Exif.Photo.MakerNote"].size(), static_cast<long>(ov::test::kMakerNote.size()));
-    EXPECT_EQ(exif["Exif.Image.XResolution"].toFloat(), 72.0f);
-    bool anyGPS = false;
-    for (const auto& datum : exif) {
-        anyGPS = anyGPS || datum.groupName() == "GPSInfo";
-    }
-    for (const auto& datum : exported->xmpData()) {
-        anyGPS = anyGPS || datum.tagName().rfind("GPS", 0) == 0;
-    }
-    EXPECT_EQ(anyGPS, !strip);
-    EXPECT_FALSE(exported->iccProfile()->size_ == 0);
-
-    auto reread = ImageSource::createWithURL(dir / "out.jpg");
-    EXPECT_FALSE(reread->properties().contains(ov::kOVPropertyOrientation));
-    auto again = reread->createThumbnail(200);
-    ASSERT_TRUE(again);
-    EXPECT_EQ(again->width(), 120);
-    EXPECT_EQ(again->height(), 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(StripLocation, ExportMetadataTest, testing::Bool());
