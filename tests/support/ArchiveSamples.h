@@ -1,11 +1,23 @@
 #pragma once
 
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+
 #include <cctype>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace ov::test {
+
+/// `object` archived as the only element of the root list and decoded back; null when the
+/// archive does not decode into exactly one `T`.
+template <class T> std::shared_ptr<T> archiveRoundTrip(const std::shared_ptr<T>& object) {
+    const auto data = KeyedArchiver::archivedDataWithRootArray({object});
+    auto list = KeyedUnarchiver::unarchivedRootArrayOfClass<T>(data);
+    return list && list->size() == 1 ? list->front() : nullptr;
+}
 
 /// The bytes written as hexadecimal digit pairs in `hex`; any other character is skipped.
 inline std::vector<std::uint8_t> bytesFromHex(std::string_view hex) {

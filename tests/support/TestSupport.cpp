@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -91,6 +92,11 @@ std::vector<std::string> LogCapture::lines() const {
 void LogCapture::clear() {
     std::lock_guard lock(mutex_);
     lines_.clear();
+}
+
+bool colorNear(const Color& a, const Color& b, double tolerance) {
+    return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
+           std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
 
 std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height) {

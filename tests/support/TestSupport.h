@@ -70,6 +70,9 @@ private:
     std::vector<std::string> lines_;
 };
 
+/// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
+bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
+
 /// A bitmap context painted opaque white.
 std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height);
 
