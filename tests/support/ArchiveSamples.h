@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/archive/BinaryPropertyList_p.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
@@ -17,6 +18,15 @@ template <class T> std::shared_ptr<T> archiveRoundTrip(const std::shared_ptr<T>&
     const auto data = KeyedArchiver::archivedDataWithRootArray({object});
     auto list = KeyedUnarchiver::unarchivedRootArrayOfClass<T>(data);
     return list && list->size() == 1 ? list->front() : nullptr;
+}
+
+/// A keyed archive written by hand, as another writer might leave it: `objects` is its object
+/// table ("$null" first) and the root is the object at index 1.
+inline std::vector<std::uint8_t> keyedArchiveOf(bplist::Array objects) {
+    return bplist::write(bplist::Dictionary{{"$archiver", "NSKeyedArchiver"},
+                                            {"$version", std::int64_t(100000)},
+                                            {"$top", bplist::Dictionary{{"root", bplist::Uid{1}}}},
+                                            {"$objects", std::move(objects)}});
 }
 
 /// The bytes written as hexadecimal digit pairs in `hex`; any other character is skipped.

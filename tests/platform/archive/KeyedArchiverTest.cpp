@@ -1,6 +1,7 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/BinaryPropertyList_p.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "support/ArchiveSamples.h"
 
 #include <gtest/gtest.h>
 
@@ -112,10 +113,9 @@ TEST(KeyedArchiver, RoundTripsEveryKindOfEntry) {
     auto source = fullSample();
     source->child = fullSample();
     source->children = {fullSample(), fullSample()};
-    auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(archive({source}));
+    auto decoded = ov::test::archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
-    ASSERT_EQ(decoded->size(), 1u);
-    const Sample& s = *decoded->front();
+    const Sample& s = *decoded;
     EXPECT_EQ(s.title, source->title);
     EXPECT_EQ(s.uuid, source->uuid);
     EXPECT_TRUE(s.flag);
@@ -178,19 +178,17 @@ TEST(KeyedArchiver, SharedObjectIsWrittenOnceAndDecodedOnce) {
 TEST(KeyedArchiver, CycleDecodesAsNullInsteadOfRecursing) {
     auto a = std::make_shared<Sample>();
     a->child = a; // the archive keeps the cycle; decoding must cut it
-    auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(archive({a}));
+    auto decoded = ov::test::archiveRoundTrip(a);
     a->child.reset();
     ASSERT_TRUE(decoded);
-    ASSERT_EQ(decoded->size(), 1u);
-    EXPECT_EQ(decoded->front()->child, nullptr);
+    EXPECT_EQ(decoded->child, nullptr);
 }
 
 TEST(KeyedArchiver, MissingAndMistypedKeysReadAsEmpty) {
     // An empty record: every key is missing.
-    auto decoded =
-        KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(archive({std::make_shared<Sample>()}));
+    auto decoded = ov::test::archiveRoundTrip(std::make_shared<Sample>());
     ASSERT_TRUE(decoded);
-    const Sample& s = *decoded->front();
+    const Sample& s = *decoded;
     EXPECT_EQ(s.title, std::nullopt);
     EXPECT_EQ(s.uuid, std::nullopt);
     EXPECT_EQ(s.color, std::nullopt);
@@ -329,11 +327,11 @@ TEST(KeyedArchiverFuzz, RandomByteFlipsNeverCrash) {
         for (int i = flips(random); i > 0; --i)
             damaged[position(random)] = static_cast<std::uint8_t>(byte(random));
         auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(damaged);
-        if (decoded && decoded->size() == 2)
-            ++decodedFully;
-        if (decoded)
-            for (const auto& sample : *decoded)
-                ASSERT_NE(sample, nullptr);
+        if (!decoded)
+            continue;
+        decodedFully += decoded->size() == 2;
+        for (const auto& sample : *decoded)
+            ASSERT_NE(sample, nullptr);
     }
     // Most damage lands in strings or numbers and leaves the structure readable.
     EXPECT_GT(decodedFully, 0);
@@ -350,11 +348,8 @@ TEST(KeyedArchiver, ArraysStoredUnderNumberedKeysAreRead) {
                   second,
                   Dictionary{{"$classname", "OVSample"}, {"$classes", Array{"OVSample"}}},
                   Dictionary{{"$classname", "NSArray"}, {"$classes", Array{"NSArray"}}}};
-    auto data = write(Dictionary{{"$archiver", "NSKeyedArchiver"},
-                                 {"$version", std::int64_t(100000)},
-                                 {"$top", Dictionary{{"root", Uid{1}}}},
-                                 {"$objects", objects}});
-    auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(data);
+    auto decoded =
+        KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(ov::test::keyedArchiveOf(objects));
     ASSERT_TRUE(decoded);
     ASSERT_EQ(decoded->size(), 2u);
     EXPECT_EQ((*decoded)[0]->count, 0);
