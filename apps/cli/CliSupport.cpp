@@ -1,6 +1,8 @@
 #include "CliSupport.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 
 namespace cli {
 
@@ -29,6 +31,25 @@ std::string printable(std::string_view text) {
         }
     }
     return out;
+}
+
+std::vector<std::filesystem::path> readPathList(const std::string& file) {
+    std::ifstream opened;
+    if (file != "-") {
+        opened.open(file);
+        if (!opened)
+            throw usageError("--files-from: cannot read " + inQuotes(file),
+                             "give a text file with one path a line, or - for standard input");
+    }
+    std::istream& in = file == "-" ? std::cin : opened;
+    std::vector<std::filesystem::path> paths;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            paths.emplace_back(line);
+    }
+    return paths;
 }
 
 } // namespace cli

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace cli {
 
@@ -30,6 +31,8 @@ struct CommonOptions {
     std::filesystem::path presetsFile;
     /// -q: no progress, no chatter; errors still go to standard error.
     bool quiet = false;
+    /// -v: say more (each file written, the face a font name resolved to).
+    bool verbose = false;
 };
 
 /// Ends a command: main() prints "inkstead: <message>" and, when there is one, "hint: <hint>"
@@ -60,6 +63,11 @@ inline std::string errorText(const std::error_code& error) {
     return error == std::errc::no_space_on_device ? "disk full" : error.message();
 }
 
+/// The paths listed in `file` (one a line; "-" reads standard input). Empty lines are passed
+/// over and a carriage return before the line end is dropped. Throws a usage error when the
+/// file cannot be read.
+[[nodiscard]] std::vector<std::filesystem::path> readPathList(const std::string& file);
+
 /// A usage or configuration error (exit code 2).
 inline CliError usageError(const std::string& message, std::string hint = {}) {
     return CliError(kExitUsage, message, std::move(hint));
@@ -72,5 +80,7 @@ void registerRenderCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 void registerWatermarkCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 void registerDemoCommand(CLI::App& app, CommonOptions& common, int& exitCode);
+void registerFontsCommand(CLI::App& app, CommonOptions& common, int& exitCode);
+void registerCompletionCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 
 } // namespace cli

@@ -70,7 +70,7 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
         o.to = "59%,17%";
         o.color = "#FFFFFF";
         o.stroke = 8;
-        o.shadow = 0.5;
+        o.shadow = "0.5";
         marks.push_back({"arrow", o, {}});
     }
     {
@@ -78,7 +78,7 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
         o.anchor = "top-left";
         o.margin = "3%";
         o.width = "12%";
-        o.opacity = 0.9;
+        o.opacity = "0.9";
         o.image = logo.string();
         marks.push_back({"image", o, {}});
     }
@@ -89,7 +89,7 @@ std::vector<DemoMark> demoMarks(const fs::path& logo) {
         o.width = "32%";
         o.color = "#FFFFFF";
         o.font = "Helvetica";
-        o.shadow = 0.6;
+        o.shadow = "0.6";
         marks.push_back({"text", o, "© 2026 Inkstead demo"});
     }
     return marks;

@@ -23,6 +23,9 @@ struct ExportCommandOptions {
     bool dryRun = false;
     bool json = false;
     bool mirror = false;
+    std::string filesFrom;
+    std::string onConflict = "unique";
+    bool includeOutputs = false;
 };
 
 constexpr const char* kExamples = R"(
@@ -33,6 +36,8 @@ Examples:
   inkstead export ~/photos -o out --dry-run
   inkstead export ~/photos -o out --mirror
   inkstead export ~/photos -o out --json -q > report.json
+  inkstead export ~/photos -o ~/photos            (beside the originals)
+  find . -name '*.jpg' | inkstead export --files-from - -o out
 
 Exit status: 0 every image written, 1 some images failed (each listed), 2 usage or
 configuration error, 130 cancelled with Ctrl-C.)";
@@ -49,9 +54,22 @@ std::shared_ptr<OVFilenamePattern> makePattern(const ExportCommandOptions& optio
     return pattern;
 }
 
+OVConflictPolicy conflictPolicy(const std::string& name) {
+    if (name == "skip")
+        return OVConflictPolicy::Skip;
+    if (name == "overwrite")
+        return OVConflictPolicy::Overwrite;
+    return OVConflictPolicy::Unique;
+}
+
 void run(const ExportCommandOptions& options, const CommonOptions& common, int& exitCode) {
     ExportJob job;
     job.inputs = options.inputs;
+    if (!options.filesFrom.empty())
+        for (auto& path : readPathList(options.filesFrom))
+            job.inputs.push_back(std::move(path));
+    job.conflict = conflictPolicy(options.onConflict);
+    job.includeOutputs = options.includeOutputs;
     job.outputFolder = options.output;
     job.pattern = makePattern(options);
     job.jobs = options.jobs;
@@ -60,6 +78,7 @@ void run(const ExportCommandOptions& options, const CommonOptions& common, int& 
     job.mirror = options.mirror;
     job.json = options.json;
     job.quiet = common.quiet;
+    job.verbose = common.verbose;
 
     PresetStore store(common);
     const OVPresetPtr stored = store.findOrFirst(options.settings.preset);
@@ -76,9 +95,25 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     auto* command = app.add_subcommand(
         "export", "Write watermarked copies of photos (files and folders) into a folder");
     command->footer(kExamples);
-    command->add_option("INPUT", options->inputs, "Image files and folders (folders are walked)")
-        ->required()
-        ->type_name("PATH");
+    command
+            ->add_option("INPUT", options->inputs,
+                         "Image files and folders (folders are walked); after --, names that "
+                         "start with a dash")
+            ->type_name("PATH");
+    command
+        ->add_option("--files-from", options->filesFrom,
+                     "Read more inputs from FILE, one path a line (- for standard input)")
+        ->type_name("FILE");
+    command
+        ->add_option("--on-conflict", options->onConflict,
+                     "When an output's name is taken: unique (a _Watermarked_<n> name), skip "
+                     "(leave the file, report it) or overwrite (replace it once the new one is "
+                     "complete)")
+        ->check(CLI::IsMember({"unique", "skip", "overwrite"}))
+        ->capture_default_str();
+    command->add_flag("--include-outputs", options->includeOutputs,
+                      "Stamp files that an earlier export wrote too (they carry its mark and "
+                      "are skipped otherwise)");
     command->add_option("-o,--output", options->output, "Output folder (created when missing)")
         ->required()
         ->type_name("DIR");
@@ -106,7 +141,12 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     addOutputOptions(*command, options->settings);
     addStoreOptions(*command, common);
 
-    command->callback([options, &common, &exitCode] { run(*options, common, exitCode); });
+    command->callback([options, &common, &exitCode] {
+        if (options->inputs.empty() && options->filesFrom.empty())
+            throw usageError("no inputs given",
+                             "name image files or folders, or give --files-from FILE");
+        run(*options, common, exitCode);
+    });
 }
 
 } // namespace cli

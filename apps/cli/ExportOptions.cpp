@@ -1,5 +1,7 @@
 #include "ExportOptions.h"
 
+#include "MarkValues.h"
+
 #include "platform/dispatch/Dispatch.h"
 
 #include <charconv>
@@ -40,6 +42,11 @@ ResizeSetting parseAmount(std::string_view text, OVResizeConstraint constraint,
         text.remove_suffix(1);
     } else if (text.ends_with("px")) {
         text.remove_suffix(2);
+    } else if (parsePositive(text)) {
+        throw usageError("--resize " + std::string(whole) + ": \"" + std::string(text) +
+                             "\" needs a unit",
+                         "write pixels or a percentage, e.g. " + std::string(text) + "px or " +
+                             std::string(text) + "%");
     }
     const auto value = parsePositive(text);
     if (!value)
@@ -150,6 +157,27 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
     command.add_option("--logo", options.logo, "Add a picture mark from FILE for this run only")
         ->type_name("FILE");
     addMarkOptions(command, options.mark);
+    command.get_option("--anchor")->each([&options](const std::string&) {
+        options.anchorGiven = true;
+    });
+    const char* group = "Placement of --text and --logo";
+    const std::pair<const char*, OutputOptions::OwnPlacement*> marks[] = {
+        {"text", &options.textPlacement}, {"logo", &options.logoPlacement}};
+    for (const auto& [mark, placement] : marks) {
+        const std::string name = mark;
+        command
+            .add_option("--" + name + "-anchor", placement->anchor,
+                        "--anchor for the " + name + " mark alone")
+            ->group(group);
+        command
+            .add_option("--" + name + "-margin", placement->margin,
+                        "--margin for the " + name + " mark alone")
+            ->group(group);
+        command
+            .add_option("--" + name + "-width", placement->width,
+                        "--width for the " + name + " mark alone")
+            ->group(group);
+    }
 }
 
 OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& options) {
@@ -168,18 +196,40 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
     if (options.keepLocation)
         working->setShouldStripMetadata(false);
 
+    auto placed = [&options](const OutputOptions::OwnPlacement& own, std::string anchor,
+                             const std::string& name) {
+        if (!own.margin.empty())
+            requireUnit(own.margin, "--" + name + "-margin");
+        if (!own.width.empty())
+            requireUnit(own.width, "--" + name + "-width");
+        MarkOptions mark = options.mark;
+        if (!options.anchorGiven)
+            mark.anchor = std::move(anchor);
+        if (!own.anchor.empty())
+            mark.anchor = own.anchor;
+        if (!own.margin.empty())
+            mark.margin = own.margin;
+        if (!own.width.empty())
+            mark.width = own.width;
+        return mark;
+    };
     std::vector<OVWatermarkPtr> marks;
     if (!options.text.empty()) {
         // White with a soft shadow reads on light and dark photos alike.
-        MarkOptions text = options.mark;
+        MarkOptions text = placed(options.textPlacement, "bottom-right", "text");
         if (text.color.empty())
             text.color = "#FFFFFF";
-        if (!text.shadow)
-            text.shadow = 0.5;
+        if (text.shadow.empty())
+            text.shadow = "0.5";
         marks.push_back(makeMark("text", text, options.text));
     }
+    // A logo next to a text takes the other bottom corner, so the two never cover each other.
     if (!options.logo.empty())
-        marks.push_back(makeMark("image", options.mark, options.logo));
+        marks.push_back(makeMark(
+            "image",
+            placed(options.logoPlacement, options.text.empty() ? "bottom-right" : "bottom-left",
+                   "logo"),
+            options.logo));
     for (const auto& mark : marks) {
         mark->detachFromStorage(); // a mark of this run only leaves nothing in the storage
         working->addWatermark(mark);

@@ -27,7 +27,7 @@ struct ResizeSetting {
     double value = 0; ///< pixels, or a percentage for OVResizeMethodPercentage
 };
 
-/// Parses "2048px" or "2048" (longest side), "50%", "width:1600", "height:1200", "long:2048"
+/// Parses "2048px" (longest side), "50%", "width:1600", "height:1200", "long:2048"
 /// (each side also as a percentage, "width:50%"), or "none". Throws a usage error otherwise.
 [[nodiscard]] ResizeSetting parseResize(std::string_view text);
 
@@ -48,6 +48,12 @@ struct OutputOptions {
     std::string text;   ///< ad-hoc text mark
     std::string logo;   ///< ad-hoc image mark (a picture file)
     MarkOptions mark;   ///< placement and style of the ad-hoc marks
+    /// Placement of each ad-hoc mark alone (--text-anchor, --logo-width, ...); empty: the shared
+    /// option, else the mark's own default (text bottom right, a logo beside it bottom left).
+    struct OwnPlacement {
+        std::string anchor, margin, width;
+    } textPlacement, logoPlacement;
+    bool anchorGiven = false; ///< --anchor was given: it places both marks
 };
 
 /// Registers --home, --presets-file and -q on `command`.

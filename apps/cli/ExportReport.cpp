@@ -18,6 +18,8 @@ const char* statusName(ImageStatus status) {
         return "not-started";
     case ImageStatus::Planned:
         return "planned";
+    case ImageStatus::Skipped:
+        return "skipped";
     }
     return "failed";
 }
@@ -58,7 +60,8 @@ std::string exportReportJson(const ExportSummary& summary) {
           {"written", summary.count(ImageStatus::Written)},
           {"failed", summary.count(ImageStatus::Failed)},
           {"notStarted", summary.count(ImageStatus::NotStarted)},
-          {"planned", summary.count(ImageStatus::Planned)}}},
+          {"planned", summary.count(ImageStatus::Planned)},
+          {"skipped", summary.count(ImageStatus::Skipped)}}},
         {"images", std::move(images)},
     };
     // Invalid UTF-8 in a file name is replaced rather than ending the report with an exception.
@@ -86,6 +89,8 @@ std::string exportSummaryLine(const ExportSummary& summary) {
         line += "; " + std::to_string(failed) + " failed";
     if (notStarted > 0)
         line += "; " + std::to_string(notStarted) + " not started";
+    if (const std::size_t skipped = summary.count(ImageStatus::Skipped); skipped > 0)
+        line += "; " + std::to_string(skipped) + (summary.dryRun ? " to skip" : " skipped");
     return line + ".";
 }
 

@@ -17,6 +17,7 @@ enum class ImageStatus {
     Failed,     ///< nothing written; `error` says why
     NotStarted, ///< skipped because the run was cancelled
     Planned,    ///< dry run: would be written to `output`
+    Skipped,    ///< left alone: its output exists (`output`), or it is itself an earlier output
 };
 
 struct ImageOutcome {
@@ -41,9 +42,9 @@ struct ExportSummary {
 
 /// The JSON report, version 1:
 /// {"version": 1, "preset": {"name", "uuid"}, "outputFolder", "dryRun", "cancelled",
-///  "elapsedSeconds", "totals": {"images", "written", "failed", "notStarted", "planned"},
+///  "elapsedSeconds", "totals": {"images", "written", "failed", "notStarted", "planned", "skipped"},
 ///  "images": [{"source", "output" (null unless written or planned),
-///              "status": "written"|"failed"|"not-started"|"planned", "error" (null or text)}]}
+///              "status": "written"|"failed"|"not-started"|"planned"|"skipped", "error" (null or text)}]}
 [[nodiscard]] std::string exportReportJson(const ExportSummary& summary);
 
 /// "Exported 12 images to out in 3.4 s (3.5 images/s); 1 failed."

@@ -12,6 +12,7 @@
 #include "export/OVPipelineRenderer.h"
 #include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
+#include "imaging/OVImageMetadata.h"
 #include "model/OVModel.h"
 #include "platform/imageio/ImageSource.h"
 
@@ -32,39 +33,28 @@ struct Collected {
     std::vector<ImageOutcome> rejected;
 };
 
-bool isInside(const fs::path& path, const fs::path& folder) {
-    const auto [end, _] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-    return end == folder.end();
-}
-
-// An output folder inside an input folder holds the outputs of earlier runs: exporting them
-// again would stamp the marks twice. Files named on the command line are kept.
-void skipEarlierOutputs(OVModel& model, const ExportJob& job,
-                        const std::set<fs::path>& namedFiles) {
-    std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(fs::absolute(job.outputFolder, ec), ec);
-    if (ec)
+// Files that carry the mark of an earlier export are outputs, wherever they are: exporting them
+// again would stamp the marks twice. They stay in only when asked for.
+void skipEarlierOutputs(Collected& collected, const ExportJob& job) {
+    if (job.includeOutputs)
         return;
-    std::set<std::size_t> inside;
-    for (std::size_t i = 0; i < model.count(); ++i) {
-        const auto url = model.URLAtIndex(i);
-        if (!url)
-            continue;
-        const fs::path path = fs::weakly_canonical(*url, ec);
-        if (isInside(path, folder) && !namedFiles.contains(path))
-            inside.insert(i);
-    }
-    if (inside.empty())
-        return;
-    model.removeObjectsAtIndexes(inside);
-    if (!job.quiet)
-        std::fprintf(stderr, "inkstead: skipping %zu images inside the output folder %s\n",
-                     inside.size(), job.outputFolder.c_str());
+    OVModel& model = *collected.model;
+    std::set<std::size_t> marked;
+    for (std::size_t i = 0; i < model.count(); ++i)
+        if (const auto url = model.URLAtIndex(i); url && OVIsMarkedOutput(*url))
+            marked.insert(i);
+    for (const std::size_t i : marked)
+        collected.rejected.push_back({*model.URLAtIndex(i),
+                                      {},
+                                      ImageStatus::Skipped,
+                                      "an output of an earlier export (--include-outputs stamps "
+                                      "it again)",
+                                      {}});
+    model.removeObjectsAtIndexes(marked);
 }
 
 Collected collectInputs(const ExportJob& job) {
     Collected collected;
-    std::set<fs::path> namedFiles;
     const auto presetID = job.preset->uuid();
     for (const auto& input : job.inputs) {
         std::error_code ec;
@@ -80,8 +70,6 @@ Collected collectInputs(const ExportJob& job) {
                 {input, {}, ImageStatus::Failed, "not an image inkstead can read"});
             continue;
         }
-        if (!fs::is_directory(status))
-            namedFiles.insert(fs::weakly_canonical(path, ec));
         const std::size_t before = collected.model->count();
         std::vector<OVUnreadableFolder> unreadable;
         collected.model->addURL(path, presetID, &unreadable);
@@ -93,7 +81,7 @@ Collected collectInputs(const ExportJob& job) {
         if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
             std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
     }
-    skipEarlierOutputs(*collected.model, job, namedFiles);
+    skipEarlierOutputs(collected, job);
     return collected;
 }
 
@@ -115,12 +103,19 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
         sources.push_back(model.URLAtIndex(i));
-    const auto names =
-        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job)});
+    const auto names = OVOutputNames(
+        sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict});
     std::vector<ImageOutcome> plan;
-    for (std::size_t i = 0; i < sources.size(); ++i)
-        if (sources[i])
-            plan.push_back({*sources[i], job.outputFolder / names[i], ImageStatus::Planned, {}});
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        if (!sources[i])
+            continue;
+        const fs::path output = job.outputFolder / names[i];
+        std::error_code ec;
+        if (job.conflict == OVConflictPolicy::Skip && fs::exists(fs::symlink_status(output, ec)))
+            plan.push_back({*sources[i], output, ImageStatus::Skipped, "the output exists", {}});
+        else
+            plan.push_back({*sources[i], output, ImageStatus::Planned, {}, {}});
+    }
     return plan;
 }
 
@@ -156,11 +151,16 @@ void printPlan(const ExportJob& job, const ExportSummary& summary) {
     for (const auto& image : summary.images) {
         if (image.status == ImageStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());
+        else if (image.status == ImageStatus::Skipped)
+            std::printf("skip %s: %s\n", image.source.c_str(), image.error.c_str());
     }
 }
 
-void printFailures(const ExportSummary& summary) {
+void printFailures(const ExportSummary& summary, bool quiet) {
     for (const auto& image : summary.images) {
+        if (image.status == ImageStatus::Skipped && !quiet && !summary.dryRun)
+            std::fprintf(stderr, "inkstead: skipped: %s: %s\n", image.source.c_str(),
+                         image.error.c_str());
         for (const auto& warning : image.warnings)
             std::fprintf(stderr, "inkstead: warning: %s: %s\n", image.source.c_str(),
                          warning.c_str());
@@ -185,6 +185,7 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     manager->setRenderer(renderer);
     manager->setFilenamePattern(job.pattern);
     manager->setMirroredFolders(mirroredFolders(job));
+    manager->setConflictPolicy(job.conflict);
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
     std::shared_ptr<ProgressBar> bar;
@@ -250,6 +251,9 @@ ExportResult runExport(const ExportJob& job) {
                 output.source, output.output, ImageStatus::Written, {}, output.warnings};
             result.outputs.push_back(output.output);
         }
+        for (const auto& skipped : report.skipped)
+            byIndex[skipped.index] = {
+                skipped.source, skipped.output, ImageStatus::Skipped, "the output exists", {}};
         for (const auto& failure : report.failures)
             byIndex[failure.index] = {failure.source, {}, ImageStatus::Failed, failure.reason};
         summary.images = std::move(byIndex);
@@ -259,7 +263,11 @@ ExportResult runExport(const ExportJob& job) {
 
     if (job.dryRun && !job.json)
         printPlan(job, summary);
-    printFailures(summary);
+    printFailures(summary, job.quiet);
+    if (job.verbose && !job.dryRun)
+        for (const auto& image : summary.images)
+            if (image.status == ImageStatus::Written)
+                std::fprintf(stderr, "%s -> %s\n", image.source.c_str(), image.output.c_str());
     if (job.json)
         std::printf("%s\n", exportReportJson(summary).c_str());
     if (!job.quiet)

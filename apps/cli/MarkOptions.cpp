@@ -2,7 +2,10 @@
 
 #include "MarkValues.h"
 
+#include "platform/text/Font.h"
 #include "watermarks/OVWatermarkKind.h"
+
+#include <cstdio>
 
 #include <algorithm>
 #include <tuple>
@@ -41,14 +44,8 @@ const OVWatermarkKind& kindOf(const OVWatermark& mark) {
     return *kind;
 }
 
-double checkedUnit(double value, std::string_view option) {
-    if (value < 0 || value > 1)
-        throw usageError(std::string(option) + ": " + std::to_string(value) + " is outside 0..1",
-                         "0 is none, 1 is full");
-    return value;
-}
-
 void setMargin(OVPlacement& placement, std::string_view text, std::string_view option) {
+    requireUnit(text, option);
     const auto margin = OVPlacementMarginFromString(text);
     if (!margin)
         throw usageError(std::string(option) + ": \"" + std::string(text) +
@@ -63,6 +60,7 @@ void setWidth(OVPlacement& placement, std::string_view text, std::string_view re
     if (relativeTo != "width" && relativeTo != "longer-side" && relativeTo != "shorter-side")
         throw usageError("--relative-to: invalid value \"" + std::string(relativeTo) + "\"",
                          "expected width, longer-side or shorter-side");
+    requireUnit(text, option);
     const auto width = OVPlacementSizeFromString(text, relativeTo);
     if (!width)
         throw usageError(std::string(option) + ": \"" + std::string(text) +
@@ -71,9 +69,21 @@ void setWidth(OVPlacement& placement, std::string_view text, std::string_view re
     std::tie(placement.sizeRule, placement.size) = *width;
 }
 
+// A face name the system has no face for still draws, in a stand-in: say which.
+void warnIfFontStandsIn(std::string_view name) {
+    const ov::Font font{std::string(name), 12};
+    if (!font.isExactMatch())
+        std::fprintf(stderr,
+                     "inkstead: warning: no installed font is called \"%s\"; drawing with "
+                     "\"%s\" (see `inkstead fonts`)\n",
+                     printable(name).c_str(), printable(font.resolvedFaceName()).c_str());
+}
+
 // Sets a kind's property from the words of a command line, checking type and range.
 void setProperty(OVWatermark& mark, const OVWatermarkProperty& property, std::string_view text,
                  std::string_view option) {
+    if (property.key == "fontName" || property.option == "font")
+        warnIfFontStandsIn(text);
     auto value = OVPropertyValueFromString(property, text);
     if (!value)
         throw usageError(std::string(option) + ": " + value.error().message,
@@ -116,13 +126,13 @@ void checkDrawsWith(const OVWatermarkKind& kind, OVSharedSetting setting, std::s
 }
 
 void applyShared(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& options) {
-    if (options.opacity) {
+    if (!options.opacity.empty()) {
         checkDrawsWith(kind, OVSharedSettingOpacity, "--opacity");
-        mark.setAlpha(checkedUnit(*options.opacity, "--opacity"));
+        mark.setAlpha(parseUnitInterval(options.opacity, "--opacity"));
     }
-    if (options.shadow) {
+    if (!options.shadow.empty()) {
         checkDrawsWith(kind, OVSharedSettingShadow, "--shadow");
-        mark.setShadow(checkedUnit(*options.shadow, "--shadow"));
+        mark.setShadow(parseUnitInterval(options.shadow, "--shadow"));
     }
     if (options.rotation) {
         checkDrawsWith(kind, OVSharedSettingRotation, "--rotation");
@@ -215,8 +225,9 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
         ->group(group)
         ->capture_default_str();
     command.add_option("--rotation", options.rotation, "Degrees, clockwise")->group(group);
-    command.add_option("--opacity", options.opacity, "0 (invisible) to 1 (opaque)")->group(group);
-    command.add_option("--shadow", options.shadow, "Drop shadow opacity, 0 (none) to 1")
+    command.add_option("--opacity", options.opacity, "0 (invisible) to 1 (opaque), or 0% to 100%")
+        ->group(group);
+    command.add_option("--shadow", options.shadow, "Drop shadow opacity, 0 (none) to 1, or 0% to 100%")
         ->group(group);
     command
         .add_option("--color", options.color,
@@ -300,10 +311,10 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
         mark.setTitle(std::string(value));
     } else if (key == "opacity") {
         checkDrawsWith(kind, OVSharedSettingOpacity, key);
-        mark.setAlpha(checkedUnit(parseNumber(value, key), key));
+        mark.setAlpha(parseUnitInterval(value, key));
     } else if (key == "shadow") {
         checkDrawsWith(kind, OVSharedSettingShadow, key);
-        mark.setShadow(checkedUnit(parseNumber(value, key), key));
+        mark.setShadow(parseUnitInterval(value, key));
     } else if (key == "rotation") {
         checkDrawsWith(kind, OVSharedSettingRotation, key);
         mark.setRotation(parseNumber(value, key));

@@ -24,8 +24,8 @@ struct MarkOptions {
     std::string width;                   ///< share of the image (see relativeTo), or px
     std::string relativeTo = "width";    ///< width|longer-side|shorter-side
     std::optional<double> rotation;      ///< degrees
-    std::optional<double> opacity;       ///< 0..1
-    std::optional<double> shadow;        ///< 0..1
+    std::string opacity;                 ///< 0..1 or 0%..100%
+    std::string shadow;                  ///< 0..1 or 0%..100%
     std::string color;                   ///< #RRGGBB[AA]
     std::string font;                    ///< face name (text)
     std::optional<double> size;          ///< points (text)

@@ -75,6 +75,28 @@ double parseNumber(std::string_view text, std::string_view option) {
     return value;
 }
 
+double parseUnitInterval(std::string_view text, std::string_view option) {
+    double value = 0;
+    if (!readFraction(text, value))
+        throw usageError(std::string(option) + ": \"" + std::string(trimmed(text)) +
+                             "\" is not a number",
+                         "write a share as 0.5 or 50%");
+    if (value < 0 || value > 1)
+        throw usageError(std::string(option) + ": " + std::string(trimmed(text)) +
+                             " is outside 0 to 1",
+                         "write a share from 0 to 1 (0% to 100%), e.g. 0.5 or 50%");
+    return value;
+}
+
+void requireUnit(std::string_view text, std::string_view option) {
+    double value = 0;
+    if (readNumber(text, value))
+        throw usageError(std::string(option) + ": \"" + std::string(trimmed(text)) +
+                             "\" needs a unit",
+                         "write pixels or a percentage, e.g. " + formatNumber(value) + "px or " +
+                             formatNumber(value) + "%");
+}
+
 double parseFraction(std::string_view text, std::string_view option) {
     double fraction = 0;
     if (!readFraction(text, fraction))

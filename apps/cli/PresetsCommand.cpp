@@ -1,7 +1,9 @@
 // `inkstead presets`: list, show, create, rename, duplicate, delete, export and import presets.
 
 #include "CliSupport.h"
+#include "ExportOptions.h"
 #include "MarkSummary.h"
+#include "MarkValues.h"
 #include "PresetStore.h"
 
 #include "platform/files/AtomicFile.h"
@@ -29,6 +31,10 @@ struct PresetsArgs {
     std::string file;
     bool json = false;
     bool force = false;
+    bool replace = false;
+    std::string resize;     ///< presets set --resize
+    bool stripLocation = false;
+    bool keepLocation = false;
 };
 
 void say(const CommonOptions& common, const std::string& line) {
@@ -83,10 +89,8 @@ void list(const CommonOptions& common, const PresetsArgs& args) {
         std::cout << out.dump(2) << "\n";
         return;
     }
-    if (presets.empty()) {
-        std::cout << "No presets. Make one with: inkstead presets create NAME\n";
-        return;
-    }
+    if (presets.empty())
+        return; // nothing to list; scripts read an empty output
     std::vector<std::vector<std::string>> rows{{"", "#", "NAME", "MARKS", "EXPORT", "UUID"}};
     for (std::size_t i = 0; i < presets.size(); ++i)
         rows.push_back({i == 0 ? "*" : "", std::to_string(i + 1), presets[i]->name(),
@@ -104,9 +108,22 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
         std::cout << OVPresetJsonString(*preset, false) << "\n";
         return;
     }
-    std::cout << "Preset:  " << printable(preset->name()) << "\n"
-              << "UUID:    " << preset->uuid().uuidString() << "\n"
-              << "Export:  " << presetExportSummary(*preset) << "\n";
+    static const char* sides[] = {"width", "height", "longest-side"};
+    const auto side = static_cast<std::size_t>(preset->resizeConstraint());
+    const bool percent = preset->resizeMethod() == OVResizeMethodPercentage;
+    const double value = preset->resizeValue();
+    const bool isDefault = store.indexOf(preset) == 0;
+    std::cout << "Preset:           " << printable(preset->name()) << (isDefault ? " (default)" : "")
+              << "\n"
+              << "UUID:             " << preset->uuid().uuidString() << "\n"
+              << "Resize:           " << (preset->shouldResize() ? "on" : "off") << "\n"
+              << "Resize side:      " << (side < 3 ? sides[side] : "longest-side") << "\n"
+              << "Resize method:    " << (percent ? "percentage" : "pixels") << "\n"
+              << "Resize value:     "
+              << (percent ? formatNumber(value > 1 ? value : value * 100) + "%"
+                          : formatNumber(value) + "px")
+              << "\n"
+              << "Strip location:   " << (preset->shouldStripMetadata() ? "yes" : "no") << "\n";
     if (preset->numberOfWatermarks() == 0) {
         std::cout << "No watermarks. Add one with: inkstead watermark add "
                   << inQuotes(preset->name()) << " text \"(c) 2026 Me\"\n";
@@ -166,6 +183,41 @@ void remove(const CommonOptions& common, const PresetsArgs& args) {
     say(common, "Deleted preset " + inQuotes(preset->name()));
 }
 
+void set(const CommonOptions& common, const PresetsArgs& args) {
+    if (args.resize.empty() && !args.stripLocation && !args.keepLocation)
+        throw usageError("nothing to set",
+                         "give --resize SIZE (or none), --strip-location or --keep-location");
+    // Read before the store is locked: a malformed value changes nothing.
+    const std::optional<ResizeSetting> resize =
+        args.resize.empty() ? std::nullopt : std::optional(parseResize(args.resize));
+    PresetStore store(common, PresetAccess::Change);
+    const auto preset = store.find(args.preset);
+    if (resize) {
+        preset->setShouldResize(resize->enabled);
+        if (resize->enabled) {
+            preset->setResizeConstraint(resize->constraint);
+            preset->setResizeMethod(resize->method);
+            preset->setResizeValue(resize->value);
+        }
+    }
+    if (args.stripLocation || args.keepLocation)
+        preset->setShouldStripMetadata(args.stripLocation);
+    preset->setShouldSave(false);
+    store.save();
+    say(common, "Preset " + inQuotes(preset->name()) + ": " + presetExportSummary(*preset));
+}
+
+void makeDefault(const CommonOptions& common, const PresetsArgs& args) {
+    PresetStore store(common, PresetAccess::Change);
+    const auto preset = store.find(args.preset);
+    auto& manager = store.manager();
+    // The first preset is the one export and render use when none is named.
+    manager.removeObjectFromPresetsAtIndex(store.indexOf(preset));
+    manager.insertObject(preset, 0);
+    store.save();
+    say(common, "Preset " + inQuotes(preset->name()) + " is the default");
+}
+
 void exportPreset(const CommonOptions& common, const PresetsArgs& args) {
     PresetStore store(common);
     const auto preset = store.find(args.preset);
@@ -221,26 +273,43 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     }
     OVImportedPreset imported = std::move(read).value();
     auto& preset = *imported.preset;
-    if (!args.name.empty()) {
-        checkNewName(store, args.name);
+    if (!args.name.empty())
         preset.setName(args.name);
+    // With --replace the imported preset takes the place of the one of the same name.
+    OVPresetPtr replaced;
+    std::size_t position = store.manager().count();
+    if (args.replace) {
+        auto& manager = store.manager();
+        replaced = manager.presetWithName(preset.name());
+        if (replaced) {
+            preset.setUuid(replaced->uuid());
+            position = store.indexOf(replaced);
+            manager.removeObjectFromPresetsAtIndex(position);
+        }
+    } else if (!args.name.empty()) {
+        checkNewName(store, args.name);
     }
     const std::string recordedName = preset.name();
     preset.setName(store.manager().freePresetName(recordedName));
-    const bool newIdentity = imported.makeDistinctFrom(listOf(store));
+    const bool newIdentity = !replaced && imported.makeDistinctFrom(listOf(store));
     if (auto stored = imported.storePictures(); !stored)
         throw CliError(kExitSomeFailed, stored.error().message);
     preset.setShouldSave(false);
     auto& manager = store.manager();
-    manager.insertObject(imported.preset, manager.count());
+    manager.insertObject(imported.preset, position);
     try {
         store.save();
     } catch (...) {
         imported.removeStoredPictures();
         throw;
     }
+    // The replaced preset's pictures go only once the list without it is on disk.
+    if (replaced)
+        for (const auto& mark : replaced->watermarks())
+            mark->removeImage();
     std::string line =
-        "Imported preset " + inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
+        std::string(replaced ? "Replaced preset " : "Imported preset ") +
+        inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
     if (newIdentity)
         line += "; a preset with its UUID exists, so it got a new one";
     if (preset.name() != recordedName)
@@ -255,7 +324,9 @@ const char* kPresetsFooter = R"TEXT(Examples:
   inkstead presets rename "Web export" Web
   inkstead presets duplicate Web --name "Web (square logo)"
   inkstead presets export Web web.json
-  inkstead presets import web.json
+  inkstead presets import web.json --replace
+  inkstead presets set Web --resize 2048px --strip-location
+  inkstead presets default Web
   inkstead presets delete "Web (square logo)"
 
 P is a preset name or UUID (see `inkstead presets list`).)TEXT";
@@ -264,8 +335,8 @@ P is a preset name or UUID (see `inkstead presets list`).)TEXT";
 
 void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode) {
     auto args = std::make_shared<PresetsArgs>();
-    auto* presets = app.add_subcommand("presets", "List, show, create, rename, duplicate, delete, "
-                                                  "export and import presets");
+    auto* presets = app.add_subcommand("presets", "List, show, create, change, rename, duplicate, "
+                                                  "delete, export and import presets");
     presets->require_subcommand(1);
     presets->footer(kPresetsFooter);
 
@@ -323,6 +394,29 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
     importCommand->add_option("FILE", args->file, "JSON file to read, - for standard input")
         ->required();
     importCommand->add_option("--name", args->name, "Name of the imported preset");
+    importCommand->add_flag("--replace", args->replace,
+                            "Replace the preset of the same name (keeping its place and UUID) "
+                            "instead of adding a copy");
+
+    auto* setCommand = add("set", "Change a preset's export settings",
+                           "inkstead presets set Web --resize long:2048 --strip-location", set,
+                           true);
+    setCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    setCommand
+        ->add_option("--resize", args->resize,
+                     "Output size: 2048px (longest side), 50%, width:1600, height:1200, "
+                     "long:2048, or none (original size)")
+        ->type_name("SIZE");
+    auto* strip = setCommand->add_flag("--strip-location", args->stripLocation,
+                                       "Remove GPS location and place names from outputs");
+    auto* keep = setCommand->add_flag("--keep-location", args->keepLocation,
+                                      "Keep the location in outputs");
+    strip->excludes(keep);
+
+    auto* defaultCommand =
+        add("default", "Make a preset the default (export and render use it without --preset)",
+            "inkstead presets default Web", makeDefault, true);
+    defaultCommand->add_option("P", args->preset, "Preset name or UUID")->required();
 }
 
 } // namespace cli

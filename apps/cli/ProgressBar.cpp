@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 namespace cli {
 namespace {
@@ -26,23 +28,60 @@ bool startsCharacter(unsigned char byte) {
     return (byte & 0xC0) != 0x80;
 }
 
-std::size_t displayLength(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return startsCharacter(c); }));
+// The code point starting at `text[at]`; `at` moves past it. Malformed bytes count as one.
+char32_t nextCodePoint(const std::string& text, std::size_t& at) {
+    const auto byte = static_cast<unsigned char>(text[at++]);
+    int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+    char32_t point = extra == 3 ? byte & 0x07 : extra == 2 ? byte & 0x0F : extra ? byte & 0x1F : byte;
+    while (extra-- > 0 && at < text.size() && !startsCharacter(text[at]))
+        point = (point << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    return point;
 }
 
-// The last `columns` characters of `text`, with a leading ellipsis when shortened.
+// Terminal columns of a character: 0 for combining marks and joiners, 2 for East Asian wide
+// and full-width characters and pictographs, 1 for the rest.
+std::size_t columnsOf(char32_t c) {
+    if ((c >= 0x300 && c <= 0x36F) || (c >= 0x200B && c <= 0x200F) ||
+        (c >= 0xFE00 && c <= 0xFE0F))
+        return 0;
+    const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+                      (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+                      (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+                      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                      (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+                      (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+    return wide ? 2 : 1;
+}
+
+std::size_t displayLength(const std::string& text) {
+    std::size_t columns = 0;
+    for (std::size_t at = 0; at < text.size();)
+        columns += columnsOf(nextCodePoint(text, at));
+    return columns;
+}
+
+// The end of `text` that fits in `columns`, with a leading ellipsis when shortened.
 std::string tail(const std::string& text, std::size_t columns) {
     if (displayLength(text) <= columns)
         return text;
     if (columns == 0)
         return {};
-    std::size_t keep = columns - 1;
     std::size_t begin = text.size();
-    while (begin > 0 && keep > 0) {
-        --begin;
-        if (startsCharacter(static_cast<unsigned char>(text[begin])))
-            --keep;
+    std::size_t used = 0;
+    for (;;) {
+        std::size_t start = begin;
+        while (start > 0 && !startsCharacter(static_cast<unsigned char>(text[start - 1])))
+            --start;
+        if (start == 0)
+            break;
+        --start; // the lead byte
+        std::size_t at = start;
+        const std::size_t width = columnsOf(nextCodePoint(text, at));
+        if (used + width > columns - 1)
+            break;
+        used += width;
+        begin = start;
     }
     return "…" + text.substr(begin);
 }
@@ -86,8 +125,14 @@ std::string formatProgressLine(const ProgressState& state, std::size_t columns) 
     return line;
 }
 
-ProgressBar::ProgressBar(std::size_t total, std::FILE* stream) : stream_(stream) {
+ProgressBar::ProgressBar(std::size_t total, std::FILE* stream)
+    : stream_(stream), plain_(isDumbTerminal()) {
     state_.total = total;
+}
+
+bool ProgressBar::isDumbTerminal() {
+    const char* term = std::getenv("TERM");
+    return term && std::string_view(term) == "dumb";
 }
 
 bool ProgressBar::wanted(bool quiet) {
@@ -138,6 +183,15 @@ void ProgressBar::redraw(bool force) {
         return;
     lastDraw_ = now;
     state_.elapsedSeconds = std::chrono::duration<double>(now - start_).count();
+    if (plain_) {
+        // A terminal that cannot move the cursor gets one line per finished image.
+        if (state_.done != printedDone_ || !shown_)
+            std::fprintf(stream_, "%s\n", formatProgressLine(state_, kDefaultColumns).c_str());
+        printedDone_ = state_.done;
+        shown_ = true;
+        std::fflush(stream_);
+        return;
+    }
     // One column short of the width, so the cursor never wraps to a new line.
     const std::size_t columns = std::max<std::size_t>(terminalColumns(stream_), 2) - 1;
     std::fprintf(stream_, "\r%s\x1b[K", formatProgressLine(state_, columns).c_str());
@@ -146,7 +200,7 @@ void ProgressBar::redraw(bool force) {
 }
 
 void ProgressBar::erase() {
-    if (!shown_)
+    if (!shown_ || plain_)
         return;
     std::fprintf(stream_, "\r\x1b[K");
     std::fflush(stream_);

@@ -20,7 +20,7 @@ struct ProgressState {
     std::string currentFile;
 };
 
-/// The line for `state`, at most `columns` characters wide: count, bar, rate, time left and the
+/// The line for `state`, at most `columns` terminal columns wide (wide characters take two): count, bar, rate, time left and the
 /// current file name (shortened from the left when the line is too long).
 [[nodiscard]] std::string formatProgressLine(const ProgressState& state, std::size_t columns);
 
@@ -36,6 +36,8 @@ public:
 
     /// Whether a progress line belongs on standard error: it is a terminal and not silenced.
     [[nodiscard]] static bool wanted(bool quiet);
+    /// TERM=dumb: the terminal cannot redraw a line, so progress comes as plain lines.
+    [[nodiscard]] static bool isDumbTerminal();
 
     void beginSheetModalForWindow(OVHostWindow* window) override;
     void endSheet(OVHostWindow* window) override;
@@ -58,6 +60,8 @@ private:
     Clock::time_point lastDraw_{};
     bool shown_ = false;
     bool ended_ = false;
+    bool plain_ = false;
+    std::size_t printedDone_ = 0;
 };
 
 } // namespace cli

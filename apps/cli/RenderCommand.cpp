@@ -10,7 +10,10 @@
 #include "platform/imageio/ImageSource.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <memory>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -31,11 +34,16 @@ Examples:
   inkstead render photo.jpg out.png --text "© 2026 Me" --anchor bottom-left --force
 
 OUTPUT's extension picks the file type (jpg, png, tif, webp, heic, avif, gif); without one
-the source's type is written. An existing OUTPUT is only replaced with --force.)";
+the source's type is written. An existing OUTPUT is only replaced with --force. OUTPUT - writes the image to standard
+output in the source's type:  inkstead render photo.jpg - | other-tool)";
 
 void removeQuietly(const fs::path& path) {
     std::error_code ignored;
     fs::remove(path, ignored);
+}
+
+bool toStandardOutput(const RenderCommandOptions& options) {
+    return options.output == "-";
 }
 
 void checkPaths(const RenderCommandOptions& options, std::string& type) {
@@ -46,6 +54,13 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
     if (sourceType.empty())
         throw CliError(kExitSomeFailed,
                        options.input.string() + " is not an image inkstead can read");
+    if (toStandardOutput(options)) {
+        if (::isatty(STDOUT_FILENO))
+            throw usageError("standard output is a terminal; the image would fill it with bytes",
+                             "redirect it: inkstead render IN - > out.jpg, or pipe it");
+        type = sourceType;
+        return;
+    }
     if (fs::is_directory(options.output, ec))
         throw usageError(options.output.string() + " is a folder",
                          "give the output file's name, or use: inkstead export INPUT -o FOLDER");
@@ -60,6 +75,30 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
         type = sourceType;
     }
     fs::create_directories(fs::absolute(options.output).parent_path(), ec);
+}
+
+// The image goes through a private temporary file (encoders write files) onto standard output.
+void writeToStandardOutput(const RenderCommandOptions& options, OVPipelineRenderer& renderer,
+                           const InterruptWatcher& watcher) {
+    std::error_code ec;
+    const fs::path folder = fs::temp_directory_path(ec);
+    const fs::path temporary = OVTemporaryFilePath(folder, options.input.filename().string());
+    const std::string error = renderer.saveImage(options.input, {}, temporary);
+    if (!error.empty()) {
+        removeQuietly(temporary);
+        throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
+    }
+    if (watcher.interrupted()) {
+        removeQuietly(temporary);
+        throw CliError(interruptedExitCode(), "interrupted; nothing was written");
+    }
+    std::ifstream in(temporary, std::ios::binary);
+    std::cout << in.rdbuf();
+    std::cout.flush();
+    in.close();
+    removeQuietly(temporary);
+    if (!std::cout)
+        throw CliError(kExitSomeFailed, "cannot write the image to standard output");
 }
 
 void run(const RenderCommandOptions& options, const CommonOptions& common, int& exitCode) {
@@ -80,6 +119,11 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     const auto interrupted = [] {
         return CliError(interruptedExitCode(), "interrupted; nothing was written");
     };
+    if (toStandardOutput(options)) {
+        writeToStandardOutput(options, *renderer, watcher);
+        exitCode = kExitSuccess;
+        return;
+    }
     const fs::path output = fs::absolute(options.output);
     if (!options.force) {
         // Written beside its name and moved into place without replacing anything, so a file
@@ -120,7 +164,7 @@ void registerRenderCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     auto* command = app.add_subcommand("render", "Write one watermarked image");
     command->footer(kExamples);
     command->add_option("INPUT", options->input, "The photo")->required()->type_name("FILE");
-    command->add_option("OUTPUT", options->output, "The file to write")
+    command->add_option("OUTPUT", options->output, "The file to write, - for standard output")
         ->required()
         ->type_name("FILE");
     command->add_flag("-f,--force", options->force, "Replace OUTPUT when it exists");

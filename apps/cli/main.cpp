@@ -2,9 +2,56 @@
 // and a self-contained demo. Each subcommand lives in its own file and registers itself here.
 
 #include "CliSupport.h"
+#include "NearestName.h"
 
 #include <cstdio>
+#include <cstring>
+#include <algorithm>
 #include <exception>
+
+namespace {
+
+void printError(const std::string& message, const std::string& hint) {
+    std::fprintf(stderr, "inkstead: error: %s\n", message.c_str());
+    if (!hint.empty())
+        std::fprintf(stderr, "hint: %s\n", hint.c_str());
+}
+
+// Options given after a subcommand's name are offered to the root too (-v, --version).
+void letOptionsFallThrough(CLI::App& app) {
+    for (CLI::App* command : app.get_subcommands({})) {
+        command->fallthrough();
+        letOptionsFallThrough(*command);
+    }
+}
+
+// The command words typed so far and the hint for a parse error: the nearest command when a
+// word names none, else the help of the deepest command named.
+std::string hintFor(CLI::App& app, int argc, char** argv) {
+    CLI::App* current = &app;
+    std::string path = "inkstead";
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.empty() || word.front() == '-')
+            continue;
+        std::vector<std::string> names;
+        for (const CLI::App* command : current->get_subcommands({}))
+            names.push_back(command->get_name());
+        if (names.empty())
+            break;
+        if (std::find(names.begin(), names.end(), word) != names.end()) {
+            current = current->get_subcommand(word);
+            path += " " + word;
+            continue;
+        }
+        if (const std::string nearest = cli::nearestName(word, names); !nearest.empty())
+            return "did you mean `" + path + " " + nearest + "`?";
+        break;
+    }
+    return "see `" + path + " --help`";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -13,7 +60,7 @@ int main(int argc, char** argv) {
         "photos of any size and orientation.",
         "inkstead"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "inkstead 0.1");
+    app.set_version_flag("--version", "inkstead " INKSTEAD_VERSION);
 
     cli::CommonOptions common;
     int exitCode = cli::kExitSuccess;
@@ -22,20 +69,27 @@ int main(int argc, char** argv) {
     cli::registerPresetsCommand(app, common, exitCode);
     cli::registerWatermarkCommand(app, common, exitCode);
     cli::registerDemoCommand(app, common, exitCode);
+    cli::registerFontsCommand(app, common, exitCode);
+    cli::registerCompletionCommand(app, common, exitCode);
+    app.add_flag("-v,--verbose", common.verbose, "Say more: each file written, each choice made");
+    letOptionsFallThrough(app);
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        // --help and --version exit 0; every other parse error is a usage error (2).
-        const int code = app.exit(e);
-        return code == 0 ? cli::kExitSuccess : cli::kExitUsage;
+        printError(e.what(), hintFor(app, argc, argv));
+        return cli::kExitUsage;
     } catch (const cli::CliError& e) {
-        std::fprintf(stderr, "inkstead: %s\n", e.what());
-        if (!e.hint().empty())
-            std::fprintf(stderr, "hint: %s\n", e.hint().c_str());
+        printError(e.what(), e.hint());
         return e.code();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "inkstead: %s\n", e.what());
+        printError(e.what(), {});
         return cli::kExitSomeFailed;
     }
     return exitCode;

@@ -24,9 +24,13 @@ fs::path mirroredSubfolder(const fs::path& source, const std::vector<fs::path>& 
     return {};
 }
 
-bool taken(const fs::path& directory, const fs::path& relative, const std::set<fs::path>& given) {
+bool taken(const OVOutputNaming& naming, const fs::path& relative,
+           const std::set<fs::path>& given) {
+    if (given.contains(relative))
+        return true;
     std::error_code error;
-    return given.contains(relative) || fs::exists(fs::symlink_status(directory / relative, error));
+    return naming.conflict == OVConflictPolicy::Unique &&
+           fs::exists(fs::symlink_status(naming.directory / relative, error));
 }
 
 } // namespace
@@ -47,7 +51,7 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
         if (folder == ".")
             folder.clear();
         fs::path name = folder / wanted;
-        for (unsigned long n = 1; taken(naming.directory, name, given); ++n)
+        for (unsigned long n = 1; taken(naming, name, given); ++n)
             name = folder / OVWatermarkedFilename(wanted, n);
         given.insert(name);
         names[k] = name;

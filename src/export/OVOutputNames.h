@@ -7,6 +7,13 @@
 
 class OVFilenamePattern;
 
+/// What an export does when an output's name is taken by a file that exists before the batch.
+enum class OVConflictPolicy {
+    Unique,    ///< the first free "<base>_Watermarked_<n>.<extension>" alternative
+    Skip,      ///< the image is not written; the existing file stays as it is
+    Overwrite, ///< the existing file is replaced once the new one is complete (never the source)
+};
+
 /// How the outputs of a batch are named.
 struct OVOutputNaming {
     /// The output folder.
@@ -17,6 +24,9 @@ struct OVOutputNaming {
     /// `directory` that its source has below the first of these folders that holds it. Empty:
     /// every output goes directly into `directory`.
     std::vector<std::filesystem::path> mirroredFolders;
+    /// With Skip and Overwrite a name taken by an existing file is kept as it is; two sources of
+    /// the same batch still never get the same name.
+    OVConflictPolicy conflict = OVConflictPolicy::Unique;
 };
 
 /// The output path of each source, relative to the output folder, decided in input order before

@@ -92,11 +92,13 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     if (!image)
         return renderFailure(sourceProperties);
 
-    const std::optional<ov::Properties> properties =
-        sourceProperties.empty() ? std::nullopt
-                                 : std::optional(propertiesForExport(
-                                       sourceProperties, preset && preset->shouldStripMetadata()));
-    output->addImage(image, properties ? &*properties : nullptr);
+    ov::Properties properties =
+        sourceProperties.empty()
+            ? ov::Properties()
+            : propertiesForExport(sourceProperties, preset && preset->shouldStripMetadata());
+    // Every output says it is one, so that a later run over the same folder passes it by.
+    OVAddOutputMark(properties);
+    output->addImage(image, &properties);
     if (!output->finalize()) {
         const auto error = output->error();
         if (error == std::errc::file_exists)

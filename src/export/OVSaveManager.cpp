@@ -8,9 +8,11 @@
 #include "export/OVUniqueFilename.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/dispatch/Dispatch.h"
+#include "platform/files/AtomicFile.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -41,6 +43,7 @@ struct OVSaveManager::Impl {
     std::shared_ptr<OVSaveProgressPresenter> presenter;
     std::size_t width = ov::dispatch::processorCount();
     std::vector<fs::path> mirroredFolders;
+    OVConflictPolicy conflict = OVConflictPolicy::Unique;
     std::weak_ptr<OVPresetManager> presetManager;
     std::weak_ptr<Batch> current; // the batch started last
     Executor executor;
@@ -68,6 +71,7 @@ struct OVSaveManager::Batch {
     CompletionHandler completion;
 
     std::vector<fs::path> mirroredFolders;
+    OVConflictPolicy conflict = OVConflictPolicy::Unique;
     std::optional<std::vector<fs::path>> given; // output names by model index, from the caller
     ov::dispatch::QueuePtr queue;
     ov::dispatch::Group group;
@@ -118,6 +122,11 @@ struct OVSaveManager::Batch {
                             std::vector<std::string>& warnings);
     void fail(std::size_t position, fs::path source, std::string reason);
     void finish();
+    void completeImage();
+    void skip(std::size_t index, fs::path source, fs::path existing);
+    std::optional<fs::path> placeOutput(const fs::path& temporary, const fs::path& folder,
+                                        const std::string& name, std::string& reason,
+                                        bool& skipped);
 };
 
 void OVSaveManager::Batch::makeNames() {
@@ -135,7 +144,8 @@ void OVSaveManager::Batch::makeNames() {
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 unnamed[k] = sources[k];
-        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders});
+        const auto made =
+            OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 names[k] = made[k];
@@ -146,7 +156,7 @@ void OVSaveManager::Batch::makeNames() {
         lock.lock(); // a pattern is used by one batch at a time
     // Decided in index order before the first write, as a dry run decides them; the write itself
     // never replaces a file either.
-    names = OVOutputNames(sources, {directory, pattern, mirroredFolders});
+    names = OVOutputNames(sources, {directory, pattern, mirroredFolders, conflict});
 }
 
 void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {
@@ -187,13 +197,28 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             fail(position, *source,
                  "cannot write into " + folder.string() + ": not an existing folder");
         } else {
+            const fs::path target = folder / name;
+            if (conflict == OVConflictPolicy::Skip && fs::exists(fs::symlink_status(target, ec))) {
+                skip(index, *source, target);
+                return completeImage();
+            }
+            if (conflict == OVConflictPolicy::Overwrite && fs::equivalent(*source, target, ec)) {
+                fail(position, *source, "the output " + name + " would replace the photo itself");
+                return completeImage();
+            }
             const fs::path temporary = OVTemporaryFilePath(folder, name);
             std::vector<std::string> warnings;
             std::string error = renderImage(*source, index, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;
-                output = OVPlaceFileExclusively(temporary, folder, name, &reason);
+                bool skipped = false;
+                output = placeOutput(temporary, folder, name, reason, skipped);
+                if (skipped) {
+                    ::unlink(temporary.c_str());
+                    skip(index, *source, target);
+                    return completeImage();
+                }
                 if (!output)
                     error = "cannot write " + name + ": " + reason;
             }
@@ -206,8 +231,44 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             }
         }
     }
+    completeImage();
+}
+
+void OVSaveManager::Batch::completeImage() {
     progress->completeUnit();
     updateProgressIndicator();
+}
+
+void OVSaveManager::Batch::skip(std::size_t index, fs::path source, fs::path existing) {
+    std::lock_guard lock(reportMutex);
+    report.skipped.push_back({index, std::move(source), std::move(existing), {}});
+}
+
+// Moves the finished output into place by the batch's conflict policy. The old file of an
+// overwrite stays whole until the rename swaps in the complete new one.
+std::optional<fs::path> OVSaveManager::Batch::placeOutput(const fs::path& temporary,
+                                                          const fs::path& folder,
+                                                          const std::string& name,
+                                                          std::string& reason, bool& skipped) {
+    const fs::path target = folder / name;
+    switch (conflict) {
+    case OVConflictPolicy::Unique:
+        return OVPlaceFileExclusively(temporary, folder, name, &reason);
+    case OVConflictPolicy::Skip:
+        if (const auto error = ov::moveFileExclusively(temporary, target)) {
+            skipped = error == std::errc::file_exists;
+            reason = error.message();
+            return std::nullopt;
+        }
+        return target;
+    case OVConflictPolicy::Overwrite:
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            reason = std::generic_category().message(errno);
+            return std::nullopt;
+        }
+        return target;
+    }
+    return std::nullopt;
 }
 
 // Runs as an item of the batch's queue: names every output, then puts one save per image on
@@ -234,8 +295,10 @@ void OVSaveManager::Batch::finish() {
     const auto byIndex = [](const auto& a, const auto& b) { return a.index < b.index; };
     std::sort(report.outputs.begin(), report.outputs.end(), byIndex);
     std::sort(report.failures.begin(), report.failures.end(), byIndex);
+    std::sort(report.skipped.begin(), report.skipped.end(), byIndex);
     report.cancelled = progress->isCancelled();
-    const std::size_t done = report.outputs.size() + report.failures.size();
+    const std::size_t done =
+        report.outputs.size() + report.failures.size() + report.skipped.size();
     report.notStarted = indexes.size() - done;
 
     endSheetOnce();
@@ -343,6 +406,7 @@ OVSaveManager::makeBatch(std::vector<std::size_t> indexes, CompletionHandler com
         batch->pattern = d->pattern;
         batch->directory = d->url;
         batch->mirroredFolders = d->mirroredFolders;
+        batch->conflict = d->conflict;
         batch->width = d->width;
         batch->executor = d->executor;
     }
@@ -418,6 +482,16 @@ void OVSaveManager::updateProgressLabelWithString(const std::string& text) {
 void OVSaveManager::updateProgressIndicator() {
     if (const auto batch = currentBatch())
         batch->updateProgressIndicator();
+}
+
+OVConflictPolicy OVSaveManager::conflictPolicy() const {
+    std::lock_guard lock(d->mutex);
+    return d->conflict;
+}
+
+void OVSaveManager::setConflictPolicy(OVConflictPolicy policy) {
+    std::lock_guard lock(d->mutex);
+    d->conflict = policy;
 }
 
 std::vector<std::filesystem::path> OVSaveManager::mirroredFolders() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/OVSaveProgressPresenter.h"
+#include "export/OVOutputNames.h"
 #include "export/OVSaveReport.h"
 #include "platform/gfx/Image.h"
 #include "platform/imageio/ImageSource.h"
@@ -71,6 +72,10 @@ public:
     /// OVOutputNaming); empty (the default): every output directly in the output folder.
     [[nodiscard]] std::vector<std::filesystem::path> mirroredFolders() const;
     void setMirroredFolders(std::vector<std::filesystem::path> folders);
+
+    /// What happens when an output's name is taken by an existing file (default Unique).
+    [[nodiscard]] OVConflictPolicy conflictPolicy() const;
+    void setConflictPolicy(OVConflictPolicy policy);
 
     /// The progress sheet; null runs batches headless. The manager becomes its delegate.
     [[nodiscard]] std::shared_ptr<OVSaveProgressPresenter> progressWindowController() const;

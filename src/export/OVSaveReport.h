@@ -23,6 +23,7 @@ struct OVSaveOutput {
 /// What a batch did, handed to its completion handler.
 struct OVSaveReport {
     std::vector<OVSaveOutput> outputs;   // in index order
+    std::vector<OVSaveOutput> skipped;   // existing files left alone (OVConflictPolicy::Skip)
     std::vector<OVSaveFailure> failures; // in index order
     std::size_t notStarted = 0;          // images skipped because the batch was cancelled
     bool cancelled = false;

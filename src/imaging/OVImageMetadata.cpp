@@ -66,3 +66,16 @@ ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation
     properties.removeXMPProperties(xmpPrefixes);
     return properties;
 }
+
+bool OVAddOutputMark(ov::Properties& properties) {
+    return properties.setXMPProperty(kOVOutputMarkNamespace, "inkstead", "Output", "watermarked");
+}
+
+bool OVHasOutputMark(const ov::Properties& properties) {
+    return properties.XMPProperty(kOVOutputMarkNamespace, "Output").has_value();
+}
+
+bool OVIsMarkedOutput(const std::filesystem::path& path) {
+    const auto source = ov::ImageSource::createWithURL(path);
+    return source && OVHasOutputMark(source->properties());
+}

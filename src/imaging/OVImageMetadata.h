@@ -3,7 +3,9 @@
 #include "platform/imageio/ImageSource.h"
 #include "platform/imageio/Properties.h"
 
+#include <filesystem>
 #include <optional>
+#include <string_view>
 
 /// The property dictionary to write with a watermarked export of `source`: the source's own
 /// metadata (camera, lens and maker-note data, dates, IPTC, XMP, colour profile) edited to
@@ -19,3 +21,15 @@ propertiesForImageSource(const ov::ImageSourcePtr& source, bool stripLocation);
 
 /// The same edit applied to a dictionary already read.
 [[nodiscard]] ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation);
+
+/// The namespace of the mark every export writes into its output's XMP ("inkstead:Output"), by
+/// which later runs know the file for an output and not a photo to stamp again.
+inline constexpr std::string_view kOVOutputMarkNamespace = "urn:inkstead:xmp:1.0/";
+
+/// Adds the output mark to `properties` (creating the XMP packet when there is none). False when
+/// the existing packet cannot be parsed: it is then left as it is.
+bool OVAddOutputMark(ov::Properties& properties);
+/// True when `properties` carry the output mark.
+[[nodiscard]] bool OVHasOutputMark(const ov::Properties& properties);
+/// True when the image file at `path` is an earlier output (its metadata carries the mark).
+[[nodiscard]] bool OVIsMarkedOutput(const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -491,7 +492,27 @@ json presetToJson(const OVPreset& preset, bool withPictures) {
     };
 }
 
-std::string dumped(const json& value) {
+// Values kept as 32-bit floats (in archives) widen to doubles such as 0.800000011920929; they
+// are written as the shortest text that reads back as the same float ("0.8").
+void atStoredPrecision(json& value) {
+    if (value.is_structured()) {
+        for (auto& item : value)
+            atStoredPrecision(item);
+    } else if (value.is_number_float()) {
+        const double wide = value.get<double>();
+        const auto narrow = static_cast<float>(wide);
+        if (std::isfinite(narrow) && static_cast<double>(narrow) == wide) {
+            char text[32];
+            const auto end = std::to_chars(text, text + sizeof text, narrow).ptr;
+            double shortest = wide;
+            std::from_chars(text, end, shortest);
+            value = shortest;
+        }
+    }
+}
+
+std::string dumped(json value) {
+    atStoredPrecision(value);
     return value.dump(2, ' ', false, json::error_handler_t::replace);
 }
 

@@ -25,6 +25,8 @@ struct RunOptions {
     std::filesystem::path workingDirectory;
     /// The child is killed (SIGKILL, exit code 137) when it runs longer; zero waits forever.
     std::chrono::milliseconds timeout{0};
+    /// File the child reads as standard input (empty: /dev/null).
+    std::filesystem::path input;
     /// A command the child runs through, its arguments first (to lower privileges or limits).
     std::vector<std::string> wrapper;
 };

@@ -83,7 +83,7 @@ TEST(PresetsCommand, NameClashesAndUnknownPresetsAreUsageErrorsThatChangeNothing
              {"presets", "delete", "00000000-0000-0000-0000-000000000000"}}) {
         const auto result = store.run(args);
         EXPECT_EQ(result.exitCode, 2) << args[1];
-        EXPECT_TRUE(contains(result.err, "inkstead: no preset named")) << result.err;
+        EXPECT_TRUE(contains(result.err, "inkstead: error: no preset named")) << result.err;
         EXPECT_TRUE(contains(result.err, "hint: available presets: \"Default\", \"Web\""))
             << result.err;
     }

@@ -5,7 +5,10 @@
 #include <exiv2/exiv2.hpp>
 #pragma GCC diagnostic pop
 
+#include "platform/imageio/MetadataCodec_p.h"
+
 #include <cmath>
+#include <mutex>
 
 namespace ov {
 
@@ -146,6 +149,66 @@ int Properties::removeXMPProperties(const std::vector<std::string>& prefixes) {
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+namespace {
+
+// Exiv2 knows a namespace by the prefix registered for it; the prefix a packet uses may differ.
+bool registerNamespace(std::string_view namespaceURI, std::string_view prefix) {
+    try {
+        const std::string uri(namespaceURI);
+        if (Exiv2::XmpProperties::prefix(uri).empty())
+            Exiv2::XmpProperties::registerNs(uri, std::string(prefix));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool Properties::setXMPProperty(std::string_view namespaceURI, std::string_view prefix,
+                                std::string_view name, std::string_view value) {
+    imageio::ensureExiv2();
+    static std::mutex registry;
+    try {
+        std::lock_guard lock(registry);
+        if (!registerNamespace(namespaceURI, prefix))
+            return false;
+        Exiv2::XmpData xmp;
+        const auto packet = string(kOVPropertyXMP);
+        if (packet && !packet->empty() && Exiv2::XmpParser::decode(xmp, *packet) != 0)
+            return false;
+        const std::string registered = Exiv2::XmpProperties::prefix(std::string(namespaceURI));
+        xmp["Xmp." + registered + "." + std::string(name)] = std::string(value);
+        std::string encoded;
+        if (Exiv2::XmpParser::encode(encoded, xmp, Exiv2::XmpParser::useCompactFormat) != 0)
+            return false;
+        set(kOVPropertyXMP, encoded);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::optional<std::string> Properties::XMPProperty(std::string_view namespaceURI,
+                                                   std::string_view name) const {
+    const auto packet = string(kOVPropertyXMP);
+    // Most packets do not mention the namespace at all: no need to parse them.
+    if (!packet || packet->find(namespaceURI) == std::string::npos)
+        return std::nullopt;
+    imageio::ensureExiv2();
+    try {
+        Exiv2::XmpData xmp;
+        if (Exiv2::XmpParser::decode(xmp, *packet) != 0)
+            return std::nullopt;
+        for (const auto& datum : xmp)
+            if (datum.tagName() == name &&
+                Exiv2::XmpProperties::ns(datum.groupName()) == namespaceURI)
+                return datum.toString();
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
 }
 
 bool operator==(const Properties::Entry& a, const Properties::Entry& b) {

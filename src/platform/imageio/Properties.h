@@ -81,6 +81,16 @@ public:
     /// and namespaces stay untouched; an unparsable packet is left as it is.
     int removeXMPProperties(const std::vector<std::string>& prefixes);
 
+    /// A simple XMP property `prefix:name` in the namespace `namespaceURI`, set in the packet
+    /// under "XMP" (a new packet when there is none). False when the packet cannot be parsed or
+    /// written; the dictionary is then unchanged.
+    bool setXMPProperty(std::string_view namespaceURI, std::string_view prefix,
+                        std::string_view name, std::string_view value);
+    /// The value of the simple XMP property `name` of the namespace `namespaceURI`, whatever
+    /// prefix the packet gives that namespace.
+    [[nodiscard]] std::optional<std::string> XMPProperty(std::string_view namespaceURI,
+                                                         std::string_view name) const;
+
     friend bool operator==(const Properties& a, const Properties& b);
 
     [[nodiscard]] const std::map<std::string, Entry, std::less<>>& entries() const {

@@ -8,6 +8,14 @@ Font::Font() : name_(kDefaultFontName) {}
 
 Font::Font(std::string name, double pointSize) : name_(std::move(name)), pointSize_(pointSize) {}
 
+std::string Font::resolvedFaceName() const {
+    return detail::resolveFace(name_)->key;
+}
+
+bool Font::isExactMatch() const {
+    return detail::resolveFace(name_)->exact;
+}
+
 std::string Font::familyName() const {
     return detail::resolveFace(name_)->family;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ov {
 
@@ -33,11 +34,27 @@ public:
     /// "Nimbus Sans"). Never empty.
     [[nodiscard]] std::string familyName() const;
 
+    /// The installed face the name resolves to, as family and style ("DejaVu Sans Bold").
+    [[nodiscard]] std::string resolvedFaceName() const;
+    /// False when no installed face answers to the name and the system's configuration chose
+    /// a stand-in (its alias or default face).
+    [[nodiscard]] bool isExactMatch() const;
+
     friend bool operator==(const Font&, const Font&) = default;
 
 private:
     std::string name_;
     double pointSize_ = 12;
 };
+
+/// An installed face: its family and its style as the font names it ("Bold Oblique").
+struct FontFaceName {
+    std::string family;
+    std::string style;
+    friend auto operator<=>(const FontFaceName&, const FontFaceName&) = default;
+};
+
+/// The installed faces whose "family style" contains `pattern` (any case; empty: all), sorted.
+[[nodiscard]] std::vector<FontFaceName> installedFontFaces(std::string_view pattern = {});
 
 } // namespace ov

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <tuple>
 
 namespace ov::detail {
 
@@ -29,6 +30,7 @@ struct FaceQuery {
 
 struct FaceAttributes {
     std::string family;
+    bool exact = true;
     int weight = FC_WEIGHT_REGULAR;
     int slant = FC_SLANT_ROMAN;
     int width = FC_WIDTH_NORMAL;
@@ -84,13 +86,45 @@ std::string lower(std::string_view s) {
 
 // "Helvetica-BoldOblique" → family "Helvetica", bold, oblique. Style words are matched inside
 // the part after the last hyphen, longest words first so "semibold" is not read as "bold".
+bool isStyleWord(std::string_view word) {
+    static constexpr std::array<std::string_view, 24> words{
+        "regular",  "normal",    "book",      "roman",     "italic",    "oblique",
+        "bold",     "semibold",  "demibold",  "extrabold", "ultrabold", "black",
+        "heavy",    "medium",    "light",     "thin",      "extralight", "ultralight",
+        "condensed", "narrow",   "demi",      "semi",      "extra",     "ultra"};
+    return std::find(words.begin(), words.end(), lower(word)) != words.end();
+}
+
+// "DejaVu Sans Bold Italic" → "DejaVu Sans" and "bold italic": style words at the end of a
+// name written with spaces.
+std::pair<std::string, std::string> splitTrailingStyle(const std::string& name) {
+    std::string family = name;
+    std::string style;
+    for (;;) {
+        const auto space = family.rfind(' ');
+        if (space == std::string::npos || space == 0)
+            break;
+        const std::string word = family.substr(space + 1);
+        if (!isStyleWord(word))
+            break;
+        style = lower(word) + style;
+        family.erase(space);
+    }
+    return {family, style};
+}
+
 FaceQuery parseStyledName(const std::string& name) {
     FaceQuery query{name, {}, {}, {}};
     const auto hyphen = name.rfind('-');
-    if (hyphen == std::string::npos || hyphen == 0 || hyphen + 1 == name.size())
-        return query;
-    query.family = name.substr(0, hyphen);
-    std::string style = lower(std::string_view(name).substr(hyphen + 1));
+    std::string style;
+    if (hyphen == std::string::npos || hyphen == 0 || hyphen + 1 == name.size()) {
+        std::tie(query.family, style) = splitTrailingStyle(name);
+        if (style.empty())
+            return query;
+    } else {
+        query.family = name.substr(0, hyphen);
+        style = lower(std::string_view(name).substr(hyphen + 1));
+    }
 
     static constexpr std::array<std::pair<std::string_view, int>, 13> weights{{
         {"extralight", FC_WEIGHT_EXTRALIGHT},
@@ -150,6 +184,11 @@ FaceAttributes matchedFace(const FaceQuery& query) {
     FcPatternDestroy(pattern);
     if (face.family.empty())
         face.family = "sans-serif";
+    // An alias or the default face stands in for a family that is not installed.
+    face.exact = lower(face.family) == lower(query.family) &&
+                 (!query.weight || *query.weight == face.weight) &&
+                 (!query.slant || *query.slant == face.slant ||
+                  (*query.slant != FC_SLANT_ROMAN && face.slant != FC_SLANT_ROMAN));
     return face;
 }
 
@@ -187,6 +226,7 @@ std::shared_ptr<const ResolvedFace> makeFace(const std::string& name) {
     const FaceAttributes found = findFace(name);
     auto face = std::make_shared<ResolvedFace>();
     face->family = found.family;
+    face->exact = found.exact;
     face->description = pango_font_description_new();
     pango_font_description_set_family(face->description, found.family.c_str());
     pango_font_description_set_weight(
@@ -223,3 +263,34 @@ std::shared_ptr<const ResolvedFace> resolveFace(std::string_view requested) {
 }
 
 } // namespace ov::detail
+
+namespace ov {
+
+std::vector<FontFaceName> installedFontFaces(std::string_view pattern) {
+    FcInit();
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, nullptr);
+    FcFontSet* set = FcFontList(nullptr, all, objects);
+    const std::string wanted = detail::lower(pattern);
+    std::vector<FontFaceName> faces;
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* family = nullptr;
+        FcChar8* style = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch || !family)
+            continue;
+        FontFaceName face{reinterpret_cast<const char*>(family), {}};
+        if (FcPatternGetString(set->fonts[i], FC_STYLE, 0, &style) == FcResultMatch && style)
+            face.style = reinterpret_cast<const char*>(style);
+        if (detail::lower(face.family + " " + face.style).find(wanted) != std::string::npos)
+            faces.push_back(std::move(face));
+    }
+    if (set)
+        FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(all);
+    std::sort(faces.begin(), faces.end());
+    faces.erase(std::unique(faces.begin(), faces.end()), faces.end());
+    return faces;
+}
+
+} // namespace ov

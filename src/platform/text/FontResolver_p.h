@@ -15,8 +15,11 @@ struct ResolvedFace {
     std::string family;
     /// Family, weight, style and stretch, without a size. Shared read-only between threads.
     PangoFontDescription* description = nullptr;
-    /// Text form of the description, a cache key.
+    /// Text form of the description ("DejaVu Sans Bold Oblique"), a cache key.
     std::string key;
+    /// True when an installed face answers to the name itself (PostScript, full or family
+    /// name, or a family with style words); false when the configuration substituted another.
+    bool exact = false;
 
     ResolvedFace() = default;
     ResolvedFace(const ResolvedFace&) = delete;
