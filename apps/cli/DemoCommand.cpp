@@ -152,8 +152,8 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     const fs::path preview = root / "editor-preview.png";
     const bool interrupted =
         result.exitCode == kExitInterrupted || result.exitCode == kExitTerminated;
-    const bool previewWritten = !interrupted &&
-                                writeEditorPreview(*preset, photos.front().path, preview);
+    const bool previewWritten =
+        !interrupted && writeEditorPreview(*preset, photos.front().path, preview);
     if (common.quiet || interrupted)
         return;
 

@@ -39,7 +39,8 @@ OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
         [preset = std::move(preset)](const std::string&) { return preset; });
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
+                                          const std::string& presetID,
                                           const std::filesystem::path& destination) {
     std::vector<std::string> warnings;
     return saveImageWithWarnings(source, presetID, destination, warnings);

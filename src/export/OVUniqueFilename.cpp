@@ -74,7 +74,8 @@ fs::path OVTemporaryFilePath(const fs::path& directory, std::string_view filenam
     fs::path path;
     struct stat info;
     do
-        path = directory / (std::string(ov::kTemporaryFilePrefix) + randomToken() + "." + extension);
+        path =
+            directory / (std::string(ov::kTemporaryFilePrefix) + randomToken() + "." + extension);
     while (::lstat(path.c_str(), &info) == 0);
     return path;
 }

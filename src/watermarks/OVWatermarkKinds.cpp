@@ -14,9 +14,8 @@
 const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds() {
     static const std::vector<const OVWatermarkKind*> kinds = [] {
         std::vector<const OVWatermarkKind*> list{
-            &OVTextWatermark::kind(),  &OVImageWatermark::kind(),
-            &OVStrikethroughWatermark::kind(), &OVShapeWatermark::kind(),
-            &OVArrowWatermark::kind(), &OVPixellateWatermark::kind(),
+            &OVTextWatermark::kind(),  &OVImageWatermark::kind(), &OVStrikethroughWatermark::kind(),
+            &OVShapeWatermark::kind(), &OVArrowWatermark::kind(), &OVPixellateWatermark::kind(),
         };
         OVKeyedClassRegistry::add<OVWatermark>("OVWatermark");
         for (const OVWatermarkKind* kind : list)

@@ -10,10 +10,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <thread>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 

@@ -76,8 +76,8 @@ TEST(PresetsStorage, ConcurrentChangesAreAllKept) {
             auto withHome = args;
             withHome.insert(withHome.end(), {"--home", store.home().string()});
             const std::string id = args[0] + n;
-            children.push_back(clitest::startInkstead(withHome, {}, dir / (id + ".out"),
-                                                      dir / (id + ".err")));
+            children.push_back(
+                clitest::startInkstead(withHome, {}, dir / (id + ".out"), dir / (id + ".err")));
         }
     }
     for (const int child : children)
@@ -85,8 +85,8 @@ TEST(PresetsStorage, ConcurrentChangesAreAllKept) {
 
     auto names = column(store.presets(), "name");
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Default", "P0", "P1", "P2", "P3", "P4", "P5",
-                                               "Shared"}))
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Default", "P0", "P1", "P2", "P3", "P4", "P5", "Shared"}))
         << "every command reported success, so every preset must be there";
     EXPECT_EQ(store.marks("Shared").size(), std::size_t{kEach});
 }
@@ -131,9 +131,9 @@ TEST(PresetsStorage, ControlCharactersInNamesAreEscapedOnTheTerminal) {
     const Store store(dir / "home");
     const std::string name = "Evil\x1b[2J\r\nName\xc2\x9b";
     store.ok({"presets", "create", name});
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"presets", "list"}, {"presets", "show", name},
-          {"presets", "rename", name, "Plain"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"presets", "list"},
+                                                 {"presets", "show", name},
+                                                 {"presets", "rename", name, "Plain"}}) {
         const auto result = store.ok(args);
         EXPECT_FALSE(contains(result.out, "\x1b")) << result.out;
         EXPECT_FALSE(contains(result.out, "\r")) << result.out;

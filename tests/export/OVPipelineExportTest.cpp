@@ -2,9 +2,9 @@
 #include "export/OVSaveManager.h"
 
 #include "SaveTestSupport.h"
+#include "platform/dispatch/Dispatch.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
-#include "platform/dispatch/Dispatch.h"
 #include "presets/OVPresetManager.h"
 #include "storage/OVStorage.h"
 #include "support/GeneratedPhotos.h"

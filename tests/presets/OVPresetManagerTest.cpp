@@ -11,16 +11,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
-#include <cstdlib>
-#include <fstream>
-#include <mutex>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

@@ -28,8 +28,8 @@ std::filesystem::path testDataDir();
 } // namespace ov::test
 
 /// Skips the running test when the real test photographs are not there (a bare clone).
-#define OV_REQUIRE_TESTDATA()                                                                  \
-    do {                                                                                       \
-        if (!std::filesystem::is_directory(ov::test::testDataDir()))                           \
-            GTEST_SKIP() << "real test photographs not found in " << ov::test::testDataDir(); \
+#define OV_REQUIRE_TESTDATA()                                                                      \
+    do {                                                                                           \
+        if (!std::filesystem::is_directory(ov::test::testDataDir()))                               \
+            GTEST_SKIP() << "real test photographs not found in " << ov::test::testDataDir();      \
     } while (false)

@@ -13,8 +13,8 @@ namespace ov {
 FileLock::FileLock(const std::filesystem::path& lockFile) {
     // Not following a link and not blocking on a FIFO: whatever sits at the name, opening it
     // returns at once, and only a regular file is used.
-    const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         error_ = {errno, std::generic_category()};
         return;
