@@ -11,9 +11,17 @@
 # below src/, e.g. "appearance/OVStyleKit.h". Qt's moc runs on the whole target (AUTOMOC).
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-add_library(ovui STATIC)
+# Shared or static like libinkstead, with the same soname rule.
+if(INKSTEAD_SHARED)
+  add_library(ovui SHARED)
+else()
+  add_library(ovui STATIC)
+endif()
 add_library(Inkstead::ui ALIAS ovui)
-set_target_properties(ovui PROPERTIES OUTPUT_NAME inkstead_ui EXPORT_NAME ui AUTOMOC ON)
+set_target_properties(ovui PROPERTIES
+  OUTPUT_NAME inkstead-ui EXPORT_NAME ui AUTOMOC ON
+  VERSION ${PROJECT_VERSION}
+  SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
 target_include_directories(ovui PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/inkstead>)
@@ -32,8 +40,9 @@ endfunction()
 # Installs the library as the package's "ui" component: find_package(Inkstead COMPONENTS ui)
 # gives Inkstead::ui, and pkg-config knows it as inkstead-ui.
 function(ov_finish_ui)
-  install(TARGETS ovui EXPORT InksteadUiTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-          COMPONENT ui)
+  install(TARGETS ovui EXPORT InksteadUiTargets COMPONENT ui
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(EXPORT InksteadUiTargets NAMESPACE Inkstead::
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Inkstead COMPONENT ui)
   file(RELATIVE_PATH pc_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")

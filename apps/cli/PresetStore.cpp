@@ -67,12 +67,12 @@ struct PresetStore::Impl {
             fs::exists(file, error) && !fs::is_regular_file(file, error))
             throw usageError(file.string() + " is not a regular file",
                              "move it out of the way; the presets are kept in a regular file");
+        // Reading goes on without the lock where it cannot be had (a read-only storage).
         lock.emplace(OVLockStorage());
-        if (lock->error())
-            throw CliError(kExitSomeFailed,
-                           "cannot lock the storage folder " + OVStorageDirectory().string() +
-                               ": " + lock->error().message(),
-                           "give a writable folder with --home DIR or INKSTEAD_HOME");
+        if (lock->error() && access == PresetAccess::Change)
+            throw usageError("cannot lock the storage folder " + OVStorageDirectory().string() +
+                                 ": " + lock->error().message(),
+                             "give a writable folder with --home DIR or INKSTEAD_HOME");
         manager = std::make_unique<OVPresetManager>(kNoSweep);
         presetsFile = manager->presetArchivePath();
         if (presetsFile.empty() || !fs::is_directory(presetsFile.parent_path(), error))

@@ -1,7 +1,7 @@
 // The icons of the host's buttons, drawn with paths in the y-up space of each icon's own size.
 //
-// The "add" icons share one layout: the kind's glyph in a 14-point box at the left and a small
-// plus at the right, so that a row of them reads as "add a circle", "add a text", and so on.
+// The "add" icons share one layout: the kind's glyph in a box some 15 points square at the left
+// and a small plus at the right, so that a row of them reads "add a circle", "add a text", ...
 
 #include "appearance/OVStyleKit.h"
 

@@ -3,6 +3,7 @@
 #include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
+#include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
@@ -32,6 +33,28 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     };
     return renderer;
 }
+
+namespace {
+
+// The drawing surfaces hold at most this many pixels a side.
+constexpr double kMaximumRenderedSide = 32767;
+
+// Why a render that returned no image failed: too large to draw, out of memory, or undecodable.
+std::string renderFailure(const ov::Properties& properties) {
+    const double width = properties.number(ov::kOVPropertyPixelWidth).value_or(0);
+    const double height = properties.number(ov::kOVPropertyPixelHeight).value_or(0);
+    if (width > kMaximumRenderedSide || height > kMaximumRenderedSide)
+        return "the image is " + std::to_string(long(width)) + " x " +
+               std::to_string(long(height)) +
+               " pixels; inkstead renders at most 32767 pixels a side (use --resize)";
+    // A canvas of the picture's size that cannot be had now means the render ran out of memory.
+    if (width >= 1 && height >= 1 &&
+        !ov::GraphicsContext::createBitmap(static_cast<int>(width), static_cast<int>(height)))
+        return "out of memory";
+    return "cannot decode the image (damaged or truncated file?)";
+}
+
+} // namespace
 
 std::shared_ptr<OVPipelineRenderer>
 OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
@@ -64,11 +87,11 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     // its own copy.
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
+    const ov::Properties sourceProperties = imageSource->properties();
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
-        return "cannot decode the image (damaged or truncated file?)";
+        return renderFailure(sourceProperties);
 
-    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(

@@ -38,7 +38,9 @@ lib_dir=$(dirname "$pc_dir")
 version=$(PKG_CONFIG_PATH=$pc_dir pkg-config --modversion inkstead)
 
 echo "== one library, libinkstead $version"
-libraries=$(cd "$lib_dir" && find . -maxdepth 1 \( -name '*.so*' -o -name '*.a' \) | sort | tr '\n' ' ')
+# The Qt library, libinkstead-ui, is the package's ui component, checked on its own below.
+libraries=$(cd "$lib_dir" && find . -maxdepth 1 \( -name '*.so*' -o -name '*.a' \) ! -name 'libinkstead-ui*' |
+  sort | tr '\n' ' ')
 pc_static=()
 if [ -e "$lib_dir/libinkstead.so" ]; then
   soname=libinkstead.so.$(echo "$version" | cut -d. -f1-2)
@@ -99,6 +101,11 @@ rpath=(-Wl,-rpath,"$lib_dir")
 
 ui_consumer_dir=$consumer_dir-ui
 if [ -d "$ui_consumer_dir" ] && [ -n "$(find "$prefix" -name InksteadUiTargets.cmake -print -quit)" ]; then
+  if [ -e "$lib_dir/libinkstead.so" ]; then
+    readelf -d "$lib_dir/libinkstead-ui.so" | grep -q "Library soname: \[libinkstead-ui.so.$(echo "$version" | cut -d. -f1-2)\]" ||
+      fail "libinkstead-ui.so has no soname"
+  fi
+
   echo "== find_package(Inkstead COMPONENTS ui)"
   cmake -S "$ui_consumer_dir" -B "$work/cmake-build-ui" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
@@ -107,8 +114,10 @@ if [ -d "$ui_consumer_dir" ] && [ -n "$(find "$prefix" -name InksteadUiTargets.c
   "$work/cmake-build-ui/consumer-ui"
 
   echo "== pkg-config inkstead-ui"
-  read -r -a pc_flags <<<"$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs inkstead-ui)"
-  "$cxx" "${flags[@]}" -fPIC "$ui_consumer_dir/main.cpp" -o "$work/pkg-consumer-ui" "${pc_flags[@]}"
+  read -r -a pc_flags <<<"$(PKG_CONFIG_PATH=$pc_dir pkg-config "${pc_static[@]}" --cflags --libs inkstead-ui)"
+  # Qt asks its hosts for position-independent code.
+  "$cxx" -std=c++20 -fPIC "${flags[@]}" "$ui_consumer_dir/main.cpp" -o "$work/pkg-consumer-ui" \
+    "${pc_flags[@]}" "${rpath[@]}"
   "$work/pkg-consumer-ui"
 fi
 

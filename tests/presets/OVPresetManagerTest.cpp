@@ -313,13 +313,15 @@ TEST_F(PresetManagerTest, KillDuringSaveLoopLeavesADecodableFile) {
 
 namespace {
 
-// A saved list with one preset holding one image watermark, and the watermark.
-std::pair<std::string, OVWatermarkPtr> listWithImageMark() {
+// A saved list with one preset holding one image watermark.
+std::string listWithImageMark(bool withIdentifier = true) {
     OVWatermarkPtr image = OVImageWatermark::imageWatermark();
+    if (!withIdentifier)
+        image->setUuid(ov::UUID());
     auto preset = std::make_shared<OVPreset>("Logo");
     preset->setWatermarks({image});
     auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
-    return {std::string(bytes.begin(), bytes.end()), image};
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // The same bytes with the image watermark's class renamed to one nobody knows (same length).
@@ -341,18 +343,9 @@ TEST_F(PresetManagerTest, NoSweepFromAListThatDidNotLoadCompletely) {
     const Case cases[] = {
         {"corrupt file", [] { return std::string("bplist00 garbage"); }, ""},
         {"image mark of an unknown class",
-         [] { return withUnknownImageClass(listWithImageMark().first); }, ""},
-        {"image mark without identifier",
-         [] {
-             auto [bytes, image] = listWithImageMark();
-             image->setUuid(ov::UUID());
-             auto preset = std::make_shared<OVPreset>("Logo");
-             preset->setWatermarks({image});
-             auto again = ov::KeyedArchiver::archivedDataWithRootArray({preset});
-             return std::string(again.begin(), again.end());
-         },
-         ""},
-        {"a file kept aside", [] { return listWithImageMark().first; },
+         [] { return withUnknownImageClass(listWithImageMark()); }, ""},
+        {"image mark without identifier", [] { return listWithImageMark(false); }, ""},
+        {"a file kept aside", [] { return listWithImageMark(); },
          "presets.bin.corrupt-20260101T000000Z"},
     };
     for (const auto& c : cases) {
@@ -372,7 +365,7 @@ TEST_F(PresetManagerTest, NoSweepFromAListThatDidNotLoadCompletely) {
 }
 
 TEST_F(PresetManagerTest, DamagedFileIsKeptAsideOnceHoweverOftenItIsLoaded) {
-    writeAll(presetsFile(), withUnknownImageClass(listWithImageMark().first));
+    writeAll(presetsFile(), withUnknownImageClass(listWithImageMark()));
     for (int i = 0; i < 3; ++i) {
         OVPresetManager manager(std::nullopt);
         EXPECT_EQ(manager.count(), 1u);
@@ -386,7 +379,7 @@ TEST_F(PresetManagerTest, DamagedFileIsKeptAsideOnceHoweverOftenItIsLoaded) {
 }
 
 TEST_F(PresetManagerTest, SweepWaitsForHoldsAndListsPastUnreadableEntries) {
-    writeAll(presetsFile(), listWithImageMark().first);
+    writeAll(presetsFile(), listWithImageMark());
     const fs::path images = storage() / "images";
     std::vector<fs::path> orphans;
     for (int i = 0; i < 30; ++i)

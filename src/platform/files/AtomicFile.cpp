@@ -118,8 +118,9 @@ AtomicFile::AtomicFile(std::filesystem::path destination) : d(std::make_unique<I
     // from the name write the right one, and folder scans skip the half-written file.
     removeAbandonedTemporaryFiles(directoryOf(d->destination));
     const auto extension = d->destination.extension().string();
+    // The stem is shortened so that the temporary name fits wherever the destination does.
     std::string name(kTemporaryFilePrefix);
-    name += d->destination.stem().string();
+    name += d->destination.stem().string().substr(0, 64);
     name += "-XXXXXX";
     name += extension;
     std::string templ = (directoryOf(d->destination) / name).string();
