@@ -116,6 +116,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
     std::cout << "Preset:           " << printable(preset->name()) << (isDefault ? " (default)" : "")
               << "\n"
               << "UUID:             " << preset->uuid().uuidString() << "\n"
+              << "Export:           " << presetExportSummary(*preset) << "\n"
               << "Resize:           " << (preset->shouldResize() ? "on" : "off") << "\n"
               << "Resize side:      " << (side < 3 ? sides[side] : "longest-side") << "\n"
               << "Resize method:    " << (percent ? "percentage" : "pixels") << "\n"
