@@ -20,7 +20,8 @@ using ov::test::TempDir;
 namespace {
 
 // Runs inkstead with standard error on a new pseudo-terminal; returns what it wrote there.
-std::string runOnTerminal(const std::vector<std::string>& args, const fs::path& home) {
+std::string runOnTerminal(const std::vector<std::string>& args, const fs::path& home,
+                          const char* term = "xterm") {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -36,6 +37,7 @@ std::string runOnTerminal(const std::vector<std::string>& args, const fs::path& 
         ::dup2(null, STDOUT_FILENO);
         ::dup2(slave, STDERR_FILENO);
         ::setenv("INKSTEAD_HOME", home.c_str(), 1);
+        ::setenv("TERM", term, 1);
         std::vector<char*> argv;
         for (auto& a : argStrings)
             argv.push_back(a.data());
@@ -83,6 +85,14 @@ TEST(ExportProgress, RedrawnInPlaceOnATerminalAndClearedBeforeTheSummary) {
     const std::string quiet = runOnTerminal(
         {"export", (dir / "in").string(), "-o", (dir / "quiet").string(), "-q"}, dir / "home");
     EXPECT_EQ(quiet, "");
+
+    // A terminal that cannot redraw gets plain lines, one per finished image.
+    const std::string dumb =
+        runOnTerminal({"export", (dir / "in").string(), "-o", (dir / "dumb").string(), "--jobs",
+                       "1"},
+                      dir / "home", "dumb");
+    EXPECT_EQ(dumb.find('\x1b'), std::string::npos) << dumb;
+    EXPECT_NE(dumb.find("3/3 ["), std::string::npos) << dumb;
 
     // Not a terminal: the summary only, no progress line.
     const auto piped = clitest::runInkstead(
