@@ -3,14 +3,13 @@
 
 #include "platform/dispatch/Dispatch.h"
 #include "platform/gfx/GraphicsContext.h"
-#include "presets/OVPreset.h"
-#include "storage/OVStorage.h"
 #include "watermarks/OVArrowWatermark.h"
 #include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVPixellateWatermark.h"
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
 #include "watermarks/OVTextWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <vips/vips8>
 
@@ -20,8 +19,8 @@ namespace ov::fuzz {
 
 void initialize(const std::filesystem::path& home) {
     std::filesystem::create_directories(home);
-    OVSetStorageDirectory(home / "Inkstead");
-    OVRegisterPresetClasses();
+    setenv("INKSTEAD_HOME", home.c_str(), 1);
+    (void)OVRegisterWatermarkKinds();
     // Every decode is of untrusted bytes: no operation cache, no worker threads of our own.
     VIPS_INIT("inkstead-fuzz");
     vips_cache_set_max(0);
