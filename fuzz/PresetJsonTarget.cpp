@@ -1,20 +1,21 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
+#include "platform/dispatch/Dispatch.h"
 #include "presets/OVPresetJson.h"
 
-#include "platform/dispatch/Dispatch.h"
+#include <string_view>
 
 namespace ov::fuzz {
 
 int runPresetJson(const std::uint8_t* data, std::size_t size) {
-    // Bad input is refused with a message naming the field; an exception escapes as a fault.
-    // What was accepted must write back and render.
-    auto imported = OVPresetFromJson(
-        std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // Bad documents are refused with an error naming the field; any exception is a fault.
+    auto imported = OVPresetFromJson(text);
     if (imported) {
-        (void)OVPresetJsonString(*imported.value().preset);
-        renderSmall(*imported.value().preset, 32, 24);
+        // What was accepted must write back and render.
+        (void)OVPresetJsonString(*imported->preset);
+        renderSmall(*imported->preset, 32, 24);
     }
     dispatch::drainMainQueue();
     return 0;
