@@ -153,12 +153,11 @@ std::string fishScript(const std::vector<CommandInfo>& commands) {
             condition += (condition.empty() ? "" : "; and ") +
                          std::string("__fish_seen_subcommand_from ") + word;
         }
-        const std::string base =
-            condition.empty() ? "__fish_use_subcommand" : condition;
-        std::string notYet = command.subcommands.empty()
-                                 ? ""
-                                 : "; and not __fish_seen_subcommand_from " +
-                                       words(command.subcommands);
+        const std::string base = condition.empty() ? "__fish_use_subcommand" : condition;
+        std::string notYet =
+            command.subcommands.empty()
+                ? ""
+                : "; and not __fish_seen_subcommand_from " + words(command.subcommands);
         if (condition.empty())
             notYet.clear();
         for (const CommandInfo& sub : commands)
@@ -167,10 +166,11 @@ std::string fishScript(const std::vector<CommandInfo>& commands) {
                 script += "complete -c inkstead -n " + shellQuoted(base + notYet) + " -a " +
                           shellQuoted(sub.name) + " -d " + shellQuoted(sub.description) + "\n";
         for (const auto& [name, description] : command.options) {
-            const std::string flag = name.starts_with("--") ? "-l " + name.substr(2)
-                                                             : "-s " + name.substr(1);
-            script += "complete -c inkstead -n " + shellQuoted(condition.empty() ? "true" : condition) +
-                      " " + flag + " -d " + shellQuoted(description) + "\n";
+            const std::string flag =
+                name.starts_with("--") ? "-l " + name.substr(2) : "-s " + name.substr(1);
+            script += "complete -c inkstead -n " +
+                      shellQuoted(condition.empty() ? "true" : condition) + " " + flag + " -d " +
+                      shellQuoted(description) + "\n";
         }
         if (command.takesFiles && !condition.empty())
             script += "complete -c inkstead -n " + shellQuoted(condition) + " -F\n";
@@ -194,8 +194,8 @@ std::string completionScript(const CLI::App& app, std::string_view shell) {
 
 void registerCompletionCommand(CLI::App& app, CommonOptions&, int& exitCode) {
     auto shell = std::make_shared<std::string>();
-    auto* command = app.add_subcommand(
-        "completion", "Print the shell completion script for bash, zsh or fish");
+    auto* command =
+        app.add_subcommand("completion", "Print the shell completion script for bash, zsh or fish");
     command->footer("Examples:\n  source <(inkstead completion bash)\n"
                     "  inkstead completion fish > ~/.config/fish/completions/inkstead.fish");
     command->add_option("SHELL", *shell, "bash, zsh or fish")

@@ -96,10 +96,10 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
         "export", "Write watermarked copies of photos (files and folders) into a folder");
     command->footer(kExamples);
     command
-            ->add_option("INPUT", options->inputs,
-                         "Image files and folders (folders are walked); after --, names that "
-                         "start with a dash")
-            ->type_name("PATH");
+        ->add_option("INPUT", options->inputs,
+                     "Image files and folders (folders are walked); after --, names that "
+                     "start with a dash")
+        ->type_name("PATH");
     command
         ->add_option("--files-from", options->filesFrom,
                      "Read more inputs from FILE, one path a line (- for standard input)")

@@ -225,11 +225,11 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
     }
     // A logo next to a text takes the other bottom corner, so the two never cover each other.
     if (!options.logo.empty())
-        marks.push_back(makeMark(
-            "image",
-            placed(options.logoPlacement, options.text.empty() ? "bottom-right" : "bottom-left",
-                   "logo"),
-            options.logo));
+        marks.push_back(
+            makeMark("image",
+                     placed(options.logoPlacement,
+                            options.text.empty() ? "bottom-right" : "bottom-left", "logo"),
+                     options.logo));
     for (const auto& mark : marks) {
         mark->detachFromStorage(); // a mark of this run only leaves nothing in the storage
         working->addWatermark(mark);

@@ -42,9 +42,10 @@ struct ExportSummary {
 
 /// The JSON report, version 1:
 /// {"version": 1, "preset": {"name", "uuid"}, "outputFolder", "dryRun", "cancelled",
-///  "elapsedSeconds", "totals": {"images", "written", "failed", "notStarted", "planned", "skipped"},
-///  "images": [{"source", "output" (null unless written or planned),
-///              "status": "written"|"failed"|"not-started"|"planned"|"skipped", "error" (null or text)}]}
+///  "elapsedSeconds", "totals": {"images", "written", "failed", "notStarted", "planned",
+///  "skipped"}, "images": [{"source", "output" (null unless written or planned),
+///              "status": "written"|"failed"|"not-started"|"planned"|"skipped", "error" (null or
+///              text)}]}
 [[nodiscard]] std::string exportReportJson(const ExportSummary& summary);
 
 /// "Exported 12 images to out in 3.4 s (3.5 images/s); 1 failed."

@@ -103,8 +103,8 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
         sources.push_back(model.URLAtIndex(i));
-    const auto names = OVOutputNames(
-        sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict});
+    const auto names =
+        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict});
     std::vector<ImageOutcome> plan;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (!sources[i])

@@ -25,14 +25,14 @@ struct ExportJob {
     std::size_t jobs = 0;                       ///< images in flight; 0: one per processor
     std::optional<double> quality;              ///< 0..1
     bool dryRun = false;                        ///< print the plan, write nothing
-    bool mirror = false; ///< outputs mirror the input folders' structure
+    bool mirror = false;                        ///< outputs mirror the input folders' structure
     /// What to do when an output's name is taken by an existing file.
     OVConflictPolicy conflict = OVConflictPolicy::Unique;
     /// Stamp files that carry the mark of an earlier export too (skipped by default).
     bool includeOutputs = false;
-    bool json = false;                          ///< report on standard output as JSON
-    bool quiet = false;                         ///< no progress, no summary
-    bool verbose = false;                       ///< each file written, on standard error
+    bool json = false;    ///< report on standard output as JSON
+    bool quiet = false;   ///< no progress, no summary
+    bool verbose = false; ///< each file written, on standard error
 };
 
 /// What a run did, for callers that print their own closing words (the demo).

@@ -224,7 +224,8 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
     command.add_option("--rotation", options.rotation, "Degrees, clockwise")->group(group);
     command.add_option("--opacity", options.opacity, "0 (invisible) to 1 (opaque), or 0% to 100%")
         ->group(group);
-    command.add_option("--shadow", options.shadow, "Drop shadow opacity, 0 (none) to 1, or 0% to 100%")
+    command
+        .add_option("--shadow", options.shadow, "Drop shadow opacity, 0 (none) to 1, or 0% to 100%")
         ->group(group);
     command
         .add_option("--color", options.color,

@@ -32,7 +32,7 @@ struct PresetsArgs {
     bool json = false;
     bool force = false;
     bool replace = false;
-    std::string resize;     ///< presets set --resize
+    std::string resize; ///< presets set --resize
     bool stripLocation = false;
     bool keepLocation = false;
 };
@@ -113,8 +113,8 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
     const bool percent = preset->resizeMethod() == OVResizeMethodPercentage;
     const double value = preset->resizeValue();
     const bool isDefault = store.indexOf(preset) == 0;
-    std::cout << "Preset:           " << printable(preset->name()) << (isDefault ? " (default)" : "")
-              << "\n"
+    std::cout << "Preset:           " << printable(preset->name())
+              << (isDefault ? " (default)" : "") << "\n"
               << "UUID:             " << preset->uuid().uuidString() << "\n"
               << "Export:           " << presetExportSummary(*preset) << "\n"
               << "Resize:           " << (preset->shouldResize() ? "on" : "off") << "\n"
@@ -308,9 +308,8 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     if (replaced)
         for (const auto& mark : replaced->watermarks())
             mark->removeImage();
-    std::string line =
-        std::string(replaced ? "Replaced preset " : "Imported preset ") +
-        inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
+    std::string line = std::string(replaced ? "Replaced preset " : "Imported preset ") +
+                       inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
     if (newIdentity)
         line += "; a preset with its UUID exists, so it got a new one";
     if (preset.name() != recordedName)
@@ -399,9 +398,9 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
                             "Replace the preset of the same name (keeping its place and UUID) "
                             "instead of adding a copy");
 
-    auto* setCommand = add("set", "Change a preset's export settings",
-                           "inkstead presets set Web --resize long:2048 --strip-location", set,
-                           true);
+    auto* setCommand =
+        add("set", "Change a preset's export settings",
+            "inkstead presets set Web --resize long:2048 --strip-location", set, true);
     setCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     setCommand
         ->add_option("--resize", args->resize,
@@ -410,8 +409,8 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
         ->type_name("SIZE");
     auto* strip = setCommand->add_flag("--strip-location", args->stripLocation,
                                        "Remove GPS location and place names from outputs");
-    auto* keep = setCommand->add_flag("--keep-location", args->keepLocation,
-                                      "Keep the location in outputs");
+    auto* keep =
+        setCommand->add_flag("--keep-location", args->keepLocation, "Keep the location in outputs");
     strip->excludes(keep);
 
     auto* defaultCommand =

@@ -32,7 +32,10 @@ bool startsCharacter(unsigned char byte) {
 char32_t nextCodePoint(const std::string& text, std::size_t& at) {
     const auto byte = static_cast<unsigned char>(text[at++]);
     int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
-    char32_t point = extra == 3 ? byte & 0x07 : extra == 2 ? byte & 0x0F : extra ? byte & 0x1F : byte;
+    char32_t point = extra == 3   ? byte & 0x07
+                     : extra == 2 ? byte & 0x0F
+                     : extra      ? byte & 0x1F
+                                  : byte;
     while (extra-- > 0 && at < text.size() && !startsCharacter(text[at]))
         point = (point << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
     return point;
@@ -41,8 +44,7 @@ char32_t nextCodePoint(const std::string& text, std::size_t& at) {
 // Terminal columns of a character: 0 for combining marks and joiners, 2 for East Asian wide
 // and full-width characters and pictographs, 1 for the rest.
 std::size_t columnsOf(char32_t c) {
-    if ((c >= 0x300 && c <= 0x36F) || (c >= 0x200B && c <= 0x200F) ||
-        (c >= 0xFE00 && c <= 0xFE0F))
+    if ((c >= 0x300 && c <= 0x36F) || (c >= 0x200B && c <= 0x200F) || (c >= 0xFE00 && c <= 0xFE0F))
         return 0;
     const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
                       (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||

@@ -20,8 +20,9 @@ struct ProgressState {
     std::string currentFile;
 };
 
-/// The line for `state`, at most `columns` terminal columns wide (wide characters take two): count, bar, rate, time left and the
-/// current file name (shortened from the left when the line is too long).
+/// The line for `state`, at most `columns` terminal columns wide (wide characters take two): count,
+/// bar, rate, time left and the current file name (shortened from the left when the line is too
+/// long).
 [[nodiscard]] std::string formatProgressLine(const ProgressState& state, std::size_t columns);
 
 /// "1:05", "12:00:03": a duration for people.

@@ -4,9 +4,9 @@
 #include "CliSupport.h"
 #include "NearestName.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <exception>
 
 namespace {

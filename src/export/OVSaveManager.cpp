@@ -144,8 +144,7 @@ void OVSaveManager::Batch::makeNames() {
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 unnamed[k] = sources[k];
-        const auto made =
-            OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
+        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 names[k] = made[k];
@@ -297,8 +296,7 @@ void OVSaveManager::Batch::finish() {
     std::sort(report.failures.begin(), report.failures.end(), byIndex);
     std::sort(report.skipped.begin(), report.skipped.end(), byIndex);
     report.cancelled = progress->isCancelled();
-    const std::size_t done =
-        report.outputs.size() + report.failures.size() + report.skipped.size();
+    const std::size_t done = report.outputs.size() + report.failures.size() + report.skipped.size();
     report.notStarted = indexes.size() - done;
 
     endSheetOnce();

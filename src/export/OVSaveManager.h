@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/OVSaveProgressPresenter.h"
 #include "export/OVOutputNames.h"
+#include "export/OVSaveProgressPresenter.h"
 #include "export/OVSaveReport.h"
 #include "platform/gfx/Image.h"
 #include "platform/imageio/ImageSource.h"

@@ -43,8 +43,7 @@ TEST(Conventions, BadNumbersNameTheOptionAndWhatIsExpected) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const auto result = runInkstead(args, {.home = dir / "home"});
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_TRUE(contains(result.err, std::string("inkstead: error: ") + c.error))
-            << result.err;
+        EXPECT_TRUE(contains(result.err, std::string("inkstead: error: ") + c.error)) << result.err;
         EXPECT_TRUE(contains(result.err, "\nhint: ")) << result.err;
         EXPECT_TRUE(contains(result.err, c.hint)) << result.err;
     }
@@ -88,8 +87,8 @@ TEST(Conventions, APresetMadeFromTheCommandLineExportsResizedAndStripped) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width(), 60);
     EXPECT_EQ(image->height(), 40);
-    EXPECT_FALSE(clitest::readProperties(dir / "out" / "a.jpg")
-                     .dictionary(ov::kOVPropertyGPSDictionary));
+    EXPECT_FALSE(
+        clitest::readProperties(dir / "out" / "a.jpg").dictionary(ov::kOVPropertyGPSDictionary));
 }
 
 TEST(Conventions, EmptyStorageListsNothing) {

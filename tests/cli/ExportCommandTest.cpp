@@ -147,7 +147,7 @@ TEST_F(ExportCommand, ResizeOverridesACopyOfThePreset) {
         int bWidth, bHeight;
     };
     const Case cases[] = {
-        {"50%", 60, 40, 40, 60},      {"long:60px", 60, 40, 40, 60},   {"60px", 60, 40, 40, 60},
+        {"50%", 60, 40, 40, 60},        {"long:60px", 60, 40, 40, 60},   {"60px", 60, 40, 40, 60},
         {"width:30px", 30, 20, 30, 45}, {"height:40px", 60, 40, 27, 40}, {"none", 120, 80, 80, 120},
     };
     for (const auto& c : cases) {

@@ -64,8 +64,8 @@ TEST_F(ExportConflict, PoliciesTreatAnExistingOutputAsAsked) {
 
 TEST_F(ExportConflict, OverwriteNeverReplacesThePhotoItself) {
     const std::string before = readFile(in("a.jpg"));
-    const auto result = run({"export", in("a.jpg").string(), "-o", in().string(),
-                             "--on-conflict", "overwrite", "-q"});
+    const auto result = run(
+        {"export", in("a.jpg").string(), "-o", in().string(), "--on-conflict", "overwrite", "-q"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("would replace the photo itself"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(in("a.jpg")), before);
@@ -85,9 +85,8 @@ TEST_F(ExportConflict, ExportingBesideTheOriginalsSkipsEarlierOutputs) {
 
     const auto second = run({"export", in().string(), "-o", in().string()});
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(folderEntries(in()),
-              (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg", "b.jpg",
-                     "b_Watermarked_1.jpg", "b_Watermarked_2.jpg"}));
+    EXPECT_EQ(folderEntries(in()), (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg",
+                                          "b.jpg", "b_Watermarked_1.jpg", "b_Watermarked_2.jpg"}));
     EXPECT_NE(second.err.find("Exported 2 images"), std::string::npos) << second.err;
     EXPECT_EQ(readFile(in("a.jpg")), a);
 

@@ -87,10 +87,9 @@ TEST(ExportProgress, RedrawnInPlaceOnATerminalAndClearedBeforeTheSummary) {
     EXPECT_EQ(quiet, "");
 
     // A terminal that cannot redraw gets plain lines, one per finished image.
-    const std::string dumb =
-        runOnTerminal({"export", (dir / "in").string(), "-o", (dir / "dumb").string(), "--jobs",
-                       "1"},
-                      dir / "home", "dumb");
+    const std::string dumb = runOnTerminal(
+        {"export", (dir / "in").string(), "-o", (dir / "dumb").string(), "--jobs", "1"},
+        dir / "home", "dumb");
     EXPECT_EQ(dumb.find('\x1b'), std::string::npos) << dumb;
     EXPECT_NE(dumb.find("3/3 ["), std::string::npos) << dumb;
 

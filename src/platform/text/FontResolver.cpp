@@ -88,10 +88,9 @@ std::string lower(std::string_view s) {
 // the part after the last hyphen, longest words first so "semibold" is not read as "bold".
 bool isStyleWord(std::string_view word) {
     static constexpr std::array<std::string_view, 24> words{
-        "regular",  "normal",    "book",      "roman",     "italic",    "oblique",
-        "bold",     "semibold",  "demibold",  "extrabold", "ultrabold", "black",
-        "heavy",    "medium",    "light",     "thin",      "extralight", "ultralight",
-        "condensed", "narrow",   "demi",      "semi",      "extra",     "ultra"};
+        "regular",    "normal",     "book",      "roman",  "italic", "oblique", "bold",  "semibold",
+        "demibold",   "extrabold",  "ultrabold", "black",  "heavy",  "medium",  "light", "thin",
+        "extralight", "ultralight", "condensed", "narrow", "demi",   "semi",    "extra", "ultra"};
     return std::find(words.begin(), words.end(), lower(word)) != words.end();
 }
 
