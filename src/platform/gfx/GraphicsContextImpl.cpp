@@ -81,8 +81,8 @@ GraphicsContext::Impl::~Impl() {
 }
 
 void GraphicsContext::Impl::attachSurface() {
-    surface = cairo_image_surface_create_for_data(pixels.empty() ? nullptr : pixels.data(),
-                                                  CAIRO_FORMAT_ARGB32, width, height, stride);
+    surface =
+        cairo_image_surface_create_for_data(buffer(), CAIRO_FORMAT_ARGB32, width, height, stride);
     cr = cairo_create(surface);
     applyTransform();
 }
