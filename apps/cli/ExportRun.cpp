@@ -241,8 +241,8 @@ ExportResult runExport(const ExportJob& job) {
                           ImageStatus::NotStarted,
                           {}};
         for (const auto& output : report.outputs) {
-            byIndex[output.index] = {output.source, output.output, ImageStatus::Written, {},
-                                     output.warnings};
+            byIndex[output.index] = {
+                output.source, output.output, ImageStatus::Written, {}, output.warnings};
             result.outputs.push_back(output.output);
         }
         for (const auto& failure : report.failures)

@@ -5,6 +5,7 @@
 #include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
+#include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 
@@ -13,12 +14,33 @@
 #include <utility>
 
 namespace cli {
+namespace {
+
+// The drawing surfaces hold at most this many pixels a side.
+constexpr double kMaximumRenderedSide = 32767;
+
+std::string renderFailure(const ov::Properties& properties) {
+    const double width = properties.number(ov::kOVPropertyPixelWidth).value_or(0);
+    const double height = properties.number(ov::kOVPropertyPixelHeight).value_or(0);
+    if (width > kMaximumRenderedSide || height > kMaximumRenderedSide)
+        return "the image is " + std::to_string(long(width)) + " x " +
+               std::to_string(long(height)) +
+               " pixels; inkstead renders at most 32767 pixels a side (use --resize)";
+    // A canvas of the picture's size that cannot be had now means the render ran out of memory.
+    if (width >= 1 && height >= 1 &&
+        !ov::GraphicsContext::createBitmap(static_cast<int>(width), static_cast<int>(height)))
+        return "out of memory";
+    return "cannot decode the image (damaged or truncated file?)";
+}
+
+} // namespace
 
 WatermarkRenderer::WatermarkRenderer(OVPresetPtr preset, std::optional<double> quality,
                                      std::string outputType)
     : preset_(std::move(preset)), quality_(quality), outputType_(std::move(outputType)) {}
 
-std::string WatermarkRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
+std::string WatermarkRenderer::saveImage(const std::filesystem::path& source,
+                                         const std::string& presetID,
                                          const std::filesystem::path& destination) {
     std::vector<std::string> warnings;
     return saveImageWithWarnings(source, presetID, destination, warnings);
@@ -42,11 +64,11 @@ std::string WatermarkRenderer::saveImageWithWarnings(const std::filesystem::path
     // whose picture files go with it.
     const OVPresetPtr preset = preset_ ? preset_->copy() : nullptr;
     const PictureFilesGuard pictures(preset);
+    const ov::Properties sourceProperties = imageSource->properties();
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
-        return "cannot decode the image (damaged or truncated file?)";
+        return renderFailure(sourceProperties);
 
-    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(

@@ -30,7 +30,8 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     return renderer;
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
+                                          const std::string& presetID,
                                           const std::filesystem::path& destination) {
     std::vector<std::string> warnings;
     return saveImageWithWarnings(source, presetID, destination, warnings);

@@ -4,8 +4,8 @@
 #include "watermarks/OVWatermark.h"
 
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 
 /// Stamps a picture (typically a logo) over the photograph.
 ///

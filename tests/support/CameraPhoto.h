@@ -39,8 +39,8 @@ inline constexpr const char* kXmp = R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNT
 <?xpacket end="w"?>)";
 
 /// Place names of the photo below, in its XMP and IPTC: none may survive a location strip.
-inline const std::vector<std::string> kPlaceNames{"Lutetia",  "Isleland",   "Gallia",    "Quaybank",
-                                                  "GQX",      "Createdtown", "Showncourt"};
+inline const std::vector<std::string> kPlaceNames{"Lutetia", "Isleland",    "Gallia",    "Quaybank",
+                                                  "GQX",     "Createdtown", "Showncourt"};
 
 // A camera-like JPEG: EXIF with maker note, location, resolution and an embedded preview;
 // IPTC keywords; XMP; an ICC profile. The stored pixels are uprightPicture(width, height).
