@@ -29,6 +29,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -149,17 +151,20 @@ MainWindow::MainWindow(QWidget* parent)
     auto* inspectorScroll = new QScrollArea;
     inspectorScroll->setWidget(inspector_);
     inspectorScroll->setWidgetResizable(true);
+    inspectorScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    inspectorScroll->setMinimumHeight(260);
 
     auto* side = new QSplitter(Qt::Vertical);
     side->addWidget(presetPanel_);
     side->addWidget(marksBox);
     side->addWidget(inspectorScroll);
+    side->setSizes({300, 160, 340});
     auto* split = new QSplitter(Qt::Horizontal);
     split->addWidget(images_);
     split->addWidget(editor_);
     split->addWidget(side);
     split->setStretchFactor(1, 1);
-    split->setSizes({220, 700, 300});
+    split->setSizes({220, 720, 320});
     setCentralWidget(split);
     resize(1280, 800);
 
@@ -169,6 +174,13 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(images_, &QListWidget::currentRowChanged, this, &MainWindow::showImage);
     connect(images_, &ImageList::filesDropped, this, &MainWindow::addFiles);
+    images_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(images_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu;
+        menu.addAction(tr("Remove from list"), this, &MainWindow::removeSelectedImages)
+            ->setEnabled(!images_->selectedRows().empty());
+        menu.exec(images_->viewport()->mapToGlobal(at));
+    });
     connect(presetPanel_, &PresetPanel::presetChosen, this, &MainWindow::usePreset);
     connect(removeMark, &QPushButton::clicked, this, &MainWindow::removeSelectedMark);
     connect(marks_, &MarkList::markSelected, this, [this](const OVWatermarkPtr& mark) {
@@ -558,6 +570,19 @@ void MainWindow::saveCurrentImageToDirectory(const std::filesystem::path& direct
     if (!error.empty())
         statusBar()->showMessage(QString::fromStdString(url->filename().string() + ": " + error),
                                  8000);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const auto files = droppedFiles(event->mimeData());
+    if (files.empty())
+        return;
+    event->acceptProposedAction();
+    addFiles(files);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #include "MarkList.h"
 
 #include "MarkProperties.h"
+#include "watermarks/OVTextWatermark.h"
 
 #include <QDropEvent>
 
@@ -33,8 +34,9 @@ void MarkList::reload(const OVPresetPtr& preset) {
         const auto selected = preset->selectedWatermark();
         for (std::size_t i = 0; i < preset->numberOfWatermarks(); ++i) {
             const auto mark = preset->watermarkAtIndex(i);
-            std::string name = mark->hasTitle() && !mark->title().empty() ? mark->title()
-                                                                          : markKindTitle(*mark);
+            std::string name = markKindTitle(*mark);
+            if (auto* text = dynamic_cast<const OVTextWatermark*>(mark.get()))
+                name += ": " + text->stringValue().value_or("");
             auto* row = new QListWidgetItem(QString::fromStdString(name), this);
             row->setFlags(row->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
             row->setCheckState(mark->isVisible() ? Qt::Checked : Qt::Unchecked);

@@ -20,6 +20,7 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
     layout->addWidget(new QLabel(tr("Presets")));
     list_ = new QListWidget;
     list_->setObjectName("presetList");
+    list_->setMinimumHeight(60);
     layout->addWidget(list_);
 
     auto* buttons = new QHBoxLayout;

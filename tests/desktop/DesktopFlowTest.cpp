@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "MarkList.h"
 #include "PresetPanel.h"
+#include "Theme.h"
 
 #include "appearance/OVColorWell.h"
 #include "editor/OVEditorView.h"
@@ -16,6 +17,7 @@
 #include "support/TestSupport.h"
 #include "watermarks/OVTextWatermark.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -71,6 +73,7 @@ class DesktopFlow : public testing::Test {
 protected:
     void SetUp() override {
         setenv("INKSTEAD_HOME", (dir / "home").c_str(), 1);
+        applyDarkTheme(*qobject_cast<QApplication*>(QCoreApplication::instance()));
         OVPreset::setSaveTimerInterval(std::chrono::milliseconds(100));
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
             photos.push_back(dir / name);
