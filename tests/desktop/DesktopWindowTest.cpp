@@ -60,18 +60,19 @@ TEST(DesktopWindow, ScreenshotShowsThemePhotoAndMark) {
     const QImage image = QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(image.isNull());
 
-    // The photograph: coloured where the theme is grey; only long runs of such pixels count,
-    // which leaves the thumbnail and the selected row of the image list out.
+    // The photograph: coloured where the theme is grey (but for its highlight); only long runs
+    // of such pixels count, which leaves the thumbnail out.
     QRect photoBox, markBox;
     int themePixels = 0;
     const QColor theme = OVQColor(OVStyleKit::editorViewBackgroundColor());
+    const QColor highlight = OVQColor(OVStyleKit::highlightControlColor());
     for (int y = 0; y < image.height(); ++y) {
         int run = 0;
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
             const int spread = std::max({qRed(p), qGreen(p), qBlue(p)}) -
                                std::min({qRed(p), qGreen(p), qBlue(p)});
-            const bool photo = spread > 30;
+            const bool photo = spread > 30 && !near(p, highlight, 12);
             run = photo ? run + 1 : 0;
             if (run == 300)
                 photoBox |= QRect(x - 299, y, 300, 1);
