@@ -1,6 +1,7 @@
 #include "Inspector.h"
 
 #include "appearance/OVColorWell.h"
+#include "platform/imageio/ImageSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,8 +11,14 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// Logos are drawn at most this many pixels on their longer side.
+constexpr double kMaxPictureSide = 4096;
+} // namespace
 
 Inspector::Inspector(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
@@ -56,21 +63,21 @@ QWidget* Inspector::editorFor(std::string_view key) const {
     return nullptr;
 }
 
-void Inspector::edit(const MarkProperty& property, const MarkValue& value) {
+void Inspector::edit(const OVWatermarkProperty& property, const OVPropertyValue& value) {
     if (loading_ || !watermark_ || !onEdit_)
         return;
     onEdit_(property, value);
 }
 
-QWidget* Inspector::makeEditor(const MarkProperty& p) {
+QWidget* Inspector::makeEditor(const OVWatermarkProperty& p) {
     // Each editor hands a copy of its property to edit(), so rows may be rebuilt meanwhile.
     switch (p.type) {
-    case MarkValueType::Bool: {
+    case OVPropertyType::Bool: {
         auto* box = new QCheckBox;
         connect(box, &QCheckBox::toggled, this, [this, p](bool on) { edit(p, on); });
         return box;
     }
-    case MarkValueType::Number: {
+    case OVPropertyType::Number: {
         auto* spin = new QDoubleSpinBox;
         spin->setRange(p.minimum, p.maximum);
         spin->setDecimals(p.maximum <= 1 ? 2 : 1);
@@ -79,25 +86,25 @@ QWidget* Inspector::makeEditor(const MarkProperty& p) {
         connect(spin, &QDoubleSpinBox::valueChanged, this, [this, p](double v) { edit(p, v); });
         return spin;
     }
-    case MarkValueType::Text: {
+    case OVPropertyType::Text: {
         auto* line = new QLineEdit;
         connect(line, &QLineEdit::textEdited, this,
                 [this, p](const QString& text) { edit(p, text.toStdString()); });
         return line;
     }
-    case MarkValueType::FontName: {
+    case OVPropertyType::FontName: {
         auto* fonts = new QFontComboBox;
         connect(fonts, &QFontComboBox::currentFontChanged, this,
                 [this, p](const QFont& font) { edit(p, font.family().toStdString()); });
         return fonts;
     }
-    case MarkValueType::Color: {
+    case OVPropertyType::Color: {
         auto* well = new OVColorWell;
         connect(well, &OVColorWell::colorChanged, this,
                 [this, p, well] { edit(p, std::optional<ov::Color>(well->color())); });
         return well;
     }
-    case MarkValueType::Choice: {
+    case OVPropertyType::Choice: {
         auto* combo = new QComboBox;
         for (auto choice : p.choices)
             combo->addItem(QString::fromUtf8(choice.data(), choice.size()));
@@ -105,14 +112,22 @@ QWidget* Inspector::makeEditor(const MarkProperty& p) {
                 [this, p](int index) { edit(p, static_cast<double>(index)); });
         return combo;
     }
-    case MarkValueType::Picture: {
+    case OVPropertyType::Point:
+    case OVPropertyType::Size: break; // not offered (see markPropertiesOf)
+    case OVPropertyType::Picture: {
         auto* button = new QPushButton(tr("Choose…"));
         connect(button, &QPushButton::clicked, this, [this, p] {
             const QString file = QFileDialog::getOpenFileName(
                 this, tr("Choose a picture"), {},
                 tr("Images (*.png *.jpg *.jpeg *.tif *.tiff *.webp *.heic)"));
-            if (!file.isEmpty())
-                edit(p, file.toStdString());
+            if (file.isEmpty())
+                return;
+            const auto source = ov::ImageSource::createWithURL(file.toStdString());
+            if (auto picture = source ? source->createThumbnail(kMaxPictureSide) : nullptr)
+                edit(p, std::move(picture));
+            else
+                QMessageBox::warning(this, tr("Picture"),
+                                     tr("%1 cannot be read as a picture.").arg(file));
         });
         return button;
     }
@@ -125,7 +140,9 @@ void Inspector::refresh() {
         return;
     loading_ = true;
     for (auto& row : rows_) {
-        const MarkValue value = row.property.get(*watermark_);
+        if (row.property.type == OVPropertyType::Picture)
+            continue;
+        const OVPropertyValue value = row.property.get(*watermark_);
         if (auto* box = qobject_cast<QCheckBox*>(row.editor))
             box->setChecked(std::get<bool>(value));
         else if (auto* spin = qobject_cast<QDoubleSpinBox*>(row.editor))

@@ -19,7 +19,7 @@ class Inspector : public QWidget {
 
 public:
     using EditHandler =
-        std::function<void(const MarkProperty& property, const MarkValue& value)>;
+        std::function<void(const OVWatermarkProperty& property, const OVPropertyValue& value)>;
 
     explicit Inspector(QWidget* parent = nullptr);
 
@@ -34,11 +34,11 @@ public:
 
 private:
     struct Row {
-        MarkProperty property;
+        OVWatermarkProperty property;
         QWidget* editor = nullptr;
     };
-    QWidget* makeEditor(const MarkProperty& property);
-    void edit(const MarkProperty& property, const MarkValue& value);
+    QWidget* makeEditor(const OVWatermarkProperty& property);
+    void edit(const OVWatermarkProperty& property, const OVPropertyValue& value);
     void clearRows();
 
     QLabel* title_ = nullptr;

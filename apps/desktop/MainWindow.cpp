@@ -205,7 +205,7 @@ MainWindow::MainWindow(QWidget* parent)
                     });
                 reloadMarks();
             });
-    inspector_->setEditHandler([this](const MarkProperty& property, const MarkValue& value) {
+    inspector_->setEditHandler([this](const OVWatermarkProperty& property, const OVPropertyValue& value) {
         const auto mark = inspector_->watermark();
         if (!mark)
             return;

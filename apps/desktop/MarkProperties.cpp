@@ -1,195 +1,144 @@
-// The one place that says which properties of each watermark kind the inspector edits.
-
 #include "MarkProperties.h"
 
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "watermarks/OVPlacement.h"
+#include "watermarks/OVWatermark.h"
+
+#include <functional>
 
 namespace {
 
-using Color = std::optional<ov::Color>;
+using Getter = std::function<OVPropertyValue(const OVWatermark&)>;
+using Setter = std::function<void(OVWatermark&, const OVPropertyValue&)>;
 
-// A property read and written through a getter and setter of kind K.
-template <typename K, typename Get, typename Set>
-MarkProperty prop(std::string_view key, std::string_view label, MarkValueType type, Get get,
-                  Set set, double minimum = 0, double maximum = 0,
-                  std::vector<std::string_view> choices = {}) {
-    MarkProperty p;
+OVWatermarkProperty shared(std::string_view key, std::string_view label, OVPropertyType type,
+                           double minimum, double maximum, Getter get, Setter set,
+                           std::vector<std::string_view> choices = {}) {
+    OVWatermarkProperty p;
     p.key = key;
+    p.option = key;
     p.label = label;
     p.type = type;
     p.minimum = minimum;
     p.maximum = maximum;
     p.choices = std::move(choices);
-    p.get = [get](const OVWatermark& w) -> MarkValue {
-        return get(static_cast<const K&>(w));
-    };
-    p.set = [set](OVWatermark& w, const MarkValue& v) { set(static_cast<K&>(w), v); };
+    p.get = std::move(get);
+    p.set = std::move(set);
     return p;
 }
 
-double num(const MarkValue& v) { return std::get<double>(v); }
-const std::string& str(const MarkValue& v) { return std::get<std::string>(v); }
-Color col(const MarkValue& v) { return std::get<Color>(v); }
+double number(const OVPropertyValue& v) { return std::get<double>(v); }
 
-std::vector<MarkProperty> textProperties() {
-    using T = OVTextWatermark;
+// Changes one field of the watermark's placement (turning placement on).
+void changePlacement(OVWatermark& w, const std::function<void(OVPlacement&)>& change) {
+    OVPlacement placement = w.effectivePlacement();
+    change(placement);
+    if (placement.isValid())
+        w.setPlacement(placement);
+}
+
+std::vector<OVWatermarkProperty> anchorPlacement() {
+    std::vector<std::string_view> anchors;
+    for (int a = 0; a <= static_cast<int>(OVPlacementAnchor::TopRight); ++a)
+        anchors.push_back(OVPlacementAnchorName(static_cast<OVPlacementAnchor>(a)));
     return {
-        prop<T>(
-            "stringValue", "Text", MarkValueType::Text,
-            [](const T& w) { return w.stringValue().value_or(""); },
-            [](T& w, const MarkValue& v) { w.setStringValue(str(v)); }),
-        prop<T>(
-            "font", "Font", MarkValueType::FontName,
-            [](const T& w) { return w.font() ? w.font()->fontName() : std::string(); },
-            [](T& w, const MarkValue& v) {
-                w.setFont(ov::Font::fontWithName(str(v), w.fontSize()));
+        shared(
+            "placed", "Keep to the image", OVPropertyType::Bool, 0, 0,
+            [](const OVWatermark& w) { return OVPropertyValue(w.placement().has_value()); },
+            [](OVWatermark& w, const OVPropertyValue& v) {
+                w.setPlacement(std::get<bool>(v) ? std::optional(w.effectivePlacement())
+                                                 : std::nullopt);
             }),
-        prop<T>(
-            "dynamicFontSize", "Size follows the frame", MarkValueType::Bool,
-            [](const T& w) { return w.shouldUseDynamicFontSize(); },
-            [](T& w, const MarkValue& v) { w.setShouldUseDynamicFontSize(std::get<bool>(v)); }),
-        prop<T>(
-            "fontSize", "Font size", MarkValueType::Number, [](const T& w) { return w.fontSize(); },
-            [](T& w, const MarkValue& v) { w.setFontSize(num(v)); }, 4, 2000),
-        prop<T>(
-            "fontColor", "Colour", MarkValueType::Color, [](const T& w) { return w.fontColor(); },
-            [](T& w, const MarkValue& v) { w.setFontColor(col(v)); }),
-    };
-}
-
-std::vector<MarkProperty> imageProperties() {
-    using T = OVImageWatermark;
-    return {prop<T>(
-        "picture", "Picture", MarkValueType::Picture, [](const T&) { return std::string(); },
-        [](T& w, const MarkValue& v) { w.setImageWithContentsOfFile(str(v)); })};
-}
-
-std::vector<MarkProperty> shapeProperties() {
-    using T = OVShapeWatermark;
-    return {
-        prop<T>(
-            "shapeType", "Shape", MarkValueType::Choice,
-            [](const T& w) { return static_cast<double>(w.shapeType()); },
-            [](T& w, const MarkValue& v) { w.setShapeType(static_cast<OVShapeType>(num(v))); },
-            0, 1, {"Square", "Circle"}),
-        prop<T>(
-            "strokeThickness", "Outline width", MarkValueType::Number,
-            [](const T& w) { return w.strokeThickness(); },
-            [](T& w, const MarkValue& v) { w.setStrokeThickness(num(v)); }, 0, 200),
-        prop<T>(
-            "lineDash", "Dash", MarkValueType::Number, [](const T& w) { return w.lineDash(); },
-            [](T& w, const MarkValue& v) { w.setLineDash(num(v)); }, 0, 200),
-        prop<T>(
-            "strokeColor", "Outline colour", MarkValueType::Color,
-            [](const T& w) { return w.strokeColor(); },
-            [](T& w, const MarkValue& v) { w.setStrokeColor(col(v)); }),
-        prop<T>(
-            "fillColor", "Fill colour", MarkValueType::Color,
-            [](const T& w) { return w.fillColor(); },
-            [](T& w, const MarkValue& v) { w.setFillColor(col(v)); }),
-    };
-}
-
-std::vector<MarkProperty> arrowProperties() {
-    using T = OVArrowWatermark;
-    return {
-        prop<T>(
-            "strokeThickness", "Line width", MarkValueType::Number,
-            [](const T& w) { return w.strokeThickness(); },
-            [](T& w, const MarkValue& v) { w.setStrokeThickness(num(v)); }, 1, 200),
-        prop<T>(
-            "strokeColor", "Colour", MarkValueType::Color,
-            [](const T& w) { return w.strokeColor(); },
-            [](T& w, const MarkValue& v) { w.setStrokeColor(col(v)); }),
-    };
-}
-
-std::vector<MarkProperty> strikethroughProperties() {
-    using T = OVStrikethroughWatermark;
-    return {
-        prop<T>(
-            "strokeThickness", "Line width", MarkValueType::Number,
-            [](const T& w) { return w.strokeThickness(); },
-            [](T& w, const MarkValue& v) { w.setStrokeThickness(num(v)); }, 1, 200),
-        prop<T>(
-            "lineDash", "Dash", MarkValueType::Number, [](const T& w) { return w.lineDash(); },
-            [](T& w, const MarkValue& v) { w.setLineDash(num(v)); }, 0, 200),
-        prop<T>(
-            "color", "Colour", MarkValueType::Color, [](const T& w) { return w.color(); },
-            [](T& w, const MarkValue& v) { w.setColor(col(v)); }),
-    };
-}
-
-std::vector<MarkProperty> pixellateProperties() {
-    using T = OVPixellateWatermark;
-    return {prop<T>(
-        "intensity", "Block size", MarkValueType::Number, [](const T& w) { return w.intensity(); },
-        [](T& w, const MarkValue& v) { w.setIntensity(num(v)); }, 1, 200)};
-}
-
-std::vector<MarkProperty> sharedProperties() {
-    using T = OVWatermark;
-    return {
-        prop<T>(
-            "alpha", "Opacity", MarkValueType::Number, [](const T& w) { return w.alpha(); },
-            [](T& w, const MarkValue& v) { w.setAlpha(num(v)); }, 0, 1),
-        prop<T>(
-            "shadow", "Shadow", MarkValueType::Number, [](const T& w) { return w.shadow(); },
-            [](T& w, const MarkValue& v) { w.setShadow(num(v)); }, 0, 1),
-        prop<T>(
-            "rotation", "Rotation", MarkValueType::Number, [](const T& w) { return w.rotation(); },
-            [](T& w, const MarkValue& v) { w.setRotation(num(v)); }, -180, 180),
-        prop<T>(
-            "relativePosition", "Follow the image corner", MarkValueType::Bool,
-            [](const T& w) { return w.shouldUseRelativePosition(); },
-            [](T& w, const MarkValue& v) {
-                w.setShouldUseRelativePosition(std::get<bool>(v));
-                if (std::get<bool>(v))
-                    w.calculateRelativePosition();
+        shared(
+            "anchor", "Anchor", OVPropertyType::Choice, 0, anchors.size() - 1.0,
+            [](const OVWatermark& w) {
+                return OVPropertyValue(static_cast<double>(w.effectivePlacement().anchor));
+            },
+            [](OVWatermark& w, const OVPropertyValue& v) {
+                changePlacement(w, [&](OVPlacement& p) {
+                    p.anchor = static_cast<OVPlacementAnchor>(static_cast<int>(number(v)));
+                });
+            },
+            anchors),
+        shared(
+            "margin", "Margin (% of shorter side)", OVPropertyType::Number, 0, 49,
+            [](const OVWatermark& w) {
+                const OVPlacement p = w.effectivePlacement();
+                return OVPropertyValue(p.marginUnit == OVPlacementMarginUnit::Pixels
+                                           ? 0.0
+                                           : p.margin * 100);
+            },
+            [](OVWatermark& w, const OVPropertyValue& v) {
+                changePlacement(w, [&](OVPlacement& p) {
+                    p.marginUnit = OVPlacementMarginUnit::ShorterSideFraction;
+                    p.margin = number(v) / 100;
+                });
             }),
-        prop<T>(
-            "relativeSize", "Size follows the image", MarkValueType::Bool,
-            [](const T& w) { return w.shouldUseRelativeSize(); },
-            [](T& w, const MarkValue& v) {
-                w.setShouldUseRelativeSize(std::get<bool>(v));
-                if (std::get<bool>(v))
-                    w.calculateRelativePosition();
+        shared(
+            "width", "Width (% of image, 0 keeps it)", OVPropertyType::Number, 0, 100,
+            [](const OVWatermark& w) {
+                const OVPlacement p = w.effectivePlacement();
+                return OVPropertyValue(p.sizeRule == OVPlacementSizeRule::WidthFraction
+                                           ? p.size * 100
+                                           : 0.0);
+            },
+            [](OVWatermark& w, const OVPropertyValue& v) {
+                changePlacement(w, [&](OVPlacement& p) {
+                    p.sizeRule = number(v) > 0 ? OVPlacementSizeRule::WidthFraction
+                                               : OVPlacementSizeRule::Unchanged;
+                    p.size = number(v) / 100;
+                });
             }),
     };
+}
+
+OVWatermarkProperty areaPlacement() {
+    return shared(
+        "followsImage", "Keep to the image", OVPropertyType::Bool, 0, 0,
+        [](const OVWatermark& w) {
+            return OVPropertyValue(w.shouldUseRelativePosition() && w.shouldUseRelativeSize());
+        },
+        [](OVWatermark& w, const OVPropertyValue& v) {
+            w.setShouldUseRelativePosition(std::get<bool>(v));
+            w.setShouldUseRelativeSize(std::get<bool>(v));
+            if (std::get<bool>(v))
+                w.calculateRelativePosition();
+        });
 }
 
 } // namespace
 
-std::vector<MarkProperty> markPropertiesOf(const OVWatermark* watermark) {
-    if (!watermark)
+std::vector<OVWatermarkProperty> markPropertiesOf(const OVWatermark* watermark) {
+    const OVWatermarkKind* kind = watermark ? OVWatermarkKindOf(*watermark) : nullptr;
+    if (!kind)
         return {};
-    std::vector<MarkProperty> list;
-    switch (watermark->type()) {
-    case OVWatermarkTypeText: list = textProperties(); break;
-    case OVWatermarkTypeImage: list = imageProperties(); break;
-    case OVWatermarkTypeShape: list = shapeProperties(); break;
-    case OVWatermarkTypeArrow: list = arrowProperties(); break;
-    case OVWatermarkTypeStrikethrough: list = strikethroughProperties(); break;
-    case OVWatermarkTypePixellate: list = pixellateProperties(); break;
-    }
-    for (auto& p : sharedProperties())
-        list.push_back(std::move(p));
+    std::vector<OVWatermarkProperty> list;
+    for (const auto& p : kind->properties)
+        if (p.editable && p.type != OVPropertyType::Point && p.type != OVPropertyType::Size)
+            list.push_back(p);
+    if (kind->drawsWith(OVSharedSettingOpacity))
+        list.push_back(shared(
+            "alpha", "Opacity", OVPropertyType::Number, 0, 1,
+            [](const OVWatermark& w) { return OVPropertyValue(w.alpha()); },
+            [](OVWatermark& w, const OVPropertyValue& v) { w.setAlpha(number(v)); }));
+    if (kind->drawsWith(OVSharedSettingShadow))
+        list.push_back(shared(
+            "shadow", "Shadow", OVPropertyType::Number, 0, 1,
+            [](const OVWatermark& w) { return OVPropertyValue(w.shadow()); },
+            [](OVWatermark& w, const OVPropertyValue& v) { w.setShadow(number(v)); }));
+    if (kind->drawsWith(OVSharedSettingRotation))
+        list.push_back(shared(
+            "rotation", "Rotation", OVPropertyType::Number, -180, 180,
+            [](const OVWatermark& w) { return OVPropertyValue(w.rotation()); },
+            [](OVWatermark& w, const OVPropertyValue& v) { w.setRotation(number(v)); }));
+    if (kind->drawsWith(OVSharedSettingAnchorPlacement))
+        for (auto& p : anchorPlacement())
+            list.push_back(std::move(p));
+    else if (kind->drawsWith(OVSharedSettingAreaPlacement))
+        list.push_back(areaPlacement());
     return list;
 }
 
 std::string markKindTitle(const OVWatermark& watermark) {
-    switch (watermark.type()) {
-    case OVWatermarkTypeText: return "Text";
-    case OVWatermarkTypeImage: return "Image";
-    case OVWatermarkTypeShape: return "Shape";
-    case OVWatermarkTypeArrow: return "Arrow";
-    case OVWatermarkTypeStrikethrough: return "Strikethrough";
-    case OVWatermarkTypePixellate: return "Pixellate";
-    }
-    return "Watermark";
+    const OVWatermarkKind* kind = OVWatermarkKindOf(watermark);
+    return kind ? std::string(kind->title) : std::string("Watermark");
 }

@@ -1,12 +1,18 @@
 #include "PresetPanel.h"
 
 #include "appearance/OVSegmentedCell.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/FileContents.h"
+#include "presets/OVPresetJson.h"
 #include "presets/OVPresetManager.h"
 #include "appearance/OVStyleKit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,7 +38,33 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
     buttons->addWidget(duplicate);
     buttons->addWidget(remove);
     buttons->addStretch(1);
+    auto* import = new QPushButton(tr("Import…"));
+    auto* exportJson = new QPushButton(tr("Export…"));
+    import->setToolTip(tr("Add a preset from its JSON file"));
+    exportJson->setToolTip(tr("Save the preset as a JSON file"));
+    buttons->addWidget(import);
+    buttons->addWidget(exportJson);
     layout->addLayout(buttons);
+    connect(import, &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, tr("Import preset"), {},
+                                                          tr("Presets (*.json)"));
+        if (file.isEmpty())
+            return;
+        if (const QString error = importPreset(file); !error.isEmpty())
+            QMessageBox::warning(this, tr("Import preset"), error);
+    });
+    connect(exportJson, &QPushButton::clicked, this, [this] {
+        const auto preset = currentPreset();
+        if (!preset)
+            return;
+        const QString file = QFileDialog::getSaveFileName(
+            this, tr("Export preset"), QString::fromStdString(preset->name()) + ".json",
+            tr("Presets (*.json)"));
+        if (file.isEmpty())
+            return;
+        if (const QString error = exportPreset(file); !error.isEmpty())
+            QMessageBox::warning(this, tr("Export preset"), error);
+    });
     connect(add, &QToolButton::clicked, this, &PresetPanel::addPreset);
     connect(duplicate, &QToolButton::clicked, this, &PresetPanel::duplicatePreset);
     connect(remove, &QToolButton::clicked, this, &PresetPanel::removePreset);
@@ -168,4 +200,37 @@ void PresetPanel::removePreset() {
     const auto next = manager_->presetAtIndex(std::max(0, row - 1));
     reload(next);
     Q_EMIT presetChosen(next);
+}
+
+QString PresetPanel::importPreset(const QString& file) {
+    std::error_code error;
+    const auto bytes = ov::readFileContents(file.toStdString(), &error);
+    if (!bytes)
+        return tr("%1: %2").arg(file, QString::fromStdString(error.message()));
+    if (bytes->size() > kOVPresetJsonMaxBytes)
+        return tr("%1 is too large for a preset").arg(file);
+    auto read = OVPresetFromJson(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (!read)
+        return tr("%1: %2").arg(file, QString::fromStdString(read.error().message));
+    OVImportedPreset& imported = read.value();
+    const OVPresetPtr preset = imported.preset;
+    preset->setName(manager_->freePresetName(preset->name()));
+    imported.makeDistinctFrom(manager_->allPresets().value_or(std::vector<OVPresetPtr>{}));
+    if (auto stored = imported.storePictures(); !stored)
+        return QString::fromStdString(stored.error().message);
+    preset->sharedSetup(); // later edits reach the file through its save timer
+    manager_->insertObject(preset, manager_->count());
+    reload(preset);
+    Q_EMIT presetChosen(preset);
+    return {};
+}
+
+QString PresetPanel::exportPreset(const QString& file) {
+    const auto preset = currentPreset();
+    if (!preset)
+        return tr("No preset is chosen");
+    const std::error_code error = ov::writeFileAtomically(
+        file.toStdString(), OVPresetJsonString(*preset), ov::FileWriteMode::ReplaceExisting);
+    return error ? tr("%1: %2").arg(file, QString::fromStdString(error.message())) : QString();
 }

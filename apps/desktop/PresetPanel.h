@@ -30,6 +30,11 @@ public:
     void addPreset();
     void duplicatePreset();
     void removePreset();
+    /// Adds the preset of a JSON file (with new identifiers when its own are taken); the
+    /// error in words, empty on success.
+    QString importPreset(const QString& file);
+    /// Writes the chosen preset's JSON form to `file`; the error in words, empty on success.
+    QString exportPreset(const QString& file);
     [[nodiscard]] QListWidget* list() const { return list_; }
 
 Q_SIGNALS:

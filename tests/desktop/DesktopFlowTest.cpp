@@ -138,11 +138,11 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
     // Text and colour in the inspector.
     Inspector& inspector = *window->inspector();
     ASSERT_EQ(inspector.watermark(), mark);
-    auto* text = qobject_cast<QLineEdit*>(inspector.editorFor("stringValue"));
+    auto* text = qobject_cast<QLineEdit*>(inspector.editorFor("text"));
     ASSERT_TRUE(text);
     text->selectAll();
     QTest::keyClicks(text, "MARK");
-    auto* well = qobject_cast<OVColorWell*>(inspector.editorFor("fontColor"));
+    auto* well = qobject_cast<OVColorWell*>(inspector.editorFor("color"));
     ASSERT_TRUE(well);
     well->activate();
     ASSERT_TRUE(well->colorChooser());
@@ -196,6 +196,19 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
         std::static_pointer_cast<OVTextWatermark>(again->currentPreset()->watermarkAtIndex(0));
     EXPECT_EQ(restored->stringValue().value_or(""), "MARK");
     EXPECT_TRUE(again->editor()->hasImage());
+
+    // The preset through its JSON form: imported beside the original, with an identity of
+    // its own.
+    const QString json = QString::fromStdString((dir / "preset.json").string());
+    EXPECT_EQ(again->presetPanel()->exportPreset(json), QString());
+    EXPECT_EQ(again->presetPanel()->importPreset(json), QString());
+    ASSERT_EQ(again->presetManager()->count(), 2u);
+    const OVPresetPtr imported = again->presetManager()->presetAtIndex(1);
+    EXPECT_NE(imported->uuid(), presetID);
+    EXPECT_EQ(imported->numberOfWatermarks(), 1u);
+    EXPECT_EQ(again->currentPreset(), imported);
+    EXPECT_NE(again->presetPanel()->importPreset(QString::fromStdString(photos[0].string())),
+              QString());
 }
 
 } // namespace
