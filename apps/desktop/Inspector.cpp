@@ -94,6 +94,8 @@ QWidget* Inspector::makeEditor(const OVWatermarkProperty& p) {
     }
     case OVPropertyType::FontName: {
         auto* fonts = new QFontComboBox;
+        fonts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        fonts->setMinimumContentsLength(8);
         connect(fonts, &QFontComboBox::currentFontChanged, this,
                 [this, p](const QFont& font) { edit(p, font.family().toStdString()); });
         return fonts;

@@ -158,7 +158,7 @@ MainWindow::MainWindow(QWidget* parent)
     side->addWidget(presetPanel_);
     side->addWidget(marksBox);
     side->addWidget(inspectorScroll);
-    side->setSizes({300, 160, 340});
+    side->setSizes({340, 140, 320});
     auto* split = new QSplitter(Qt::Horizontal);
     split->addWidget(images_);
     split->addWidget(editor_);
@@ -305,9 +305,8 @@ void MainWindow::buildActions() {
 
 void MainWindow::observeLibrary() {
     auto& center = ov::NotificationCenter::defaultCenter();
-    observers_.push_back(center.addObserver(kOVPresetShouldSave, [this](const ov::Notification&) {
-        presets_->savePresets();
-    }));
+    observers_.push_back(center.addObserver(kOVPresetShouldSave,
+                                            [this](const ov::Notification&) { savePresets(); }));
     observers_.push_back(center.addObserver(kOVPresetChanged, [this](const ov::Notification&) {
         reloadMarks();
     }));
@@ -377,6 +376,22 @@ void MainWindow::usePreset(const OVPresetPtr& preset) {
     editor_->windowDidResize(); // the export size may have changed
     saveImageList();
     reloadMarks();
+}
+
+void MainWindow::savePresets() {
+    // The write runs in the background; its outcome is looked at once it is known.
+    auto outcome = presets_->savePresets();
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, poll, outcome] {
+        if (outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (const auto& result = outcome.get(); !result)
+            statusBar()->showMessage(tr("The presets could not be saved: %1")
+                                         .arg(QString::fromStdString(result.error().message)));
+    });
+    poll->start(100);
 }
 
 void MainWindow::reloadMarks() {

@@ -89,6 +89,7 @@ private:
     void redraw();
     void insertionEnded();
     void saveImageList();
+    void savePresets();
     void chooseExport();
     void exportDone(const OVSaveReport& report, const std::filesystem::path& folder);
     void saveCurrentImageToDirectory(const std::filesystem::path& directory);

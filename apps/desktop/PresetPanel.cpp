@@ -72,6 +72,7 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
     auto* form = new QFormLayout;
     resize_ = new QCheckBox(tr("Scale down"));
     constraint_ = new OVSegmentedCell(2);
+    constraint_->setMinimumHeight(constraint_->sizeHint().height());
     method_ = new QComboBox;
     method_->addItems({tr("pixels"), tr("percent")});
     value_ = new QDoubleSpinBox;
