@@ -61,12 +61,13 @@ MarkHistory::Snapshot MarkHistory::snapshot(const OVPreset& preset) {
     std::vector<std::shared_ptr<const ov::KeyedCoding>> objects;
     for (const auto& w : preset.watermarks())
         objects.push_back(w);
-    return ov::KeyedArchiver::archivedDataWithRootArray(objects);
+    const auto selected = preset.selectedWatermark();
+    return {ov::KeyedArchiver::archivedDataWithRootArray(objects),
+            selected ? std::optional(selected->uuid()) : std::nullopt};
 }
 
 void MarkHistory::restore(OVPreset& preset, const Snapshot& snapshot) {
-    const OVWatermarkPtr selected = preset.selectedWatermark();
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVWatermark>(snapshot);
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVWatermark>(snapshot.archive);
     if (!list)
         return;
     // Visibility is not archived: hidden watermarks stay hidden.
@@ -74,8 +75,8 @@ void MarkHistory::restore(OVPreset& preset, const Snapshot& snapshot) {
         if (const auto old = preset.watermarkWithID(w->uuid()))
             w->setVisible(old->isVisible());
     preset.setWatermarks(*list);
-    preset.enableEditingForWatermark(selected ? preset.watermarkWithID(selected->uuid())
-                                              : nullptr);
+    preset.enableEditingForWatermark(snapshot.selected ? preset.watermarkWithID(*snapshot.selected)
+                                                       : nullptr);
     preset.setShouldSave(true);
 }
 
@@ -91,8 +92,8 @@ void MarkHistory::commit(const QString& text, int mergeId) {
         return;
     open_ = false;
     Snapshot after = snapshot(*preset_);
-    if (after == before_)
-        return;
+    if (after.archive == before_.archive)
+        return; // a selection alone is no edit
     stack_->push(new MarkEdit(text, preset_, std::move(before_), std::move(after), mergeId,
                               onRestored_));
 }

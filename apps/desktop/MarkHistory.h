@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QUndoStack;
@@ -17,7 +18,11 @@ class QUndoStack;
 /// for saving through its save timer.
 class MarkHistory {
 public:
-    using Snapshot = std::vector<std::uint8_t>;
+    /// The watermark list as archived, and which watermark was selected.
+    struct Snapshot {
+        std::vector<std::uint8_t> archive;
+        std::optional<ov::UUID> selected;
+    };
 
     explicit MarkHistory(QUndoStack* stack) : stack_(stack) {}
 
@@ -34,7 +39,7 @@ public:
     void record(const QString& text, const std::function<void()>& change, int mergeId = -1);
 
     [[nodiscard]] static Snapshot snapshot(const OVPreset& preset);
-    /// Puts the list of `snapshot` into `preset`, selecting the watermark that was selected.
+    /// Puts the list of `snapshot` into `preset` and selects the watermark it had selected.
     static void restore(OVPreset& preset, const Snapshot& snapshot);
 
 private:

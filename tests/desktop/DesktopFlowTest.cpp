@@ -212,3 +212,41 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
 }
 
 } // namespace
+
+namespace {
+
+// The watermark list: hiding, stacking by drag and removing, each undone where it is an edit.
+TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
+    auto window = openWindow();
+    window->addFiles({photos[0]});
+    const OVPresetPtr preset = window->currentPreset();
+    ASSERT_TRUE(preset);
+    preset->setWatermarks({OVTextWatermark::textWatermark(), OVTextWatermark::textWatermark()});
+    const auto bottom = preset->watermarks()[0];
+    const auto top = preset->watermarks()[1];
+    MarkList& list = *window->markList();
+    list.reload(preset);
+    ASSERT_EQ(list.count(), 2);
+
+    list.item(0)->setCheckState(Qt::Unchecked); // the topmost row
+    EXPECT_FALSE(top->isVisible());
+    EXPECT_TRUE(bottom->isVisible());
+
+    Q_EMIT list.marksReordered({top, bottom});
+    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(top));
+    window->undoStack()->undo();
+    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(bottom));
+    EXPECT_FALSE(preset->watermarkWithID(top->uuid())->isVisible()) << "undo shows hidden marks";
+
+    preset->enableEditingForWatermark(preset->watermarkWithID(bottom->uuid()));
+    window->removeSelectedMark();
+    ASSERT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_EQ(list.count(), 1);
+    window->undoStack()->undo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 2u);
+    EXPECT_EQ(list.count(), 2);
+    ASSERT_TRUE(preset->selectedWatermark());
+    EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(bottom));
+}
+
+} // namespace
