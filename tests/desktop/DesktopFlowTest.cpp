@@ -1,6 +1,7 @@
 // The application's main flow on generated photographs, in a temporary storage folder: open
 // images, place and edit a text mark, undo and redo, export, start again.
 
+#include "ExportDialog.h"
 #include "ImageList.h"
 #include "Inspector.h"
 #include "MainWindow.h"
@@ -18,6 +19,7 @@
 #include "watermarks/OVTextWatermark.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -181,6 +183,13 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
         EXPECT_EQ(bluePixels(exported, {{0, 0}, {150, 100}}), 0) << output.output;
     }
 
+    // Dragging the photograph out writes the watermarked file into the drop folder.
+    fs::create_directories(dir / "dropped");
+    view.saveCurrentImageToDirectory(dir / "dropped");
+    const QImage dropped(QString::fromStdString((dir / "dropped" / "a.jpg").string()));
+    ASSERT_FALSE(dropped.isNull());
+    EXPECT_GT(bluePixels(dropped, frame), 20);
+
     // Start again: images, preset and last used preset come back.
     const ov::UUID presetID = preset->uuid();
     window->close();
@@ -247,6 +256,32 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_EQ(list.count(), 2);
     ASSERT_TRUE(preset->selectedWatermark());
     EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(bottom));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ExportNaming, PatternTextBecomesTokensAndAnExample) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> tokens;
+    };
+    const Case cases[] = {
+        {"{filename}-{increment}", {"filename", "-", "increment"}},
+        {"trip {date}", {"trip ", "date"}},
+        {"{unknown}{filename}", {"{unknown}", "filename"}},
+        {"{filename", {"{filename"}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(patternTokens(c.text), c.tokens) << c.text;
+
+    ExportDialog dialog;
+    EXPECT_EQ(dialog.exampleName(), "IMG_0042.jpg"); // source names
+    dialog.usePatternBox()->setChecked(true);
+    dialog.patternField()->setText("{filename}-{increment}");
+    EXPECT_EQ(dialog.exampleName(), "IMG_0042-001.jpg");
 }
 
 } // namespace
