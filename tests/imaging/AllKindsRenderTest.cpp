@@ -31,10 +31,7 @@ namespace {
 constexpr int kWidth = 600;
 constexpr int kHeight = 400;
 
-bool near(const ov::Color& a, const ov::Color& b, double tolerance = 0.03) {
-    return std::fabs(a.red - b.red) <= tolerance && std::fabs(a.green - b.green) <= tolerance &&
-           std::fabs(a.blue - b.blue) <= tolerance;
-}
+using ov::test::colorNear;
 
 // A logo: opaque blue on the left half, transparent on the right half.
 ov::ImagePtr logo(int side) {
@@ -47,11 +44,8 @@ ov::ImagePtr logo(int side) {
 class AllKindsRenderTest : public testing::Test {
 protected:
     void SetUp() override {
-        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
-        photoPath = home / "photo.png";
         ov::test::uprightPicture(kWidth, kHeight).write_to_file(photoPath.c_str());
     }
-    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
 
     // Stacking order: the pixellate is on top, so the strikethrough crossing its region is
     // covered by the mosaic rather than drawn over it.
@@ -95,7 +89,8 @@ protected:
     }
 
     ov::test::TempDir home;
-    fs::path photoPath;
+    ov::test::ScopedEnvironment storage{"INKSTEAD_HOME", home.path()};
+    fs::path photoPath = home / "photo.png";
 };
 
 } // namespace
@@ -109,22 +104,22 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     ASSERT_EQ(image->width(), kWidth);
     ASSERT_EQ(image->height(), kHeight);
 
-    EXPECT_TRUE(near(image->colorAt(50, 50), {1, 0, 0, 1})); // shape
+    EXPECT_TRUE(colorNear(image->colorAt(50, 50), {1, 0, 0, 1})); // shape
     // Text: white glyphs where the photo has no white at all.
     const ov::Rect textFrame = preset->watermarks()[1]->frame();
     ASSERT_GT(textFrame.size.width, 0);
     int glyphPixels = 0;
     for (int y = int(textFrame.minY()); y < int(textFrame.maxY()); ++y)
         for (int x = int(textFrame.minX()); x < int(textFrame.maxX()); ++x) {
-            glyphPixels += near(image->colorAt(x, y), {1, 1, 1, 1}, 0.05);
-            ASSERT_FALSE(near(plain->colorAt(x, y), {1, 1, 1, 1}, 0.05));
+            glyphPixels += colorNear(image->colorAt(x, y), {1, 1, 1, 1}, 0.05);
+            ASSERT_FALSE(colorNear(plain->colorAt(x, y), {1, 1, 1, 1}, 0.05));
         }
     EXPECT_GT(glyphPixels, 100);
-    EXPECT_TRUE(near(image->colorAt(520, 340), {0, 0, 1, 1}));     // logo, opaque half
-    EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340)); // logo, clear half
-    EXPECT_TRUE(near(image->colorAt(175, 300), {0, 1, 0, 1}));     // arrow shaft
-    EXPECT_TRUE(near(image->colorAt(300, 200), {0, 0, 0, 1}));     // diagonals cross
-    EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));     // photo between the lines
+    EXPECT_TRUE(colorNear(image->colorAt(520, 340), {0, 0, 1, 1})); // logo, opaque half
+    EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340));  // logo, clear half
+    EXPECT_TRUE(colorNear(image->colorAt(175, 300), {0, 1, 0, 1})); // arrow shaft
+    EXPECT_TRUE(colorNear(image->colorAt(300, 200), {0, 0, 0, 1})); // diagonals cross
+    EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));      // photo between the lines
     // Mosaic: blocks on the grid through (150, 150), each uniform; the photo differs inside.
     int changed = 0;
     for (int y = 50; y < 130; ++y)
@@ -176,7 +171,8 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     preset->removeWatermark(logoWatermark); // deletes the original's picture
     preset->addWatermark(twin);
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
-    std::ofstream(stray) << "stray";
+    ov::test::writeFile(stray, "stray");
+
     {
         OVPresetManager writer;
         writer.insertObject(preset, 0);

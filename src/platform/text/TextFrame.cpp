@@ -4,6 +4,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -12,6 +13,8 @@
 namespace ov {
 
 namespace {
+
+constexpr double kMaxGlyphPixels = 65535;
 
 struct PlacedLine {
     PangoLayoutLine* line;
@@ -87,6 +90,16 @@ void drawFrame(GraphicsContext& context, const AttributedString& string, const R
         // The text matrix acts on glyphs in the y-up text space; conjugated into y-down.
         cairo_matrix_t textMatrix;
         cairo_matrix_init(&textMatrix, m.a, -m.b, -m.c, m.d, m.tx, -m.ty);
+        // The font engine refuses glyphs of more than 16-bit pixel sizes, and Cairo leaks the
+        // font it was making when that happens. Only damaged sizes get there, and such glyphs
+        // could not be drawn anyway.
+        cairo_matrix_t glyphs;
+        cairo_get_matrix(cr, &glyphs);
+        cairo_matrix_multiply(&glyphs, &textMatrix, &glyphs);
+        const double em = detail::kReferenceFontSize *
+                          std::max(std::hypot(glyphs.xx, glyphs.yx), std::hypot(glyphs.xy, glyphs.yy));
+        if (!(em <= kMaxGlyphPixels))
+            return;
         for (const PlacedLine& placed : frame.lines) {
             cairo_save(cr);
             cairo_translate(cr, placed.x, placed.baseline);
