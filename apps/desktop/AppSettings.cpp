@@ -29,9 +29,8 @@ void saveImageList(const OVModel& model, QSettings& settings) {
     for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
         settings.setArrayIndex(i);
         const auto bookmark = entries[static_cast<std::size_t>(i)]->bookmark();
-        settings.setValue(kBookmarkKey,
-                          QByteArray(reinterpret_cast<const char*>(bookmark.data()),
-                                     static_cast<qsizetype>(bookmark.size())));
+        settings.setValue(kBookmarkKey, QByteArray(reinterpret_cast<const char*>(bookmark.data()),
+                                                   static_cast<qsizetype>(bookmark.size())));
         const auto preset = entries[static_cast<std::size_t>(i)]->presetID();
         settings.setValue(kPresetKey,
                           preset ? QString::fromStdString(preset->uuidString()) : QString());
@@ -49,7 +48,8 @@ OVModel::ObjectList loadImageList(QSettings& settings) {
             continue;
         auto entry = std::make_shared<OVModelObject>();
         entry->setBookmark(ov::FileReferenceData(bytes.begin(), bytes.end()));
-        entry->setPresetID(ov::UUID::fromString(settings.value(kPresetKey).toString().toStdString()));
+        entry->setPresetID(
+            ov::UUID::fromString(settings.value(kPresetKey).toString().toStdString()));
         list.push_back(std::move(entry));
     }
     settings.endArray();

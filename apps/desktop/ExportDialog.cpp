@@ -85,9 +85,13 @@ ExportDialog::ExportDialog(QWidget* parent) : QDialog(parent) {
     updateExample();
 }
 
-void ExportDialog::setFolder(const QString& folder) { folder_->setText(folder); }
+void ExportDialog::setFolder(const QString& folder) {
+    folder_->setText(folder);
+}
 
-std::filesystem::path ExportDialog::folder() const { return folder_->text().toStdString(); }
+std::filesystem::path ExportDialog::folder() const {
+    return folder_->text().toStdString();
+}
 
 std::shared_ptr<OVFilenamePattern> ExportDialog::pattern() const {
     if (!usePattern_->isChecked())
@@ -99,7 +103,9 @@ std::shared_ptr<OVFilenamePattern> ExportDialog::pattern() const {
     return pattern;
 }
 
-QString ExportDialog::exampleName() const { return example_->text(); }
+QString ExportDialog::exampleName() const {
+    return example_->text();
+}
 
 void ExportDialog::updateExample() {
     pattern_->setEnabled(usePattern_->isChecked());

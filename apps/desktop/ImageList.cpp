@@ -4,8 +4,8 @@
 #include "model/OVImage.h"
 #include "platform/imageio/ImageSource.h"
 
-#include <QDragEnterEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
@@ -21,9 +21,8 @@ QIcon squareIcon(const QImage& image) {
     square.fill(Qt::transparent);
     if (!image.isNull()) {
         QPainter painter(&square);
-        const QImage fitted =
-            image.scaled(kThumbnailSize, kThumbnailSize, Qt::KeepAspectRatio,
-                         Qt::SmoothTransformation);
+        const QImage fitted = image.scaled(kThumbnailSize, kThumbnailSize, Qt::KeepAspectRatio,
+                                           Qt::SmoothTransformation);
         painter.drawImage((kThumbnailSize - fitted.width()) / 2,
                           (kThumbnailSize - fitted.height()) / 2, fitted);
     }
@@ -49,7 +48,9 @@ ImageList::ImageList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
 }
 
-ImageList::~ImageList() { *alive_ = false; }
+ImageList::~ImageList() {
+    *alive_ = false;
+}
 
 void ImageList::reload(const OVModel& model) {
     const auto selected = selectedRows();
@@ -102,7 +103,8 @@ void ImageList::requestThumbnail(const QString& path) {
         if (alive.expired())
             return;
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [self, path, image] {
+            QCoreApplication::instance(),
+            [self, path, image] {
                 if (self)
                     self->thumbnailReady(path, image);
             },

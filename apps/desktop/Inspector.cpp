@@ -115,7 +115,8 @@ QWidget* Inspector::makeEditor(const OVWatermarkProperty& p) {
         return combo;
     }
     case OVPropertyType::Point:
-    case OVPropertyType::Size: break; // not offered (see markPropertiesOf)
+    case OVPropertyType::Size:
+        break; // not offered (see markPropertiesOf)
     case OVPropertyType::Picture: {
         auto* button = new QPushButton(tr("Choose…"));
         connect(button, &QPushButton::clicked, this, [this, p] {

@@ -16,10 +16,10 @@
 #include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
 #include "model/OVModel.h"
-#include "presets/OVPresetManager.h"
 #include "platform/dispatch/Dispatch.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVNotifications.h"
+#include "presets/OVPresetManager.h"
 #include "watermarks/OVArrowWatermark.h"
 #include "watermarks/OVImageWatermark.h"
 #include "watermarks/OVPixellateWatermark.h"
@@ -29,13 +29,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QMenu>
-#include <QMimeData>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -76,13 +76,20 @@ constexpr AddButton kAddButtons[] = {
 
 OVWatermarkPtr makeWatermark(MainWindow::AddKind kind) {
     switch (kind) {
-    case MainWindow::AddKind::image: return OVImageWatermark::imageWatermark();
-    case MainWindow::AddKind::circle: return OVShapeWatermark::circleShapeWatermark();
-    case MainWindow::AddKind::text: return OVTextWatermark::textWatermark();
-    case MainWindow::AddKind::strike: return OVStrikethroughWatermark::strikethroughWatermark();
-    case MainWindow::AddKind::arrow: return OVArrowWatermark::arrowWatermark();
-    case MainWindow::AddKind::square: return OVShapeWatermark::squareShapeWatermark();
-    case MainWindow::AddKind::pixellate: return OVPixellateWatermark::pixellateWatermark();
+    case MainWindow::AddKind::image:
+        return OVImageWatermark::imageWatermark();
+    case MainWindow::AddKind::circle:
+        return OVShapeWatermark::circleShapeWatermark();
+    case MainWindow::AddKind::text:
+        return OVTextWatermark::textWatermark();
+    case MainWindow::AddKind::strike:
+        return OVStrikethroughWatermark::strikethroughWatermark();
+    case MainWindow::AddKind::arrow:
+        return OVArrowWatermark::arrowWatermark();
+    case MainWindow::AddKind::square:
+        return OVShapeWatermark::squareShapeWatermark();
+    case MainWindow::AddKind::pixellate:
+        return OVPixellateWatermark::pixellateWatermark();
     }
     return nullptr;
 }
@@ -115,7 +122,8 @@ private:
 };
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), model_(std::make_shared<OVModel>()), settings_(appSettings()), lastReport_(std::make_unique<OVSaveReport>()) {
+    : QMainWindow(parent), model_(std::make_shared<OVModel>()), settings_(appSettings()),
+      lastReport_(std::make_unique<OVSaveReport>()) {
     // The library's main queue (save timers, notifications) runs in Qt's event loop.
     ov::dispatch::setMainQueueExecutor(OVPostToMainThread);
     presets_ = std::make_shared<OVPresetManager>();
@@ -205,27 +213,30 @@ MainWindow::MainWindow(QWidget* parent)
                     });
                 reloadMarks();
             });
-    inspector_->setEditHandler([this](const OVWatermarkProperty& property, const OVPropertyValue& value) {
-        const auto mark = inspector_->watermark();
-        if (!mark)
-            return;
-        const int merge = kFirstPropertyMerge + static_cast<int>(qHash(
-                                                    QByteArray(property.key.data(),
-                                                               static_cast<qsizetype>(property.key.size()))) %
-                                                1000);
-        history_->record(
-            tr("Change %1").arg(QString::fromUtf8(property.label.data(),
-                                                  static_cast<qsizetype>(property.label.size()))
-                                    .toLower()),
-            [&] {
-                property.set(*mark, value);
-                mark->setShouldSave(true);
-            },
-            merge);
-        editor_->cacheOriginalImageSize();
-        redraw();
-        marks_->reload(currentPreset());
-    });
+    inspector_->setEditHandler(
+        [this](const OVWatermarkProperty& property, const OVPropertyValue& value) {
+            const auto mark = inspector_->watermark();
+            if (!mark)
+                return;
+            const int merge =
+                kFirstPropertyMerge +
+                static_cast<int>(qHash(QByteArray(property.key.data(),
+                                                  static_cast<qsizetype>(property.key.size()))) %
+                                 1000);
+            history_->record(
+                tr("Change %1")
+                    .arg(QString::fromUtf8(property.label.data(),
+                                           static_cast<qsizetype>(property.label.size()))
+                             .toLower()),
+                [&] {
+                    property.set(*mark, value);
+                    mark->setShouldSave(true);
+                },
+                merge);
+            editor_->cacheOriginalImageSize();
+            redraw();
+            marks_->reload(currentPreset());
+        });
 
     // The image list and the preset of the last session.
     model_->setModelObjects(loadImageList(*settings_));
@@ -307,14 +318,15 @@ void MainWindow::observeLibrary() {
     auto& center = ov::NotificationCenter::defaultCenter();
     observers_.push_back(center.addObserver(kOVPresetShouldSave,
                                             [this](const ov::Notification&) { savePresets(); }));
-    observers_.push_back(center.addObserver(kOVPresetChanged, [this](const ov::Notification&) {
-        reloadMarks();
-    }));
+    observers_.push_back(
+        center.addObserver(kOVPresetChanged, [this](const ov::Notification&) { reloadMarks(); }));
     observers_.push_back(center.addObserver(kOVWatermarkInsertionEnded,
                                             [this](const ov::Notification&) { insertionEnded(); }));
 }
 
-OVPresetPtr MainWindow::currentPreset() const { return editor_->preset(); }
+OVPresetPtr MainWindow::currentPreset() const {
+    return editor_->preset();
+}
 
 void MainWindow::addFiles(const std::vector<std::filesystem::path>& files) {
     const std::size_t before = model_->count();
@@ -401,7 +413,9 @@ void MainWindow::reloadMarks() {
     redraw();
 }
 
-void MainWindow::redraw() { editor_->update(); }
+void MainWindow::redraw() {
+    editor_->update();
+}
 
 void MainWindow::beginInsertion(AddKind kind, const std::filesystem::path& picture) {
     const auto preset = currentPreset();
@@ -426,9 +440,9 @@ void MainWindow::beginInsertion(AddKind kind, const std::filesystem::path& pictu
         if (file.empty() || !image->setImageWithContentsOfFile(file)) {
             action->setChecked(false);
             if (!file.empty())
-                statusBar()->showMessage(tr("Cannot use %1 as a picture")
-                                             .arg(QString::fromStdString(file.string())),
-                                         5000);
+                statusBar()->showMessage(
+                    tr("Cannot use %1 as a picture").arg(QString::fromStdString(file.string())),
+                    5000);
             return;
         }
     }
@@ -483,7 +497,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // Each gesture in the view is one undoable step, recorded once the view has handled
         // the event.
         switch (event->type()) {
-        case QEvent::MouseButtonPress: history_->begin(); break;
+        case QEvent::MouseButtonPress:
+            history_->begin();
+            break;
         case QEvent::MouseButtonRelease:
             QTimer::singleShot(0, this, [this] {
                 history_->commit(tr("Edit watermark"));
@@ -493,8 +509,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::KeyPress: {
             const int key = static_cast<QKeyEvent*>(event)->key();
             history_->begin();
-            const bool nudge = key == Qt::Key_Left || key == Qt::Key_Right ||
-                               key == Qt::Key_Up || key == Qt::Key_Down;
+            const bool nudge = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+                               key == Qt::Key_Down;
             QTimer::singleShot(0, this, [this, nudge] {
                 history_->commit(nudge ? tr("Move watermark") : tr("Edit watermark"),
                                  nudge ? kNudgeMerge : -1);
@@ -502,7 +518,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             });
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     return QMainWindow::eventFilter(watched, event);

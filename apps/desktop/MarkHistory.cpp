@@ -94,12 +94,11 @@ void MarkHistory::commit(const QString& text, int mergeId) {
     Snapshot after = snapshot(*preset_);
     if (after.archive == before_.archive)
         return; // a selection alone is no edit
-    stack_->push(new MarkEdit(text, preset_, std::move(before_), std::move(after), mergeId,
-                              onRestored_));
+    stack_->push(
+        new MarkEdit(text, preset_, std::move(before_), std::move(after), mergeId, onRestored_));
 }
 
-void MarkHistory::record(const QString& text, const std::function<void()>& change,
-                         int mergeId) {
+void MarkHistory::record(const QString& text, const std::function<void()>& change, int mergeId) {
     begin();
     change();
     commit(text, mergeId);

@@ -26,7 +26,9 @@ OVWatermarkProperty shared(std::string_view key, std::string_view label, OVPrope
     return p;
 }
 
-double number(const OVPropertyValue& v) { return std::get<double>(v); }
+double number(const OVPropertyValue& v) {
+    return std::get<double>(v);
+}
 
 // Changes one field of the watermark's placement (turning placement on).
 void changePlacement(OVWatermark& w, const std::function<void(OVPlacement&)>& change) {
@@ -63,9 +65,8 @@ std::vector<OVWatermarkProperty> anchorPlacement() {
             "margin", "Margin (% of shorter side)", OVPropertyType::Number, 0, 49,
             [](const OVWatermark& w) {
                 const OVPlacement p = w.effectivePlacement();
-                return OVPropertyValue(p.marginUnit == OVPlacementMarginUnit::Pixels
-                                           ? 0.0
-                                           : p.margin * 100);
+                return OVPropertyValue(
+                    p.marginUnit == OVPlacementMarginUnit::Pixels ? 0.0 : p.margin * 100);
             },
             [](OVWatermark& w, const OVPropertyValue& v) {
                 changePlacement(w, [&](OVPlacement& p) {
@@ -77,9 +78,8 @@ std::vector<OVWatermarkProperty> anchorPlacement() {
             "width", "Width (% of image, 0 keeps it)", OVPropertyType::Number, 0, 100,
             [](const OVWatermark& w) {
                 const OVPlacement p = w.effectivePlacement();
-                return OVPropertyValue(p.sizeRule == OVPlacementSizeRule::WidthFraction
-                                           ? p.size * 100
-                                           : 0.0);
+                return OVPropertyValue(
+                    p.sizeRule == OVPlacementSizeRule::WidthFraction ? p.size * 100 : 0.0);
             },
             [](OVWatermark& w, const OVPropertyValue& v) {
                 changePlacement(w, [&](OVPlacement& p) {

@@ -1,22 +1,22 @@
 #include "PresetPanel.h"
 
 #include "appearance/OVSegmentedCell.h"
+#include "appearance/OVStyleKit.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/FileContents.h"
 #include "presets/OVPresetJson.h"
 #include "presets/OVPresetManager.h"
-#include "appearance/OVStyleKit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -46,8 +46,8 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
     buttons->addWidget(exportJson);
     layout->addLayout(buttons);
     connect(import, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, tr("Import preset"), {},
-                                                          tr("Presets (*.json)"));
+        const QString file =
+            QFileDialog::getOpenFileName(this, tr("Import preset"), {}, tr("Presets (*.json)"));
         if (file.isEmpty())
             return;
         if (const QString error = importPreset(file); !error.isEmpty())
@@ -138,13 +138,13 @@ OVPresetPtr PresetPanel::currentPreset() const {
 void PresetPanel::showSettings() {
     const auto preset = currentPreset();
     loading_ = true;
-    for (QWidget* w : std::initializer_list<QWidget*>{resize_, constraint_, method_, value_,
-                                                      stripLocation_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{resize_, constraint_, method_, value_, stripLocation_})
         w->setEnabled(preset != nullptr);
     if (preset) {
         resize_->setChecked(preset->shouldResize());
-        constraint_->setSelectedSegment(
-            preset->resizeConstraint() == OVResizeConstraintHeight ? 1 : 0);
+        constraint_->setSelectedSegment(preset->resizeConstraint() == OVResizeConstraintHeight ? 1
+                                                                                               : 0);
         method_->setCurrentIndex(preset->resizeMethod() == OVResizeMethodPercentage ? 1 : 0);
         value_->setValue(preset->resizeValue());
         stripLocation_->setChecked(preset->shouldStripMetadata());
@@ -168,7 +168,8 @@ void PresetPanel::settingsEdited() {
 }
 
 void PresetPanel::addPreset() {
-    auto preset = std::make_shared<OVPreset>(tr("Preset %1").arg(manager_->count() + 1).toStdString());
+    auto preset =
+        std::make_shared<OVPreset>(tr("Preset %1").arg(manager_->count() + 1).toStdString());
     manager_->insertObject(preset, manager_->count());
     reload(preset);
     Q_EMIT presetChosen(preset);

@@ -150,7 +150,9 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
     ASSERT_TRUE(well->colorChooser());
     well->colorChooser()->setCurrentColor(Qt::blue);
     well->colorChooser()->accept();
-    auto textMark = [&] { return std::static_pointer_cast<OVTextWatermark>(preset->watermarkAtIndex(0)); };
+    auto textMark = [&] {
+        return std::static_pointer_cast<OVTextWatermark>(preset->watermarkAtIndex(0));
+    };
     EXPECT_EQ(textMark()->stringValue().value_or(""), "MARK");
     ASSERT_TRUE(textMark()->fontColor());
     EXPECT_NEAR(textMark()->fontColor()->blue, 1, 1e-3);

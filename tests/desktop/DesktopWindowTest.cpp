@@ -52,12 +52,14 @@ TEST(DesktopWindow, ScreenshotShowsThemePhotoAndMark) {
     unsetenv("INKSTEAD_HOME");
 
     const auto shot = dir / "shot.png";
-    const std::string command = "xvfb-run -a -s '-screen 0 1280x800x24' sh -c 'QT_QPA_PLATFORM=xcb \"" +
-                                std::string(INKSTEAD_APP) + "\" --home \"" + home.string() +
-                                "\" \"" + photo.string() + "\" & app=$!; \"" GRAB_SCREEN "\" \"" +
-                                shot.string() + "\"; status=$?; kill $app; wait $app; exit $status'";
+    const std::string command =
+        "xvfb-run -a -s '-screen 0 1280x800x24' sh -c 'QT_QPA_PLATFORM=xcb \"" +
+        std::string(INKSTEAD_APP) + "\" --home \"" + home.string() + "\" \"" + photo.string() +
+        "\" & app=$!; \"" GRAB_SCREEN "\" \"" + shot.string() +
+        "\"; status=$?; kill $app; wait $app; exit $status'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const QImage image = QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(image.isNull());
 
     // The photograph: coloured where the theme is grey (but for its highlight); only long runs
@@ -70,8 +72,8 @@ TEST(DesktopWindow, ScreenshotShowsThemePhotoAndMark) {
         int run = 0;
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
-            const int spread = std::max({qRed(p), qGreen(p), qBlue(p)}) -
-                               std::min({qRed(p), qGreen(p), qBlue(p)});
+            const int spread =
+                std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
             const bool photo = spread > 30 && !near(p, highlight, 12);
             run = photo ? run + 1 : 0;
             if (run == 300)
