@@ -98,9 +98,15 @@ QString imageFilter() {
     return QObject::tr("Images (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.heic *.heif)");
 }
 
-// The merge ids of undo steps that follow each other and read as one.
+// The merge ids of undo steps that follow each other and read as one: nudges with the arrow
+// keys, and changes of one property of one watermark (typing, a colour chooser's colours).
 constexpr int kNudgeMerge = 1;
-constexpr int kFirstPropertyMerge = 100;
+
+int propertyMergeId(std::string_view key, const ov::UUID& mark) {
+    const std::string id = std::string(key) + mark.uuidString();
+    return 2 + static_cast<int>(qHash(QByteArray(id.data(), static_cast<qsizetype>(id.size()))) %
+                                0x3fffffff);
+}
 
 } // namespace
 
@@ -218,11 +224,7 @@ MainWindow::MainWindow(QWidget* parent)
             const auto mark = inspector_->watermark();
             if (!mark)
                 return;
-            const int merge =
-                kFirstPropertyMerge +
-                static_cast<int>(qHash(QByteArray(property.key.data(),
-                                                  static_cast<qsizetype>(property.key.size()))) %
-                                 1000);
+            const int merge = propertyMergeId(property.key, mark->uuid());
             history_->record(
                 tr("Change %1")
                     .arg(QString::fromUtf8(property.label.data(),
