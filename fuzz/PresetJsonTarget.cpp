@@ -9,12 +9,13 @@
 namespace ov::fuzz {
 
 int runPresetJson(const std::uint8_t* data, std::size_t size) {
-    // Bad documents are refused with a message naming the field; what was accepted must write
-    // back and render.
-    auto read = OVPresetFromJson(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (read) {
-        (void)OVPresetJsonString(*read.value().preset);
-        renderSmall(*read.value().preset, 32, 24);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // Bad documents are refused with an error naming the field; any exception is a fault.
+    auto imported = OVPresetFromJson(text);
+    if (imported) {
+        // What was accepted must write back and render.
+        (void)OVPresetJsonString(*imported->preset);
+        renderSmall(*imported->preset, 32, 24);
     }
     dispatch::drainMainQueue();
     return 0;
