@@ -2,18 +2,17 @@
 
 #include "AppSettings.h"
 #include "ExportDialog.h"
+#include "ExportRun.h"
 #include "ImageList.h"
 #include "Inspector.h"
 #include "MarkList.h"
 #include "PresetPanel.h"
 
 #include "appearance/OVQtBridge.h"
-#include "appearance/OVSaveProgressController.h"
 #include "appearance/OVStyleKit.h"
 #include "editor/OVEditorView.h"
 #include "export/OVFilenamePattern.h"
 #include "export/OVPipelineRenderer.h"
-#include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
 #include "model/OVModel.h"
 #include "platform/dispatch/Dispatch.h"
@@ -29,12 +28,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
@@ -43,7 +40,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -128,11 +124,15 @@ private:
 };
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), model_(std::make_shared<OVModel>()), settings_(appSettings()),
-      lastReport_(std::make_unique<OVSaveReport>()) {
+    : QMainWindow(parent), model_(std::make_shared<OVModel>()), settings_(appSettings()) {
     // The library's main queue (save timers, notifications) runs in Qt's event loop.
     ov::dispatch::setMainQueueExecutor(OVPostToMainThread);
     presets_ = std::make_shared<OVPresetManager>();
+    exports_ = new ExportRun(this, model_, presets_);
+    connect(exports_, &ExportRun::finished, this, [this](const QString& status) {
+        statusBar()->showMessage(status, 8000);
+        Q_EMIT exportFinished();
+    });
     setWindowTitle("Inkstead");
     setWindowIcon(QIcon(":/inkstead-app.svg"));
     setAcceptDrops(true);
@@ -255,8 +255,6 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() {
     for (const auto& token : observers_)
         ov::NotificationCenter::defaultCenter().removeObserver(token);
-    if (saveManager_)
-        saveManager_->waitUntilFinished();
     presets_->waitForPendingSaves();
 }
 
@@ -541,53 +539,15 @@ void MainWindow::chooseExport() {
 void MainWindow::exportImages(const std::filesystem::path& folder,
                               std::shared_ptr<OVFilenamePattern> pattern,
                               std::vector<std::size_t> indexes) {
-    if (isExporting())
-        return;
-    if (indexes.empty())
-        for (std::size_t i = 0; i < model_->count(); ++i)
-            indexes.push_back(i);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    saveManager_ = std::make_shared<OVSaveManager>(folder);
-    saveManager_->setModel(model_);
-    saveManager_->setFilenamePattern(std::move(pattern));
-    saveManager_->setRenderer(OVPipelineRenderer::rendererWithPresetManager(presets_));
-    saveManager_->setProgressWindowController(std::make_shared<OVSaveProgressController>());
-    saveManager_->setMainQueueExecutor(OVPostToMainThread);
-    saveManager_->beginSheetModalForWindow(
-        OVSaveProgressController::hostWindow(this), std::move(indexes),
-        [this, folder](bool, const OVSaveReport& report) { exportDone(report, folder); });
+    exports_->start(folder, std::move(pattern), std::move(indexes));
 }
 
-void MainWindow::exportDone(const OVSaveReport& report, const std::filesystem::path& folder) {
-    *lastReport_ = report;
-    // Released after the handler has returned, so the batch can finish first.
-    QTimer::singleShot(0, this, [manager = std::move(saveManager_)] {});
-    const QString where = QString::fromStdString(folder.string());
-    if (report.failures.empty()) {
-        statusBar()->showMessage(
-            tr("%n image(s) exported to %1", nullptr, static_cast<int>(report.outputs.size()))
-                .arg(where),
-            8000);
-    } else {
-        QStringList lines;
-        for (const auto& failure : report.failures)
-            lines << QString::fromStdString(failure.source.filename().string() + ": " +
-                                            failure.reason);
-        auto* box = new QMessageBox(QMessageBox::Warning, tr("Export"),
-                                    tr("%n image(s) could not be exported.", nullptr,
-                                       static_cast<int>(report.failures.size())),
-                                    QMessageBox::Close, this);
-        box->setObjectName("exportSummary");
-        box->setDetailedText(lines.join('\n'));
-        box->setInformativeText(lines.mid(0, 10).join('\n'));
-        auto* open = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
-        connect(open, &QPushButton::clicked, this,
-                [where] { QDesktopServices::openUrl(QUrl::fromLocalFile(where)); });
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
-    Q_EMIT exportFinished();
+bool MainWindow::isExporting() const {
+    return exports_->isRunning();
+}
+
+const OVSaveReport& MainWindow::lastReport() const {
+    return exports_->lastReport();
 }
 
 void MainWindow::saveCurrentImageToDirectory(const std::filesystem::path& directory) {

@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
+class ExportRun;
 class ImageList;
 class OVModel;
 class OVPresetManager;
 class Inspector;
 class MarkList;
 class OVEditorView;
-class OVSaveManager;
 class PresetPanel;
 class QAction;
 class QSettings;
@@ -64,9 +64,9 @@ public:
     [[nodiscard]] QUndoStack* undoStack() const { return undo_; }
     [[nodiscard]] QAction* addAction(AddKind kind) const { return addActions_.at(kind); }
     /// True while an export runs.
-    [[nodiscard]] bool isExporting() const { return saveManager_ != nullptr; }
+    [[nodiscard]] bool isExporting() const;
     /// What the last finished export did.
-    [[nodiscard]] const OVSaveReport& lastReport() const { return *lastReport_; }
+    [[nodiscard]] const OVSaveReport& lastReport() const;
 
 Q_SIGNALS:
     void exportFinished();
@@ -91,7 +91,6 @@ private:
     void saveImageList();
     void savePresets();
     void chooseExport();
-    void exportDone(const OVSaveReport& report, const std::filesystem::path& folder);
     void saveCurrentImageToDirectory(const std::filesystem::path& directory);
 
     std::shared_ptr<OVPresetManager> presets_;
@@ -107,7 +106,6 @@ private:
     std::unique_ptr<MarkHistory> history_;
     std::map<AddKind, QAction*> addActions_;
     std::vector<ov::ObserverToken> observers_;
-    std::shared_ptr<OVSaveManager> saveManager_;
-    std::unique_ptr<OVSaveReport> lastReport_;
+    ExportRun* exports_ = nullptr;
     int currentRow_ = -1;
 };
