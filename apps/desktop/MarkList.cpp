@@ -4,6 +4,7 @@
 #include "watermarks/OVTextWatermark.h"
 
 #include <QDropEvent>
+#include <QTimer>
 
 MarkList::MarkList(QWidget* parent) : QListWidget(parent) {
     setDragDropMode(QAbstractItemView::InternalMove);
@@ -55,6 +56,7 @@ void MarkList::dropEvent(QDropEvent* event) {
     for (int row = count() - 1; row >= 0; --row)
         if (auto mark = markAt(row))
             order.push_back(std::move(mark));
+    // Reported once the drop is over: the handler rebuilds the rows.
     if (order.size() == shown_.size())
-        Q_EMIT marksReordered(order);
+        QTimer::singleShot(0, this, [this, order] { Q_EMIT marksReordered(order); });
 }
