@@ -3,10 +3,14 @@
 #include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
+#include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
+
+#include <algorithm>
+#include <cctype>
 
 OVPipelineRenderer::OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch)
     : lookup_(std::move(lookup)), afterBatch_(std::move(afterBatch)) {}
@@ -30,7 +34,36 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     return renderer;
 }
 
-std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source, const std::string& presetID,
+namespace {
+
+// The drawing surfaces hold at most this many pixels a side.
+constexpr double kMaximumRenderedSide = 32767;
+
+// Why a render that returned no image failed: too large to draw, out of memory, or undecodable.
+std::string renderFailure(const ov::Properties& properties) {
+    const double width = properties.number(ov::kOVPropertyPixelWidth).value_or(0);
+    const double height = properties.number(ov::kOVPropertyPixelHeight).value_or(0);
+    if (width > kMaximumRenderedSide || height > kMaximumRenderedSide)
+        return "the image is " + std::to_string(long(width)) + " x " +
+               std::to_string(long(height)) +
+               " pixels; inkstead renders at most 32767 pixels a side (use --resize)";
+    // A canvas of the picture's size that cannot be had now means the render ran out of memory.
+    if (width >= 1 && height >= 1 &&
+        !ov::GraphicsContext::createBitmap(static_cast<int>(width), static_cast<int>(height)))
+        return "out of memory";
+    return "cannot decode the image (damaged or truncated file?)";
+}
+
+} // namespace
+
+std::shared_ptr<OVPipelineRenderer>
+OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
+    return std::make_shared<OVPipelineRenderer>(
+        [preset = std::move(preset)](const std::string&) { return preset; });
+}
+
+std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
+                                          const std::string& presetID,
                                           const std::filesystem::path& destination) {
     std::vector<std::string> warnings;
     return saveImageWithWarnings(source, presetID, destination, warnings);
@@ -42,28 +75,34 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
                                                       std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
-        return "cannot read the image";
-    const std::string& type = imageSource->type();
+        return "not an image Inkstead can read";
+    const std::string type = outputType_.empty() ? imageSource->type() : outputType_;
     const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
     if (!output)
         return "cannot write images of type " + type;
+    if (quality_)
+        output->setLossyCompressionQuality(*quality_);
 
     // Rendering changes the preset (bounds, export mode, pixellate source): every image renders
     // its own copy.
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
+    const ov::Properties sourceProperties = imageSource->properties();
     const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
     if (!image)
-        return "cannot decode the image";
+        return renderFailure(sourceProperties);
 
-    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(
                                        sourceProperties, preset && preset->shouldStripMetadata()));
     output->addImage(image, properties ? &*properties : nullptr);
-    if (!output->finalize())
-        return "cannot write the image: " + output->error().message();
+    if (!output->finalize()) {
+        const auto error = output->error();
+        if (error == std::errc::file_exists)
+            return "a file named " + destination.filename().string() + " already exists";
+        return "cannot write the image: " + error.message();
+    }
     warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }
@@ -86,4 +125,22 @@ void OVPipelineRenderer::batchDidFinish() {
         hold = std::move(sweepHolds_.back());
         sweepHolds_.pop_back();
     }
+}
+
+std::string OVImageTypeForExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".jpg", "public.jpeg"},           {".jpeg", "public.jpeg"},
+        {".jpe", "public.jpeg"},           {".png", "public.png"},
+        {".tif", "public.tiff"},           {".tiff", "public.tiff"},
+        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"},
+        {".heif", "public.heic"},          {".avif", "public.avif"},
+        {".gif", "com.compuserve.gif"},
+    };
+    for (const auto& [ext, type] : kTypes)
+        if (extension == ext)
+            return type;
+    return {};
 }

@@ -3,9 +3,10 @@
 std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties,
                                           const std::string& sourceType) {
     std::vector<std::string> warnings;
-    if (const auto count = sourceProperties.integer(ov::kOVPropertyImageCount); count && *count > 1) {
-        const bool animation = sourceType == "com.compuserve.gif" ||
-                               sourceType == "org.webmproject.webp";
+    if (const auto count = sourceProperties.integer(ov::kOVPropertyImageCount);
+        count && *count > 1) {
+        const bool animation =
+            sourceType == "com.compuserve.gif" || sourceType == "org.webmproject.webp";
         warnings.push_back("only the first of " + std::to_string(*count) +
                            (animation ? " frames" : " pages") + " was written");
     }

@@ -5,14 +5,13 @@ namespace {
 // Where a photograph was taken or what place it shows, by name or by code, in IPTC datasets and
 // the XMP fields that carry them (the IPTC Core and Extension schemas, Photoshop's, EXIF's GPS).
 constexpr const char* kIPTCPlaceKeys[] = {
-    "Application2.City",        "Application2.SubLocation",  "Application2.ProvinceState",
-    "Application2.CountryCode", "Application2.CountryName",  "Application2.LocationCode",
+    "Application2.City",         "Application2.SubLocation", "Application2.ProvinceState",
+    "Application2.CountryCode",  "Application2.CountryName", "Application2.LocationCode",
     "Application2.LocationName",
 };
 constexpr const char* kXMPPlacePrefixes[] = {
-    "exif:GPS",          "iptcExt:LocationCreated", "iptcExt:LocationShown",
-    "iptc:Location",     "iptc:CountryCode",        "photoshop:City",
-    "photoshop:State",   "photoshop:Country",
+    "exif:GPS",         "iptcExt:LocationCreated", "iptcExt:LocationShown", "iptc:Location",
+    "iptc:CountryCode", "photoshop:City",          "photoshop:State",       "photoshop:Country",
 };
 
 } // namespace
@@ -58,8 +57,8 @@ ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation
     // The XMP packet may repeat what was removed above; a reader that honours its orientation
     // would turn the upright pixels again.
     // Its thumbnails show the picture without the watermarks.
-    std::vector<std::string> xmpPrefixes{"tiff:Orientation", "tiff:XResolution",
-                                         "tiff:YResolution", "xmp:Thumbnails"};
+    std::vector<std::string> xmpPrefixes{"tiff:Orientation", "tiff:XResolution", "tiff:YResolution",
+                                         "xmp:Thumbnails"};
     if (stripLocation) {
         xmpPrefixes.insert(xmpPrefixes.end(), std::begin(kXMPPlacePrefixes),
                            std::end(kXMPPlacePrefixes));

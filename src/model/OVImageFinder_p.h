@@ -10,4 +10,5 @@ struct OVUnreadableFolder; // model/OVModel.h
 /// links, each folder's entries in name order, depth first). Nothing for a missing path. Folders
 /// that cannot be listed are skipped and, when `unreadable` is given, added to it.
 std::vector<std::filesystem::path>
-OVFindImages(const std::filesystem::path& url, std::vector<OVUnreadableFolder>* unreadable = nullptr);
+OVFindImages(const std::filesystem::path& url,
+             std::vector<OVUnreadableFolder>* unreadable = nullptr);

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Image.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <string_view>
 
@@ -24,6 +25,8 @@ public:
     /// Type pixellate, title "Image", 300 × 100, intensity 20, visible, proportional resizing
     /// and relative placement off.
     [[nodiscard]] static std::shared_ptr<OVPixellateWatermark> pixellateWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
     /// A copy with the same intensity and no picture.
     //! \name Archiving (OVPixellateWatermarkCoding.cpp)
@@ -49,6 +52,8 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
+    /// The mosaic of `picture` over drawRect(); the picture covers `imageRect`.
+    void drawMosaic(ov::GraphicsContext& context, const ov::Rect& imageRect, ov::ImagePtr picture);
     ov::ImagePtr image_;
     double intensity_ = 0;
 };

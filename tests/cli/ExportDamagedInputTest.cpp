@@ -42,7 +42,7 @@ struct DamagedCase {
     int exitCode;
     const char* message; // expected on standard error ("" for anything)
     std::size_t outputs;
-    bool boundByPermissions = false;
+    std::vector<std::string> wrapper; // runs the command under lowered privileges or limits
 };
 
 void writeBrokenXmpPhoto(const fs::path& in) {
@@ -55,17 +55,26 @@ void writeBrokenXmpPhoto(const fs::path& in) {
 const DamagedCase kCases[] = {
     {"MultiPageTiff",
      [](const fs::path& in) { pages(3).write_to_file((in / "pages.tif").c_str()); },
-     {}, 0, "only the first of 3 pages was written", 1},
+     {},
+     0,
+     "only the first of 3 pages was written",
+     1},
     {"TiledPyramidTiff",
      [](const fs::path& in) {
          picture(600, 400).write_to_file(
              (in / "pyramid.tif").c_str(),
              vips::VImage::option()->set("tile", true)->set("pyramid", true));
      },
-     {}, 0, "", 1},
+     {},
+     0,
+     "",
+     1},
     {"AnimatedGif",
      [](const fs::path& in) { pages(3).write_to_file((in / "anim.gif").c_str()); },
-     {}, 0, "only the first of 3 frames was written", 1},
+     {},
+     0,
+     "only the first of 3 frames was written",
+     1},
     {"SixteenBitPng",
      [](const fs::path& in) {
          (picture(48, 32).cast(VIPS_FORMAT_USHORT) * 257)
@@ -73,18 +82,46 @@ const DamagedCase kCases[] = {
              .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16))
              .write_to_file((in / "deep.png").c_str());
      },
-     {}, 0, "16-bit colour was reduced to 8 bits", 1},
+     {},
+     0,
+     "16-bit colour was reduced to 8 bits",
+     1},
     {"XmpThatIsNotXml", writeBrokenXmpPhoto, {}, 0, "XMP metadata is not valid XML", 1},
     {"PatternLongerThanANameMayBe",
      [](const fs::path& in) { clitest::writeTestPhoto(in / "a.jpg"); },
-     {"--pattern", std::string(300, 'x') + ",increment"}, 1, "File name too long", 0},
+     {"--pattern", std::string(300, 'x') + ",increment"},
+     1,
+     "File name too long",
+     0},
+    {"WiderThanTheRendererDraws",
+     [](const fs::path& in) { picture(40000, 8).write_to_file((in / "wide.jpg").c_str()); },
+     {},
+     1,
+     "at most 32767 pixels a side",
+     0},
     {"UnreadableSubfolder",
      [](const fs::path& in) {
          clitest::writeTestPhoto(in / "a.jpg");
          clitest::writeTestPhoto(in / "locked" / "b.jpg");
          fs::permissions(in / "locked", fs::perms::none);
      },
-     {}, 1, "locked: cannot read the folder: Permission denied", 1, true},
+     {},
+     1,
+     "locked: cannot read the folder: Permission denied",
+     1,
+     clitest::boundByPermissions()},
+    {"OutOfMemory",
+     [](const fs::path& in) {
+         (vips::VImage::black(16000, 12000, vips::VImage::option()->set("bands", 3)) + 90)
+             .cast(VIPS_FORMAT_UCHAR)
+             .write_to_file((in / "huge.jpg").c_str());
+         clitest::writeTestPhoto(in / "small.jpg");
+     },
+     {"-j", "1"},
+     1,
+     "huge.jpg: out of memory",
+     1,
+     {"/usr/bin/prlimit", "--as=700000000", "--"}},
 };
 
 void PrintTo(const DamagedCase& c, std::ostream* os) {
@@ -93,18 +130,23 @@ void PrintTo(const DamagedCase& c, std::ostream* os) {
 
 class ExportDamagedInput : public testing::TestWithParam<DamagedCase> {};
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true; // the sanitizers reserve more address space than any limit
+#else
+constexpr bool kSanitized = false;
+#endif
+
 TEST_P(ExportDamagedInput, EndsWithValidFilesAndSaysWhatWasLost) {
     const DamagedCase& c = GetParam();
+    if (kSanitized && !c.wrapper.empty() && c.wrapper.front() == "/usr/bin/prlimit")
+        GTEST_SKIP() << "a memory limit cannot be set under a sanitizer";
     TempDir dir;
     fs::create_directories(dir / "in" / "locked");
     c.make(dir / "in");
     std::vector<std::string> args{"export", (dir / "in").string(), "-o", (dir / "out").string(),
                                   "-q"};
     args.insert(args.end(), c.extraArguments.begin(), c.extraArguments.end());
-    const auto result = clitest::runInkstead(
-        args, {.home = dir / "home",
-               .wrapper = c.boundByPermissions ? clitest::boundByPermissions()
-                                               : std::vector<std::string>{}});
+    const auto result = clitest::runInkstead(args, {.home = dir / "home", .wrapper = c.wrapper});
     fs::permissions(dir / "in" / "locked", fs::perms::owner_all);
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
@@ -151,9 +193,9 @@ TEST(ExportHeif, TaggedOrientationIsNotAppliedTwice) {
     } catch (const vips::VError&) {
         GTEST_SKIP() << "this libvips cannot write AVIF";
     }
-    const auto result = clitest::runInkstead(
-        {"export", (dir / "in").string(), "-o", (dir / "out").string(), "-q"},
-        {.home = dir / "home"});
+    const auto result =
+        clitest::runInkstead({"export", (dir / "in").string(), "-o", (dir / "out").string(), "-q"},
+                             {.home = dir / "home"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto properties = clitest::readProperties(dir / "out" / "turned.avif");
     EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 40);
@@ -180,10 +222,10 @@ TEST(ExportDiskFull, StoringALogoSaysDiskFull) {
         while (filler.write(block.data(), static_cast<std::streamsize>(block.size())))
             ;
     }
-    const auto result = clitest::runInkstead({"export", (dir / "in").string(), "-o",
-                                              (dir / "out").string(), "--logo",
-                                              (dir / "logo.png").string()},
-                                             {.home = dir / "home"});
+    const auto result =
+        clitest::runInkstead({"export", (dir / "in").string(), "-o", (dir / "out").string(),
+                              "--logo", (dir / "logo.png").string()},
+                             {.home = dir / "home"});
     EXPECT_EQ(result.exitCode, 2) << result.err;
     EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
 }

@@ -19,6 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -143,18 +148,28 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     EXPECT_EQ(again->bytes(), image->bytes());
 }
 
-TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
+// A render works on copies, which write nothing into the storage; a duplicate made inside the
+// preset gets its own picture, which the sweep keeps and which draws.
+TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     auto preset = presetOfEveryKind();
     auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[2]);
     const fs::path kept = logoWatermark->imageURL();
     ASSERT_TRUE(fs::exists(kept));
+    auto files = [] {
+        std::vector<fs::path> list;
+        for (const auto& entry : fs::directory_iterator(imageCacheDestinationURL()))
+            list.push_back(entry.path());
+        std::sort(list.begin(), list.end());
+        return list;
+    };
+    const auto before = files();
+    const auto image = render(preset);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(files(), before) << "a render writes nothing into the storage";
 
-    // Copies (as an export makes them) write pictures of their own, which no preset lists.
-    auto copy = preset->copy();
-    const fs::path copied =
-        std::static_pointer_cast<OVImageWatermark>(copy->watermarks()[2])->imageURL();
-    EXPECT_NE(copied, kept);
-    EXPECT_TRUE(fs::exists(copied));
+    auto twin = std::static_pointer_cast<OVImageWatermark>(preset->duplicateWatermark(logoWatermark));
+    preset->removeWatermark(logoWatermark); // deletes the original's picture
+    preset->addWatermark(twin);
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
     ov::test::writeFile(stray, "stray");
 
@@ -165,11 +180,12 @@ TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
     }
     OVPresetManager sweeper(0ns);
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(stray); }, 5s);
-    EXPECT_TRUE(fs::exists(kept));
-    EXPECT_FALSE(fs::exists(copied));
-    EXPECT_FALSE(fs::exists(stray));
-
-    // Removing the watermark from its preset deletes its picture at once.
-    preset->removeWatermark(logoWatermark);
     EXPECT_FALSE(fs::exists(kept));
+    EXPECT_TRUE(fs::exists(twin->imageURL()));
+
+    const auto decoded = sweeper.presetWithID(preset->uuid());
+    ASSERT_NE(decoded, nullptr);
+    const auto again = render(decoded);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
 }

@@ -27,7 +27,8 @@ private:
     std::filesystem::path path_;
 };
 
-/// Folder of the real test photographs (orientation/Landscape_0..8.jpg, Portrait_0..8.jpg).
+/// Folder of the real test photographs (orientation/Landscape_0..8.jpg, Portrait_0..8.jpg):
+/// $INKSTEAD_TESTDATA_DIR when set, else the folder configured as OV_TESTDATA_DIR.
 std::filesystem::path testDataDir();
 
 /// Writes `content` to `path` (creating its folder); returns the path.

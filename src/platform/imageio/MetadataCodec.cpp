@@ -71,8 +71,8 @@ bool isStructuralTag(std::string_view group, std::string_view tag) {
 // pages and sub-images of a TIFF (Image2, SubImage1, SubThumb1, ...) describe pictures that
 // the output does not hold, and copying them would chain directories to data that is not there.
 bool isOtherPictureGroup(std::string_view group) {
-    return group == "Thumbnail" || group.starts_with("SubThumb") ||
-           group.starts_with("SubImage") || (group.starts_with("Image") && group != "Image");
+    return group == "Thumbnail" || group.starts_with("SubThumb") || group.starts_with("SubImage") ||
+           (group.starts_with("Image") && group != "Image");
 }
 
 // Previews kept inside maker notes show the picture without its watermarks.
@@ -266,8 +266,8 @@ void inchResolution(Exiv2::ExifData& exif) {
         const auto value = exif.findKey(Exiv2::ExifKey(key));
         if (value != exif.end() && value->toFloat() > 0) {
             const auto r = Exiv2::floatToRationalCast(value->toFloat() * 2.54F);
-            exif[key] = Exiv2::URational(static_cast<uint32_t>(r.first),
-                                         static_cast<uint32_t>(r.second));
+            exif[key] =
+                Exiv2::URational(static_cast<uint32_t>(r.first), static_cast<uint32_t>(r.second));
         }
     }
     exif["Exif.Image.ResolutionUnit"] = uint16_t(2);

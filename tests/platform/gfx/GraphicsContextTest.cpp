@@ -82,6 +82,30 @@ TEST(GraphicsContextBitmap, SnapshotIsIndependentAndPngRoundTrips) {
     EXPECT_FALSE(ctx->writePNG(dir / "missing" / "c.png"));
 }
 
+TEST(GraphicsContextBitmap, DrawsIntoForeignPixelsWithTheirRowStride) {
+    // 3 × 2 pixels in rows of 5 pixels: the padding must stay untouched.
+    std::vector<uint32_t> pixels(5 * 2, 0x11223344);
+    auto ctx =
+        GraphicsContext::createWithData(reinterpret_cast<uint8_t*>(pixels.data()), 3, 2, 5 * 4);
+    ASSERT_TRUE(ctx);
+    EXPECT_NEAR(pixel(*ctx, 0, 0).alpha, 0x11 / 255.0, kTolerance); // kept, not cleared
+    ctx->setFillColor(Color::black());
+    ctx->fillRect({0, 0, 3, 1}); // the bottom row, which is the second in memory
+    (void)ctx->data();
+    EXPECT_EQ(pixels[5], 0xFF000000u);
+    EXPECT_EQ(pixels[7], 0xFF000000u);
+    EXPECT_EQ(pixels[8], 0x11223344u);
+    EXPECT_EQ(pixels[0], 0x11223344u);
+    // Taking the image copies: the foreign pixels stay drawable.
+    auto image = ctx->takeImage();
+    ASSERT_TRUE(image);
+    EXPECT_NE(image->data(), reinterpret_cast<uint8_t*>(pixels.data()));
+    EXPECT_EQ(ctx->width(), 3);
+    EXPECT_FALSE(GraphicsContext::createWithData(nullptr, 3, 2, 12));
+    EXPECT_FALSE(GraphicsContext::createWithData(reinterpret_cast<uint8_t*>(pixels.data()), 3, 2,
+                                                 8)); // rows too short
+}
+
 // Global alpha must reach every kind of operation, not only path fills.
 TEST(GraphicsContextAlpha, MultipliesFillsImagesGradientsStrokesLayersAndPlatformDrawing) {
     auto black = GraphicsContext::createBitmap(4, 4);
