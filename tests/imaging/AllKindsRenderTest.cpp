@@ -14,6 +14,7 @@
 #include "watermarks/OVTextWatermark.h"
 
 #include "support/GeneratedPhotos.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include "watermarks/OVShapeWatermark.h"
 
 #include "support/GeneratedPhotos.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
