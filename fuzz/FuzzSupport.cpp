@@ -9,7 +9,7 @@
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
 #include "watermarks/OVTextWatermark.h"
-#include "watermarks/OVWatermarkKinds.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <vips/vips8>
 
@@ -20,7 +20,7 @@ namespace ov::fuzz {
 void initialize(const std::filesystem::path& home) {
     std::filesystem::create_directories(home);
     setenv("INKSTEAD_HOME", home.c_str(), 1);
-    OVLinkWatermarkKinds();
+    (void)OVRegisterWatermarkKinds();
     // Every decode is of untrusted bytes: no operation cache, no worker threads of our own.
     VIPS_INIT("inkstead-fuzz");
     vips_cache_set_max(0);
