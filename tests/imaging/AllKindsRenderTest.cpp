@@ -186,5 +186,5 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     ASSERT_NE(decoded, nullptr);
     const auto again = render(decoded);
     ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(near(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
+    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
 }
