@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <filesystem>
 #include <functional>

@@ -2,7 +2,7 @@
 
 // Small drawing helpers shared by the watermark kind tests: a white canvas and colour probes.
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <gtest/gtest.h>
 

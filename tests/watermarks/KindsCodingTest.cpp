@@ -1,8 +1,8 @@
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 
 #include <gtest/gtest.h>
 

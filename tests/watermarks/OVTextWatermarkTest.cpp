@@ -1,10 +1,10 @@
 #include "KindsCanvas.h"
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/log/Log.h"
-#include "platform/text/Typesetter.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/log/Log.h"
+#include "inkstead/platform/text/Typesetter.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 

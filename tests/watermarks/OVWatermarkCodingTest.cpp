@@ -1,7 +1,7 @@
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 
