@@ -62,6 +62,10 @@ private=$(find "$prefix/include" -name '*_p.h')
 generic=$(grep -rhE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$prefix/include" |
   grep -vE '"inkstead/[^"]+"' || true)
 [ -z "$generic" ] || fail "headers include paths outside inkstead/: $generic"
+# The platform libraries stay behind the library: no host compiles against their headers.
+backend=$(grep -rlE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(cairo|pango|vips|exiv2|glib)' \
+  "$prefix/include" || true)
+[ -z "$backend" ] || fail "headers include a platform library: $backend"
 
 # For a static library pkg-config also gives the platform libraries' flags.
 if [ ${#pc_static[@]} -eq 0 ]; then
