@@ -352,8 +352,7 @@ void OVWatermark::setBounds(ov::Rect newBounds) {
 
     if (shouldUseRelativePosition()) {
         const ov::Point relative = relativePosition();
-        if (std::isfinite(relative.x) && std::isfinite(relative.y) &&
-            isRelativePositionComputed())
+        if (std::isfinite(relative.x) && std::isfinite(relative.y) && isRelativePositionComputed())
             origin_ = adjustOrigin();
     }
 }
