@@ -1,9 +1,9 @@
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "presets/OVPreset.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/ArchiveSamples.h"
-#include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 

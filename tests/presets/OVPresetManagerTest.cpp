@@ -1,10 +1,10 @@
-#include "presets/OVPresetManager.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Reading back drawn pixels: a white canvas to draw on, colour comparison, grey-level probes,
 // and the check that a decoded or rendered picture is the generated one the right way up.
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <initializer_list>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "platform/log/Log.h"
+#include "inkstead/platform/log/Log.h"
 
 #include <algorithm>
 #include <cstdlib>

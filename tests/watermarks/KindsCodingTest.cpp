@@ -1,7 +1,7 @@
 #include "support/ArchiveSamples.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 
 #include <gtest/gtest.h>
 

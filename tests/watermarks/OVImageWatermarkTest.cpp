@@ -1,7 +1,7 @@
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include "KindsCanvas.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 #include "support/TestSupport.h"
 
 #include <cmath>

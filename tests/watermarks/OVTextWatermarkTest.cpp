@@ -1,9 +1,9 @@
 #include "KindsCanvas.h"
 
-#include "platform/text/Typesetter.h"
+#include "inkstead/platform/text/Typesetter.h"
 #include "support/ArchiveSamples.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 

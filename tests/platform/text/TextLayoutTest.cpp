@@ -1,5 +1,5 @@
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/text/Typesetter.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/text/Typesetter.h"
 
 #include "support/PixelProbes.h"
 
