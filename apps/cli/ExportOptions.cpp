@@ -2,7 +2,7 @@
 
 #include "MarkValues.h"
 
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <charconv>
 #include <cmath>

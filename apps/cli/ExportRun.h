@@ -3,8 +3,8 @@
 // One batch export from the command line: collect the inputs, plan or write the outputs through
 // the library's save manager, show progress, handle Ctrl-C and report.
 
-#include "export/OVOutputNames.h"
-#include "presets/OVPreset.h"
+#include "inkstead/export/OVOutputNames.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "CliSupport.h"
 
-#include "platform/text/Font.h"
+#include "inkstead/platform/text/Font.h"
 
 #include <cstdio>
 #include <memory>

@@ -2,8 +2,8 @@
 
 #include "MarkValues.h"
 
-#include "platform/text/Font.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/text/Font.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <cstdio>
 

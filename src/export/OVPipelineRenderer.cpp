@@ -1,13 +1,13 @@
-#include "export/OVPipelineRenderer.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 
-#include "imaging/OVExportWarnings.h"
-#include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVPreset.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/imaging/OVExportWarnings.h"
+#include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/presets/OVPresetManager.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,19 +1,20 @@
 // One preset holding a watermark of every kind, rendered through the export's render entry on a
 // generated photograph, stored in the presets file and read back by a second preset manager.
 
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/dispatch/Dispatch.h"
-#include "presets/OVPreset.h"
-#include "presets/OVPresetManager.h"
-#include "storage/OVStorage.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include "support/GeneratedPhotos.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <exiv2/exiv2.hpp>
 #pragma GCC diagnostic pop
 
-#include "platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/MetadataCodec_p.h"
 
 #include <cmath>
 #include <mutex>
