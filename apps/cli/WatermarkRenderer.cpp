@@ -4,8 +4,7 @@
 
 #include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/gfx/GraphicsContext.h"
+#include "imaging/OVWatermarkedPicture.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 
@@ -16,22 +15,7 @@
 namespace cli {
 namespace {
 
-// The drawing surfaces hold at most this many pixels a side.
-constexpr double kMaximumRenderedSide = 32767;
-
-std::string renderFailure(const ov::Properties& properties) {
-    const double width = properties.number(ov::kOVPropertyPixelWidth).value_or(0);
-    const double height = properties.number(ov::kOVPropertyPixelHeight).value_or(0);
-    if (width > kMaximumRenderedSide || height > kMaximumRenderedSide)
-        return "the image is " + std::to_string(long(width)) + " x " +
-               std::to_string(long(height)) +
-               " pixels; inkstead renders at most 32767 pixels a side (use --resize)";
-    // A canvas of the picture's size that cannot be had now means the render ran out of memory.
-    if (width >= 1 && height >= 1 &&
-        !ov::GraphicsContext::createBitmap(static_cast<int>(width), static_cast<int>(height)))
-        return "out of memory";
-    return "cannot decode the image (damaged or truncated file?)";
-}
+constexpr const char* kUndecodable = "cannot decode the image (damaged or truncated file?)";
 
 } // namespace
 
@@ -65,16 +49,18 @@ std::string WatermarkRenderer::saveImageWithWarnings(const std::filesystem::path
     const OVPresetPtr preset = preset_ ? preset_->copy() : nullptr;
     const PictureFilesGuard pictures(preset);
     const ov::Properties sourceProperties = imageSource->properties();
-    const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
-    if (!image)
-        return renderFailure(sourceProperties);
+    auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
+    if (!picture)
+        return kUndecodable;
 
     const std::optional<ov::Properties> properties =
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(
                                        sourceProperties, preset && preset->shouldStripMetadata()));
-    output->addImage(image, properties ? &*properties : nullptr);
+    output->addPicture(std::move(*picture), properties ? &*properties : nullptr);
     if (!output->finalize()) {
+        if (output->failedDecoding())
+            return kUndecodable;
         const auto error = output->error();
         if (error == std::errc::file_exists)
             return "a file named " + destination.filename().string() + " already exists";

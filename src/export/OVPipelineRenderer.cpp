@@ -2,7 +2,7 @@
 
 #include "imaging/OVExportWarnings.h"
 #include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
+#include "imaging/OVWatermarkedPicture.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
 #include "presets/OVPreset.h"
@@ -53,8 +53,8 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     // its own copy.
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
-    const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
-    if (!image)
+    auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
+    if (!picture)
         return "cannot decode the image";
 
     const ov::Properties sourceProperties = imageSource->properties();
@@ -62,9 +62,10 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(
                                        sourceProperties, preset && preset->shouldStripMetadata()));
-    output->addImage(image, properties ? &*properties : nullptr);
+    output->addPicture(std::move(*picture), properties ? &*properties : nullptr);
     if (!output->finalize())
-        return "cannot write the image: " + output->error().message();
+        return output->failedDecoding() ? "cannot decode the image"
+                                        : "cannot write the image: " + output->error().message();
     warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace ov {
@@ -62,6 +63,24 @@ std::unique_ptr<GraphicsContext> GraphicsContext::createBitmap(int width, int he
     return std::unique_ptr<GraphicsContext>(new GraphicsContext(std::move(impl)));
 }
 
+std::unique_ptr<GraphicsContext> GraphicsContext::createBitmapOnPixels(uint8_t* pixels, int width,
+                                                                       int height,
+                                                                       std::size_t bytesPerRow) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        bytesPerRow % 4 != 0 || bytesPerRow < static_cast<std::size_t>(width) * 4 ||
+        bytesPerRow > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->external = pixels;
+    impl->width = width;
+    impl->height = height;
+    impl->stride = static_cast<int>(bytesPerRow);
+    impl->attachSurface();
+    if (cairo_status(impl->cr) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    return std::unique_ptr<GraphicsContext>(new GraphicsContext(std::move(impl)));
+}
+
 // Bitmap
 
 int GraphicsContext::width() const {
@@ -82,17 +101,22 @@ uint8_t* GraphicsContext::data() {
         // The caller may write through the pointer.
         cairo_surface_mark_dirty(d->surface);
     }
-    return d->pixels.empty() ? nullptr : d->pixels.data();
+    return d->base();
 }
 
 ImagePtr GraphicsContext::makeImage() const {
-    if (d->pixels.empty())
+    const uint8_t* base = d->base();
+    if (base == nullptr)
         return nullptr;
     cairo_surface_flush(d->surface);
-    return Image::create(d->width, d->height, bytesPerRow(), kNativeBitmapInfo, d->pixels);
+    const std::size_t size = bytesPerRow() * static_cast<std::size_t>(d->height);
+    return Image::create(d->width, d->height, bytesPerRow(), kNativeBitmapInfo,
+                         std::vector<uint8_t>(base, base + size));
 }
 
 ImagePtr GraphicsContext::takeImage() {
+    if (d->external)
+        return makeImage(); // the caller's pixels stay the caller's
     if (d->pixels.empty())
         return nullptr;
     cairo_surface_flush(d->surface);
@@ -111,7 +135,7 @@ ImagePtr GraphicsContext::takeImage() {
 }
 
 bool GraphicsContext::writePNG(const std::filesystem::path& path) const {
-    if (d->pixels.empty())
+    if (d->base() == nullptr)
         return false;
     cairo_surface_flush(d->surface);
     return cairo_surface_write_to_png(d->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;

@@ -53,6 +53,11 @@ public:
     /// A bitmap context of width × height pixels in the native layout (premultiplied ARGB,
     /// 32-bit little-endian), cleared to transparent. Null for non-positive or huge sizes.
     static std::unique_ptr<GraphicsContext> createBitmap(int width, int height);
+    /// A context drawing straight into the caller's native-layout pixels (rows top to bottom,
+    /// `bytesPerRow` apart, a multiple of 4), which must outlive it; nothing is cleared or
+    /// copied. takeImage() copies. Null for a null buffer, non-positive or huge sizes.
+    static std::unique_ptr<GraphicsContext>
+    createBitmapOnPixels(uint8_t* pixels, int width, int height, std::size_t bytesPerRow);
     ~GraphicsContext();
     GraphicsContext(const GraphicsContext&) = delete;
     GraphicsContext& operator=(const GraphicsContext&) = delete;

@@ -81,7 +81,7 @@ GraphicsContext::Impl::~Impl() {
 }
 
 void GraphicsContext::Impl::attachSurface() {
-    surface = cairo_image_surface_create_for_data(pixels.empty() ? nullptr : pixels.data(),
+    surface = cairo_image_surface_create_for_data(base(),
                                                   CAIRO_FORMAT_ARGB32, width, height, stride);
     cr = cairo_create(surface);
     applyTransform();
