@@ -5,6 +5,8 @@
 //
 //   bench_render_throughput [--benchmark_repetitions=3 ...]
 
+#include "BenchPhoto.h"
+
 #include "imaging/OVImageMetadata.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/imageio/ImageDestination.h"
@@ -17,47 +19,12 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-// Removes the generated photograph's folder when the program ends.
-struct TemporaryFolder {
-    std::filesystem::path path;
-    ~TemporaryFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
-
-// A photograph-like 24 MP JPEG: gradients with noise, so that it does not compress to nothing.
-const std::filesystem::path& photoPath() {
-    static TemporaryFolder folder{std::filesystem::temp_directory_path() /
-                                  ("inkstead-bench-" + std::to_string(::getpid()))};
-    static const std::filesystem::path path = [] {
-        // Starts libvips with the library's policy, so both sides run under the same settings.
-        ov::ImageSource::typeOfFile("/");
-        const auto& dir = folder.path;
-        std::filesystem::create_directories(dir);
-        auto xy = vips::VImage::xyz(kWidth, kHeight);
-        auto noise =
-            vips::VImage::gaussnoise(kWidth, kHeight, vips::VImage::option()->set("sigma", 12.0));
-        auto red = xy[0] * (255.0 / kWidth) + noise;
-        auto green = xy[1] * (255.0 / kHeight) + noise;
-        auto blue = (xy[0] + xy[1]) * (127.0 / (kWidth + kHeight)) + 60 + noise;
-        auto photo = red.bandjoin(green).bandjoin(blue).cast(VIPS_FORMAT_UCHAR);
-        auto file = dir / "photo.jpg";
-        photo.copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-            .write_to_file((file.string() + "[Q=90]").c_str());
-        return file;
-    }();
-    return path;
-}
+constexpr int kWidth = bench::kPhotoWidth;
+constexpr int kHeight = bench::kPhotoHeight;
+using bench::photoPath;
 
 // CPU time of the whole process (every libvips worker included), in milliseconds: unlike wall
 // time it does not depend on how busy the machine is.

@@ -1,6 +1,8 @@
 # Third-party libraries, all from Debian packages (see scripts/setup.sh).
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
+# Header-only; used inside the core (preset JSON) and by the command line.
+find_package(nlohmann_json REQUIRED)
 
 # ov_pkg(<VAR> <module>) finds a pkg-config module as the imported target PkgConfig::<VAR> and
 # records it for the installed pkg-config file and CMake package.

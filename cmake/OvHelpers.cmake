@@ -18,7 +18,7 @@ endfunction()
 
 # ov_library(NAME <name> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
 #
-# Declares the internal static library ov_<name> from every .cpp in the calling folder; tests and
+# Declares the internal static library ov_<name> from every .cpp in the calling folder; the
 # benchmarks link these. The installed library, libinkstead, is built from the objects of all of
 # them (ov_finish_core). Public headers (.h, not _p.h) are installed under
 # include/inkstead/<folder relative to src>/ and picked up by the umbrella header.
@@ -97,11 +97,6 @@ function(ov_finish_core)
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
           ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-  # All internal libraries at once, for tests that exercise the whole core. An executable links
-  # either these or ovcore, never both: that would give it two copies of every global.
-  add_library(ov_internal INTERFACE)
-  target_link_libraries(ov_internal INTERFACE ${targets})
-
   install(EXPORT InksteadTargets NAMESPACE Inkstead::
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Inkstead)
   get_property(find_platform GLOBAL PROPERTY OV_PKGCONFIG_FIND)
@@ -138,22 +133,31 @@ endfunction()
 # ov_test(NAME <name> LIBS <targets...> [GUI])
 #
 # Builds tests/<name>/*.cpp into the GoogleTest executable test_<name> and registers its cases
-# with CTest. Test folders name the libraries they exercise, so a half-written subsystem elsewhere
-# does not stop them from building. GUI tests get a main() that makes a QApplication and run on
+# with CTest. Test folders name the libraries they exercise (a core folder's library stands for
+# libinkstead). GUI tests get a main() that makes a QApplication and run on
 # Qt's offscreen platform.
 function(ov_test)
   cmake_parse_arguments(OV "GUI" "NAME" "LIBS" ${ARGN})
   string(REPLACE "/" "_" tname ${OV_NAME})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  # Tests link the internal libraries; "the whole core" means all of them (see ov_internal).
-  list(TRANSFORM OV_LIBS REPLACE "^(ovcore|Inkstead::core)$" ov_internal)
+  # Tests link the core as hosts do, as the one library ovcore. Its internal libraries beside it
+  # (named here, or reached through the ui library) would give a test two copies of every global.
+  get_property(core_targets GLOBAL PROPERTY OV_CORE_TARGETS)
+  set(libs)
+  foreach(lib IN LISTS OV_LIBS)
+    if(lib IN_LIST core_targets)
+      set(lib ovcore)
+    endif()
+    list(APPEND libs ${lib})
+  endforeach()
+  list(REMOVE_DUPLICATES libs)
   add_executable(test_${tname} ${sources})
   if(OV_GUI)
     set(main_lib ov_guitestsupport)
   else()
     set(main_lib GTest::gtest_main)
   endif()
-  target_link_libraries(test_${tname} PRIVATE ${OV_LIBS} ov_testsupport GTest::gtest GTest::gmock
+  target_link_libraries(test_${tname} PRIVATE ${libs} ov_testsupport GTest::gtest GTest::gmock
                         ${main_lib})
   set(test_environment "")
   if(INKSTEAD_SANITIZE MATCHES "address")

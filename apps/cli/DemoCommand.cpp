@@ -2,15 +2,14 @@
 // export of the photos with it, all inside DIR.
 
 #include "CliSupport.h"
-#include "DemoPhotos.h"
 #include "DemoPreview.h"
 #include "ExportOptions.h"
 #include "ExportRun.h"
 #include "MarkOptions.h"
 #include "PresetStore.h"
-#include "WatermarkRenderer.h"
 
 #include "export/OVFilenamePattern.h"
+#include "imaging/OVSamplePhotos.h"
 #include "platform/dispatch/Dispatch.h"
 
 #include <cstdio>
@@ -103,13 +102,13 @@ OVPresetPtr storeDemoPreset(PresetStore& store, const fs::path& logo) {
         const auto preset = manager.presetAtIndex(static_cast<std::ptrdiff_t>(i));
         if (preset && preset->name() == kPresetName) {
             manager.removeObjectFromPresetsAtIndex(i);
-            deletePictureFiles(*preset);
+            for (const auto& watermark : preset->watermarks())
+                watermark->removeImage();
         }
     }
     auto preset = std::make_shared<OVPreset>(kPresetName);
     for (const auto& mark : demoMarks(logo))
         preset->addWatermark(makeMark(mark.kind, mark.options, mark.text));
-    ov::dispatch::drainMainQueue();
     preset->enableEditingForWatermark(nullptr);
     manager.insertObject(preset, 0);
     store.save();
@@ -124,12 +123,16 @@ void run(const fs::path& directory, const CommonOptions& common, int& exitCode) 
     const fs::path home = root / "home";
     const fs::path logo = root / "logo.png";
 
-    const auto photos = writeDemoPhotos(root / "photos");
-    writeDemoLogo(logo);
+    const auto written = OVWriteSamplePhotos(root / "photos");
+    if (!written)
+        throw usageError(written.error().message,
+                         "give the demo a folder you can write to: inkstead demo DIR");
+    const auto& photos = written.value();
+    if (const auto drawn = OVWriteSampleLogo(logo); !drawn)
+        throw CliError(kExitSomeFailed, drawn.error().message);
 
     // The demo's own storage, for the preset and for the pictures its image marks keep.
     fs::create_directories(home, ec);
-    ::setenv("INKSTEAD_HOME", home.c_str(), 1);
     CommonOptions demoCommon;
     demoCommon.home = home;
     demoCommon.quiet = common.quiet;

@@ -1,6 +1,5 @@
 #include "DemoPreview.h"
 
-#include "WatermarkRenderer.h"
 
 #include "platform/files/AtomicFile.h"
 #include "platform/gfx/GraphicsContext.h"
@@ -22,9 +21,8 @@ bool writeEditorPreview(const OVPreset& preset, const std::filesystem::path& pho
     const ov::Rect canvas{0, 0, double(picture->width()), double(picture->height())};
     context->drawImage(canvas, *picture);
 
-    // A copy, so the stored preset keeps its selection; its pictures go when it does.
+    // A copy, so the stored preset keeps its selection.
     const auto editing = preset.copy();
-    PictureFilesGuard pictures(editing);
     editing->setPixellateImageSource(context->makeImage());
     editing->setWatermarkBounds(canvas);
     for (const auto& watermark : editing->watermarks()) {

@@ -22,6 +22,7 @@ struct ExportCommandOptions {
     std::size_t jobs = 0;
     bool dryRun = false;
     bool json = false;
+    bool mirror = false;
 };
 
 constexpr const char* kExamples = R"(
@@ -30,6 +31,7 @@ Examples:
   inkstead export a.jpg b.jpg -o web --preset Web --resize 2048px --quality 85
   inkstead export ~/photos -o out --pattern filename,-,increment --digits 4
   inkstead export ~/photos -o out --dry-run
+  inkstead export ~/photos -o out --mirror
   inkstead export ~/photos -o out --json -q > report.json
 
 Exit status: 0 every image written, 1 some images failed (each listed), 2 usage or
@@ -55,6 +57,7 @@ void run(const ExportCommandOptions& options, const CommonOptions& common, int& 
     job.jobs = options.jobs;
     job.quality = encoderQuality(options.settings);
     job.dryRun = options.dryRun;
+    job.mirror = options.mirror;
     job.json = options.json;
     job.quiet = common.quiet;
 
@@ -98,6 +101,8 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
     command->add_flag("-n,--dry-run", options->dryRun,
                       "Print the planned output names and the preset; write nothing");
     command->add_flag("--json", options->json, "Print a JSON report on standard output");
+    command->add_flag("--mirror", options->mirror,
+                      "Recreate the input folders' structure below the output folder");
     addOutputOptions(*command, options->settings);
     addStoreOptions(*command, common);
 

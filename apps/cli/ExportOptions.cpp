@@ -180,10 +180,10 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
     }
     if (!options.logo.empty())
         marks.push_back(makeMark("image", options.mark, options.logo));
-    for (const auto& mark : marks)
+    for (const auto& mark : marks) {
+        mark->detachFromStorage(); // a mark of this run only leaves nothing in the storage
         working->addWatermark(mark);
-    // Adding a mark queues its kind's adjustments on the main queue; run them before rendering.
-    ov::dispatch::drainMainQueue();
+    }
     working->setEnableExportMode();
     return working;
 }

@@ -6,9 +6,10 @@
 #include "Interrupt.h"
 #include "MarkSummary.h"
 #include "ProgressBar.h"
-#include "WatermarkRenderer.h"
 
 #include "export/OVFilenamePattern.h"
+#include "export/OVOutputNames.h"
+#include "export/OVPipelineRenderer.h"
 #include "export/OVSaveManager.h"
 #include "export/OVUniqueFilename.h"
 #include "model/OVModel.h"
@@ -96,28 +97,30 @@ Collected collectInputs(const ExportJob& job) {
     return collected;
 }
 
-// The names the batch would give, made the way the save manager makes them: the pattern's
-// running number in list order, and the first free "_Watermarked_<n>" name when a name is taken
-// in the folder or earlier in the batch.
-std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
-    std::vector<ImageOutcome> plan;
-    std::set<std::string> taken;
-    for (std::size_t i = 0; i < model.count(); ++i) {
-        const auto source = model.URLAtIndex(i);
-        if (!source)
-            continue;
-        const std::string filename = source->filename().string();
-        const std::string wanted =
-            job.pattern ? job.pattern->renameWithCurrentPattern(filename, std::int64_t(i + 1))
-                        : filename;
-        std::string name = wanted;
+// The input folders whose structure the outputs mirror, when asked to.
+std::vector<fs::path> mirroredFolders(const ExportJob& job) {
+    std::vector<fs::path> folders;
+    if (!job.mirror)
+        return folders;
+    for (const auto& input : job.inputs) {
         std::error_code ec;
-        for (unsigned long n = 1; taken.contains(name) || fs::exists(job.outputFolder / name, ec);
-             ++n)
-            name = OVWatermarkedFilename(wanted, n);
-        taken.insert(name);
-        plan.push_back({*source, job.outputFolder / name, ImageStatus::Planned, {}});
+        if (fs::is_directory(input, ec))
+            folders.push_back(fs::absolute(input, ec));
     }
+    return folders;
+}
+
+// The names the batch gives, from the library function the save manager names them with.
+std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
+    std::vector<std::optional<fs::path>> sources;
+    for (std::size_t i = 0; i < model.count(); ++i)
+        sources.push_back(model.URLAtIndex(i));
+    const auto names =
+        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job)});
+    std::vector<ImageOutcome> plan;
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        if (sources[i])
+            plan.push_back({*sources[i], job.outputFolder / names[i], ImageStatus::Planned, {}});
     return plan;
 }
 
@@ -177,8 +180,11 @@ int exitCodeFor(const ExportSummary& summary) {
 OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model) {
     auto manager = std::make_shared<OVSaveManager>(job.outputFolder);
     manager->setModel(model);
-    manager->setRenderer(std::make_shared<WatermarkRenderer>(job.preset, job.quality));
+    const auto renderer = OVPipelineRenderer::rendererWithPreset(job.preset);
+    renderer->setQuality(job.quality);
+    manager->setRenderer(renderer);
     manager->setFilenamePattern(job.pattern);
+    manager->setMirroredFolders(mirroredFolders(job));
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
     std::shared_ptr<ProgressBar> bar;
@@ -210,7 +216,6 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 } // namespace
 
 ExportResult runExport(const ExportJob& job) {
-    const PictureFilesGuard pictures(job.preset);
     Collected collected = collectInputs(job);
     if (collected.model->count() == 0 && collected.rejected.empty())
         throw usageError("no images to export",

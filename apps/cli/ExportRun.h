@@ -18,13 +18,13 @@ namespace cli {
 struct ExportJob {
     std::vector<std::filesystem::path> inputs; ///< files and folders
     std::filesystem::path outputFolder;        ///< created when missing
-    /// The working preset, a copy made for this run: rendered as a copy per image, and its
-    /// pictures are deleted when the run ends.
+    /// The working preset, a copy made for this run: rendered as a copy per image.
     OVPresetPtr preset;
     std::shared_ptr<OVFilenamePattern> pattern; ///< null: outputs keep their source names
     std::size_t jobs = 0;                       ///< images in flight; 0: one per processor
     std::optional<double> quality;              ///< 0..1
     bool dryRun = false;                        ///< print the plan, write nothing
+    bool mirror = false; ///< outputs mirror the input folders' structure
     bool json = false;                          ///< report on standard output as JSON
     bool quiet = false;                         ///< no progress, no summary
 };

@@ -3,9 +3,9 @@
 // The placement and style options of one watermark (`watermark add`, and the ad-hoc --text and
 // --logo marks of export and render), and how they become a watermark of the library.
 //
-// Percentages refer to the image: the watermark is made against a reference image and given the
-// library's relative placement, so it lands at the same relative place and size on photos of any
-// size and orientation.
+// Marks are placed by the library's anchor, margin and size, so they land at the same place and
+// size on photos of any size and orientation. The options of each kind come from the kind's own
+// description in the library.
 
 #include "CliSupport.h"
 
@@ -19,9 +19,10 @@
 namespace cli {
 
 struct MarkOptions {
-    std::string anchor = "bottom-right"; ///< top-left|top-right|bottom-left|bottom-right|center
-    std::string margin = "3%";           ///< distance from the anchor's edges
-    std::string width;                   ///< share of the image width, e.g. "20%"
+    std::string anchor = "bottom-right"; ///< a corner, an edge's middle, or center
+    std::string margin = "3%";           ///< gap to the edges: share of the shorter side, or px
+    std::string width;                   ///< share of the image (see relativeTo), or px
+    std::string relativeTo = "width";    ///< width|longer-side|shorter-side
     std::optional<double> rotation;      ///< degrees
     std::optional<double> opacity;       ///< 0..1
     std::optional<double> shadow;        ///< 0..1
@@ -38,8 +39,8 @@ struct MarkOptions {
     std::optional<double> intensity;     ///< block size (pixellate)
 };
 
-/// The kinds `makeMark` builds: "text", "image", "shape", "arrow", "strikethrough", "pixellate".
-[[nodiscard]] const std::vector<std::string>& markKindNames();
+/// The kinds `makeMark` builds, from the library's list of kinds.
+[[nodiscard]] std::vector<std::string> markKindNames();
 
 /// Adds the placement and style options above to `command`, storing into `options`.
 void addMarkOptions(CLI::App& command, MarkOptions& options);
@@ -51,7 +52,7 @@ void addMarkOptions(CLI::App& command, MarkOptions& options);
                                       const std::string& text = {});
 
 /// Keys `setMarkProperty` understands, for --help and error hints.
-[[nodiscard]] const std::vector<std::string>& markPropertyKeys();
+[[nodiscard]] std::vector<std::string> markPropertyKeys();
 
 /// Sets one KEY=VALUE of `watermark set`. Throws CliError (exit 2) for an unknown key or a
 /// malformed value.

@@ -1,16 +1,9 @@
 #include "MarkSummary.h"
 
 #include "CliSupport.h"
-
-#include "MarkPlacement.h"
 #include "MarkValues.h"
 
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 
@@ -23,10 +16,6 @@ std::string number(double value) {
     return text;
 }
 
-std::string colorText(const std::optional<ov::Color>& color) {
-    return color ? formatColor(*color) : "none";
-}
-
 std::size_t displayWidth(const std::string& text) {
     // UTF-8 continuation bytes take no column of their own.
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -34,97 +23,106 @@ std::size_t displayWidth(const std::string& text) {
     }));
 }
 
-// Where a boxed mark sits, from its relative placement.
-std::string placementText(const OVWatermark& mark) {
-    if (!mark.shouldUseRelativePosition())
-        return "at " + number(mark.origin().x) + "," + number(mark.origin().y);
-    const BoxPlacement placement = currentPlacement(mark);
-    std::string text = anchorName(placement.anchor);
-    if (placement.marginX == placement.marginY)
-        text += ", margin " + formatPercent(placement.marginX);
-    else
-        text += ", margin " + formatPercent(placement.marginX) + " x " +
-                formatPercent(placement.marginY);
-    if (placement.width > 0)
-        text += ", width " + formatPercent(placement.width);
-    return text;
+std::string widthText(const OVPlacement& placement) {
+    switch (placement.sizeRule) {
+    case OVPlacementSizeRule::Unchanged:
+        return {};
+    case OVPlacementSizeRule::WidthFraction:
+        return "width " + formatPercent(placement.size);
+    case OVPlacementSizeRule::LongerSideFraction:
+        return "width " + formatPercent(placement.size) + " of the longer side";
+    case OVPlacementSizeRule::ShorterSideFraction:
+        return "width " + formatPercent(placement.size) + " of the shorter side";
+    case OVPlacementSizeRule::Pixels:
+        return "width " + number(placement.size) + " px";
+    }
+    return {};
 }
 
-// The area a shape or pixellated region covers, as --rect takes it.
-std::string rectText(const OVWatermark& mark) {
-    if (!mark.shouldUseRelativePosition() || !mark.shouldUseRelativeSize())
-        return placementText(mark);
-    const BoxPlacement placement = currentPlacement(mark);
-    const ov::Size size = mark.relativeSize();
-    const bool right =
-        placement.anchor == MarkAnchor::TopRight || placement.anchor == MarkAnchor::BottomRight;
-    const bool bottom =
-        placement.anchor == MarkAnchor::BottomLeft || placement.anchor == MarkAnchor::BottomRight;
-    const double x = right ? 1 - placement.marginX - size.width : placement.marginX;
-    const double y = bottom ? 1 - placement.marginY - size.height : placement.marginY;
-    return "rect " + formatPercent(x) + "," + formatPercent(y) + "," + formatPercent(size.width) +
-           "," + formatPercent(size.height);
+// Where a mark sits, in the words of the options that place it.
+std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) {
+    if (kind.property("relativeBegin")) {
+        auto point = [&](std::string_view key) {
+            // Arrow fractions are measured upward; the options measure from the top.
+            const auto f = std::get<ov::Size>(kind.property(key)->get(mark));
+            return formatPercent(f.width) + "," + formatPercent(1 - f.height);
+        };
+        return "from " + point("relativeBegin") + " to " + point("relativeEnd");
+    }
+    if (!kind.drawsWith(OVSharedSettingAnchorPlacement))
+        return "across the image";
+    if (const auto placement = mark.placement()) {
+        std::string text(OVPlacementAnchorName(placement->anchor));
+        text += ", margin " + (placement->marginUnit == OVPlacementMarginUnit::Pixels
+                                   ? number(placement->margin) + " px"
+                                   : formatPercent(placement->margin));
+        if (const std::string width = widthText(*placement); !width.empty())
+            text += ", " + width;
+        return text;
+    }
+    if (const auto area = mark.area(); area && kind.drawsWith(OVSharedSettingAreaPlacement))
+        return "rect " + formatPercent(area->origin.x) + "," + formatPercent(area->origin.y) +
+               "," + formatPercent(area->size.width) + "," + formatPercent(area->size.height);
+    return "at " + number(mark.origin().x) + "," + number(mark.origin().y);
 }
 
-std::string pointText(ov::Size fractions) {
-    // Arrow fractions are measured upward; the options measure from the top.
-    return formatPercent(fractions.width) + "," + formatPercent(1 - fractions.height);
+// One editable property in the words of its option.
+std::string propertyText(const OVWatermark& mark, const OVWatermarkProperty& property) {
+    const OVPropertyValue value = property.get(mark);
+    if (property.key == "fontSize")
+        return mark.shouldUseDynamicFontSize()
+                   ? "size follows the image"
+                   : "size " + number(std::get<double>(value)) + " pt";
+    switch (property.type) {
+    case OVPropertyType::Text:
+        return "\"" + std::get<std::string>(value) + "\"";
+    case OVPropertyType::FontName: {
+        const auto& name = std::get<std::string>(value);
+        return "font " + (name.empty() ? std::string("Helvetica") : name);
+    }
+    case OVPropertyType::Number:
+        if (property.key == "lineDash" && std::get<double>(value) == 0)
+            return {};
+        return std::string(property.option) + " " + number(std::get<double>(value));
+    case OVPropertyType::Color:
+        return std::string(property.option) + " " + OVPropertyValueString(property, value);
+    case OVPropertyType::Choice:
+        return OVPropertyValueString(property, value);
+    case OVPropertyType::Picture:
+        // The cap is the picture's size; reading the file for a listing is not worth it.
+        if (!mark.hasMaxSize())
+            return {};
+        return "picture " + number(mark.maxSize().width) + "x" + number(mark.maxSize().height) +
+               " px";
+    case OVPropertyType::Bool:
+    case OVPropertyType::Point:
+    case OVPropertyType::Size:
+        return {};
+    }
+    return {};
 }
 
 } // namespace
 
 std::string markKindName(const OVWatermark& mark) {
-    static const char* names[] = {"text", "image", "strikethrough", "shape", "arrow", "pixellate"};
-    const auto type = static_cast<std::size_t>(mark.type());
-    return type < 6 ? names[type] : "unknown";
+    const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    return kind ? std::string(kind->name) : "unknown";
 }
 
 std::string describeMark(const OVWatermark& mark) {
-    std::vector<std::string> parts;
-    if (const auto* text = dynamic_cast<const OVTextWatermark*>(&mark)) {
-        parts.push_back(placementText(mark));
-        parts.push_back("\"" + text->stringValue().value_or("") + "\"");
-        const auto font = text->font();
-        parts.push_back("font " + (font && !font->fontName().empty() ? font->fontName()
-                                                                     : std::string("Helvetica")));
-        parts.push_back(text->shouldUseDynamicFontSize()
-                            ? "size follows the image"
-                            : "size " + number(text->fontSize()) + " pt");
-        parts.push_back("color " + colorText(text->fontColor()));
-    } else if (const auto* image = dynamic_cast<const OVImageWatermark*>(&mark)) {
-        parts.push_back(placementText(mark));
-        if (image->hasMaxSize())
-            parts.push_back("picture " + number(image->maxSize().width) + "x" +
-                            number(image->maxSize().height) + " px");
-    } else if (const auto* shape = dynamic_cast<const OVShapeWatermark*>(&mark)) {
-        parts.push_back(rectText(mark));
-        parts.push_back(shape->shapeType() == OVShapeTypeCircle ? "circle" : "square");
-        parts.push_back("color " + colorText(shape->strokeColor()));
-        parts.push_back("fill " + colorText(shape->fillColor()));
-        parts.push_back("stroke " + number(shape->strokeThickness()));
-        if (shape->lineDash() > 0)
-            parts.push_back("dash " + number(shape->lineDash()));
-    } else if (const auto* arrow = dynamic_cast<const OVArrowWatermark*>(&mark)) {
-        parts.push_back("from " + pointText(arrow->relativeBeginning()) + " to " +
-                        pointText(arrow->relativeEnding()));
-        parts.push_back("color " + colorText(arrow->strokeColor()));
-        parts.push_back("stroke " + number(arrow->strokeThickness()));
-    } else if (const auto* strike = dynamic_cast<const OVStrikethroughWatermark*>(&mark)) {
-        parts.push_back("across the image");
-        parts.push_back("color " + colorText(strike->color()));
-        parts.push_back("stroke " + number(strike->strokeThickness()));
-        if (strike->lineDash() > 0)
-            parts.push_back("dash " + number(strike->lineDash()));
-    } else if (const auto* pixellate = dynamic_cast<const OVPixellateWatermark*>(&mark)) {
-        parts.push_back(rectText(mark));
-        parts.push_back("blocks " + number(pixellate->intensity()));
-    }
-    if (mark.alpha() != 1 && mark.type() != OVWatermarkTypePixellate)
+    const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    if (!kind)
+        return "a watermark of an unknown kind";
+    std::vector<std::string> parts{placementText(mark, *kind)};
+    for (const auto& property : kind->properties)
+        if (property.editable)
+            if (std::string text = propertyText(mark, property); !text.empty())
+                parts.push_back(std::move(text));
+    if (mark.alpha() != 1 && kind->drawsWith(OVSharedSettingOpacity))
         parts.push_back("opacity " + number(mark.alpha()));
-    if (mark.rotation() != 0 && mark.type() != OVWatermarkTypeArrow &&
-        mark.type() != OVWatermarkTypeStrikethrough && mark.type() != OVWatermarkTypeShape)
+    if (mark.rotation() != 0 && kind->drawsWith(OVSharedSettingRotation))
         parts.push_back("rotation " + number(mark.rotation()));
-    if (mark.shadow() != 0)
+    if (mark.shadow() != 0 && kind->drawsWith(OVSharedSettingShadow))
         parts.push_back("shadow " + number(mark.shadow()));
     std::string text;
     for (const auto& part : parts)

@@ -2,6 +2,7 @@
 
 #include "CliSupport.h"
 
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -65,15 +66,6 @@ bool readFraction(std::string_view text, double& fraction) {
     return readNumber(text, fraction);
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 double parseNumber(std::string_view text, std::string_view option) {
@@ -90,38 +82,12 @@ double parseFraction(std::string_view text, std::string_view option) {
     return fraction;
 }
 
-ov::Color parseColor(std::string_view text, std::string_view option) {
-    const std::string name = lowered(trimmed(text));
-    if (name == "none" || name == "transparent" || name == "clear")
-        return ov::Color::clear();
-    std::string_view hex = name;
-    if (!hex.empty() && hex.front() == '#')
-        hex.remove_prefix(1);
-    if (hex.size() != 6 && hex.size() != 8)
-        throw badValue(option, text, "a colour #RRGGBB or #RRGGBBAA, or none");
-    double components[4] = {0, 0, 0, 1};
-    for (std::size_t i = 0; i < hex.size() / 2; ++i) {
-        const int high = hexDigit(hex[2 * i]), low = hexDigit(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            throw badValue(option, text, "a colour #RRGGBB or #RRGGBBAA, or none");
-        components[i] = (high * 16 + low) / 255.0;
-    }
-    return {components[0], components[1], components[2], components[3]};
-}
-
-MarkAnchor parseAnchor(std::string_view text, std::string_view option) {
-    const std::string name = lowered(trimmed(text));
-    if (name == "top-left")
-        return MarkAnchor::TopLeft;
-    if (name == "top-right")
-        return MarkAnchor::TopRight;
-    if (name == "bottom-left")
-        return MarkAnchor::BottomLeft;
-    if (name == "bottom-right")
-        return MarkAnchor::BottomRight;
-    if (name == "center" || name == "centre")
-        return MarkAnchor::Center;
-    throw badValue(option, text, "top-left, top-right, bottom-left, bottom-right or center");
+OVPlacementAnchor parseAnchor(std::string_view text, std::string_view option) {
+    if (const auto anchor = OVPlacementAnchorNamed(lowered(trimmed(text))))
+        return *anchor;
+    throw badValue(option, text,
+                   "top-left, top, top-right, left, center, right, bottom-left, bottom or "
+                   "bottom-right");
 }
 
 ov::Point parsePointFraction(std::string_view text, std::string_view option) {
@@ -151,42 +117,9 @@ ov::Rect parseRectFraction(std::string_view text, std::string_view option) {
     return {v[0], v[1], v[2], v[3]};
 }
 
-bool parseBool(std::string_view text, std::string_view option) {
-    const std::string name = lowered(trimmed(text));
-    if (name == "true" || name == "yes" || name == "on" || name == "1")
-        return true;
-    if (name == "false" || name == "no" || name == "off" || name == "0")
-        return false;
-    throw badValue(option, text, "true or false");
-}
-
-std::string anchorName(MarkAnchor anchor) {
-    switch (anchor) {
-    case MarkAnchor::TopLeft:
-        return "top-left";
-    case MarkAnchor::TopRight:
-        return "top-right";
-    case MarkAnchor::BottomLeft:
-        return "bottom-left";
-    case MarkAnchor::BottomRight:
-        return "bottom-right";
-    case MarkAnchor::Center:
-        return "center";
-    }
-    return "bottom-right";
-}
-
-std::string formatColor(const ov::Color& color) {
-    auto byte = [](double component) {
-        return static_cast<int>(std::lround(std::clamp(component, 0.0, 1.0) * 255));
-    };
-    char text[16];
-    if (byte(color.alpha) == 255)
-        std::snprintf(text, sizeof text, "#%02X%02X%02X", byte(color.red), byte(color.green),
-                      byte(color.blue));
-    else
-        std::snprintf(text, sizeof text, "#%02X%02X%02X%02X", byte(color.red), byte(color.green),
-                      byte(color.blue), byte(color.alpha));
+std::string formatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
     return text;
 }
 

@@ -1,12 +1,9 @@
 #include "PresetStore.h"
 
-#include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
-#include "platform/dispatch/Dispatch.h"
 #include "platform/files/FileContents.h"
 #include "platform/files/StorageLocations.h"
 #include "storage/OVStorage.h"
-#include "watermarks/OVWatermarkKinds.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,8 +24,9 @@ namespace {
 // their manager without it.
 constexpr std::nullopt_t kNoSweep = std::nullopt;
 
-void pointStorageAt(const fs::path& home) {
-    ::setenv("INKSTEAD_HOME", home.c_str(), 1);
+// The storage folder inside a shared container such as --home names.
+fs::path storageIn(const fs::path& container) {
+    return container / kOVGroupContainerSubpath;
 }
 
 // A private, empty storage folder for presets read from another file, removed at the end.
@@ -62,7 +60,7 @@ struct PresetStore::Impl {
             fs::path home = fs::absolute(common.home, error);
             if (error)
                 home = common.home;
-            pointStorageAt(home);
+            OVSetStorageDirectory(storageIn(home));
         }
         std::error_code error;
         if (const fs::path file = OVPresetArchivePath();
@@ -100,7 +98,7 @@ struct PresetStore::Impl {
         auto bytes = ov::readFileContents(file);
         if (!bytes)
             throw usageError("cannot read " + file.string(), "check the file's permissions");
-        OVLinkWatermarkKinds();
+        OVRegisterPresetClasses();
         auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
         if (!list)
             throw usageError(file.string() + " is not a presets file",
@@ -116,8 +114,7 @@ struct PresetStore::Impl {
         }
 
         privateHome = makePrivateHome();
-        pointStorageAt(privateHome);
-        manager = std::make_unique<OVPresetManager>(kNoSweep);
+        manager = std::make_unique<OVPresetManager>(storageIn(privateHome), kNoSweep);
         manager->waitForPendingSaves();
         for (const auto& preset : *list)
             for (const auto& id : preset->allWatermarkIDs()) {
@@ -181,20 +178,9 @@ void PresetStore::save() {
         throw usageError("presets read with --presets-file are read-only",
                          "import them first: `inkstead presets export P FILE.json --presets-file "
                          "...` then `inkstead presets import FILE.json`");
-    // Kind adjustments of newly added watermarks are queued on the main queue: apply them
-    // before the list is archived.
-    ov::dispatch::drainMainQueue();
-    auto& manager = *impl_->manager;
-    manager.savePresets();
-    manager.waitForPendingSaves();
-
-    // The manager writes in the background and only logs a failure: check the file holds the
-    // list now.
-    const auto list = manager.presets().value_or(std::vector<OVPresetPtr>{});
-    const auto expected = ov::KeyedArchiver::archivedDataWithRootArray({list.begin(), list.end()});
-    if (ov::readFileContents(impl_->presetsFile) != expected)
-        throw CliError(kExitSomeFailed,
-                       "could not save the presets to " + impl_->presetsFile.string(),
+    const auto saved = impl_->manager->savePresets().get();
+    if (!saved)
+        throw CliError(kExitSomeFailed, "could not save the presets: " + saved.error().message,
                        "check that the folder is writable and the disk is not full");
 }
 

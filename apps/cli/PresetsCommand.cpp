@@ -2,10 +2,10 @@
 
 #include "CliSupport.h"
 #include "MarkSummary.h"
-#include "PresetJson.h"
 #include "PresetStore.h"
 
 #include "platform/files/AtomicFile.h"
+#include "presets/OVPresetJson.h"
 #include "storage/OVStorage.h"
 
 #include <nlohmann/json.hpp>
@@ -22,9 +22,6 @@ using nlohmann::json;
 
 namespace cli {
 namespace {
-
-// Preset files hold pictures as text; anything larger than this is not one.
-constexpr std::uintmax_t kMaxImportBytes = 256u << 20;
 
 struct PresetsArgs {
     std::string preset;
@@ -56,16 +53,6 @@ void checkNewName(PresetStore& store, const std::string& name, const OVPresetPtr
     if (nameTaken(store, name, except))
         throw usageError("a preset named " + inQuotes(name) + " already exists",
                          "choose another name, or rename that preset first");
-}
-
-// "NAME", else "NAME 2", "NAME 3", ... whichever is free.
-std::string freeName(PresetStore& store, const std::string& name) {
-    if (!nameTaken(store, name))
-        return name;
-    for (int n = 2;; ++n)
-        if (const std::string candidate = name + " " + std::to_string(n);
-            !nameTaken(store, candidate))
-            return candidate;
 }
 
 json summaryJson(const OVPreset& preset, std::size_t index) {
@@ -114,7 +101,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
     PresetStore store(common);
     const auto preset = store.find(args.preset);
     if (args.json) {
-        std::cout << presetToJson(*preset, false).dump(2) << "\n";
+        std::cout << OVPresetJsonString(*preset, false) << "\n";
         return;
     }
     std::cout << "Preset:  " << printable(preset->name()) << "\n"
@@ -154,12 +141,11 @@ void duplicate(const CommonOptions& common, const PresetsArgs& args) {
     const auto original = store.find(args.preset);
     std::string name = args.name;
     if (name.empty())
-        name = freeName(store, original->name() + " copy");
+        name = store.manager().freePresetName(original->name() + " copy");
     else
         checkNewName(store, name);
     // The copy's image watermarks get pictures of their own; the other kinds are plain data.
-    auto copy = original->copy();
-    copy->setUuid(ov::UUID::random());
+    auto copy = original->duplicate();
     copy->setName(name);
     auto& manager = store.manager();
     manager.insertObject(copy, store.indexOf(original) + 1);
@@ -183,7 +169,7 @@ void remove(const CommonOptions& common, const PresetsArgs& args) {
 void exportPreset(const CommonOptions& common, const PresetsArgs& args) {
     PresetStore store(common);
     const auto preset = store.find(args.preset);
-    const std::string text = presetToJson(*preset, true).dump(2) + "\n";
+    const std::string text = OVPresetJsonString(*preset, true) + "\n";
     if (args.file == "-") {
         std::cout << text;
         return;
@@ -214,7 +200,7 @@ std::string readImportText(const std::string& file) {
     std::error_code error;
     if (!fs::is_regular_file(file, error))
         throw usageError("no file at " + file);
-    if (fs::file_size(file, error) > kMaxImportBytes)
+    if (fs::file_size(file, error) > kOVPresetJsonMaxBytes)
         throw usageError(file + " is too large to be a preset file");
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -222,57 +208,35 @@ std::string readImportText(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The imported preset and its watermarks must not share identifiers with what the store holds:
-// presets are found by uuid, and an image watermark's picture file is named after its uuid.
-bool giveFreshIdentifiers(PresetStore& store, ImportedPreset& imported) {
-    std::set<std::string> used;
-    for (const auto& preset : listOf(store))
-        for (const auto& mark : preset->watermarks())
-            used.insert(mark->uuid().uuidString());
-    auto& preset = *imported.preset;
-    const bool presetTaken = store.manager().presetWithID(preset.uuid()) != nullptr;
-    if (presetTaken)
-        preset.setUuid(ov::UUID::random());
-    for (const auto& mark : preset.watermarks()) {
-        std::error_code error;
-        const bool pictureTaken =
-            mark->type() == OVWatermarkTypeImage &&
-            fs::exists(imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"),
-                       error);
-        if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
-            mark->setUuid(ov::UUID::random());
-    }
-    return presetTaken;
-}
-
 void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     const std::string text = readImportText(args.file);
-    json document;
-    try {
-        document = json::parse(text);
-    } catch (const json::parse_error& e) {
-        throw usageError(args.file + " is not valid JSON (" + std::string(e.what()) + ")",
-                         "make a preset file with `inkstead presets export P FILE.json`");
-    }
     PresetStore store(common, PresetAccess::Change);
-    ImportedPreset imported = presetFromJson(document);
+    auto read = OVPresetFromJson(text);
+    if (!read) {
+        if (read.error().code == std::errc::not_supported)
+            throw usageError(read.error().message, "this inkstead reads version 1");
+        throw usageError(args.file + ": " + read.error().message,
+                         "see docs/preset-json.md for the layout; make a preset file with "
+                         "`inkstead presets export P FILE.json`");
+    }
+    OVImportedPreset imported = std::move(read).value();
     auto& preset = *imported.preset;
     if (!args.name.empty()) {
         checkNewName(store, args.name);
         preset.setName(args.name);
     }
     const std::string recordedName = preset.name();
-    preset.setName(freeName(store, recordedName));
-    const bool newIdentity = giveFreshIdentifiers(store, imported);
-    storePictures(imported);
+    preset.setName(store.manager().freePresetName(recordedName));
+    const bool newIdentity = imported.makeDistinctFrom(listOf(store));
+    if (auto stored = imported.storePictures(); !stored)
+        throw CliError(kExitSomeFailed, stored.error().message);
     preset.setShouldSave(false);
     auto& manager = store.manager();
     manager.insertObject(imported.preset, manager.count());
     try {
         store.save();
     } catch (...) {
-        for (const auto& [mark, picture] : imported.pictures)
-            mark->removeImage();
+        imported.removeStoredPictures();
         throw;
     }
     std::string line =

@@ -4,8 +4,8 @@
 #include "ExportOptions.h"
 #include "Interrupt.h"
 #include "PresetStore.h"
-#include "WatermarkRenderer.h"
 
+#include "export/OVPipelineRenderer.h"
 #include "export/OVUniqueFilename.h"
 #include "platform/imageio/ImageSource.h"
 
@@ -52,7 +52,7 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
     if (!options.force && fs::exists(fs::symlink_status(options.output, ec)))
         throw usageError(options.output.string() + " already exists", "use --force to replace it");
     if (options.output.has_extension()) {
-        type = imageTypeForExtension(options.output);
+        type = OVImageTypeForExtension(options.output);
         if (type.empty())
             throw usageError("unknown output type " + options.output.extension().string(),
                              "use .jpg, .png, .tif, .webp, .heic, .avif or .gif");
@@ -71,8 +71,9 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
     const OVPresetPtr working = makeWorkingPreset(*stored, options.settings);
-    const PictureFilesGuard pictures(working);
-    WatermarkRenderer renderer(working, encoderQuality(options.settings), type);
+    const auto renderer = OVPipelineRenderer::rendererWithPreset(working);
+    renderer->setQuality(encoderQuality(options.settings));
+    renderer->setOutputType(type);
 
     // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.
     InterruptWatcher watcher([] {});
@@ -83,7 +84,7 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     if (!options.force) {
         // Written beside its name and moved into place without replacing anything, so a file
         // that appeared meanwhile is kept.
-        const std::string error = renderer.saveImage(options.input, {}, output);
+        const std::string error = renderer->saveImage(options.input, {}, output);
         if (!error.empty())
             throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
         if (watcher.interrupted()) {
@@ -93,7 +94,7 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
     } else {
         const fs::path temporary =
             OVTemporaryFilePath(output.parent_path(), output.filename().string());
-        const std::string error = renderer.saveImage(options.input, {}, temporary);
+        const std::string error = renderer->saveImage(options.input, {}, temporary);
         if (error.empty() && watcher.interrupted()) {
             removeQuietly(temporary);
             throw interrupted();

@@ -3,9 +3,9 @@
 #include "CliSupport.h"
 #include "MarkOptions.h"
 #include "MarkSummary.h"
-#include "PresetJson.h"
 #include "PresetStore.h"
 
+#include "presets/OVPresetJson.h"
 #include "watermarks/OVImageWatermark.h"
 
 #include <nlohmann/json.hpp>
@@ -84,7 +84,7 @@ void list(const CommonOptions& common, WatermarkArgs& args) {
     if (args.json) {
         json out = json::array();
         for (std::size_t i = 0; i < marks.size(); ++i) {
-            json entry = watermarkToJson(*marks[i], false);
+            json entry = json::parse(OVWatermarkJsonString(*marks[i], false));
             entry.erase("picture");
             entry["index"] = i + 1;
             entry["summary"] = describeMark(*marks[i]);

@@ -8,6 +8,9 @@
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
 
+#include <algorithm>
+#include <cctype>
+
 OVPipelineRenderer::OVPipelineRenderer(PresetLookup lookup, std::function<void()> afterBatch)
     : lookup_(std::move(lookup)), afterBatch_(std::move(afterBatch)) {}
 
@@ -30,6 +33,18 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
     return renderer;
 }
 
+namespace {
+
+constexpr const char* kUndecodable = "cannot decode the image (damaged or truncated file?)";
+
+} // namespace
+
+std::shared_ptr<OVPipelineRenderer>
+OVPipelineRenderer::rendererWithPreset(std::shared_ptr<OVPreset> preset) {
+    return std::make_shared<OVPipelineRenderer>(
+        [preset = std::move(preset)](const std::string&) { return preset; });
+}
+
 std::string OVPipelineRenderer::saveImage(const std::filesystem::path& source,
                                           const std::string& presetID,
                                           const std::filesystem::path& destination) {
@@ -43,29 +58,36 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
                                                       std::vector<std::string>& warnings) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
-        return "cannot read the image";
-    const std::string& type = imageSource->type();
+        return "not an image Inkstead can read";
+    const std::string type = outputType_.empty() ? imageSource->type() : outputType_;
     const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
     if (!output)
         return "cannot write images of type " + type;
+    if (quality_)
+        output->setLossyCompressionQuality(*quality_);
 
     // Rendering changes the preset (bounds, export mode, pixellate source): every image renders
     // its own copy.
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
+    const ov::Properties sourceProperties = imageSource->properties();
     auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
     if (!picture)
-        return "cannot decode the image";
+        return kUndecodable;
 
-    const ov::Properties sourceProperties = imageSource->properties();
     const std::optional<ov::Properties> properties =
         sourceProperties.empty() ? std::nullopt
                                  : std::optional(propertiesForExport(
                                        sourceProperties, preset && preset->shouldStripMetadata()));
     output->addPicture(std::move(*picture), properties ? &*properties : nullptr);
-    if (!output->finalize())
-        return output->failedDecoding() ? "cannot decode the image"
-                                        : "cannot write the image: " + output->error().message();
+    if (!output->finalize()) {
+        if (output->failedDecoding())
+            return kUndecodable;
+        const auto error = output->error();
+        if (error == std::errc::file_exists)
+            return "a file named " + destination.filename().string() + " already exists";
+        return "cannot write the image: " + error.message();
+    }
     warnings = OVExportWarnings(sourceProperties, imageSource->type());
     return {};
 }
@@ -88,4 +110,22 @@ void OVPipelineRenderer::batchDidFinish() {
         hold = std::move(sweepHolds_.back());
         sweepHolds_.pop_back();
     }
+}
+
+std::string OVImageTypeForExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".jpg", "public.jpeg"},           {".jpeg", "public.jpeg"},
+        {".jpe", "public.jpeg"},           {".png", "public.png"},
+        {".tif", "public.tiff"},           {".tiff", "public.tiff"},
+        {".webp", "org.webmproject.webp"}, {".heic", "public.heic"},
+        {".heif", "public.heic"},          {".avif", "public.avif"},
+        {".gif", "com.compuserve.gif"},
+    };
+    for (const auto& [ext, type] : kTypes)
+        if (extension == ext)
+            return type;
+    return {};
 }

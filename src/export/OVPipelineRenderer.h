@@ -2,9 +2,11 @@
 
 #include "export/OVSaveImageList.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,15 @@ public:
     static std::shared_ptr<OVPipelineRenderer>
     rendererWithPresetManager(std::weak_ptr<OVPresetManager> presetManager);
 
+    /// Every image with its own copy of `preset`, whatever its identifier says.
+    static std::shared_ptr<OVPipelineRenderer> rendererWithPreset(std::shared_ptr<OVPreset> preset);
+
+    /// Encoder quality 0…1 for lossy formats; none keeps the encoder's default. Set before a
+    /// batch starts.
+    void setQuality(std::optional<double> quality) { quality_ = quality; }
+    /// The type identifier to write ("public.png"); empty (the default) keeps each source's own.
+    void setOutputType(std::string type) { outputType_ = std::move(type); }
+
     std::string saveImage(const std::filesystem::path& source, const std::string& presetID,
                           const std::filesystem::path& destination) override;
     void batchWillStart() override;
@@ -42,4 +53,10 @@ private:
     std::function<std::shared_ptr<void>()> holdSweeps_;
     std::mutex mutex_;
     std::vector<std::shared_ptr<void>> sweepHolds_; // one per running batch
+    std::optional<double> quality_;
+    std::string outputType_;
 };
+
+/// The type identifier a file name's extension asks for ("public.jpeg" for "x.JPG"); empty for
+/// an unknown or missing extension.
+[[nodiscard]] std::string OVImageTypeForExtension(const std::filesystem::path& path);

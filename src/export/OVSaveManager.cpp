@@ -3,8 +3,11 @@
 #include "export/OVFilenamePattern.h"
 #include "export/OVSaveImageList.h"
 #include "export/OVSaveProgress.h"
+#include "export/OVOutputNames.h"
+#include "export/OVPipelineRenderer.h"
 #include "export/OVUniqueFilename.h"
 #include "imaging/OVWatermarkedImage.h"
+#include "platform/dispatch/Dispatch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,15 +16,20 @@
 #include <mutex>
 #include <new>
 #include <stdexcept>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-// Set on the threads of a batch: a manager released there (by a completion handler that held
-// the last reference) must not wait for the batch it runs in.
+// Set while a thread runs an item of a batch: a manager released there (by a completion handler
+// that held the last reference) must not wait for the batch it runs in.
 thread_local bool onBatchThread = false;
+
+struct BatchThread {
+    BatchThread() : previous(onBatchThread) { onBatchThread = true; }
+    ~BatchThread() { onBatchThread = previous; }
+    bool previous;
+};
 } // namespace
 
 struct OVSaveManager::Impl {
@@ -31,7 +39,10 @@ struct OVSaveManager::Impl {
     std::weak_ptr<OVSaveImageList> model;
     std::shared_ptr<OVSaveImageRenderer> renderer;
     std::shared_ptr<OVSaveProgressPresenter> presenter;
-    std::size_t width = std::max(1u, std::thread::hardware_concurrency());
+    std::size_t width = ov::dispatch::processorCount();
+    std::vector<fs::path> mirroredFolders;
+    std::weak_ptr<OVPresetManager> presetManager;
+    std::weak_ptr<Batch> current; // the batch started last
     Executor executor;
     std::shared_ptr<OVSaveProgress> progress;
 
@@ -56,8 +67,12 @@ struct OVSaveManager::Batch {
     std::shared_ptr<OVSaveProgress> progress;
     CompletionHandler completion;
 
-    std::vector<std::string> names; // output name per position in `indexes`; empty: no file
-    std::atomic<std::size_t> next{0};
+    std::vector<fs::path> mirroredFolders;
+    std::optional<std::vector<fs::path>> given; // output names by model index, from the caller
+    ov::dispatch::QueuePtr queue;
+    ov::dispatch::Group group;
+    // Output path per position in `indexes`, relative to `directory`; empty: no file.
+    std::vector<fs::path> names;
     std::atomic<bool> sheetEnded{false};
     std::mutex reportMutex;
     OVSaveReport report;
@@ -97,7 +112,7 @@ struct OVSaveManager::Batch {
     }
 
     void makeNames();
-    void run();
+    void run(const std::shared_ptr<Batch>& self);
     void saveImage(std::size_t position);
     std::string renderImage(const fs::path& source, std::size_t index, const fs::path& temporary,
                             std::vector<std::string>& warnings);
@@ -106,27 +121,32 @@ struct OVSaveManager::Batch {
 };
 
 void OVSaveManager::Batch::makeNames() {
-    names.assign(indexes.size(), {});
+    std::vector<std::optional<fs::path>> sources;
+    sources.reserve(indexes.size());
+    for (const std::size_t index : indexes)
+        sources.push_back(model->URLAtIndex(index));
+    if (given) {
+        // Names the caller made (saveImageAtIndex with a list of names), by model index.
+        names.assign(indexes.size(), {});
+        for (std::size_t k = 0; k < indexes.size(); ++k)
+            if (indexes[k] < given->size())
+                names[k] = (*given)[indexes[k]];
+        std::vector<std::optional<fs::path>> unnamed(sources.size());
+        for (std::size_t k = 0; k < indexes.size(); ++k)
+            if (names[k].empty())
+                unnamed[k] = sources[k];
+        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders});
+        for (std::size_t k = 0; k < indexes.size(); ++k)
+            if (names[k].empty())
+                names[k] = made[k];
+        return;
+    }
     std::unique_lock lock(impl->namingMutex, std::defer_lock);
     if (pattern)
-        lock.lock();
-    std::int64_t increment = 1;
-    for (std::size_t k = 0; k < indexes.size(); ++k) {
-        const std::optional<fs::path> source = model->URLAtIndex(indexes[k]);
-        if (!pattern) {
-            if (source)
-                names[k] = source->filename().string();
-            continue;
-        }
-        const std::int64_t number = increment++;
-        if (!source)
-            continue;
-        const std::string renamed =
-            pattern->renameWithCurrentPattern(source->filename().string(), number);
-        // Unique against the folder as it is now; the write itself never replaces a file either,
-        // which also separates two images of this batch that were given the same name.
-        names[k] = URLWithValidFilename(directory, renamed).filename().string();
-    }
+        lock.lock(); // a pattern is used by one batch at a time
+    // Decided in index order before the first write, as a dry run decides them; the write itself
+    // never replaces a file either.
+    names = OVOutputNames(sources, {directory, pattern, mirroredFolders});
 }
 
 void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {
@@ -153,24 +173,27 @@ std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_
 void OVSaveManager::Batch::saveImage(std::size_t position) {
     const std::size_t index = indexes[position];
     const std::optional<fs::path> source = model->URLAtIndex(index);
-    const std::string& name = names[position];
+    const fs::path folder = directory / names[position].parent_path();
+    const std::string name = names[position].filename().string();
 
     if (!source || name.empty()) {
         fail(position, source.value_or(fs::path()), "the image file can no longer be found");
     } else {
         updateProgressLabelWithString("Saving " + name);
         std::error_code ec;
-        if (!fs::is_directory(directory, ec)) {
+        if (folder != directory && fs::is_directory(directory, ec))
+            fs::create_directories(folder, ec); // a mirrored subfolder
+        if (!fs::is_directory(folder, ec)) {
             fail(position, *source,
-                 "cannot write into " + directory.string() + ": not an existing folder");
+                 "cannot write into " + folder.string() + ": not an existing folder");
         } else {
-            const fs::path temporary = OVTemporaryFilePath(directory, name);
+            const fs::path temporary = OVTemporaryFilePath(folder, name);
             std::vector<std::string> warnings;
             std::string error = renderImage(*source, index, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;
-                output = OVPlaceFileExclusively(temporary, directory, name, &reason);
+                output = OVPlaceFileExclusively(temporary, folder, name, &reason);
                 if (!output)
                     error = "cannot write " + name + ": " + reason;
             }
@@ -187,29 +210,21 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
     updateProgressIndicator();
 }
 
-void OVSaveManager::Batch::run() {
+// Runs as an item of the batch's queue: names every output, then puts one save per image on
+// the queue, which runs at most `width` of them at once, and the end of the batch after them.
+void OVSaveManager::Batch::run(const std::shared_ptr<Batch>& self) {
+    const BatchThread marker;
     makeNames();
-
-    auto worker = [this] {
-        for (;;) {
-            if (progress->isCancelled())
-                return;
-            const std::size_t position = next.fetch_add(1);
-            if (position >= indexes.size())
-                return;
-            saveImage(position);
-        }
-    };
-    const std::size_t threads = std::min(width, indexes.size());
-    std::vector<std::jthread> workers;
-    workers.reserve(threads);
-    for (std::size_t i = 0; i + 1 < threads; ++i)
-        workers.emplace_back(worker);
-    if (threads > 0)
-        worker();    // the batch's own thread takes part as well
-    workers.clear(); // joins
-
-    finish();
+    for (std::size_t position = 0; position < indexes.size(); ++position)
+        group.async(queue, [self, position] {
+            const BatchThread marker;
+            if (!self->progress->isCancelled())
+                self->saveImage(position);
+        });
+    group.notify(queue, [self] {
+        const BatchThread marker;
+        self->finish();
+    });
 }
 
 void OVSaveManager::Batch::finish() {
@@ -316,19 +331,18 @@ std::shared_ptr<OVSaveProgress> OVSaveManager::progress() const {
     return d->progress;
 }
 
-void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
-                                             CompletionHandler completion) {
+std::shared_ptr<OVSaveManager::Batch>
+OVSaveManager::makeBatch(std::vector<std::size_t> indexes, CompletionHandler completion) {
     auto batch = std::make_shared<Batch>();
     batch->impl = d;
-    batch->window = window;
     batch->completion = std::move(completion);
     {
         std::lock_guard lock(d->mutex);
         batch->model = d->model.lock();
         batch->renderer = d->renderer;
-        batch->presenter = d->presenter;
         batch->pattern = d->pattern;
         batch->directory = d->url;
+        batch->mirroredFolders = d->mirroredFolders;
         batch->width = d->width;
         batch->executor = d->executor;
     }
@@ -337,7 +351,11 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
     const std::size_t count = batch->model ? batch->model->count() : 0;
     indexes.erase(std::lower_bound(indexes.begin(), indexes.end(), count), indexes.end());
     batch->indexes = std::move(indexes);
+    batch->queue = ov::dispatch::createConcurrentQueue("org.inkstead.save-queue", batch->width);
+    return batch;
+}
 
+void OVSaveManager::startBatch(const std::shared_ptr<Batch>& batch, bool dispatchHere) {
     batch->progress = std::make_shared<OVSaveProgress>(batch->indexes.size());
     // Cancelling closes the sheet at once; the completion follows when the running images are
     // done, so that it sees every file the batch wrote.
@@ -348,6 +366,7 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
     {
         std::lock_guard lock(d->mutex);
         d->progress = batch->progress;
+        d->current = batch;
     }
     {
         std::lock_guard lock(d->runningMutex);
@@ -356,12 +375,71 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
     if (batch->renderer)
         batch->renderer->batchWillStart();
     if (batch->presenter)
-        batch->onMain([p = batch->presenter, window] { p->beginSheetModalForWindow(window); });
+        batch->onMain([p = batch->presenter, w = batch->window] { p->beginSheetModalForWindow(w); });
+    if (dispatchHere)
+        batch->run(batch);
+    else
+        batch->queue->async([batch] { batch->run(batch); });
+}
 
-    std::thread([batch] {
-        onBatchThread = true;
-        batch->run();
-    }).detach();
+void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                             CompletionHandler completion) {
+    auto batch = makeBatch(std::move(indexes), std::move(completion));
+    batch->window = window;
+    batch->presenter = progressWindowController();
+    startBatch(batch, false);
+}
+
+void OVSaveManager::saveImageAtIndexes(std::vector<std::size_t> indexes) {
+    startBatch(makeBatch(std::move(indexes), {}), true);
+}
+
+void OVSaveManager::saveImageAtIndex(std::size_t index,
+                                     const std::vector<std::filesystem::path>& filenames) {
+    auto batch = makeBatch({index}, {});
+    batch->given = filenames;
+    startBatch(batch, true);
+}
+
+void OVSaveManager::saveImageAtIndex(std::size_t index) {
+    startBatch(makeBatch({index}, {}), true);
+}
+
+std::shared_ptr<OVSaveManager::Batch> OVSaveManager::currentBatch() const {
+    std::lock_guard lock(d->mutex);
+    return d->current.lock();
+}
+
+void OVSaveManager::updateProgressLabelWithString(const std::string& text) {
+    if (const auto batch = currentBatch())
+        batch->updateProgressLabelWithString(text);
+}
+
+void OVSaveManager::updateProgressIndicator() {
+    if (const auto batch = currentBatch())
+        batch->updateProgressIndicator();
+}
+
+std::vector<std::filesystem::path> OVSaveManager::mirroredFolders() const {
+    std::lock_guard lock(d->mutex);
+    return d->mirroredFolders;
+}
+
+void OVSaveManager::setMirroredFolders(std::vector<std::filesystem::path> folders) {
+    std::lock_guard lock(d->mutex);
+    d->mirroredFolders = std::move(folders);
+}
+
+std::shared_ptr<OVPresetManager> OVSaveManager::presetManager() const {
+    std::lock_guard lock(d->mutex);
+    return d->presetManager.lock();
+}
+
+void OVSaveManager::setPresetManager(std::weak_ptr<OVPresetManager> presetManager) {
+    auto renderer = OVPipelineRenderer::rendererWithPresetManager(presetManager);
+    std::lock_guard lock(d->mutex);
+    d->presetManager = std::move(presetManager);
+    d->renderer = std::move(renderer);
 }
 
 void OVSaveManager::cancelProgress() {

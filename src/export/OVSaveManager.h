@@ -9,19 +9,22 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class OVFilenamePattern;
 class OVPreset;
+class OVPresetManager;
 class OVSaveImageList;
 class OVSaveImageRenderer;
 class OVSaveProgress;
 
 /// Writes watermarked copies of a selection of the image list into one output directory.
 ///
-/// A batch runs on the manager's own threads with at most `maximumConcurrentImages` images in
-/// flight. All output names are made before the first write: by the filename pattern (running
-/// number in index order) or after the sources. At write time each image is rendered into a
+/// A batch runs on a concurrent dispatch queue of its own with at most `maximumConcurrentImages`
+/// images in flight. All output names are made before the first write by OVOutputNames() (the
+/// function a dry run uses too): by the filename pattern (running number in index order) or after
+/// the sources, unique in index order, optionally in the mirrored subfolders of the sources. At write time each image is rendered into a
 /// hidden temporary file and moved to its name without ever replacing a file, taking the next
 /// "_Watermarked_<n>" name when another image, batch or process got there first; a failed image
 /// leaves no file behind. Images that cannot be read, rendered or written count as done and are
@@ -58,6 +61,17 @@ public:
     [[nodiscard]] std::shared_ptr<OVSaveImageRenderer> renderer() const;
     void setRenderer(std::shared_ptr<OVSaveImageRenderer> renderer);
 
+    /// Where the images' presets are looked up, held weakly. Setting it installs the pipeline
+    /// renderer of that manager (OVPipelineRenderer::rendererWithPresetManager); a renderer set
+    /// later replaces it.
+    [[nodiscard]] std::shared_ptr<OVPresetManager> presetManager() const;
+    void setPresetManager(std::weak_ptr<OVPresetManager> presetManager);
+
+    /// Input folders whose structure the outputs mirror below the output folder (see
+    /// OVOutputNaming); empty (the default): every output directly in the output folder.
+    [[nodiscard]] std::vector<std::filesystem::path> mirroredFolders() const;
+    void setMirroredFolders(std::vector<std::filesystem::path> folders);
+
     /// The progress sheet; null runs batches headless. The manager becomes its delegate.
     [[nodiscard]] std::shared_ptr<OVSaveProgressPresenter> progressWindowController() const;
     void setProgressWindowController(std::shared_ptr<OVSaveProgressPresenter> presenter);
@@ -78,6 +92,23 @@ public:
     void beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
                                   CompletionHandler completion);
 
+    /// Names the outputs of the given model indexes and dispatches one save per index, without
+    /// the sheet; returns once every save is dispatched. The progress total counts the indexes
+    /// given (duplicates once, indexes beyond the model left out).
+    void saveImageAtIndexes(std::vector<std::size_t> indexes);
+    /// Dispatches the save of one image under `filenames[index]` (a path relative to the output
+    /// folder, such as OVOutputNames() makes for the whole list); an entry that is missing or
+    /// empty gives a name made from the source.
+    void saveImageAtIndex(std::size_t index, const std::vector<std::filesystem::path>& filenames);
+    /// saveImageAtIndex() with a name made from the source.
+    void saveImageAtIndex(std::size_t index);
+
+    /// On the main queue, sets the progress sheet's file label of the batch started last.
+    void updateProgressLabelWithString(const std::string& text);
+    /// On the main queue, sets the count label ("<done> of <total>") and the bar of the batch
+    /// started last from its progress.
+    void updateProgressIndicator();
+
     /// Cancels the batch started last.
     void cancelProgress() override;
 
@@ -94,5 +125,11 @@ public:
 private:
     struct Impl;
     struct Batch;
+    [[nodiscard]] std::shared_ptr<Batch> makeBatch(std::vector<std::size_t> indexes,
+                                                   CompletionHandler completion);
+    /// The batch started last, while it runs.
+    [[nodiscard]] std::shared_ptr<Batch> currentBatch() const;
+    /// Runs the naming and dispatching on this thread when `dispatchHere`, else on the queue.
+    void startBatch(const std::shared_ptr<Batch>& batch, bool dispatchHere);
     std::shared_ptr<Impl> d;
 };

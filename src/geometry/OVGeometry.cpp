@@ -48,6 +48,14 @@ ov::AffineTransform OVAffineTransformRotateOnPoint(double angle, ov::Point point
         .translated(-point.x, -point.y);
 }
 
+OVSavedGraphicsState::OVSavedGraphicsState(ov::GraphicsContext& context) : context_(context) {
+    context_.saveGState();
+}
+
+OVSavedGraphicsState::~OVSavedGraphicsState() {
+    context_.restoreGState();
+}
+
 void CGContextSaveStateWithCompletion(ov::GraphicsContext& context,
                                       const std::function<void()>& body) {
     context.saveGState();

@@ -50,6 +50,20 @@ struct OVRectCornerPoints {
 /// clockwise in the y-up space.
 [[nodiscard]] ov::AffineTransform OVAffineTransformRotateOnPoint(double angle, ov::Point point);
 
+/// The drawing bracket as a scope object: saves the context's graphics state when made and
+/// restores it when it ends, so that every attribute, clip and transform change made meanwhile
+/// stays inside (early returns included).
+class OVSavedGraphicsState {
+public:
+    explicit OVSavedGraphicsState(ov::GraphicsContext& context);
+    ~OVSavedGraphicsState();
+    OVSavedGraphicsState(const OVSavedGraphicsState&) = delete;
+    OVSavedGraphicsState& operator=(const OVSavedGraphicsState&) = delete;
+
+private:
+    ov::GraphicsContext& context_;
+};
+
 /// Saves the context's graphics state, runs `body` once, restores the state, so that every
 /// attribute, clip and transform change made inside stays inside.
 void CGContextSaveStateWithCompletion(ov::GraphicsContext& context,

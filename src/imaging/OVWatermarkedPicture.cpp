@@ -120,7 +120,7 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
     picture.painter = [preset, pixellates, canvasWidth, canvasHeight](
                           uint8_t* pixels, std::size_t bytesPerRow, const ov::PixelBox& area) {
         auto context =
-            ov::GraphicsContext::createBitmapOnPixels(pixels, area.width, area.height, bytesPerRow);
+            ov::GraphicsContext::createWithData(pixels, area.width, area.height, bytesPerRow);
         if (!context)
             return false;
         // The canvas is y-up: the area's lower-left corner sits this far from the canvas's.

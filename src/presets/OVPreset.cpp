@@ -76,7 +76,10 @@ struct OVPreset::Shared {
     }
 };
 
-OVPreset::OVPreset() : shared_(std::make_shared<Shared>()) {}
+OVPreset::OVPreset() : shared_(std::make_shared<Shared>()) {
+    // Whatever makes presets can archive them.
+    OVRegisterPresetClasses();
+}
 
 OVPreset::OVPreset(std::string name) : OVPreset() {
     shared_->name = std::move(name);
@@ -108,6 +111,16 @@ std::shared_ptr<OVPreset> OVPreset::copy() const {
     copy->shouldResize_ = shouldResize_;
     copy->shouldStripMetadata_ = shouldStripMetadata_;
     return copy;
+}
+
+std::shared_ptr<OVPreset> OVPreset::duplicate() const {
+    auto twin = copy();
+    twin->uuid_ = ov::UUID::random();
+    std::vector<OVWatermarkPtr> watermarks;
+    for (const auto& watermark : this->watermarks())
+        watermarks.push_back(watermark->duplicate());
+    twin->shared_->watermarks = std::move(watermarks);
+    return twin;
 }
 
 // MARK: Properties
@@ -167,22 +180,19 @@ std::size_t OVPreset::indexOfWatermark(const OVWatermarkPtr& watermark) const {
 void OVPreset::addWatermark(const OVWatermarkPtr& watermark) {
     if (!watermark)
         return;
-    // Kind adjustments run after the current main-thread work, so a caller may still configure
-    // the watermark before they apply.
-    ov::dispatch::mainQueue()->async([watermark] {
-        switch (watermark->type()) {
-        case OVWatermarkTypeText:
-            watermark->setShouldUseDynamicFontSize(true);
-            [[fallthrough]];
-        case OVWatermarkTypeShape:
-        case OVWatermarkTypePixellate:
-            watermark->setShouldUseRelativePosition(true);
-            watermark->setShouldUseRelativeSize(true);
-            break;
-        default:
-            break;
-        }
-    });
+    // Kind adjustments apply at once: the watermark is complete when this returns.
+    switch (watermark->type()) {
+    case OVWatermarkTypeText:
+        watermark->setShouldUseDynamicFontSize(true);
+        [[fallthrough]];
+    case OVWatermarkTypeShape:
+    case OVWatermarkTypePixellate:
+        watermark->setShouldUseRelativePosition(true);
+        watermark->setShouldUseRelativeSize(true);
+        break;
+    default:
+        break;
+    }
     {
         std::lock_guard lock(shared_->listLock);
         shared_->watermarks.push_back(watermark);
@@ -224,9 +234,7 @@ void OVPreset::removeWatermarkAtIndex(std::size_t index) {
 OVWatermarkPtr OVPreset::duplicateWatermark(const OVWatermarkPtr& watermark) const {
     if (!watermark)
         return nullptr;
-    auto duplicate = watermark->copy();
-    duplicate->setUuid(ov::UUID::random());
-    return duplicate;
+    return watermark->duplicate();
 }
 
 std::vector<std::string> OVPreset::allWatermarkIDs() const {

@@ -51,6 +51,9 @@ public:
     /// settings; no save timer, nothing dirty, insertion mode off. The export renders such copies
     /// so that export mode never reaches the preset being edited.
     [[nodiscard]] virtual std::shared_ptr<OVPreset> copy() const;
+    /// A separate preset like this one: the copy under a new uuid with every watermark
+    /// duplicated (new identifiers; image watermarks get picture files of their own).
+    [[nodiscard]] virtual std::shared_ptr<OVPreset> duplicate() const;
 
     //! \name Archiving (OVPresetCoding.cpp)
     /// Writes name, uuid, the watermark list, resize constraint, method and value, and the two
@@ -104,8 +107,8 @@ public:
     /// List position of the topmost watermark with the same uuid; 0 when none matches.
     [[nodiscard]] std::size_t indexOfWatermark(const OVWatermarkPtr& watermark) const;
     /// Appends on top, selects it and posts "preset-changed". Kind adjustments (relative placement
-    /// for shapes, pixellates and texts, dynamic font size for texts) are queued on the main
-    /// queue and take effect after the current main-thread work. Null does nothing.
+    /// for shapes, pixellates and texts, dynamic font size for texts) are made before it
+    /// returns. Null does nothing.
     void addWatermark(const OVWatermarkPtr& watermark);
     /// Inserts at a display index (0 on top, count at the bottom). No selection change, nothing
     /// posted. An index above the count does nothing.
@@ -116,7 +119,8 @@ public:
     /// Removes the watermark at a display index and posts "preset-changed" twice; an index not
     /// below the count does nothing.
     void removeWatermarkAtIndex(std::size_t index);
-    /// A copy with a new uuid; not added to the list. Null for null.
+    /// The watermark's duplicate() (a new uuid; an image watermark keeps its picture in a file
+    /// of its own); not added to the list. Null for null.
     [[nodiscard]] OVWatermarkPtr duplicateWatermark(const OVWatermarkPtr& watermark) const;
     /// The uuid strings of the image watermarks, in list order.
     [[nodiscard]] std::vector<std::string> allWatermarkIDs() const;
@@ -199,3 +203,8 @@ private:
 };
 
 using OVPresetPtr = std::shared_ptr<OVPreset>;
+
+/// Registers the preset and every watermark kind for decoding. Idempotent and thread-safe; the
+/// preset manager calls it before it reads its file. Call it before decoding presets or
+/// watermarks with a keyed unarchiver of your own.
+void OVRegisterPresetClasses();

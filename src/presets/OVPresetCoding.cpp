@@ -1,13 +1,14 @@
 #include "presets/OVPreset.h"
-#include "watermarks/OVWatermarkKinds.h"
+#include "watermarks/OVWatermarkKind.h"
 
 // The preset record: name, identifier, the watermark list (an immutable array of watermark
 // records, each of its kind's class) and the export settings, in this order.
 
-// Registering the preset also links every watermark kind, so that any program able to load
-// presets can decode all of their watermarks.
-[[maybe_unused]] static const bool registeredPreset =
-    (OVLinkWatermarkKinds(), OVKeyedClassRegistry::add<OVPreset>("OVPreset"));
+void OVRegisterPresetClasses() {
+    static const bool registered =
+        (OVRegisterWatermarkKinds(), OVKeyedClassRegistry::add<OVPreset>("OVPreset"));
+    (void)registered;
+}
 
 void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
     const auto list = watermarks();

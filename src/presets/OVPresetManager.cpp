@@ -25,16 +25,26 @@ namespace {
 // or two writes and the file always ends with the latest list.
 class PresetFileWriter : public std::enable_shared_from_this<PresetFileWriter> {
 public:
-    void submit(fs::path path, std::vector<std::uint8_t> bytes) {
+    using Outcome = std::shared_future<ov::Result<void>>;
+
+    Outcome submit(fs::path path, std::vector<std::uint8_t> bytes) {
+        std::promise<ov::Result<void>> promise;
+        Outcome outcome = promise.get_future().share();
         {
             std::lock_guard lock(mutex_);
-            pending_ = Snapshot{std::move(path), std::move(bytes)};
+            // A waiting snapshot is replaced; its callers learn the outcome of the newer one.
+            std::vector<std::promise<ov::Result<void>>> waiting;
+            if (pending_)
+                waiting = std::move(pending_->promises);
+            waiting.push_back(std::move(promise));
+            pending_ = Snapshot{std::move(path), std::move(bytes), std::move(waiting)};
             if (running_)
-                return;
+                return outcome;
             running_ = true;
         }
         ov::dispatch::async(ov::dispatch::globalQueue(),
                             [self = shared_from_this()] { self->drain(); });
+        return outcome;
     }
 
     void wait() {
@@ -46,6 +56,7 @@ private:
     struct Snapshot {
         fs::path path;
         std::vector<std::uint8_t> bytes;
+        std::vector<std::promise<ov::Result<void>>> promises;
     };
 
     void drain() {
@@ -64,9 +75,15 @@ private:
             // Through a symbolic link in the presets file's place, which stays.
             auto error = ov::writeFileAtomically(ov::linkTarget(snapshot.path), snapshot.bytes,
                                                  ov::FileWriteMode::ReplaceExisting);
-            if (error)
-                ov::log("Presets could not be saved to " + snapshot.path.string() + ": " +
-                        error.message());
+            ov::Result<void> result;
+            if (error) {
+                const std::string message = "Presets could not be saved to " +
+                                            snapshot.path.string() + ": " + error.message();
+                ov::log(message);
+                result = ov::Error{error, message};
+            }
+            for (auto& promise : snapshot.promises)
+                promise.set_value(result);
         }
     }
 
@@ -75,6 +92,12 @@ private:
     std::optional<Snapshot> pending_;
     bool running_ = false;
 };
+
+PresetFileWriter::Outcome failedSave(std::errc code, std::string message) {
+    std::promise<ov::Result<void>> promise;
+    promise.set_value(ov::makeError(code, std::move(message)));
+    return promise.get_future().share();
+}
 
 std::string timestamp() {
     std::time_t now = std::time(nullptr);
@@ -166,6 +189,17 @@ OVPresetManager::OVPresetManager(std::optional<std::chrono::nanoseconds> sweepDe
     }
 }
 
+OVPresetManager::OVPresetManager(std::filesystem::path storageDirectory,
+                                 std::optional<std::chrono::nanoseconds> sweepDelay)
+    : d(std::make_shared<State>()) {
+    OVSetStorageDirectory(std::move(storageDirectory));
+    setPresets(initializePresets());
+    if (sweepDelay) {
+        d->sweepDelay = *sweepDelay;
+        cleanupOrphanedPresetAssets();
+    }
+}
+
 OVPresetManager::~OVPresetManager() {
     waitForPendingSaves();
 }
@@ -206,6 +240,7 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
                 "); it is left untouched");
         return std::nullopt;
     }
+    OVRegisterPresetClasses();
     ov::KeyedUnarchiver coder(*bytes);
     auto list = coder.decodeArrayOfObjectsOfClass<OVPreset>("root");
     if (!list) {
@@ -237,17 +272,21 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
     return list;
 }
 
-void OVPresetManager::savePresets() {
+std::shared_future<ov::Result<void>> OVPresetManager::savePresets() {
     auto list = presets();
-    if (!list || d->savesBlocked)
-        return;
+    if (!list)
+        return failedSave(std::errc::no_message, "there is no list of presets to save");
     const fs::path path = presetArchivePath();
+    if (d->savesBlocked)
+        return failedSave(std::errc::permission_denied,
+                          "the presets file " + path.string() +
+                              " could not be read; it is kept untouched");
     if (path.empty())
-        return;
+        return failedSave(std::errc::no_such_file_or_directory, "there is no storage folder");
     // Archived here, on the caller's thread, so the file gets a consistent snapshot even if the
     // list or its presets change while the write runs.
     auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({list->begin(), list->end()});
-    d->writer->submit(path, std::move(bytes));
+    return d->writer->submit(path, std::move(bytes));
 }
 
 void OVPresetManager::waitForPendingSaves() const {
@@ -277,6 +316,14 @@ OVPresetPtr OVPresetManager::presetWithName(std::string_view name) const {
     auto it = std::find_if(list->begin(), list->end(),
                            [&](const OVPresetPtr& p) { return p && p->name() == name; });
     return it == list->end() ? nullptr : *it;
+}
+
+std::string OVPresetManager::freePresetName(const std::string& name) const {
+    if (!presetWithName(name))
+        return name;
+    for (int n = 2;; ++n)
+        if (std::string candidate = name + " " + std::to_string(n); !presetWithName(candidate))
+            return candidate;
 }
 
 std::size_t OVPresetManager::count() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/archive/UUID.h"
+#include "platform/log/Result.h"
 #include "presets/OVPreset.h"
 #include "storage/OVStorage.h"
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +26,8 @@
 ///
 /// Saving: savePresets() archives the list on the calling thread (a consistent snapshot) and
 /// writes it on a background queue. Writes are serialised and coalesced, so the file always ends
-/// up holding the latest snapshot, and each write replaces the file atomically.
+/// up holding the latest snapshot, and each write replaces the file atomically. Each call hands
+/// back a future of the outcome of the write that carries its snapshot (or a later one).
 ///
 /// Threads: the list operations are for the main thread; presets() and setPresets() are atomic.
 /// The sweep runs on the main queue. The destructor waits for the pending write.
@@ -35,6 +38,12 @@ public:
     /// hosts that share the storage with a long-running one).
     explicit OVPresetManager(
         std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
+    /// The same with `storageDirectory` as the storage folder (presets file and pictures)
+    /// instead of the one the environment names; it becomes the process's storage folder
+    /// (OVSetStorageDirectory()).
+    explicit OVPresetManager(std::filesystem::path storageDirectory,
+                             std::optional<std::chrono::nanoseconds> sweepDelay =
+                                 std::chrono::seconds(5));
     ~OVPresetManager();
     OVPresetManager(const OVPresetManager&) = delete;
     OVPresetManager& operator=(const OVPresetManager&) = delete;
@@ -46,8 +55,11 @@ public:
     /// The decoded list; on first run (no presets file) a new list holding the "Default" preset,
     /// which is saved at once so the file exists from then on.
     std::optional<std::vector<OVPresetPtr>> initializePresets();
-    /// Writes the whole list to the presets file in the background. Does nothing without a list.
-    void savePresets();
+    /// Writes the whole list to the presets file in the background. The future tells whether
+    /// the file now holds the list, and why not (no list, a presets file that could not be read
+    /// and is kept untouched, no storage folder, or the write's own error). Waiting on it is
+    /// optional.
+    std::shared_future<ov::Result<void>> savePresets();
     /// Blocks until every save started so far has reached the disk (or failed).
     void waitForPendingSaves() const;
     /// The presets file; creates the storage directory when missing.
@@ -60,6 +72,8 @@ public:
     [[nodiscard]] OVPresetPtr presetWithID(const ov::UUID& uuid) const;
     /// The first preset with exactly this name (case-sensitive), or null.
     [[nodiscard]] OVPresetPtr presetWithName(std::string_view name) const;
+    /// `name` when no listed preset has it, else the first free "<name> 2", "<name> 3", ...
+    [[nodiscard]] std::string freePresetName(const std::string& name) const;
     [[nodiscard]] std::size_t count() const;
     /// A copy of the list; no value when the manager has none.
     [[nodiscard]] std::optional<std::vector<OVPresetPtr>> allPresets() const;

@@ -2,9 +2,18 @@
 
 #include "platform/files/StorageLocations.h"
 
+#include <mutex>
 #include <system_error>
 
 namespace {
+
+std::mutex gStorageMutex;
+std::filesystem::path gStorageDirectory; // chosen by the host; empty: from the environment
+
+std::filesystem::path chosenDirectory() {
+    std::lock_guard lock(gStorageMutex);
+    return gStorageDirectory;
+}
 
 std::filesystem::path existingDirectory(std::filesystem::path path) {
     std::error_code error;
@@ -15,7 +24,14 @@ std::filesystem::path existingDirectory(std::filesystem::path path) {
 
 } // namespace
 
+void OVSetStorageDirectory(std::filesystem::path directory) {
+    std::lock_guard lock(gStorageMutex);
+    gStorageDirectory = std::move(directory);
+}
+
 std::filesystem::path OVStorageDirectory() {
+    if (auto chosen = chosenDirectory(); !chosen.empty())
+        return existingDirectory(std::move(chosen));
     std::filesystem::path container = ov::sharedContainerDirectory();
     if (container.empty())
         return {};
@@ -35,6 +51,8 @@ ov::FileLock OVLockStorage() {
 }
 
 std::filesystem::path imageCacheDestinationURL() {
+    if (auto chosen = chosenDirectory(); !chosen.empty())
+        return existingDirectory(chosen / kOVWatermarkImagesDirectory);
     std::filesystem::path container = ov::sharedContainerDirectory();
     if (container.empty())
         return {};

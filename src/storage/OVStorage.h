@@ -21,9 +21,15 @@ inline constexpr std::string_view kOVWatermarkImagesDirectory = "images";
 /// Name of the host's setting that remembers the last used preset (the library never reads it).
 inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
 
-/// The storage directory, created with its parents when missing (creation errors are ignored).
-/// Empty when there is no shared container.
+/// The storage directory, created with its parents when missing (creation errors are ignored):
+/// the one OVSetStorageDirectory() chose, else "Inkstead" in the shared container. Empty when
+/// there is no shared container.
 [[nodiscard]] std::filesystem::path OVStorageDirectory();
+
+/// Makes `directory` the storage directory of this process (the presets file and the pictures of
+/// image watermarks), instead of the one the environment names; an empty path returns to that.
+/// A preset manager made with a folder calls it. Thread-safe.
+void OVSetStorageDirectory(std::filesystem::path directory);
 
 /// Path of the presets file; creates the storage directory when missing, not the file.
 [[nodiscard]] std::filesystem::path OVPresetArchivePath();

@@ -144,33 +144,13 @@ ov::BezierPath OVArrowWatermark::bezierPathForDrawing() const {
 }
 
 void OVArrowWatermark::renderInContext(ov::GraphicsContext& context) {
-    if (!isVisible())
+    if (!isDrawable())
         return;
-    const ov::Size image = bounds().size;
-    if (image.width == 0 && image.height == 0)
-        return;
-    CGContextSaveStateWithCompletion(context, [&] {
-        if (const double s = shadow(); s != 0)
-            context.setShadowWithColor({0, 0}, 7.0, ov::Color::black(s));
-        const auto color = strokeColor();
-        if (!color)
-            return;
-        context.setStrokeColor(*color);
-        context.setFillColor(*color);
-        context.setLineWidth(strokeThickness());
-        context.setAlpha(alpha());
-        context.setLineCap(ov::LineCap::round);
-        context.setLineJoin(ov::LineJoin::round);
-        const auto path = copyQuartzPath(bezierPathForDrawing());
-        if (!path)
-            return;
-        context.addPath(*path);
-        context.drawPath(ov::PathDrawingMode::stroke);
-        // Every segment runs there and back, so the fill covers no area; kept so that a path
-        // that does enclose area would be drawn solid.
-        context.addPath(*path);
-        context.fillPath();
-    });
+    {
+        const OVSavedGraphicsState saved(context);
+        applyShadow(context);
+        drawArrow(context);
+    }
     if (isEditable())
         drawHandlesInContext(context);
 }
@@ -255,4 +235,25 @@ ov::Rect OVArrowWatermark::drawRect() const {
     const ov::Point o = origin();
     const ov::Rect image = bounds();
     return {o.x + image.origin.x, o.y + image.origin.y, size().width, size().height};
+}
+
+void OVArrowWatermark::drawArrow(ov::GraphicsContext& context) {
+    const auto color = strokeColor();
+    if (!color)
+        return;
+    context.setStrokeColor(*color);
+    context.setFillColor(*color);
+    context.setLineWidth(strokeThickness());
+    applyAlpha(context);
+    context.setLineCap(ov::LineCap::round);
+    context.setLineJoin(ov::LineJoin::round);
+    const auto path = copyQuartzPath(bezierPathForDrawing());
+    if (!path)
+        return;
+    context.addPath(*path);
+    context.drawPath(ov::PathDrawingMode::stroke);
+    // Every segment runs there and back, so the fill covers no area; kept so that a path that
+    // does enclose area would be drawn solid.
+    context.addPath(*path);
+    context.fillPath();
 }

@@ -3,6 +3,7 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/Path.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>
@@ -28,6 +29,8 @@ public:
     /// Type arrow, title "Arrow", from (0, 200) to (200, 0), opaque black, 10 units wide,
     /// visible, proportional resizing and relative placement off.
     [[nodiscard]] static std::shared_ptr<OVArrowWatermark> arrowWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
     //! \name Archiving (OVArrowWatermarkCoding.cpp)
     /// The base entries, then "strokeThickness", "strokeColor", "beginPoint", "endPoint",
@@ -110,6 +113,7 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
+    void drawArrow(ov::GraphicsContext& context);
     double strokeThickness_ = 0;
     std::optional<ov::Color> strokeColor_;
     bool pointsRight_ = false;

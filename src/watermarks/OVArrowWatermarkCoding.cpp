@@ -1,7 +1,7 @@
 #include "watermarks/OVArrowWatermark.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
-[[maybe_unused]] static const bool registeredArrow =
-    OVKeyedClassRegistry::add<OVArrowWatermark>("OVArrowWatermark", {"OVWatermark"});
+// How an arrow watermark is archived and how it describes itself.
 
 void OVArrowWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     OVWatermark::encodeWithCoder(coder);
@@ -25,4 +25,64 @@ bool OVArrowWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     setBeginPoint(coder.decodePoint(kOVArrowShapeBeginPointKey));
     setEndPoint(coder.decodePoint(kOVArrowShapeEndPointKey));
     return true;
+}
+
+namespace {
+
+// The arrow's ends: setting one rebuilds origin, size and direction.
+template <class Value>
+OVWatermarkProperty arrowGeometry(std::string_view key, std::string_view label, bool editable,
+                                  Value (OVArrowWatermark::*getter)() const,
+                                  void (OVArrowWatermark::*setter)(Value)) {
+    OVWatermarkProperty property;
+    property.key = key;
+    property.label = label;
+    property.type = std::is_same_v<Value, ov::Point> ? OVPropertyType::Point : OVPropertyType::Size;
+    property.defaultValue = Value{};
+    property.editable = editable;
+    property.setsGeometry = true;
+    property.get = [getter](const OVWatermark& w) {
+        return OVPropertyValue((static_cast<const OVArrowWatermark&>(w).*getter)());
+    };
+    property.set = [setter](OVWatermark& w, const OVPropertyValue& v) {
+        (static_cast<OVArrowWatermark&>(w).*setter)(std::get<Value>(v));
+    };
+    return property;
+}
+
+} // namespace
+
+const OVWatermarkKind& OVArrowWatermark::kind() {
+    using namespace ov::detail;
+    void (OVArrowWatermark::*setBegin)(ov::Point) = &OVArrowWatermark::setBeginPoint;
+    void (OVArrowWatermark::*setEnd)(ov::Point) = &OVArrowWatermark::setEndPoint;
+    static const OVWatermarkKind kind{
+        .name = "arrow",
+        .type = OVWatermarkTypeArrow,
+        .className = "OVArrowWatermark",
+        .title = "Arrow",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(arrowWatermark()); },
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow,
+        .properties =
+            {
+                numberProperty<OVArrowWatermark>("strokeThickness", "stroke", "Line width", 0,
+                                                 kMaxGeometry, 10.0,
+                                                 &OVArrowWatermark::strokeThickness,
+                                                 &OVArrowWatermark::setStrokeThickness),
+                colorProperty<OVArrowWatermark>("strokeColor", "color", "Colour",
+                                                ov::Color::black(), &OVArrowWatermark::strokeColor,
+                                                &OVArrowWatermark::setStrokeColor),
+                arrowGeometry<ov::Point>("begin", "Start", true, &OVArrowWatermark::beginPoint,
+                                         setBegin),
+                arrowGeometry<ov::Point>("end", "Tip", true, &OVArrowWatermark::endPoint, setEnd),
+                arrowGeometry<ov::Size>("relativeBegin", "Start on the image", false,
+                                        &OVArrowWatermark::relativeBeginning,
+                                        &OVArrowWatermark::setRelativeBeginning),
+                arrowGeometry<ov::Size>("relativeEnd", "Tip on the image", false,
+                                        &OVArrowWatermark::relativeEnding,
+                                        &OVArrowWatermark::setRelativeEnding),
+            },
+        .registerArchivedClass = archivedClass<OVArrowWatermark>("OVArrowWatermark"),
+    };
+    return kind;
 }

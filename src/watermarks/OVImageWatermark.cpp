@@ -5,7 +5,9 @@
 #include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
 #include "platform/imageio/ImageSource.h"
+#include "platform/log/Log.h"
 #include "storage/OVStorage.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
 #include <cmath>
 #include <system_error>
@@ -54,10 +56,27 @@ ov::ImagePtr OVImageWatermark::image() const {
     return decodeFile(imageURL());
 }
 
-ov::ImagePtr OVImageWatermark::internal_image() {
+ov::ImagePtr OVImageWatermark::cachedPicture() const {
+    std::lock_guard lock(pictureMutex_);
     if (!internalImage_)
         internalImage_ = decodeFile(imageURL());
     return internalImage_;
+}
+
+ov::ImagePtr OVImageWatermark::internal_image() {
+    return cachedPicture();
+}
+
+void OVImageWatermark::setInternal_image(ov::ImagePtr image) {
+    std::lock_guard lock(pictureMutex_);
+    internalImage_ = std::move(image);
+}
+
+bool OVImageWatermark::writePictureFile(const ov::ImagePtr& picture) const {
+    const std::vector<uint8_t> encoded = ov::encodeImage(*picture, kPictureType, nullptr);
+    if (encoded.empty())
+        return false;
+    return !ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
 }
 
 bool OVImageWatermark::setImageWithContentsOfFile(const std::filesystem::path& file) {
@@ -101,19 +120,26 @@ void OVImageWatermark::removeImage() {
     setInternal_image(nullptr);
 }
 
+void OVImageWatermark::detachFromStorage() {
+    const ov::ImagePtr picture = cachedPicture();
+    std::error_code ignored;
+    std::filesystem::remove(imageURL(), ignored);
+    setInternal_image(picture);
+}
+
 std::shared_ptr<OVWatermark> OVImageWatermark::copy() const {
     auto base = OVWatermark::copy();
-    auto* copy = static_cast<OVImageWatermark*>(base.get());
-    const ov::Size relativeSize = this->relativeSize();
-    const ov::Point relativePosition = this->relativePosition();
-    const OVRelativeQuadrant quadrant = relativeQuadrant();
-    // Still under the source's uuid, so this reads the source's file.
-    const ov::ImagePtr picture = copy->image();
-    copy->setUuid(ov::UUID::random());
-    copy->setImage(picture);
-    copy->setRelativeSize(relativeSize);
-    copy->setRelativePosition(relativePosition);
-    copy->setRelativeQuadrant(quadrant);
+    static_cast<OVImageWatermark*>(base.get())->setInternal_image(cachedPicture());
+    return base;
+}
+
+std::shared_ptr<OVWatermark> OVImageWatermark::duplicate() const {
+    auto base = OVWatermark::duplicate();
+    const auto* twin = static_cast<const OVImageWatermark*>(base.get());
+    const ov::ImagePtr picture = cachedPicture();
+    if (picture && !twin->writePictureFile(picture))
+        ov::log("Could not write the picture of a duplicated image watermark to " +
+                twin->imageURL().string());
     return base;
 }
 
@@ -123,18 +149,53 @@ void OVImageWatermark::renderInContext(ov::GraphicsContext& context) {
     const ov::ImagePtr picture = internal_image();
     if (!picture)
         return;
-    CGContextSaveStateWithCompletion(context, [&] {
-        if (const double s = shadow(); s != 0)
-            context.setShadowWithColor({0, 0}, 7.0, ov::Color::black(s));
-        context.setAlpha(alpha());
+    {
+        const OVSavedGraphicsState saved(context);
+        applyShadow(context);
+        applyAlpha(context);
         context.concatCTM(rotationTransform());
         context.drawImage(drawRect(), *picture);
-    });
+    }
     OVWatermark::renderInContext(context);
     if (isEditable())
         drawHandlesInContext(context);
 }
 
+namespace {
+
+OVWatermarkProperty pictureProperty() {
+    OVWatermarkProperty property;
+    property.key = "picture";
+    property.option = "image";
+    property.label = "Picture";
+    property.type = OVPropertyType::Picture;
+    property.defaultValue = ov::ImagePtr();
+    property.get = [](const OVWatermark& w) {
+        return OVPropertyValue(static_cast<const OVImageWatermark&>(w).image());
+    };
+    // A null picture changes nothing.
+    property.set = [](OVWatermark& w, const OVPropertyValue& v) {
+        if (const auto& picture = std::get<ov::ImagePtr>(v))
+            static_cast<OVImageWatermark&>(w).setImage(picture);
+    };
+    return property;
+}
+
+} // namespace
+
 // The kind archives only the base record; its picture lives in its own file.
-[[maybe_unused]] static const bool registeredImage =
-    OVKeyedClassRegistry::add<OVImageWatermark>("OVImageWatermark", {"OVWatermark"});
+const OVWatermarkKind& OVImageWatermark::kind() {
+    using namespace ov::detail;
+    static const OVWatermarkKind kind{
+        .name = "image",
+        .type = OVWatermarkTypeImage,
+        .className = "OVImageWatermark",
+        .title = "Image",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(imageWatermark()); },
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow |
+                          OVSharedSettingRotation | OVSharedSettingAnchorPlacement,
+        .properties = {pictureProperty()},
+        .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
+    };
+    return kind;
+}

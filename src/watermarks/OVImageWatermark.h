@@ -2,8 +2,10 @@
 
 #include "platform/gfx/Image.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -17,16 +19,23 @@
 /// a missing or unreadable file draws nothing and is tried again at the next draw.
 ///
 /// Setting a picture caps the watermark's size at the picture's pixel size and fits it into the
-/// image it is placed on (1024 × 768 while there is none). Copies get a new uuid and a file of
-/// their own, so removing one watermark's picture never affects another.
+/// image it is placed on (1024 × 768 while there is none). A copy (made to render) keeps the
+/// uuid and shares the decoded picture, writing nothing; a duplicate (a separate watermark)
+/// gets a new uuid and a picture file of its own, so removing one watermark's picture never
+/// affects another. The decoded picture is cached thread-safely, so render copies can be made
+/// from one watermark on several threads at once.
 class OVImageWatermark : public OVWatermark {
 public:
     /// Type image, title "Image", 300 × 300, proportional resizing, visible, no picture.
     [[nodiscard]] static std::shared_ptr<OVImageWatermark> imageWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
-    /// The base copy under a fresh uuid, with a copy of the picture file written for it; the
-    /// relative placement is the source's.
+    /// The base copy (same uuid) sharing the decoded picture; writes no file.
     [[nodiscard]] std::shared_ptr<OVWatermark> copy() const override;
+    /// The copy under a new uuid with the picture written to a file of its own (a failed write
+    /// is logged; the duplicate still draws its picture until it is reloaded).
+    [[nodiscard]] std::shared_ptr<OVWatermark> duplicate() const override;
     /// The picture scaled to fill drawRect(), rotated, faded by alpha and shadowed; then the
     /// selection frame and handles when editable. Draws nothing at all (no frame either) while
     /// invisible or when the picture cannot be read.
@@ -35,7 +44,7 @@ public:
     /// The cached decoded picture, decoding the file when nothing is cached; null (and nothing
     /// cached) when the file cannot be read.
     [[nodiscard]] virtual ov::ImagePtr internal_image();
-    virtual void setInternal_image(ov::ImagePtr image) { internalImage_ = std::move(image); }
+    virtual void setInternal_image(ov::ImagePtr image);
     /// The picture read afresh from the file at every call; null when missing or unreadable.
     [[nodiscard]] virtual ov::ImagePtr image() const;
     /// Stores `image` as the watermark's picture file (replacing it atomically), caps the size
@@ -51,6 +60,8 @@ public:
     [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
     /// Deletes the picture file (errors ignored) and drops the cached decode.
     void removeImage() override;
+    /// Decodes the picture into the cache (shared by later copies), then deletes the file.
+    void detachFromStorage() override;
     /// "<UUID>.png", the uuid in upper case.
     [[nodiscard]] virtual std::string filename() const;
     /// Where the picture file lives: filename() inside the shared folder of watermark pictures.
@@ -60,6 +71,13 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
-    ov::ImagePtr internalImage_;
+    /// The cached decode, decoding the file when nothing is cached.
+    [[nodiscard]] ov::ImagePtr cachedPicture() const;
+    /// Writes `picture` as the file of the current uuid; false when it cannot be encoded or
+    /// written.
+    bool writePictureFile(const ov::ImagePtr& picture) const;
+
+    mutable std::mutex pictureMutex_;
+    mutable ov::ImagePtr internalImage_;
     std::error_code imageWriteError_;
 };

@@ -54,63 +54,69 @@ void OVPixellateWatermark::renderInContext(ov::GraphicsContext& context) {
     if (!picture)
         return;
 
-    CGContextSaveStateWithCompletion(context, [&] {
-        if (imageRect.size.width == 0 || imageRect.size.height == 0)
-            return;
-        if (!picture->isNativeLayout())
-            picture = picture->nativeCopy();
-        if (!picture)
-            return;
-        const double scale = OVContextGetScale(context);
-        const double level = intensity();
-        const double blockSide = level * scale;
-
-        // The picture's pixels cover bounds(); these are image units per picture pixel. A part
-        // of the picture sits at its own place in it.
-        const OVPixelRect held =
-            part_ ? part_->where : OVPixelRect{0, 0, picture->width(), picture->height()};
-        const int pictureWidth = part_ ? part_->pictureWidth : picture->width();
-        const int pictureHeight = part_ ? part_->pictureHeight : picture->height();
-        if (pictureWidth <= 0 || pictureHeight <= 0)
-            return;
-        const double unitX = imageRect.size.width / pictureWidth;
-        const double unitY = imageRect.size.height / pictureHeight;
-        const double marginX = level > 0 ? std::round(kMarginFactor * level / unitX) : 0;
-        const double marginY = level > 0 ? std::round(kMarginFactor * level / unitY) : 0;
-
-        context.clipToRect(drawRect());
-        // Only the pixels that can show are computed: the clipped draw rectangle, within the
-        // picture grown by the margin, in picture pixels.
-        const ov::Rect visible = context.clipBoundingBox();
-        if (visible.isEmpty())
-            return;
-        const double x0 =
-            std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
-        const double y0 =
-            std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
-        const double x1 = std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX),
-                                   pictureWidth + marginX);
-        const double y1 = std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY),
-                                   pictureHeight + marginY);
-        if (!(x1 > x0 && y1 > y0) || (x1 - x0) * (y1 - y0) > kMaxRegionPixels)
-            return;
-        const OVPixelRect region{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
-
-        auto mosaic = ov::Image::createNative(region.width, region.height);
-        if (!mosaic)
-            return;
-        const OVPixelBuffer source{picture->data(), picture->width(), picture->height(),
-                                   picture->bytesPerRow()};
-        const OVPixelRect regionInHeld{region.x - held.x, region.y - held.y, region.width,
-                                       region.height};
-        if (!OVPixellateRegion(source, blockSide, kGridAnchor - held.x, kGridAnchor - held.y,
-                               regionInHeld, mosaic->mutableData(), mosaic->bytesPerRow()))
-            return;
-        context.drawImage({imageRect.minX() + region.x * unitX, imageRect.minY() + region.y * unitY,
-                           region.width * unitX, region.height * unitY},
-                          *mosaic);
-    });
+    {
+        const OVSavedGraphicsState saved(context);
+        drawMosaic(context, imageRect, std::move(picture));
+    }
     OVWatermark::renderInContext(context);
     if (isEditable())
         drawHandlesInContext(context);
+}
+
+void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Rect& imageRect,
+                                      ov::ImagePtr picture) {
+    if (imageRect.size.width == 0 || imageRect.size.height == 0)
+        return;
+    if (!picture->isNativeLayout())
+        picture = picture->nativeCopy();
+    if (!picture)
+        return;
+    const double scale = OVContextGetScale(context);
+    const double level = intensity();
+    const double blockSide = level * scale;
+
+    // The picture's pixels cover bounds(); these are image units per picture pixel. A part of
+    // the picture sits at its own place in it.
+    const OVPixelRect held =
+        part_ ? part_->where : OVPixelRect{0, 0, picture->width(), picture->height()};
+    const int pictureWidth = part_ ? part_->pictureWidth : picture->width();
+    const int pictureHeight = part_ ? part_->pictureHeight : picture->height();
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return;
+    const double unitX = imageRect.size.width / pictureWidth;
+    const double unitY = imageRect.size.height / pictureHeight;
+    const double marginX = level > 0 ? std::round(kMarginFactor * level / unitX) : 0;
+    const double marginY = level > 0 ? std::round(kMarginFactor * level / unitY) : 0;
+
+    context.clipToRect(drawRect());
+    // Only the pixels that can show are computed: the clipped draw rectangle, within the
+    // picture grown by the margin, in picture pixels.
+    const ov::Rect visible = context.clipBoundingBox();
+    if (visible.isEmpty())
+        return;
+    const double x0 =
+        std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
+    const double y0 =
+        std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
+    const double x1 = std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX),
+                               pictureWidth + marginX);
+    const double y1 = std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY),
+                               pictureHeight + marginY);
+    if (!(x1 > x0 && y1 > y0) || (x1 - x0) * (y1 - y0) > kMaxRegionPixels)
+        return;
+    const OVPixelRect region{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
+
+    auto mosaic = ov::Image::createNative(region.width, region.height);
+    if (!mosaic)
+        return;
+    const OVPixelBuffer source{picture->data(), picture->width(), picture->height(),
+                               picture->bytesPerRow()};
+    const OVPixelRect regionInHeld{region.x - held.x, region.y - held.y, region.width,
+                                   region.height};
+    if (!OVPixellateRegion(source, blockSide, kGridAnchor - held.x, kGridAnchor - held.y,
+                           regionInHeld, mosaic->mutableData(), mosaic->bytesPerRow()))
+        return;
+    context.drawImage({imageRect.minX() + region.x * unitX, imageRect.minY() + region.y * unitY,
+                       region.width * unitX, region.height * unitY},
+                      *mosaic);
 }

@@ -3,6 +3,7 @@
 #include "platform/gfx/Image.h"
 #include "watermarks/OVMosaic.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>
@@ -26,6 +27,8 @@ public:
     /// Type pixellate, title "Image", 300 × 100, intensity 20, visible, proportional resizing
     /// and relative placement off.
     [[nodiscard]] static std::shared_ptr<OVPixellateWatermark> pixellateWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
     /// A copy with the same intensity and no picture.
     //! \name Archiving (OVPixellateWatermarkCoding.cpp)
@@ -69,6 +72,8 @@ private:
         int pictureWidth = 0;
         int pictureHeight = 0;
     };
+    /// The mosaic of `picture` over drawRect(); the picture covers `imageRect`.
+    void drawMosaic(ov::GraphicsContext& context, const ov::Rect& imageRect, ov::ImagePtr picture);
     ov::ImagePtr image_;
     std::optional<Part> part_; ///< unset: image_ is the whole picture
     double intensity_ = 0;

@@ -1,7 +1,7 @@
 #include "watermarks/OVPixellateWatermark.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
-[[maybe_unused]] static const bool registeredPixellate =
-    OVKeyedClassRegistry::add<OVPixellateWatermark>("OVPixellateWatermark", {"OVWatermark"});
+// How a pixellate watermark is archived and how it describes itself.
 
 void OVPixellateWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     OVWatermark::encodeWithCoder(coder);
@@ -13,4 +13,25 @@ bool OVPixellateWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
         return false;
     setIntensity(coder.decodeFloat(kOVPixellateIntensityKey));
     return true;
+}
+
+const OVWatermarkKind& OVPixellateWatermark::kind() {
+    using namespace ov::detail;
+    static const OVWatermarkKind kind{
+        .name = "pixellate",
+        .type = OVWatermarkTypePixellate,
+        .className = "OVPixellateWatermark",
+        .title = "Pixellate",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(pixellateWatermark()); },
+        .sharedSettings = OVSharedSettingAnchorPlacement | OVSharedSettingAreaPlacement,
+        .properties =
+            {
+                numberProperty<OVPixellateWatermark>("intensity", "intensity", "Block size", 0,
+                                                     100000, 20.0,
+                                                     &OVPixellateWatermark::intensity,
+                                                     &OVPixellateWatermark::setIntensity),
+            },
+        .registerArchivedClass = archivedClass<OVPixellateWatermark>("OVPixellateWatermark"),
+    };
+    return kind;
 }

@@ -55,33 +55,28 @@ std::shared_ptr<OVWatermark> OVShapeWatermark::copy() const {
 }
 
 void OVShapeWatermark::renderInContext(ov::GraphicsContext& context) {
-    if (!isVisible())
-        return;
-    const ov::Size image = bounds().size;
-    if (image.width == 0 && image.height == 0)
+    if (!isDrawable())
         return;
     renderShape(shapeType(), context);
 }
 
 void OVShapeWatermark::renderShape(OVShapeType type, ov::GraphicsContext& context) {
     OVWatermark::renderInContext(context);
-    CGContextSaveStateWithCompletion(context, [&] {
-        const double dash = lineDash();
-        if (dash != 0)
+    const auto stroke = strokeColor();
+    const auto fill = fillColor();
+    if (stroke && fill) {
+        const OVSavedGraphicsState saved(context);
+        if (const double dash = lineDash(); dash != 0)
             context.setLineDash(0, {dash});
-        const auto stroke = strokeColor();
-        const auto fill = fillColor();
-        if (!stroke || !fill)
-            return;
         context.setStrokeColor(*stroke);
         context.setFillColor(*fill);
         context.setLineWidth(strokeThickness());
-        context.setAlpha(alpha());
+        applyAlpha(context);
         if (type == OVShapeTypeCircle)
             renderCircleInContext(context);
         else if (type == OVShapeTypeSquare)
             renderSquareInContext(context);
-    });
+    }
     if (isEditable())
         drawHandlesInContext(context);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Color.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,8 @@ public:
     /// Type shape, title "Shape", 200 × 200, black 2-unit solid outline, clear fill, square,
     /// visible, with proportional resizing and relative placement off.
     [[nodiscard]] static std::shared_ptr<OVShapeWatermark> shapeWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
     [[nodiscard]] static std::shared_ptr<OVShapeWatermark> squareShapeWatermark();
     [[nodiscard]] static std::shared_ptr<OVShapeWatermark> circleShapeWatermark();
 

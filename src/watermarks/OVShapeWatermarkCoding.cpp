@@ -1,7 +1,7 @@
 #include "watermarks/OVShapeWatermark.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
-[[maybe_unused]] static const bool registeredShape =
-    OVKeyedClassRegistry::add<OVShapeWatermark>("OVShapeWatermark", {"OVWatermark"});
+// How a shape watermark is archived and how it describes itself.
 
 void OVShapeWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     OVWatermark::encodeWithCoder(coder);
@@ -22,4 +22,38 @@ bool OVShapeWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     setShapeType(static_cast<OVShapeType>(coder.decodeInt64(kOVShapeTypeKey)));
     setLineDash(coder.decodeFloat(kOVShapeLineDashKey));
     return true;
+}
+
+const OVWatermarkKind& OVShapeWatermark::kind() {
+    using namespace ov::detail;
+    static const OVWatermarkKind kind{
+        .name = "shape",
+        .type = OVWatermarkTypeShape,
+        .className = "OVShapeWatermark",
+        .title = "Shape",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(shapeWatermark()); },
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingAnchorPlacement |
+                          OVSharedSettingAreaPlacement,
+        .properties =
+            {
+                choiceProperty<OVShapeWatermark, OVShapeType>(
+                    "shape", "shape", "Figure", {"square", "circle"}, OVShapeTypeSquare,
+                    &OVShapeWatermark::shapeType, &OVShapeWatermark::setShapeType),
+                numberProperty<OVShapeWatermark>("strokeThickness", "stroke", "Line width", 0,
+                                                 kMaxGeometry, 2.0,
+                                                 &OVShapeWatermark::strokeThickness,
+                                                 &OVShapeWatermark::setStrokeThickness),
+                colorProperty<OVShapeWatermark>("strokeColor", "color", "Outline colour",
+                                                ov::Color::black(), &OVShapeWatermark::strokeColor,
+                                                &OVShapeWatermark::setStrokeColor),
+                colorProperty<OVShapeWatermark>("fillColor", "fill", "Fill colour",
+                                                ov::Color::clear(), &OVShapeWatermark::fillColor,
+                                                &OVShapeWatermark::setFillColor),
+                numberProperty<OVShapeWatermark>("lineDash", "dash", "Dash length", 0,
+                                                 kMaxGeometry, 0.0, &OVShapeWatermark::lineDash,
+                                                 &OVShapeWatermark::setLineDash),
+            },
+        .registerArchivedClass = archivedClass<OVShapeWatermark>("OVShapeWatermark"),
+    };
+    return kind;
 }

@@ -55,22 +55,15 @@ ov::Path OVStrikethroughWatermark::strikethroughPath() const {
 }
 
 void OVStrikethroughWatermark::renderInContext(ov::GraphicsContext& context) {
-    if (!isVisible())
+    const auto lineColor = color();
+    if (!isDrawable() || !lineColor)
         return;
-    const ov::Size image = bounds().size;
-    if (image.width == 0 && image.height == 0)
-        return;
-    CGContextSaveStateWithCompletion(context, [&] {
-        const auto lineColor = color();
-        if (!lineColor)
-            return;
-        context.setStrokeColor(*lineColor);
-        context.setLineWidth(strokeThickness());
-        const double dash = lineDash();
-        if (dash != 0)
-            context.setLineDash(0, {dash});
-        context.addPath(strikethroughPath());
-        context.setAlpha(alpha());
-        context.drawPath(ov::PathDrawingMode::stroke);
-    });
+    const OVSavedGraphicsState saved(context);
+    context.setStrokeColor(*lineColor);
+    context.setLineWidth(strokeThickness());
+    if (const double dash = lineDash(); dash != 0)
+        context.setLineDash(0, {dash});
+    context.addPath(strikethroughPath());
+    applyAlpha(context);
+    context.drawPath(ov::PathDrawingMode::stroke);
 }

@@ -3,6 +3,7 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/Path.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>
@@ -24,6 +25,8 @@ public:
     /// Type strikethrough, title "Strikethrough", base default size, opaque black, 3 units
     /// wide, solid, visible.
     [[nodiscard]] static std::shared_ptr<OVStrikethroughWatermark> strikethroughWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
     //! \name Archiving (OVStrikethroughWatermarkCoding.cpp)
     /// The base entries, then "color", "lineDash" and "strokeThickness" (missing: no colour, 0).

@@ -1,8 +1,7 @@
 #include "watermarks/OVStrikethroughWatermark.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
-[[maybe_unused]] static const bool registeredStrikethrough =
-    OVKeyedClassRegistry::add<OVStrikethroughWatermark>("OVStrikethroughWatermark",
-                                                        {"OVWatermark"});
+// How a strikethrough watermark is archived and how it describes itself.
 
 void OVStrikethroughWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     OVWatermark::encodeWithCoder(coder);
@@ -19,4 +18,32 @@ bool OVStrikethroughWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     setLineDash(coder.decodeFloat(kOVStrikethroughWatermarkLineDash));
     setStrokeThickness(coder.decodeFloat(kOVStrikethroughWatermarkStrokeThickness));
     return true;
+}
+
+const OVWatermarkKind& OVStrikethroughWatermark::kind() {
+    using namespace ov::detail;
+    static const OVWatermarkKind kind{
+        .name = "strikethrough",
+        .type = OVWatermarkTypeStrikethrough,
+        .className = "OVStrikethroughWatermark",
+        .title = "Strikethrough",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(strikethroughWatermark()); },
+        .sharedSettings = OVSharedSettingOpacity,
+        .properties =
+            {
+                colorProperty<OVStrikethroughWatermark>(
+                    "color", "color", "Colour", ov::Color::black(),
+                    &OVStrikethroughWatermark::color, &OVStrikethroughWatermark::setColor),
+                numberProperty<OVStrikethroughWatermark>(
+                    "strokeThickness", "stroke", "Line width", 0, kMaxGeometry, 3.0,
+                    &OVStrikethroughWatermark::strokeThickness,
+                    &OVStrikethroughWatermark::setStrokeThickness),
+                numberProperty<OVStrikethroughWatermark>(
+                    "lineDash", "dash", "Dash length", 0, kMaxGeometry, 0.0,
+                    &OVStrikethroughWatermark::lineDash, &OVStrikethroughWatermark::setLineDash),
+            },
+        .registerArchivedClass =
+            archivedClass<OVStrikethroughWatermark>("OVStrikethroughWatermark"),
+    };
+    return kind;
 }

@@ -205,6 +205,29 @@ void OVTextWatermark::resizeByMovingHandle(OVWatermarkHandle handle, ov::Point p
     calculateRelativePosition();
 }
 
+void OVTextWatermark::setContentWidth(double width) {
+    if (shouldUseDynamicFontSize()) {
+        OVWatermark::setContentWidth(width);
+        fontSize_ = dynamicFontSize();
+        return;
+    }
+    // Text extents are linear in the font size.
+    const double natural = size().width;
+    if (natural > 0 && fontSize() > 0 && std::isfinite(width) && width > 0)
+        setFontSize(fontSize() * width / natural);
+}
+
+ov::Rect OVTextWatermark::inkRect() const {
+    if (!attrString_)
+        return frame();
+    ov::AttributedString measured = *attrString_;
+    measured.setFont(ov::Font(fontName(), fontSize()));
+    const auto ink = ov::frameInkBounds(measured, drawRect());
+    if (!ink)
+        return frame();
+    return ink->applying(rotationTransform());
+}
+
 OVWatermarkHandle OVTextWatermark::handleUnderPoint(ov::Point point, double scale) const {
     if (!shouldUseDynamicFontSize())
         return OVWatermarkHandleNone;
@@ -219,24 +242,21 @@ void OVTextWatermark::renderInContext(ov::GraphicsContext& context) {
     if (shouldUseDynamicFontSize() && isEditable())
         drawHandlesInContext(context);
 
-    CGContextSaveStateWithCompletion(context, [&] {
-        const ov::Rect content = drawRect();
-        if (std::isinf(std::fabs(content.size.width)) ||
-            std::isinf(std::fabs(content.size.height))) {
-            ov::log("renderInContext: Frame inf+ Bailing out.");
-            return;
-        }
-        const auto color = fontColor();
-        if (!color)
-            return;
-        const auto string = attrString();
-        string->setForegroundColor(color);
-        context.setTextMatrix(ov::AffineTransform::identity());
-        string->setFont(ov::Font(fontName(), fontSize()));
-        if (shadow() != 0)
-            context.setShadowWithColor({0, 0}, 7.0, ov::Color{0, 0, 0, shadow()});
-        context.setAlpha(alpha());
-        context.concatCTM(rotationTransform());
-        ov::drawFrame(context, *string, content);
-    });
+    const OVSavedGraphicsState saved(context);
+    const ov::Rect content = drawRect();
+    if (std::isinf(std::fabs(content.size.width)) || std::isinf(std::fabs(content.size.height))) {
+        ov::log("renderInContext: Frame inf+ Bailing out.");
+        return;
+    }
+    const auto color = fontColor();
+    if (!color)
+        return;
+    const auto string = attrString();
+    string->setForegroundColor(color);
+    context.setTextMatrix(ov::AffineTransform::identity());
+    string->setFont(ov::Font(fontName(), fontSize()));
+    applyShadow(context);
+    applyAlpha(context);
+    context.concatCTM(rotationTransform());
+    ov::drawFrame(context, *string, content);
 }

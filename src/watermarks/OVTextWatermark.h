@@ -4,6 +4,7 @@
 #include "platform/text/AttributedString.h"
 #include "platform/text/Font.h"
 #include "watermarks/OVWatermark.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <memory>
 #include <optional>
@@ -56,6 +57,8 @@ public:
     /// Type text, title "Text", text "Text...", "Helvetica" at 96 points, opaque black, fixed
     /// mode, proportional resizing, no relative size, visible; sized to the text's display size.
     [[nodiscard]] static std::shared_ptr<OVTextWatermark> textWatermark();
+    /// The kind's description: name, type code, factory and editable properties.
+    [[nodiscard]] static const OVWatermarkKind& kind();
 
     /// The base entries, then stringValue, fontColor, font, fontSize (32-bit float) and
     /// useDynamicFontSize (integer 0 or 1).
@@ -91,6 +94,13 @@ public:
     /// The base resize; then in dynamic mode fontSize() follows the new drawRect(); then the
     /// relative placement is recomputed.
     void resizeByMovingHandle(OVWatermarkHandle handle, ov::Point point) override;
+    /// In fixed mode the font size is scaled so that the text's frame is `width` wide; in
+    /// dynamic mode the frame is resized and the font size follows it.
+    void setContentWidth(double width) override;
+    /// The box of the glyphs' ink in the frame, rotation included: without the spare room that
+    /// the frame keeps at the right and bottom, nor the fonts' space above and below the glyphs.
+    /// frame() when no glyph would be drawn.
+    [[nodiscard]] ov::Rect inkRect() const override;
 
     [[nodiscard]] virtual std::optional<ov::Font> font() const { return font_; }
     /// Points; the size the text is measured and drawn at.

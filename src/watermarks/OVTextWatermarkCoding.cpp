@@ -1,7 +1,7 @@
 #include "watermarks/OVTextWatermark.h"
+#include "watermarks/OVWatermarkKind_p.h"
 
-[[maybe_unused]] static const bool registeredText =
-    OVKeyedClassRegistry::add<OVTextWatermark>("OVTextWatermark", {"OVWatermark"});
+// How a text watermark is archived and how it describes itself.
 
 void OVTextWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     OVWatermark::encodeWithCoder(coder);
@@ -28,4 +28,89 @@ bool OVTextWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     setShouldUseDynamicFontSize(coder.decodeInt64(kOVTextWatermarkUseDynamicFontSizeKey) != 0);
     setStringValue(coder.decodeString(kOVTextWatermarkStringKey));
     return true;
+}
+
+namespace {
+
+OVWatermarkProperty fontProperty() {
+    OVWatermarkProperty property;
+    property.key = "font";
+    property.option = "font";
+    property.label = "Font";
+    property.type = OVPropertyType::FontName;
+    property.defaultValue = std::string(ov::kDefaultFontName);
+    property.get = [](const OVWatermark& w) {
+        const auto font = static_cast<const OVTextWatermark&>(w).font();
+        return OVPropertyValue(font ? font->fontName() : std::string());
+    };
+    // Only the face name counts; an empty name stands for no font (the default face).
+    property.set = [](OVWatermark& w, const OVPropertyValue& v) {
+        auto& text = static_cast<OVTextWatermark&>(w);
+        const auto& name = std::get<std::string>(v);
+        text.setFont(name.empty() ? std::nullopt
+                                  : std::optional<ov::Font>(ov::Font(name, text.fontSize())));
+    };
+    return property;
+}
+
+OVWatermarkProperty stringProperty() {
+    OVWatermarkProperty property;
+    property.key = "text";
+    property.option = "text";
+    property.label = "Text";
+    property.type = OVPropertyType::Text;
+    property.defaultValue = std::string("Text...");
+    property.get = [](const OVWatermark& w) {
+        return OVPropertyValue(static_cast<const OVTextWatermark&>(w).stringValue().value_or(""));
+    };
+    property.set = [](OVWatermark& w, const OVPropertyValue& v) {
+        static_cast<OVTextWatermark&>(w).setStringValue(std::get<std::string>(v));
+    };
+    return property;
+}
+
+OVWatermarkProperty dynamicSizeProperty() {
+    OVWatermarkProperty property;
+    property.key = "dynamicFontSize";
+    property.option = "dynamic-size";
+    property.label = "Font size follows the frame";
+    property.type = OVPropertyType::Bool;
+    property.defaultValue = false;
+    property.get = [](const OVWatermark& w) {
+        return OVPropertyValue(static_cast<const OVTextWatermark&>(w).shouldUseDynamicFontSize());
+    };
+    property.set = [](OVWatermark& w, const OVPropertyValue& v) {
+        static_cast<OVTextWatermark&>(w).setShouldUseDynamicFontSize(std::get<bool>(v));
+    };
+    return property;
+}
+
+} // namespace
+
+const OVWatermarkKind& OVTextWatermark::kind() {
+    using namespace ov::detail;
+    // Font and size before the text: the text's setter measures the frame with both.
+    static const OVWatermarkKind kind{
+        .name = "text",
+        .type = OVWatermarkTypeText,
+        .className = "OVTextWatermark",
+        .title = "Text",
+        .make = [] { return std::static_pointer_cast<OVWatermark>(textWatermark()); },
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow |
+                          OVSharedSettingRotation | OVSharedSettingAnchorPlacement,
+        .properties =
+            {
+                fontProperty(),
+                numberProperty<OVTextWatermark>("fontSize", "size", "Font size", 0, 100000, 96.0,
+                                                &OVTextWatermark::fontSize,
+                                                &OVTextWatermark::setFontSize),
+                colorProperty<OVTextWatermark>("color", "color", "Colour", ov::Color::black(),
+                                               &OVTextWatermark::fontColor,
+                                               &OVTextWatermark::setFontColor),
+                dynamicSizeProperty(),
+                stringProperty(),
+            },
+        .registerArchivedClass = archivedClass<OVTextWatermark>("OVTextWatermark"),
+    };
+    return kind;
 }

@@ -1,6 +1,7 @@
 #include "watermarks/OVWatermark.h"
 
 #include "geometry/OVGeometry.h"
+#include "watermarks/OVWatermarkKind.h"
 #include "platform/gfx/GraphicsContext.h"
 
 #include <cmath>
@@ -92,7 +93,10 @@ ov::Rect unscaledHandleBoundsAtPoint(ov::Point point, double scale) {
     return {point.x - half, point.y - half, side, side};
 }
 
-OVWatermark::OVWatermark() = default;
+OVWatermark::OVWatermark() {
+    // Whatever makes watermarks can archive them.
+    OVRegisterWatermarkKinds();
+}
 OVWatermark::~OVWatermark() = default;
 
 void OVWatermark::initWithWatermarkType(OVWatermarkType type) {
@@ -169,10 +173,19 @@ std::shared_ptr<OVWatermark> OVWatermark::copy() const {
     copy->setShouldUseRelativePosition(shouldUseRelativePosition());
     copy->setShouldUseRelativeSize(shouldUseRelativeSize());
     copy->setRelativeQuadrant(relativeQuadrant());
+    copy->setRelativePositionComputed(isRelativePositionComputed());
+    copy->setRelativeSizeComputed(isRelativeSizeComputed());
+    copy->placement_ = placement(); // stored as it is: the copy is placed at its first bounds
     copy->setVisible(isVisible());
     copy->setMaxSize(maxSize());
     copy->setHasMaxSize(hasMaxSize());
     return copy;
+}
+
+std::shared_ptr<OVWatermark> OVWatermark::duplicate() const {
+    auto twin = copy();
+    twin->setUuid(ov::UUID::random());
+    return twin;
 }
 
 bool OVWatermark::isEqualToWatermark(const OVWatermark* other) const {
@@ -282,8 +295,10 @@ void OVWatermark::calculateRelativePosition() {
 
     setRelativeQuadrant(quadrant);
     setRelativePosition({horizontal / width, vertical / height});
+    setRelativePositionComputed(true);
     const ov::Rect content = drawRect();
     setRelativeSize({content.size.width / width, content.size.height / height});
+    setRelativeSizeComputed(true);
 }
 
 ov::Point OVWatermark::adjustOrigin() const {
@@ -313,9 +328,14 @@ void OVWatermark::setBounds(ov::Rect newBounds) {
         return;
     bounds_ = newBounds;
 
+    if (placement()) {
+        applyPlacement();
+        return;
+    }
+
     if (shouldUseRelativeSize()) {
         const ov::Size relative = relativeSize();
-        if (relative == ov::Size{0, 0} || relative == ov::Size{1, 1}) {
+        if (!isRelativeSizeComputed()) {
             calculateRelativePosition();
         } else {
             // Only the width fraction is used: the height follows the current aspect ratio, so
@@ -333,7 +353,7 @@ void OVWatermark::setBounds(ov::Rect newBounds) {
     if (shouldUseRelativePosition()) {
         const ov::Point relative = relativePosition();
         if (std::isfinite(relative.x) && std::isfinite(relative.y) &&
-            !(relative == ov::Point{0, 0}))
+            isRelativePositionComputed())
             origin_ = adjustOrigin();
     }
 }
@@ -341,6 +361,7 @@ void OVWatermark::setBounds(ov::Rect newBounds) {
 // MARK: Moving and resizing
 
 void OVWatermark::offsetOriginByX(double dx, double dy) {
+    placement_.reset(); // moved by hand: placed relatively from now on
     const ov::Point current = origin();
     setOrigin({current.x + dx, current.y + dy});
     setShouldSave(true);
@@ -353,6 +374,7 @@ void OVWatermark::resizeByMovingHandle(OVWatermarkHandle handle, ov::Point point
 
 void OVWatermark::resizeByMovingHandle(OVWatermarkHandle handle, ov::Point point,
                                        bool resizeProportionally) {
+    placement_.reset(); // resized by hand: placed relatively from now on
     const ov::Point o = origin();
     const ov::Size s = size();
     double width = s.width;
@@ -592,16 +614,45 @@ ov::Size OVWatermark::relativeSize() const {
 }
 void OVWatermark::setRelativeSize(ov::Size relativeSize) {
     relativeSize_ = relativeSize;
+    relativeSizeComputed_ = !(relativeSize == ov::Size{0, 0}) && !(relativeSize == ov::Size{1, 1});
 }
 ov::Point OVWatermark::relativePosition() const {
     return relativePosition_;
 }
 void OVWatermark::setRelativePosition(ov::Point relativePosition) {
     relativePosition_ = relativePosition;
+    relativePositionComputed_ = !(relativePosition == ov::Point{0, 0});
 }
 OVRelativeQuadrant OVWatermark::relativeQuadrant() const {
     return relativeQuadrant_;
 }
 void OVWatermark::setRelativeQuadrant(OVRelativeQuadrant quadrant) {
     relativeQuadrant_ = quadrant;
+}
+
+bool OVWatermark::isDrawable() const {
+    const ov::Size image = bounds().size;
+    return isVisible() && !(image.width == 0 && image.height == 0);
+}
+
+void OVWatermark::applyAlpha(ov::GraphicsContext& context) const {
+    context.setAlpha(alpha());
+}
+
+void OVWatermark::applyShadow(ov::GraphicsContext& context) const {
+    if (const double s = shadow(); s != 0)
+        context.setShadowWithColor({0, 0}, 7.0, ov::Color::black(s));
+}
+
+bool OVWatermark::isRelativePositionComputed() const {
+    return relativePositionComputed_;
+}
+void OVWatermark::setRelativePositionComputed(bool computed) {
+    relativePositionComputed_ = computed;
+}
+bool OVWatermark::isRelativeSizeComputed() const {
+    return relativeSizeComputed_;
+}
+void OVWatermark::setRelativeSizeComputed(bool computed) {
+    relativeSizeComputed_ = computed;
 }

@@ -5,11 +5,13 @@
 #include "platform/archive/UUID.h"
 #include "platform/gfx/Geometry.h"
 #include "platform/gfx/Image.h"
+#include "watermarks/OVPlacement.h"
 #include "watermarks/OVWatermarkKeys.h"
 
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,6 +82,9 @@ public:
     /// A new object of the receiver's own class (see newInstance()) with every archived property
     /// and `visible` copied, the same uuid included. Not selected, not dirty, zero bounds.
     [[nodiscard]] virtual std::shared_ptr<OVWatermark> copy() const;
+    /// A separate watermark like this one: copy() under a new uuid. Kinds that keep something
+    /// under their uuid (the image kind's picture file) give the duplicate its own.
+    [[nodiscard]] virtual std::shared_ptr<OVWatermark> duplicate() const;
     /// True exactly when `other` is not null and has the same uuid; a nil uuid matches nothing.
     [[nodiscard]] virtual bool isEqualToWatermark(const OVWatermark* other) const;
     [[nodiscard]] bool isEqualToWatermark(const std::shared_ptr<const OVWatermark>& other) const {
@@ -142,6 +147,52 @@ public:
     /// Stores the image rectangle and re-derives size (from the width fraction and the current
     /// aspect ratio) and origin from the relative placement. Setting equal bounds does nothing.
     virtual void setBounds(ov::Rect bounds);
+    /// Whether relativePosition and relativeSize hold computed values. A position that is not
+    /// computed leaves the origin alone when the bounds change; a size that is not computed is
+    /// computed from the current geometry at the next bounds. Setting a relative value marks it
+    /// computed unless it is one of the legacy "not computed" values ((0, 0) for the position,
+    /// (0, 0) and (1, 1) for the size); calculateRelativePosition() marks both computed, so a
+    /// gap of exactly 0 or a size of exactly the image's works as any other.
+    [[nodiscard]] virtual bool isRelativePositionComputed() const;
+    virtual void setRelativePositionComputed(bool computed);
+    [[nodiscard]] virtual bool isRelativeSizeComputed() const;
+    virtual void setRelativeSizeComputed(bool computed);
+
+    //! \name Placement by anchor, margin and size (OVWatermarkPlacement.cpp)
+    /// The placement, when the watermark has one. While it has one, every new image rectangle
+    /// sizes and places the watermark by it (instead of by the relative data, which are kept as
+    /// the nearest description for readers that know no placement). Moving or resizing the
+    /// watermark by hand removes it.
+    [[nodiscard]] virtual std::optional<OVPlacement> placement() const;
+    /// Stores the placement and applies it at once: in the current bounds, or, while there are
+    /// none, on a 3:2 reference image whose relative data then describe it. An invalid
+    /// placement is ignored.
+    virtual void setPlacement(std::optional<OVPlacement> placement);
+    /// The placement, or for a watermark without one the nearest placement its relative data
+    /// describe (anchored at its corner, the horizontal gap as the margin, the width share as
+    /// the size when the relative size is in use), for editing a watermark placed before
+    /// placements existed.
+    [[nodiscard]] virtual OVPlacement effectivePlacement() const;
+    /// Stores the placement without applying it (readers of records whose geometry was
+    /// recorded with it). An invalid placement is ignored.
+    virtual void storePlacement(std::optional<OVPlacement> placement);
+    /// Sizes and places the watermark by its placement in the current bounds; nothing without
+    /// placement or bounds.
+    virtual void applyPlacement();
+    /// Places the watermark over `area`, given as fractions of the image measured from its
+    /// top-left corner (y downward), relatively: on every image it covers the same share.
+    /// Removes any placement by anchor.
+    virtual void placeOverArea(ov::Rect area);
+    /// The share of the image a relatively placed watermark covers, measured from the top-left
+    /// corner (y downward); nothing unless both relative position and size are in use and
+    /// computed.
+    [[nodiscard]] virtual std::optional<ov::Rect> area() const;
+    /// Sets the unrotated content width to `width` units, the height following the aspect
+    /// ratio. Kinds whose size follows their content (text) scale that content.
+    virtual void setContentWidth(double width);
+    /// Box of what the watermark draws, rotation included, in the space of frame(). The base
+    /// returns frame(); kinds whose content does not fill their frame (text) return less.
+    [[nodiscard]] virtual ov::Rect inkRect() const;
 
     //! \name Geometry (computed on request)
     /// Axis-aligned box the watermark occupies, rotation included, with drawRect()'s origin.
@@ -217,11 +268,24 @@ public:
     /// Image kind: delete the stored picture. Called by the preset before removing an image
     /// watermark.
     virtual void removeImage() {}
+    /// Image kind: keep the decoded picture in memory only and delete its file, for a watermark
+    /// that lives for one render and must leave nothing in the storage.
+    virtual void detachFromStorage() {}
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
 
 protected:
+    //! \name Drawing chores the kinds share
+    //! A kind's renderInContext() keeps its own order of content, frame and handles, and uses
+    //! these for what every kind does the same way.
+    /// Visible, and placed on an image that has a size.
+    [[nodiscard]] bool isDrawable() const;
+    /// The context's alpha set to alpha().
+    void applyAlpha(ov::GraphicsContext& context) const;
+    /// A black drop shadow of shadow() opacity, blur 7, no offset; nothing for a shadow of 0.
+    void applyShadow(ov::GraphicsContext& context) const;
+
     /// A new, plainly initialised object of the receiver's own class. Every kind overrides it
     /// (`return std::make_shared<OVMyKind>();`) so that copy() keeps the class; a kind's copy()
     /// starts from OVWatermark::copy() and adds its own fields.
@@ -248,6 +312,9 @@ private:
     ov::Size relativeSize_;
     ov::Point relativePosition_;
     OVRelativeQuadrant relativeQuadrant_ = OVRelativeQuadrantBottomLeft;
+    bool relativePositionComputed_ = false;
+    bool relativeSizeComputed_ = false;
+    std::optional<OVPlacement> placement_;
 };
 
 using OVWatermarkPtr = std::shared_ptr<OVWatermark>;

@@ -3,9 +3,6 @@
 // The base record of every watermark kind. Doubles are stored as 32-bit floats and flags as
 // boolean number objects; the kind's class name is recorded by the archiver.
 
-[[maybe_unused]] static const bool registeredWatermark =
-    OVKeyedClassRegistry::add<OVWatermark>("OVWatermark");
-
 void OVWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
     coder.encodePoint(origin(), kOVWatermarkOriginKey);
     coder.encodeSize(size(), kOVWatermarkSizeKey);
@@ -29,6 +26,19 @@ void OVWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
                       kOVWatermarkRelativeQuadrantKey);
     coder.encodeBoolNumber(hasMaxSize(), kOVWatermarkHasMaxSizeKey);
     coder.encodeSize(maxSize(), kOVWatermarkMaxSizeKey);
+
+    coder.encodeBoolNumber(isRelativePositionComputed(), kOVWatermarkRelativePositionComputedKey);
+    coder.encodeBoolNumber(isRelativeSizeComputed(), kOVWatermarkRelativeSizeComputedKey);
+    if (const auto placed = placement()) {
+        coder.encodeInt64(static_cast<std::int64_t>(placed->anchor),
+                          kOVWatermarkPlacementAnchorKey);
+        coder.encodeInt64(static_cast<std::int64_t>(placed->marginUnit),
+                          kOVWatermarkPlacementMarginUnitKey);
+        coder.encodeDouble(placed->margin, kOVWatermarkPlacementMarginKey);
+        coder.encodeInt64(static_cast<std::int64_t>(placed->sizeRule),
+                          kOVWatermarkPlacementSizeRuleKey);
+        coder.encodeDouble(placed->size, kOVWatermarkPlacementSizeKey);
+    }
 }
 
 bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
@@ -52,5 +62,30 @@ bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
         static_cast<OVRelativeQuadrant>(coder.decodeInt64(kOVWatermarkRelativeQuadrantKey));
     hasMaxSize_ = coder.decodeBoolNumber(kOVWatermarkHasMaxSizeKey);
     maxSize_ = coder.decodeSize(kOVWatermarkMaxSizeKey);
+
+    // Files written before these keys existed follow the legacy rule of the special values.
+    relativePositionComputed_ = coder.containsValueForKey(kOVWatermarkRelativePositionComputedKey)
+                                    ? coder.decodeBoolNumber(kOVWatermarkRelativePositionComputedKey)
+                                    : !(relativePosition_ == ov::Point{0, 0});
+    relativeSizeComputed_ = coder.containsValueForKey(kOVWatermarkRelativeSizeComputedKey)
+                                ? coder.decodeBoolNumber(kOVWatermarkRelativeSizeComputedKey)
+                                : !(relativeSize_ == ov::Size{0, 0}) &&
+                                      !(relativeSize_ == ov::Size{1, 1});
+    placement_.reset();
+    if (coder.containsValueForKey(kOVWatermarkPlacementAnchorKey)) {
+        OVPlacement placed;
+        // Out-of-range numbers from a damaged record make the placement invalid; it is dropped.
+        auto small = [](std::int64_t v) { return static_cast<std::uint8_t>(v < 0 || v > 255 ? 255 : v); };
+        placed.anchor = static_cast<OVPlacementAnchor>(
+            small(coder.decodeInt64(kOVWatermarkPlacementAnchorKey)));
+        placed.marginUnit = static_cast<OVPlacementMarginUnit>(
+            small(coder.decodeInt64(kOVWatermarkPlacementMarginUnitKey)));
+        placed.margin = coder.decodeDouble(kOVWatermarkPlacementMarginKey);
+        placed.sizeRule = static_cast<OVPlacementSizeRule>(
+            small(coder.decodeInt64(kOVWatermarkPlacementSizeRuleKey)));
+        placed.size = coder.decodeDouble(kOVWatermarkPlacementSizeKey);
+        if (placed.isValid())
+            placement_ = placed;
+    }
     return true;
 }

@@ -52,6 +52,18 @@ inline constexpr std::string_view kOVWatermarkIDKey = "uuid";
 inline constexpr std::string_view kOVWatermarkMaxSizeKey = "maxSize";
 inline constexpr std::string_view kOVWatermarkHasMaxSizeKey = "hasMaxSize";
 
+//! \name Archive keys that readers of the 16 base entries do not know and skip
+//! Whether the relative data are computed (absent: the legacy rule of the values (0, 0) and
+//! (1, 1)), and the placement by anchor, margin and size (absent: none).
+inline constexpr std::string_view kOVWatermarkRelativePositionComputedKey =
+    "relativePositionComputed";
+inline constexpr std::string_view kOVWatermarkRelativeSizeComputedKey = "relativeSizeComputed";
+inline constexpr std::string_view kOVWatermarkPlacementAnchorKey = "placementAnchor";
+inline constexpr std::string_view kOVWatermarkPlacementMarginUnitKey = "placementMarginUnit";
+inline constexpr std::string_view kOVWatermarkPlacementMarginKey = "placementMargin";
+inline constexpr std::string_view kOVWatermarkPlacementSizeRuleKey = "placementSizeRule";
+inline constexpr std::string_view kOVWatermarkPlacementSizeKey = "placementSize";
+
 //! \name Archive keys of the shape kind
 inline constexpr std::string_view kOVShapeStrokeThickness = "strokeThickness";
 inline constexpr std::string_view kOVShapeStrokeColorKey = "strokeColor";

@@ -1,4 +1,4 @@
-#include "watermarks/OVWatermarkKinds.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include "watermarks/OVArrowWatermark.h"
 #include "watermarks/OVImageWatermark.h"
@@ -7,22 +7,51 @@
 #include "watermarks/OVStrikethroughWatermark.h"
 #include "watermarks/OVTextWatermark.h"
 
-namespace {
+#include <algorithm>
 
-// A store to a volatile cannot be optimised away, so the reference to the factory, and through
-// it the kind's code, stays in the program.
-template <class Factory> void keep(Factory factory) {
-    static volatile Factory sink = nullptr;
-    sink = factory;
+// The one list of watermark kinds. A new kind adds its description here.
+
+const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds() {
+    static const std::vector<const OVWatermarkKind*> kinds = [] {
+        std::vector<const OVWatermarkKind*> list{
+            &OVTextWatermark::kind(),  &OVImageWatermark::kind(),
+            &OVStrikethroughWatermark::kind(), &OVShapeWatermark::kind(),
+            &OVArrowWatermark::kind(), &OVPixellateWatermark::kind(),
+        };
+        OVKeyedClassRegistry::add<OVWatermark>("OVWatermark");
+        for (const OVWatermarkKind* kind : list)
+            kind->registerArchivedClass();
+        return list;
+    }();
+    return kinds;
 }
 
-} // namespace
+const OVWatermarkKind* OVWatermarkKindOfType(OVWatermarkType type) {
+    for (const OVWatermarkKind* kind : OVRegisterWatermarkKinds())
+        if (kind->type == type)
+            return kind;
+    return nullptr;
+}
 
-void OVLinkWatermarkKinds() {
-    keep(&OVShapeWatermark::shapeWatermark);
-    keep(&OVArrowWatermark::arrowWatermark);
-    keep(&OVImageWatermark::imageWatermark);
-    keep(&OVStrikethroughWatermark::strikethroughWatermark);
-    keep(&OVPixellateWatermark::pixellateWatermark);
-    keep(&OVTextWatermark::textWatermark);
+const OVWatermarkKind* OVWatermarkKindNamed(std::string_view name) {
+    for (const OVWatermarkKind* kind : OVRegisterWatermarkKinds())
+        if (kind->name == name)
+            return kind;
+    return nullptr;
+}
+
+const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark) {
+    return OVWatermarkKindOfType(watermark.type());
+}
+
+const OVWatermarkProperty* OVWatermarkKind::property(std::string_view keyOrOption) const {
+    auto byKey = std::find_if(properties.begin(), properties.end(),
+                              [&](const OVWatermarkProperty& p) { return p.key == keyOrOption; });
+    if (byKey != properties.end())
+        return &*byKey;
+    auto byOption =
+        std::find_if(properties.begin(), properties.end(), [&](const OVWatermarkProperty& p) {
+            return !p.option.empty() && p.option == keyOrOption;
+        });
+    return byOption != properties.end() ? &*byOption : nullptr;
 }

@@ -254,3 +254,39 @@ TEST_F(ExportCommand, QualityTradesSizeForFidelity) {
 }
 
 } // namespace
+
+// Photos of the same name in different folders: the names are decided by input order before
+// anything is written, so the dry run shows exactly what the real run writes, run after run;
+// with --mirror each keeps its folder below the output folder.
+TEST_F(ExportCommand, DryRunNamesAreTheRealNamesForDuplicateNames) {
+    for (const char* folder : {"x", "y", "z"}) {
+        fs::create_directories(dir / "in" / folder);
+        clitest::writeTestPhoto(dir / "in" / folder / "a.jpg");
+    }
+    auto outputs = [](const std::string& json) {
+        std::vector<std::string> names;
+        for (const auto& image : nlohmann::json::parse(json)["images"])
+            if (!image["output"].is_null())
+                names.push_back(image["output"].get<std::string>());
+        return names;
+    };
+    for (const bool mirror : {false, true}) {
+        const std::string folder = out() + (mirror ? "-mirrored" : "");
+        for (int round = 0; round < 5; ++round) {
+            std::vector<std::string> args{"export", in(""), "-o", folder, "--json", "-q", "-j", "4"};
+            if (mirror)
+                args.push_back("--mirror");
+            args.push_back("-n");
+            const auto planned = run(args);
+            ASSERT_EQ(planned.exitCode, 0) << planned.err;
+            args.pop_back();
+            const auto written = run(args);
+            ASSERT_EQ(written.exitCode, 0) << written.err;
+            EXPECT_EQ(outputs(planned.out), outputs(written.out)) << "round " << round;
+            EXPECT_EQ(outputs(written.out).size(), 6u);
+        }
+    }
+    EXPECT_EQ(folderEntries(dir / "out-mirrored" / "y"),
+              (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg", "a_Watermarked_3.jpg",
+                     "a_Watermarked_4.jpg"}));
+}

@@ -32,9 +32,10 @@ TEST(WatermarkCommand, AddListAndRemoveEachKind) {
     EXPECT_EQ(marks[0]["index"], 1);
     EXPECT_EQ(marks[0]["text"], "Hello");
     // Defaults that make a mark useful on any photo: bottom-right, 3 % in, scaling with it.
-    EXPECT_EQ(marks[0]["relativeQuadrant"], "bottom-right");
-    EXPECT_DOUBLE_EQ(marks[0]["relativePosition"]["x"].get<double>(), 0.03);
-    EXPECT_NEAR(marks[0]["relativeSize"]["width"].get<double>(), 0.25, 1e-6);
+    EXPECT_EQ(marks[0]["placement"]["anchor"], "bottom-right");
+    EXPECT_DOUBLE_EQ(marks[0]["placement"]["margin"].get<double>(), 0.03);
+    EXPECT_EQ(marks[0]["placement"]["sizeRule"], "width");
+    EXPECT_DOUBLE_EQ(marks[0]["placement"]["size"].get<double>(), 0.25);
     EXPECT_EQ(marks[0]["dynamicFontSize"], true);
     EXPECT_EQ(store.pictures().size(), 1u);
 
@@ -117,7 +118,7 @@ TEST(WatermarkCommand, BadKeysAndValuesNameTheProblemAndSaveNothing) {
         {{"1", "opacity=2"}, "opacity"},
         {{"1", "width=0%"}, "width"},
         {{"1", "color=red-ish"}, "color"},
-        {{"1", "anchor=middle"}, "anchor"},
+        {{"1", "anchor=upper"}, "anchor"},
         {{"2", "from=10%"}, "from"},
         {{"1", "novalue"}, "KEY=VALUE"},
         {{"3", "opacity=1"}, "no watermark 3"},
@@ -145,9 +146,9 @@ TEST(WatermarkCommand, MalformedOptionsOfAddAreUsageErrors) {
         {{"text", "Hi", "--margin", "60%"}, "--margin"},
         {{"text", "Hi", "--width", "120%"}, "--width"},
         {{"text", "Hi", "--color", "#12345"}, "--color"},
-        {{"text", "Hi", "--anchor", "left"}, "--anchor"},
+        {{"text", "Hi", "--anchor", "nowhere"}, "--anchor"},
         {{"text", "Hi", "--opacity", "1.5"}, "--opacity"},
-        {{"text", "Hi", "--size", "0"}, "--size"},
+        {{"text", "Hi", "--size", "-1"}, "--size"},
         {{"image"}, "needs a picture"},
         {{"image", (dir / "none.png").string()}, "no picture file"},
         {{"image", (dir / "fake.png").string()}, "cannot read"},

@@ -1,8 +1,9 @@
 #include "export/OVFilenamePattern.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -82,21 +83,7 @@ TEST(OVFilenamePattern, AvailableOptionsInOrder) {
 // The date depends on the user's locale; the portable locale writes its short date with slashes
 // (month/day/year), which the pattern must turn into hyphens.
 class DateStyles : public testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* all = std::getenv("LC_ALL"))
-            savedLcAll_ = all;
-        setenv("LC_ALL", "C", 1);
-    }
-    void TearDown() override {
-        if (savedLcAll_)
-            setenv("LC_ALL", savedLcAll_->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
-
-private:
-    std::optional<std::string> savedLcAll_;
+    ov::test::ScopedEnvironment locale_{"LC_ALL", "C"};
 };
 
 TEST_F(DateStyles, ShortDateHasHyphensInsteadOfSlashes) {

@@ -7,39 +7,17 @@
 #include "presets/OVPreset.h"
 #include "presets/OVPresetManager.h"
 #include "storage/OVStorage.h"
-#include "support/GeneratedPhotos.h"
+#include "support/CameraPhoto.h"
 #include "support/TestSupport.h"
 #include "watermarks/OVShapeWatermark.h"
 #include "watermarks/OVStrikethroughWatermark.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 namespace fs = std::filesystem;
 using namespace ov::test;
 
 namespace {
-
-// Points the shared container at a temporary folder for the life of a test.
-class ScopedHome {
-public:
-    explicit ScopedHome(const fs::path& home) {
-        if (const char* old = std::getenv("INKSTEAD_HOME"))
-            saved_ = old;
-        setenv("INKSTEAD_HOME", home.c_str(), 1);
-    }
-    ~ScopedHome() {
-        if (saved_)
-            setenv("INKSTEAD_HOME", saved_->c_str(), 1);
-        else
-            unsetenv("INKSTEAD_HOME");
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 class ListWithPresets : public OVSaveImageList {
 public:
@@ -76,7 +54,7 @@ double meanDifference(const fs::path& a, const fs::path& b) {
 
 TEST(OVPipelineExport, PhotosComeOutUprightWatermarkedInTheirOwnType) {
     TempDir dir;
-    ScopedHome home(dir / "home");
+    ScopedEnvironment home("INKSTEAD_HOME", dir / "home");
     fs::create_directories(dir / "out");
     fs::create_directories(dir / "plain");
     writeOrientedPhoto(dir / "drawing.png", 300, 200, 0, "");
@@ -133,18 +111,12 @@ TEST(OVPipelineExport, PhotosComeOutUprightWatermarkedInTheirOwnType) {
     presetManager->waitForPendingSaves();
 }
 
-TEST(OVPipelineExport, LocationIsDroppedOnlyWhenThePresetSaysSo) {
+// The whole road for a camera photograph stored turned: the file is upright, says so (no
+// orientation), keeps the camera data, carries no preview of the unwatermarked source, and
+// drops the location only when the preset says so.
+TEST(OVPipelineExport, CameraDataIsKeptAndLocationDroppedOnlyWhenThePresetSaysSo) {
     TempDir dir;
-    writeOrientedPhoto(dir / "trip.jpg", 320, 240, 1, "");
-    {
-        auto image = Exiv2::ImageFactory::open((dir / "trip.jpg").string());
-        image->readMetadata();
-        auto exif = image->exifData();
-        exif["Exif.GPSInfo.GPSLatitudeRef"] = "N";
-        exif["Exif.Image.Make"] = "Inkstead Test";
-        image->setExifData(exif);
-        image->writeMetadata();
-    }
+    writeCameraPhoto(dir / "trip.jpg", 6); // stored 200 × 120
     for (const bool strip : {false, true}) {
         auto preset = std::make_shared<OVPreset>("Private");
         preset->setShouldStripMetadata(strip);
@@ -159,9 +131,18 @@ TEST(OVPipelineExport, LocationIsDroppedOnlyWhenThePresetSaysSo) {
         const ov::Properties properties =
             ov::ImageSource::createWithURL(report.outputs[0].output)->properties();
         EXPECT_EQ(properties.dictionary(ov::kOVPropertyGPSDictionary) != nullptr, !strip);
-        ASSERT_NE(properties.dictionary(ov::kOVPropertyTIFFDictionary), nullptr);
-        EXPECT_EQ(properties.dictionary(ov::kOVPropertyTIFFDictionary)->string("Make"),
-                  "Inkstead Test");
+        EXPECT_EQ(properties.integer(ov::kOVPropertyPixelWidth), 120);
+        EXPECT_FALSE(properties.contains(ov::kOVPropertyOrientation));
+        EXPECT_EQ(dict(properties, ov::kOVPropertyTIFFDictionary).string("Make"),
+                  "Inkstead Optics");
+        EXPECT_EQ(dict(properties, ov::kOVPropertyTIFFDictionary).number("XResolution"), 72);
+        EXPECT_EQ(dict(properties, ov::kOVPropertyExifDictionary).bytes("MakerNote"), kMakerNote);
+        EXPECT_GT(
+            properties.bytes(ov::kOVPropertyICCProfile).value_or(ov::Properties::Bytes{}).size(),
+            100u);
+        auto written = Exiv2::ImageFactory::open(report.outputs[0].output.string());
+        written->readMetadata();
+        EXPECT_EQ(Exiv2::ExifThumbC(written->exifData()).copy().size_, 0u);
     }
 }
 
@@ -179,11 +160,11 @@ TEST(OVPipelineExport, DragOutRendersWithThePresetItself) {
 
 TEST(OVPipelineExport, PictureSweepWaitsUntilNoBatchIsRunning) {
     TempDir home;
-    const ScopedHome scoped(home.path());
+    const ScopedEnvironment storage("INKSTEAD_HOME", home.path());
     auto presets = std::make_shared<OVPresetManager>(std::nullopt);
     presets->waitForPendingSaves();
     const fs::path orphan = imageCacheDestinationURLForFilename("orphan.png");
-    std::ofstream(orphan) << "png";
+    writeFile(orphan, "png");
 
     // Two batches overlap; the first to end asks for the sweep.
     const auto renderer = OVPipelineRenderer::rendererWithPresetManager(presets);

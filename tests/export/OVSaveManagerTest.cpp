@@ -2,6 +2,7 @@
 
 #include "SaveTestSupport.h"
 #include "export/OVFilenamePattern.h"
+#include "export/OVOutputNames.h"
 #include "export/OVSaveProgress.h"
 #include "support/TestSupport.h"
 
@@ -304,4 +305,38 @@ TEST(OVSaveManager, CompletionMayDropTheLastReferenceToTheManager) {
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(done);
     EXPECT_TRUE(fs::exists(f.dir / "in" / "a_Watermarked_1.jpg"));
+}
+
+// Names come from the one naming function in index order, also when the outputs mirror their
+// folders; saveImageAtIndexes runs without a sheet and counts exactly the indexes given.
+TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
+    TempDir dir;
+    for (const char* sub : {"in/a", "in/b"})
+        fs::create_directories(dir / sub);
+    auto list = std::make_shared<PathImageList>(std::vector<fs::path>{
+        writeFile(dir / "in/a/IMG.jpg", "one"), writeFile(dir / "in/b/IMG.jpg", "two"),
+        writeFile(dir / "in/b/x.jpg", "three")});
+    auto manager = std::make_shared<OVSaveManager>(dir / "out");
+    fs::create_directories(dir / "out");
+    manager->setModel(list);
+    manager->setRenderer(std::make_shared<CopyRenderer>());
+    manager->setMirroredFolders({dir / "in"});
+    const auto presenter = std::make_shared<RecordingPresenter>();
+    manager->setProgressWindowController(presenter);
+
+    manager->saveImageAtIndexes({0, 1, 7});
+    manager->waitUntilFinished();
+    EXPECT_EQ(manager->progress()->totalUnitCount(), 2) << "index 7 is beyond the list";
+    EXPECT_EQ(manager->progress()->completedUnitCount(), 2);
+    EXPECT_EQ(readFile(dir / "out/a/IMG.jpg") + readFile(dir / "out/b/IMG.jpg"), "onetwo");
+    EXPECT_TRUE(presenter->calls().empty()) << "no sheet";
+
+    const auto names =
+        OVOutputNames({fs::path(dir / "in/b/IMG.jpg"), std::nullopt, fs::path(dir / "in/b/IMG.jpg")},
+                      {dir / "out", nullptr, {dir / "in"}});
+    EXPECT_EQ(names, (std::vector<fs::path>{"b/IMG_Watermarked_1.jpg", "",
+                                            "b/IMG_Watermarked_2.jpg"}));
+    manager->saveImageAtIndex(2, {"", "", "chosen.jpg"});
+    manager->waitUntilFinished();
+    EXPECT_EQ(readFile(dir / "out/chosen.jpg"), "three");
 }

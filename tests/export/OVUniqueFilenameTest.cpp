@@ -26,17 +26,10 @@ TEST(URLWithValidFilename, FreeNameThenCounterFromTheGivenName) {
     // The counter restarts from the given name and takes the first gap, never
     // "a_Watermarked_1_Watermarked_1.jpg".
     EXPECT_EQ(URLWithValidFilename(dir.path(), "a.jpg"), dir / "a_Watermarked_2.jpg");
-}
 
-TEST(URLWithValidFilename, NameWithoutExtensionGetsTheDot) {
-    TempDir dir;
-    writeFile(dir / "README", "x");
+    writeFile(dir / "README", "x"); // without extension: the dot stays
     EXPECT_EQ(URLWithValidFilename(dir.path(), "README"), dir / "README_Watermarked_1.");
-}
-
-TEST(URLWithValidFilename, DanglingLinkOccupiesItsName) {
-    TempDir dir;
-    fs::create_symlink(dir / "missing-target", dir / "b.png");
+    fs::create_symlink(dir / "missing-target", dir / "b.png"); // a dangling link occupies its name
     EXPECT_EQ(URLWithValidFilename(dir.path(), "b.png"), dir / "b_Watermarked_1.png");
 }
 

@@ -1,9 +1,6 @@
 #include "SaveTestSupport.h"
 
-#include <algorithm>
 #include <fstream>
-#include <iterator>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -35,24 +32,6 @@ std::string CopyRenderer::saveImage(const fs::path& source, const std::string&,
     }
     --inFlight;
     return reason;
-}
-
-fs::path writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> listDirectory(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace ov::test

@@ -2,6 +2,7 @@
 
 #include "export/OVSaveImageList.h"
 #include "export/OVSaveProgressPresenter.h"
+#include "support/TestSupport.h"
 
 #include <atomic>
 #include <chrono>
@@ -61,11 +62,5 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
 };
-
-/// Writes a small file with distinct content; returns its path.
-std::filesystem::path writeFile(const std::filesystem::path& path, const std::string& content);
-std::string readFile(const std::filesystem::path& path);
-/// Names of the files in `directory`, sorted.
-std::vector<std::string> listDirectory(const std::filesystem::path& directory);
 
 } // namespace ov::test

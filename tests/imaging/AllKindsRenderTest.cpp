@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -26,19 +27,13 @@ namespace {
 constexpr int kWidth = 600;
 constexpr int kHeight = 400;
 
-bool near(const ov::Color& a, const ov::Color& b, double tolerance = 0.03) {
-    return std::fabs(a.red - b.red) <= tolerance && std::fabs(a.green - b.green) <= tolerance &&
-           std::fabs(a.blue - b.blue) <= tolerance;
-}
+using ov::test::colorNear;
 
 class AllKindsRenderTest : public testing::Test {
 protected:
     void SetUp() override {
-        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
-        photoPath = home / "photo.png";
         ov::test::uprightPicture(kWidth, kHeight).write_to_file(photoPath.c_str());
     }
-    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
 
     // Stacking order: the pixellate is on top, so the strikethrough crossing its region is
     // covered by the mosaic rather than drawn over it.
@@ -54,7 +49,8 @@ protected:
     }
 
     ov::test::TempDir home;
-    fs::path photoPath;
+    ov::test::ScopedEnvironment storage{"INKSTEAD_HOME", home.path()};
+    fs::path photoPath = home / "photo.png";
 };
 
 } // namespace
@@ -68,22 +64,22 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     ASSERT_EQ(image->width(), kWidth);
     ASSERT_EQ(image->height(), kHeight);
 
-    EXPECT_TRUE(near(image->colorAt(50, 50), {1, 0, 0, 1})); // shape
+    EXPECT_TRUE(colorNear(image->colorAt(50, 50), {1, 0, 0, 1})); // shape
     // Text: white glyphs where the photo has no white at all.
     const ov::Rect textFrame = preset->watermarks()[1]->frame();
     ASSERT_GT(textFrame.size.width, 0);
     int glyphPixels = 0;
     for (int y = int(textFrame.minY()); y < int(textFrame.maxY()); ++y)
         for (int x = int(textFrame.minX()); x < int(textFrame.maxX()); ++x) {
-            glyphPixels += near(image->colorAt(x, y), {1, 1, 1, 1}, 0.05);
-            ASSERT_FALSE(near(plain->colorAt(x, y), {1, 1, 1, 1}, 0.05));
+            glyphPixels += colorNear(image->colorAt(x, y), {1, 1, 1, 1}, 0.05);
+            ASSERT_FALSE(colorNear(plain->colorAt(x, y), {1, 1, 1, 1}, 0.05));
         }
     EXPECT_GT(glyphPixels, 100);
-    EXPECT_TRUE(near(image->colorAt(520, 340), {0, 0, 1, 1}));     // logo, opaque half
-    EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340)); // logo, clear half
-    EXPECT_TRUE(near(image->colorAt(175, 300), {0, 1, 0, 1}));     // arrow shaft
-    EXPECT_TRUE(near(image->colorAt(300, 200), {0, 0, 0, 1}));     // diagonals cross
-    EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));     // photo between the lines
+    EXPECT_TRUE(colorNear(image->colorAt(520, 340), {0, 0, 1, 1})); // logo, opaque half
+    EXPECT_EQ(image->colorAt(570, 340), plain->colorAt(570, 340));  // logo, clear half
+    EXPECT_TRUE(colorNear(image->colorAt(175, 300), {0, 1, 0, 1})); // arrow shaft
+    EXPECT_TRUE(colorNear(image->colorAt(300, 200), {0, 0, 0, 1})); // diagonals cross
+    EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));      // photo between the lines
     // Mosaic: blocks on the grid through (150, 150), each uniform; the photo differs inside.
     int changed = 0;
     for (int y = 50; y < 130; ++y)
@@ -111,20 +107,30 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     EXPECT_EQ(again->bytes(), image->bytes());
 }
 
-TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
+// A render works on copies, which write nothing into the storage; a duplicate made inside the
+// preset gets its own picture, which the sweep keeps and which draws.
+TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     auto preset = presetOfEveryKind();
     auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[2]);
     const fs::path kept = logoWatermark->imageURL();
     ASSERT_TRUE(fs::exists(kept));
+    auto files = [] {
+        std::vector<fs::path> list;
+        for (const auto& entry : fs::directory_iterator(imageCacheDestinationURL()))
+            list.push_back(entry.path());
+        std::sort(list.begin(), list.end());
+        return list;
+    };
+    const auto before = files();
+    const auto image = render(preset);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(files(), before) << "a render writes nothing into the storage";
 
-    // Copies (as an export makes them) write pictures of their own, which no preset lists.
-    auto copy = preset->copy();
-    const fs::path copied =
-        std::static_pointer_cast<OVImageWatermark>(copy->watermarks()[2])->imageURL();
-    EXPECT_NE(copied, kept);
-    EXPECT_TRUE(fs::exists(copied));
+    auto twin = std::static_pointer_cast<OVImageWatermark>(preset->duplicateWatermark(logoWatermark));
+    preset->removeWatermark(logoWatermark); // deletes the original's picture
+    preset->addWatermark(twin);
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");
-    std::ofstream(stray) << "stray";
+    ov::test::writeFile(stray, "stray");
 
     {
         OVPresetManager writer;
@@ -133,11 +139,12 @@ TEST_F(AllKindsRenderTest, SweepKeepsPicturesOfListedPresetsAndRemovesOrphans) {
     }
     OVPresetManager sweeper(0ns);
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(stray); }, 5s);
-    EXPECT_TRUE(fs::exists(kept));
-    EXPECT_FALSE(fs::exists(copied));
-    EXPECT_FALSE(fs::exists(stray));
-
-    // Removing the watermark from its preset deletes its picture at once.
-    preset->removeWatermark(logoWatermark);
     EXPECT_FALSE(fs::exists(kept));
+    EXPECT_TRUE(fs::exists(twin->imageURL()));
+
+    const auto decoded = sweeper.presetWithID(preset->uuid());
+    ASSERT_NE(decoded, nullptr);
+    const auto again = render(decoded);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
 }

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 namespace {
@@ -37,19 +36,7 @@ std::shared_ptr<OVPreset> presetWith(std::vector<OVWatermarkPtr> watermarks) {
     return preset;
 }
 
-// The dark mark of the generated picture sits at x in [w/8, w/4) from the left and y in
-// [h/8, h/4) from the top; probing its centre and the opposite corner catches any turn or mirror.
-void expectUprightPicture(const ov::Image& image, const std::string& label) {
-    const int w = image.width();
-    const int h = image.height();
-    const auto mark = image.colorAt(w * 3 / 16, h - 1 - h * 3 / 16);
-    EXPECT_LT(mark.red + mark.green, 0.15) << label;
-    const auto farCorner = image.colorAt(w - 3, 2); // bottom right: red and green high
-    EXPECT_GT(farCorner.red, 0.85) << label;
-    EXPECT_GT(farCorner.green, 0.85) << label;
-    const auto nearCorner = image.colorAt(2, h - 3); // top left: both low
-    EXPECT_LT(nearCorner.red + nearCorner.green, 0.2) << label;
-}
+using ov::test::expectUprightPicture;
 
 class RenderOrientationTest : public testing::TestWithParam<int> {};
 
@@ -65,9 +52,7 @@ TEST_P(RenderOrientationTest, UprightWithWatermarks) {
 
     auto plain = CGImageCreateWatermarkedImageWithPreset(source, nullptr);
     ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->width(), 320);
-    EXPECT_EQ(plain->height(), 240);
-    expectUprightPicture(*plain, "plain " + std::to_string(orientation));
+    expectUprightPicture(*plain, 320, 240, "plain " + std::to_string(orientation));
 
     auto preset = presetWith({redSquare(100, 40, 20)});
     preset->setShouldResize(true);
@@ -75,9 +60,7 @@ TEST_P(RenderOrientationTest, UprightWithWatermarks) {
     preset->setResizeValue(50);
     auto image = CGImageCreateWatermarkedImageWithPreset(source, preset);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->width(), 160);
-    EXPECT_EQ(image->height(), 120);
-    expectUprightPicture(*image, "resized " + std::to_string(orientation));
+    expectUprightPicture(*image, 160, 120, "resized " + std::to_string(orientation));
     const auto red = image->colorAt(110, 50);
     EXPECT_GT(red.red, 0.95);
     EXPECT_LT(red.green + red.blue, 0.05);
@@ -85,22 +68,6 @@ TEST_P(RenderOrientationTest, UprightWithWatermarks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTags, RenderOrientationTest, testing::Range(1, 9));
-
-TEST(RenderTest, RealPhotographsAtTheirUprightSize) {
-    OV_REQUIRE_TESTDATA();
-    for (const std::string kind : {"Landscape", "Portrait"}) {
-        const auto upright = ov_CGImageSourceGetSize(ImageSource::createWithURL(
-            ov::test::testDataDir() / "orientation" / (kind + "_1.jpg")));
-        for (int o = 0; o <= 8; ++o) {
-            auto source = ImageSource::createWithURL(ov::test::testDataDir() / "orientation" /
-                                                     (kind + "_" + std::to_string(o) + ".jpg"));
-            auto image = CGImageCreateWatermarkedImageWithPreset(source, nullptr);
-            ASSERT_TRUE(image) << kind << o;
-            EXPECT_EQ(image->width(), upright.width) << kind << o;
-            EXPECT_EQ(image->height(), upright.height) << kind << o;
-        }
-    }
-}
 
 // Pixellate watermarks sample the clean picture; the render's other watermarks do not show in
 // the mosaic even when drawn below it.
@@ -120,29 +87,20 @@ TEST(RenderTest, PixellateSamplesTheCleanPicture) {
 
 TEST(RenderTest, OddInputsRenderAndDamagedOnesGiveNull) {
     ov::test::TempDir dir;
-    auto picture = ov::test::uprightPicture(80, 60);
-    picture.colourspace(VIPS_INTERPRETATION_CMYK).write_to_file((dir / "cmyk.jpg").c_str());
-    picture.colourspace(VIPS_INTERPRETATION_B_W).write_to_file((dir / "gray.png").c_str());
-    picture.colourspace(VIPS_INTERPRETATION_RGB16).write_to_file((dir / "deep.png").c_str());
-    picture.write_to_file((dir / "flat.tif").c_str());
-    picture.bandjoin_const({128}).write_to_file(
-        ((dir / "palette.png").string() + "[palette]").c_str());
-    for (const char* name : {"cmyk.jpg", "gray.png", "deep.png", "flat.tif", "palette.png"}) {
-        auto image = CGImageCreateWatermarkedImageWithPreset(ImageSource::createWithURL(dir / name),
-                                                             presetWith({redSquare(5, 5, 10)}));
-        ASSERT_TRUE(image) << name;
-        EXPECT_EQ(image->width(), 80) << name;
-        EXPECT_GT(image->colorAt(10, 10).red, 0.95) << name;
+    for (const auto& format : ov::test::writeOddFormats(dir.path(), 80, 60)) {
+        auto image = CGImageCreateWatermarkedImageWithPreset(
+            ImageSource::createWithURL(dir / format.name), presetWith({redSquare(5, 5, 10)}));
+        ASSERT_TRUE(image) << format.name;
+        EXPECT_EQ(image->width(), 80) << format.name;
+        EXPECT_GT(image->colorAt(10, 10).red, 0.95) << format.name;
     }
-    std::ifstream in(dir / "flat.tif", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    std::ofstream(dir / "cut.tif", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    std::ofstream(dir / "zero.jpg", std::ios::binary);
-    auto cut = ImageSource::createWithURL(dir / "cut.tif");
+    const std::string bytes = ov::test::readFile(dir / "flat.tif");
+    auto cut = ImageSource::createWithURL(
+        ov::test::writeFile(dir / "cut.tif", bytes.substr(0, bytes.size() / 2)));
     if (cut) {
         EXPECT_EQ(CGImageCreateWatermarkedImageWithPreset(cut, nullptr), nullptr);
     }
-    EXPECT_EQ(ImageSource::createWithURL(dir / "zero.jpg"), nullptr);
+    EXPECT_EQ(ImageSource::createWithURL(ov::test::writeFile(dir / "zero.jpg", "")), nullptr);
     EXPECT_EQ(CGImageCreateWatermarkedImageWithPreset(nullptr, presetWith({})), nullptr);
 }
 
@@ -172,10 +130,6 @@ TEST(RenderHelpersTest, SizesOrientationThumbnailsAndContexts) {
     EXPECT_EQ(same->width(), 101);
     EXPECT_EQ(CGContextCreateWithCGImage(nullptr), nullptr);
 }
-
-} // namespace
-
-namespace {
 
 // Several renders and encodes at once, each with its own preset, as a batch export runs them.
 TEST(RenderConcurrencyTest, ParallelRendersAgree) {

@@ -2,7 +2,6 @@
 
 #include "model/OVBookmarkAddition.h"
 #include "platform/dispatch/Dispatch.h"
-#include "platform/log/Log.h"
 #include "platform/notify/NotificationCenter.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
@@ -11,11 +10,12 @@
 
 #include <atomic>
 #include <fstream>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+
+using ov::test::LogCapture;
 
 namespace {
 
@@ -25,33 +25,6 @@ fs::path photo(const fs::path& path, int which = 1) {
     ov::test::writeOrientedPhoto(path, 60, 40, which);
     return path;
 }
-
-fs::path textFile(const fs::path& path, const std::string& text = "not an image") {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-    return path;
-}
-
-/// Collects log lines while alive.
-class LogCapture {
-public:
-    LogCapture() {
-        previous_ = ov::setLogSink([this](std::string_view line) {
-            std::lock_guard lock(mutex_);
-            lines_.emplace_back(line);
-        });
-    }
-    ~LogCapture() { ov::setLogSink(previous_); }
-    std::vector<std::string> lines() const {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-
-private:
-    ov::LogSink previous_;
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
-};
 
 std::vector<fs::path> urls(const OVModel& model) {
     std::vector<fs::path> result;
@@ -74,8 +47,9 @@ TEST(OVModel, folderGivesItsImagesDeepInNameOrder) {
     photo(root / "shoot" / "sub" / "c.jpg");
     photo(root / "shoot" / ".hidden.jpg");
     photo(root / "shoot" / ".cache" / "d.jpg");
-    textFile(root / "shoot" / "notes.txt");
-    textFile(root / "shoot" / "fake.jpg"); // the type comes from the contents
+    ov::test::writeFile(root / "shoot" / "notes.txt", "not an image");
+    ov::test::writeFile(root / "shoot" / "fake.jpg",
+                        "not an image"); // the type comes from the contents
     OVModel model;
     model.addURL(root / "shoot", kPresetA);
     EXPECT_EQ(urls(model),
@@ -99,10 +73,10 @@ TEST(OVModel, sameFileTwiceKeepsOneEntryWithTheFirstPreset) {
 
 TEST(OVModel, nothingReadableAddsNothing) {
     ov::test::TempDir dir;
-    textFile(dir / "empty" / "readme.txt");
+    ov::test::writeFile(dir / "empty" / "readme.txt", "not an image");
     OVModel model;
     model.addURL(dir / "missing.jpg", kPresetA);
-    model.addURL(textFile(dir / "notes.txt"), kPresetA);
+    model.addURL(ov::test::writeFile(dir / "notes.txt", "not an image"), kPresetA);
     model.addURL(dir / "empty", kPresetA);
     EXPECT_EQ(model.count(), 0u);
 }
@@ -240,7 +214,7 @@ TEST(OVModel, workersResolvingWhileAFileMoves) {
 
 TEST(OVBookmarkAddition, runsTheBodyOnlyForReadableFiles) {
     ov::test::TempDir dir;
-    const auto file = textFile(dir / "a.txt");
+    const auto file = ov::test::writeFile(dir / "a.txt", "not an image");
     int runs = 0;
     EXPECT_TRUE(accessSecurityScopedResource(file, [&] { ++runs; }));
     EXPECT_FALSE(accessSecurityScopedResource(dir / "missing.jpg", [&] { ++runs; }));

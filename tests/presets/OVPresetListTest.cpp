@@ -72,7 +72,7 @@ TEST_F(PresetList, RemoveByDisplayIndexPostsTwice) {
     EXPECT_EQ(list(), (std::vector<OVWatermarkPtr>{b}));
 }
 
-TEST_F(PresetList, AddSelectsAtOnceAndAdjustsKindsOnTheMainQueue) {
+TEST_F(PresetList, AddSelectsAndAdjustsKindsAtOnce) {
     NotificationCounter changed(kOVPresetChanged);
     preset->addWatermark(nullptr);
     drainMainQueue();
@@ -89,22 +89,20 @@ TEST_F(PresetList, AddSelectsAtOnceAndAdjustsKindsOnTheMainQueue) {
     EXPECT_EQ(preset->watermarkAtIndex(0), shape);
     EXPECT_EQ(preset->selectedWatermark(), shape);
     EXPECT_FALSE(b->isEditable());
-    EXPECT_FALSE(shape->shouldUseRelativePosition()); // not before the main queue runs
+    EXPECT_TRUE(shape->shouldUseRelativePosition()); // complete when the call returns
     preset->addWatermark(arrow);
-    drainMainQueue();
+    drainMainQueue(); // the notifications are posted on the main queue
     EXPECT_TRUE(shape->shouldUseRelativePosition());
     EXPECT_TRUE(shape->shouldUseRelativeSize());
     EXPECT_FALSE(arrow->shouldUseRelativePosition()); // arrows keep their own placement
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST_F(PresetList, TextTurnsOnDynamicFontSizeOnlyAfterTheMainQueueRuns) {
+TEST_F(PresetList, TextTurnsOnDynamicFontSizeWhenAdded) {
     auto text = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeText);
     text->setShouldUseRelativeSize(false);
     preset->addWatermark(text);
     EXPECT_TRUE(text->isEditable());
-    EXPECT_FALSE(text->shouldUseDynamicFontSize());
-    drainMainQueue();
     EXPECT_TRUE(text->shouldUseDynamicFontSize());
     EXPECT_TRUE(text->shouldUseRelativeSize());
 }

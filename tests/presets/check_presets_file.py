@@ -11,6 +11,11 @@ WATERMARK_KEYS = {"$class", "origin", "size", "type", "uuid", "title", "alpha", 
                   "shadow", "relativePostion", "relativeSize", "proportional",
                   "shouldUseRelativePostion", "shouldUseRelativeSize", "relativeQuadrant",
                   "hasMaxSize", "maxSize"}
+# Written after the base keys; readers that know only those skip them.
+ADDITIONAL_KEYS = {"relativePositionComputed", "relativeSizeComputed"}
+PLACEMENT_KEYS = {"placementAnchor", "placementMarginUnit", "placementMargin",
+                  "placementSizeRule", "placementSize"}
+WATERMARK_KEYS |= ADDITIONAL_KEYS
 SHAPE_KEYS = WATERMARK_KEYS | {"strokeThickness", "strokeColor", "fillColor", "shapeType",
                                "lineDash"}
 
@@ -67,7 +72,7 @@ def main(path):
             if name == "OVShapeWatermark" and description["$classes"] != [
                     "OVShapeWatermark", "OVWatermark", "NSObject"]:
                 problems.append("shape class chain %r" % description["$classes"])
-            if set(watermark) != expected:
+            if set(watermark) - PLACEMENT_KEYS != expected:
                 problems.append("%s keys %r" % (name, sorted(watermark)))
             if not isinstance(get(watermark["origin"]), str):
                 problems.append("origin is not a point string")

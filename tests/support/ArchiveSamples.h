@@ -1,11 +1,51 @@
 #pragma once
 
+#include "platform/archive/BinaryPropertyList_p.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+
 #include <cctype>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace ov::test {
+
+/// `object` archived as the only element of the root list and decoded back; null when the
+/// archive does not decode into exactly one `T`.
+template <class T> std::shared_ptr<T> archiveRoundTrip(const std::shared_ptr<T>& object) {
+    const auto data = KeyedArchiver::archivedDataWithRootArray({object});
+    auto list = KeyedUnarchiver::unarchivedRootArrayOfClass<T>(data);
+    return list && list->size() == 1 ? list->front() : nullptr;
+}
+
+/// A keyed archive written by hand, as another writer might leave it: `objects` is its object
+/// table ("$null" first) and the root is the object at index 1.
+inline std::vector<std::uint8_t> keyedArchiveOf(bplist::Array objects) {
+    return bplist::write(bplist::Dictionary{{"$archiver", "NSKeyedArchiver"},
+                                            {"$version", std::int64_t(100000)},
+                                            {"$top", bplist::Dictionary{{"root", bplist::Uid{1}}}},
+                                            {"$objects", std::move(objects)}});
+}
+
+/// The bytes written as hexadecimal digit pairs in `hex`; any other character is skipped.
+inline std::vector<std::uint8_t> bytesFromHex(std::string_view hex) {
+    std::vector<std::uint8_t> bytes;
+    int high = -1;
+    for (char c : hex) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            continue;
+        int value = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes.push_back(static_cast<std::uint8_t>(high << 4 | value));
+            high = -1;
+        }
+    }
+    return bytes;
+}
 
 /// A presets file of 576 bytes written by an independent writer: a mutable array holding one
 /// preset named "Default" (UUID 0AD863BA-7584-40CF-8896-BD87B3280C34, no watermarks, settings
@@ -31,20 +71,7 @@ A1 0C 80 02 80 0A D9 0F 10 11 12 13 14 15 16 0A 17 18 19 1A 1A 1B 1C 1C 1D 54 6E
 01 53 01 54 01 56 01 5B 01 63 01 66 01 67 01 6C 01 75 01 78 01 7D 01 8C 01 90 01 A2 01 A5 01 AA
 00 00 00 00 00 00 02 01 00 00 00 00 00 00 00 3A 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 AC
 )";
-    std::vector<std::uint8_t> bytes;
-    int high = -1;
-    for (char c : hex) {
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            continue;
-        int value = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c | 0x20) - 'a' + 10;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(high << 4 | value));
-            high = -1;
-        }
-    }
-    return bytes;
+    return bytesFromHex(hex);
 }
 
 } // namespace ov::test

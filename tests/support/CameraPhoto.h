@@ -3,11 +3,13 @@
 // A generated camera-like photograph with every kind of metadata (header-only, for test
 // executables that link libvips and Exiv2).
 
+#include "platform/imageio/Properties.h"
 #include "support/GeneratedPhotos.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ov::test {
@@ -87,6 +89,13 @@ inline void writeCameraPhoto(const std::filesystem::path& path, int orientation 
     image->setXmpPacket(kXmp);
     image->writeXmpFromPacket(true);
     image->writeMetadata();
+}
+
+/// The dictionary under `key` of a set of image properties, or an empty one.
+inline const ov::Properties& dict(const ov::Properties& properties, std::string_view key) {
+    static const ov::Properties empty;
+    const auto* d = properties.dictionary(key);
+    return d ? *d : empty;
 }
 
 } // namespace ov::test

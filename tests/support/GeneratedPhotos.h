@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ov::test {
 
@@ -70,6 +71,29 @@ inline void writeOrientedPhoto(const std::filesystem::path& path, int width, int
     if (orientation != 0) {
         writeOrientationTag(path, orientation);
     }
+}
+
+/// A file of writeOddFormats(): its name in the folder and whether it has an alpha channel.
+struct OddFormat {
+    std::string name;
+    bool alpha;
+};
+
+/// Saves uprightPicture(width, height) in the formats and layouts other than 8-bit RGB: CMYK
+/// JPEG, grey, 16-bit and palette PNG, TIFF, WebP. The pictures with alpha have alpha 200.
+inline std::vector<OddFormat> writeOddFormats(const std::filesystem::path& folder, int width,
+                                              int height) {
+    const auto picture = uprightPicture(width, height);
+    const auto withAlpha = picture.bandjoin_const({200});
+    const auto at = [&](const char* name) { return (folder / name).string(); };
+    picture.colourspace(VIPS_INTERPRETATION_CMYK).write_to_file(at("cmyk.jpg").c_str());
+    picture.colourspace(VIPS_INTERPRETATION_B_W).write_to_file(at("gray.png").c_str());
+    picture.colourspace(VIPS_INTERPRETATION_RGB16).write_to_file(at("deep.png").c_str());
+    picture.write_to_file(at("flat.tif").c_str());
+    withAlpha.write_to_file(at("alpha.webp").c_str());
+    withAlpha.write_to_file((at("palette.png") + "[palette,bitdepth=8]").c_str());
+    return {{"cmyk.jpg", false}, {"gray.png", false},  {"deep.png", false},
+            {"flat.tif", false}, {"alpha.webp", true}, {"palette.png", true}};
 }
 
 } // namespace ov::test

@@ -1,7 +1,16 @@
 #pragma once
 
+#include "platform/gfx/GraphicsContext.h"
+
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ov::test {
 
@@ -25,6 +34,60 @@ private:
 /// Folder of the real test photographs (orientation/Landscape_0..8.jpg, Portrait_0..8.jpg):
 /// $INKSTEAD_TESTDATA_DIR when set, else the folder configured as OV_TESTDATA_DIR.
 std::filesystem::path testDataDir();
+
+/// Writes `content` to `path` (creating its folder); returns the path.
+std::filesystem::path writeFile(const std::filesystem::path& path, const std::string& content);
+/// The bytes of a file, empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+/// Names of the entries of `directory`, sorted.
+std::vector<std::string> listDirectory(const std::filesystem::path& directory);
+
+/// Sets an environment variable for the life of the object, then restores the previous value.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::string name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
+
+/// Collects the log lines written while alive.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    [[nodiscard]] std::vector<std::string> lines() const;
+    void clear();
+
+private:
+    std::function<void(std::string_view)> previous_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+/// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
+bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
+
+/// A bitmap context painted opaque white.
+std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height);
+
+/// An expected grey level (the red channel) at a pixel of a context (y up).
+struct GrayProbe {
+    int x, y;
+    double gray;
+};
+/// Checks every probe within two levels of 255.
+void expectGray(const GraphicsContext& context, std::initializer_list<GrayProbe> probes);
+
+/// Checks that `image` (of the given size) shows the picture of uprightPicture() the right way
+/// up: the gradient's values at the corners and centre, and the dark mark near the top left.
+void expectUprightPicture(const Image& image, int width, int height, const std::string& label);
 
 } // namespace ov::test
 

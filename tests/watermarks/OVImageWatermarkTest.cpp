@@ -112,33 +112,37 @@ TEST_F(ImageWatermarkTest, MissingFileDrawsNothingAndIsRetried) {
     EXPECT_TRUE(near(canvas->makeImage()->colorAt(10, 50), ov::Color{1, 0, 0, 1}));
 }
 
-TEST_F(ImageWatermarkTest, CopyWritesItsOwnFileAndDrawsTheSamePicture) {
+// A copy for a render writes nothing and draws the source's picture even when the file is gone;
+// a duplicate is a watermark of its own, with its own file.
+TEST_F(ImageWatermarkTest, CopiesShareThePictureAndDuplicatesGetTheirOwnFile) {
     auto source = OVImageWatermark::imageWatermark();
     source->setBounds({0, 0, 400, 400});
     ASSERT_TRUE(source->setImage(logo(100, 100)));
     source->setOrigin({300, 300});
     source->calculateRelativePosition();
+    const auto filesBefore = std::distance(fs::directory_iterator(source->imageURL().parent_path()),
+                                           fs::directory_iterator());
     auto copy = std::static_pointer_cast<OVImageWatermark>(source->copy());
-    EXPECT_FALSE(copy->isEqualToWatermark(source));
-    EXPECT_NE(copy->imageURL(), source->imageURL());
-    EXPECT_TRUE(fs::exists(copy->imageURL()));
-    EXPECT_EQ(copy->relativeQuadrant(), source->relativeQuadrant());
-    EXPECT_EQ(copy->relativePosition(), source->relativePosition());
+    EXPECT_TRUE(copy->isEqualToWatermark(source));
+    EXPECT_EQ(std::distance(fs::directory_iterator(source->imageURL().parent_path()),
+                            fs::directory_iterator()),
+              filesBefore);
 
-    copy->removeImage();
-    EXPECT_FALSE(fs::exists(copy->imageURL()));
-    EXPECT_TRUE(fs::exists(source->imageURL()));
-    auto recopy = std::static_pointer_cast<OVImageWatermark>(source->copy());
-    auto a = whiteCanvas(400, 400), b = whiteCanvas(400, 400);
+    auto duplicate = std::static_pointer_cast<OVImageWatermark>(source->duplicate());
+    EXPECT_FALSE(duplicate->isEqualToWatermark(source));
+    EXPECT_TRUE(fs::exists(duplicate->imageURL()));
+    EXPECT_EQ(duplicate->relativePosition(), source->relativePosition());
+
+    auto a = whiteCanvas(400, 400);
     source->renderInContext(*a);
-    recopy->setBounds({0, 0, 400, 400});
-    recopy->renderInContext(*b);
-    EXPECT_EQ(a->makeImage()->bytes(), b->makeImage()->bytes());
-
-    // A source without a file gives a copy without one.
     source->removeImage();
-    auto orphan = std::static_pointer_cast<OVImageWatermark>(source->copy());
-    EXPECT_FALSE(fs::exists(orphan->imageURL()));
+    for (const auto& drawn : {copy, duplicate}) {
+        auto b = whiteCanvas(400, 400);
+        drawn->setBounds({0, 0, 400, 400});
+        drawn->renderInContext(*b);
+        EXPECT_EQ(a->makeImage()->bytes(), b->makeImage()->bytes());
+    }
+    EXPECT_TRUE(fs::exists(duplicate->imageURL())) << "removing the source's file keeps it";
 }
 
 TEST_F(ImageWatermarkTest, SettingAPictureResetsANonFiniteOriginAndRejectsNothing) {

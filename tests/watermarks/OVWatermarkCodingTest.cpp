@@ -96,6 +96,8 @@ TEST(OVWatermarkCoding, RoundTripsEveryBaseField) {
     EXPECT_EQ(decoded->bounds(), ov::Rect{});
 }
 
+// The sixteen base keys come first, in their order; readers that know only those skip the two
+// that say whether the relative data are computed.
 TEST(OVWatermarkCoding, WritesTheSixteenKeysInOrder) {
     auto data = archiveOf(OVShapeWatermark::circleShapeWatermark());
     auto reader = ov::bplist::Reader::open(data, nullptr);
@@ -123,6 +125,8 @@ TEST(OVWatermarkCoding, WritesTheSixteenKeysInOrder) {
                                               "relativeQuadrant",
                                               "hasMaxSize",
                                               "maxSize",
+                                              "relativePositionComputed",
+                                              "relativeSizeComputed",
                                               "strokeThickness",
                                               "strokeColor",
                                               "fillColor",
@@ -179,4 +183,39 @@ TEST(OVShapeWatermarkCoding, RoundTripsShapeFields) {
 
     source->setStrokeColor(std::nullopt);
     EXPECT_EQ(roundTrip(source)->strokeColor(), std::nullopt);
+}
+
+// Files written before the computed flags existed keep their meaning: a relative size of
+// (1, 1) or (0, 0) is one not computed yet, and a relative position of (0, 0) leaves the origin
+// alone, so such presets render as they always did.
+TEST(OVWatermarkCoding, RecordsWithoutTheComputedFlagsFollowTheLegacyRule) {
+    struct Row {
+        const char* name;
+        const char* relativePosition;
+        const char* relativeSize;
+        ov::Point origin; // after bounds of 2000 × 1000
+        ov::Size size;
+    };
+    const Row rows[] = {
+        // The stored geometry becomes the reference: nothing moves or scales.
+        {"notComputed", "{0, 0}", "{1, 1}", {100, 50}, {200, 100}},
+        // Computed fractions re-place and re-size the watermark.
+        {"computed", "{0.1, 0.1}", "{0.2, 0.2}", {200, 100}, {400, 200}},
+        // A computed size with a position of (0, 0): scaled, not moved.
+        {"positionAtZero", "{0, 0}", "{0.2, 0.2}", {100, 50}, {400, 200}},
+    };
+    for (const Row& row : rows) {
+        auto decoded = decodeRoot(handWrittenRecord(
+            "OVShapeWatermark", {{"origin", "{100, 50}"},
+                                 {"size", "{200, 100}"},
+                                 {"relativePostion", row.relativePosition},
+                                 {"relativeSize", row.relativeSize},
+                                 {"shouldUseRelativePostion", true},
+                                 {"shouldUseRelativeSize", true}}));
+        ASSERT_TRUE(decoded) << row.name;
+        decoded->setBounds({0, 0, 2000, 1000});
+        EXPECT_EQ(decoded->origin(), row.origin) << row.name;
+        EXPECT_EQ(decoded->size(), row.size) << row.name;
+        EXPECT_FALSE(decoded->placement()) << row.name;
+    }
 }

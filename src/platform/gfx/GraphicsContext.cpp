@@ -63,18 +63,17 @@ std::unique_ptr<GraphicsContext> GraphicsContext::createBitmap(int width, int he
     return std::unique_ptr<GraphicsContext>(new GraphicsContext(std::move(impl)));
 }
 
-std::unique_ptr<GraphicsContext> GraphicsContext::createBitmapOnPixels(uint8_t* pixels, int width,
-                                                                       int height,
-                                                                       std::size_t bytesPerRow) {
-    if (pixels == nullptr || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+std::unique_ptr<GraphicsContext>
+GraphicsContext::createWithData(uint8_t* data, int width, int height, std::size_t bytesPerRow) {
+    if (!data || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
         bytesPerRow % 4 != 0 || bytesPerRow < static_cast<std::size_t>(width) * 4 ||
         bytesPerRow > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return nullptr;
     auto impl = std::make_unique<Impl>();
-    impl->external = pixels;
     impl->width = width;
     impl->height = height;
     impl->stride = static_cast<int>(bytesPerRow);
+    impl->externalPixels = data;
     impl->attachSurface();
     if (cairo_status(impl->cr) != CAIRO_STATUS_SUCCESS)
         return nullptr;
@@ -101,22 +100,21 @@ uint8_t* GraphicsContext::data() {
         // The caller may write through the pointer.
         cairo_surface_mark_dirty(d->surface);
     }
-    return d->base();
+    return d->buffer();
 }
 
 ImagePtr GraphicsContext::makeImage() const {
-    const uint8_t* base = d->base();
-    if (base == nullptr)
+    const uint8_t* pixels = d->buffer();
+    if (!pixels)
         return nullptr;
     cairo_surface_flush(d->surface);
-    const std::size_t size = bytesPerRow() * static_cast<std::size_t>(d->height);
     return Image::create(d->width, d->height, bytesPerRow(), kNativeBitmapInfo,
-                         std::vector<uint8_t>(base, base + size));
+                         std::vector<uint8_t>(pixels, pixels + bytesPerRow() * d->height));
 }
 
 ImagePtr GraphicsContext::takeImage() {
-    if (d->external)
-        return makeImage(); // the caller's pixels stay the caller's
+    if (d->externalPixels)
+        return makeImage(); // the pixels are not ours to hand over
     if (d->pixels.empty())
         return nullptr;
     cairo_surface_flush(d->surface);
@@ -135,7 +133,7 @@ ImagePtr GraphicsContext::takeImage() {
 }
 
 bool GraphicsContext::writePNG(const std::filesystem::path& path) const {
-    if (d->base() == nullptr)
+    if (!d->buffer())
         return false;
     cairo_surface_flush(d->surface);
     return cairo_surface_write_to_png(d->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;

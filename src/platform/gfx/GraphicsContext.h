@@ -53,11 +53,12 @@ public:
     /// A bitmap context of width × height pixels in the native layout (premultiplied ARGB,
     /// 32-bit little-endian), cleared to transparent. Null for non-positive or huge sizes.
     static std::unique_ptr<GraphicsContext> createBitmap(int width, int height);
-    /// A context drawing straight into the caller's native-layout pixels (rows top to bottom,
-    /// `bytesPerRow` apart, a multiple of 4), which must outlive it; nothing is cleared or
-    /// copied. takeImage() copies. Null for a null buffer, non-positive or huge sizes.
-    static std::unique_ptr<GraphicsContext>
-    createBitmapOnPixels(uint8_t* pixels, int width, int height, std::size_t bytesPerRow);
+    /// A context drawing into pixels it does not own (a window's back buffer): width × height
+    /// in the native layout, rows top to bottom and `bytesPerRow` apart (a multiple of 4). The
+    /// pixels are drawn over as they are and must outlive the context. Null for a null buffer,
+    /// bad sizes or rows too short. takeImage() on it returns a copy.
+    static std::unique_ptr<GraphicsContext> createWithData(uint8_t* data, int width, int height,
+                                                           std::size_t bytesPerRow);
     ~GraphicsContext();
     GraphicsContext(const GraphicsContext&) = delete;
     GraphicsContext& operator=(const GraphicsContext&) = delete;

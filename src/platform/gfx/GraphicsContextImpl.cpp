@@ -81,8 +81,8 @@ GraphicsContext::Impl::~Impl() {
 }
 
 void GraphicsContext::Impl::attachSurface() {
-    surface = cairo_image_surface_create_for_data(base(),
-                                                  CAIRO_FORMAT_ARGB32, width, height, stride);
+    surface =
+        cairo_image_surface_create_for_data(buffer(), CAIRO_FORMAT_ARGB32, width, height, stride);
     cr = cairo_create(surface);
     applyTransform();
 }
@@ -117,7 +117,16 @@ void GraphicsContext::Impl::applyTransform() {
 }
 
 void GraphicsContext::Impl::applyStrokeSettings(cairo_t* target) const {
-    cairo_set_line_width(target, state.lineWidth);
+    // A stroke reaches half its width from the path. Once that exceeds the span of the canvas
+    // and the path together, every canvas pixel it can cover is covered (dashes, caps and miters
+    // included), so a wider one draws the same pixels; it would only make Cairo build pens and
+    // joins of millions of vertices, for seconds or minutes, from one absurd width.
+    double cx1, cy1, cx2, cy2, px1, py1, px2, py2;
+    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    cairo_path_extents(target, &px1, &py1, &px2, &py2);
+    const double span = std::hypot(std::max(cx2, px2) - std::min(cx1, px1),
+                                   std::max(cy2, py2) - std::min(cy1, py1));
+    cairo_set_line_width(target, std::min(state.lineWidth, 2 * span + 2));
     cairo_set_line_cap(target, state.lineCap == LineCap::round    ? CAIRO_LINE_CAP_ROUND
                                : state.lineCap == LineCap::square ? CAIRO_LINE_CAP_SQUARE
                                                                   : CAIRO_LINE_CAP_BUTT);

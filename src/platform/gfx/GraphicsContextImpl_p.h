@@ -40,8 +40,8 @@ struct GraphicsContext::Impl {
     using Painter = std::function<void(cairo_t* cr, double alpha)>;
 
     std::vector<uint8_t> pixels;
-    /// Caller-owned pixels drawn into instead of `pixels` (createBitmapOnPixels).
-    uint8_t* external = nullptr;
+    /// Pixels owned by someone else (a window's back buffer); when set, `pixels` stays empty.
+    uint8_t* externalPixels = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
@@ -59,11 +59,11 @@ struct GraphicsContext::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
 
-    /// The pixels drawn into: the external buffer, else `pixels`; null when there are none.
-    [[nodiscard]] uint8_t* base() {
-        return external ? external : (pixels.empty() ? nullptr : pixels.data());
+    /// The pixels drawn into: the external ones when set, else the own buffer; null when none.
+    [[nodiscard]] uint8_t* buffer() {
+        return externalPixels ? externalPixels : (pixels.empty() ? nullptr : pixels.data());
     }
-    /// Creates the surface over base() (which must hold stride × height bytes).
+    /// Creates the surface over buffer() (which must hold stride × height bytes).
     void attachSurface();
     void releaseSurface();
     [[nodiscard]] bool canDraw() const { return cr && !state.degenerate; }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 namespace ov {
 
@@ -74,5 +75,10 @@ private:
 /// none) under the context's transform, text matrix, alpha, shadow and clip. Nothing is drawn for
 /// a font size that is zero, negative or not finite, or a rectangle that is not finite.
 void drawFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect);
+
+/// The box of the ink that drawFrame() puts down for `string` in `rect` (y-up user space, no
+/// transform): the glyph outlines of the lines that fit, without the space fonts reserve above,
+/// below and after them. No value when nothing would be drawn or every glyph is blank.
+[[nodiscard]] std::optional<Rect> frameInkBounds(const AttributedString& string, const Rect& rect);
 
 } // namespace ov

@@ -11,17 +11,6 @@ using namespace ov::bplist;
 
 namespace {
 
-std::vector<std::uint8_t> fromHex(std::string_view hex) {
-    std::vector<std::uint8_t> bytes;
-    std::string digits;
-    for (char c : hex)
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits.push_back(c);
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 // The single object of a one-value property list: its encoding between header and offset table.
 std::vector<std::uint8_t> encodedScalar(const Value& value) {
     auto file = write(value);
@@ -47,7 +36,7 @@ class ScalarEncoding : public testing::TestWithParam<ScalarCase> {};
 
 TEST_P(ScalarEncoding, WritesNarrowestFormAndReadsBack) {
     const auto& c = GetParam();
-    EXPECT_EQ(encodedScalar(c.value), fromHex(c.hex));
+    EXPECT_EQ(encodedScalar(c.value), ov::test::bytesFromHex(c.hex));
 
     auto file = write(c.value);
     auto reader = Reader::open(file, nullptr);
@@ -131,12 +120,8 @@ TEST(BinaryPropertyList, WideTablesUseWiderRefsAndOffsets) {
     EXPECT_EQ(reader->object(root->refs[299])->integer, 299);
 }
 
-std::vector<std::uint8_t> defaultPresetArchive() {
-    return ov::test::defaultPresetArchive();
-}
-
 TEST(BinaryPropertyList, ReadsTheWorkedExample) {
-    auto file = defaultPresetArchive();
+    auto file = ov::test::defaultPresetArchive();
     ASSERT_EQ(file.size(), 576u);
     auto reader = Reader::open(file, nullptr);
     ASSERT_TRUE(reader);
@@ -165,7 +150,7 @@ class HostileContainer : public testing::TestWithParam<HostileCase> {};
 // must read as null, without reading out of bounds.
 TEST_P(HostileContainer, IsRefusedOrReadsAsNull) {
     const auto& c = GetParam();
-    auto file = defaultPresetArchive();
+    auto file = ov::test::defaultPresetArchive();
     std::size_t at = c.fromEnd ? file.size() - c.offset : c.offset;
     std::memcpy(file.data() + at, c.bytes.data(), c.bytes.size());
     std::string error;

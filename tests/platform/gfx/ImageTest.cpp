@@ -96,12 +96,7 @@ TEST(Image, PngRoundTripAndUnreadableFiles) {
     EXPECT_EQ(read->colorAt(1, 0).alpha, 0);
 
     EXPECT_FALSE(Image::readPNG(dir / "missing.png"));
-    {
-        std::FILE* f = std::fopen((dir / "junk.png").c_str(), "wb");
-        std::fputs("not a png", f);
-        std::fclose(f);
-    }
-    EXPECT_FALSE(Image::readPNG(dir / "junk.png"));
+    EXPECT_FALSE(Image::readPNG(ov::test::writeFile(dir / "junk.png", "not a png")));
 }
 
 } // namespace

@@ -6,33 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 
 namespace {
 
 using ov::ImageSource;
 
-// Colour of the upright picture at (x, y), y downwards, as uprightPicture() draws it.
-struct Probe {
-    double fx, fy; // position as fractions of the width and height, y downwards
-};
-
-void expectUpright(const ov::Image& image, int width, int height, const std::string& label) {
-    ASSERT_EQ(image.width(), width) << label;
-    ASSERT_EQ(image.height(), height) << label;
-    const Probe probes[] = {{0.19, 0.19}, {0.9, 0.1}, {0.1, 0.9}, {0.9, 0.9}, {0.5, 0.5}};
-    for (const auto& p : probes) {
-        const int x = static_cast<int>(p.fx * width);
-        const int yDown = static_cast<int>(p.fy * height);
-        const auto c = image.colorAt(x, height - 1 - yDown);
-        const bool inMark = p.fx >= 0.125 && p.fx < 0.25 && p.fy >= 0.125 && p.fy < 0.25;
-        const double red = inMark ? 5 : 255.0 * x / (width - 1);
-        const double green = inMark ? 5 : 255.0 * yDown / (height - 1);
-        EXPECT_NEAR(c.red * 255, red, 14) << label << " at " << p.fx << "," << p.fy;
-        EXPECT_NEAR(c.green * 255, green, 14) << label << " at " << p.fx << "," << p.fy;
-        EXPECT_NEAR(c.alpha, 1.0, 1e-6) << label;
-    }
-}
+using ov::test::expectUprightPicture;
 
 class OrientationTest : public testing::TestWithParam<int> {};
 
@@ -56,15 +35,15 @@ TEST_P(OrientationTest, DecodesUpright) {
 
     auto full = source->createThumbnail(1000); // never enlarged
     ASSERT_TRUE(full);
-    expectUpright(*full, 240, 160, "full " + std::to_string(orientation));
+    expectUprightPicture(*full, 240, 160, "full " + std::to_string(orientation));
     auto small = source->createThumbnail(120);
     ASSERT_TRUE(small);
-    expectUpright(*small, 120, 80, "thumbnail " + std::to_string(orientation));
+    expectUprightPicture(*small, 120, 80, "thumbnail " + std::to_string(orientation));
 
     // Exact size, stretched: the decode fills the given buffer.
     auto canvas = ov::Image::createNative(60, 60);
     ASSERT_TRUE(source->decodeOriented(60, 60, canvas->mutableData(), canvas->bytesPerRow()));
-    expectUpright(*canvas, 60, 60, "stretched " + std::to_string(orientation));
+    expectUprightPicture(*canvas, 60, 60, "stretched " + std::to_string(orientation));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTags, OrientationTest, testing::Range(0, 9));
@@ -105,43 +84,22 @@ TEST(ImageSourceTest, RealPhotographsComeOutUpright) {
 // Formats and pixel layouts other than 8-bit RGB all decode to the same native picture.
 TEST(ImageSourceTest, OddFormatsDecode) {
     ov::test::TempDir dir;
-    auto picture = ov::test::uprightPicture(64, 48);
-    struct Case {
-        std::string name;
-        vips::VImage image;
-    };
-    auto withAlpha = picture.bandjoin_const({200});
-    std::vector<Case> cases{
-        {"cmyk.jpg", picture.colourspace(VIPS_INTERPRETATION_CMYK)},
-        {"gray.png", picture.colourspace(VIPS_INTERPRETATION_B_W)},
-        {"deep.png", picture.colourspace(VIPS_INTERPRETATION_RGB16)},
-        {"planar.tif", picture},
-        {"alpha.webp", withAlpha},
-    };
-    for (auto& c : cases) {
-        c.image.write_to_file((dir / c.name).c_str());
-    }
-    // A palette PNG with transparency.
-    withAlpha.write_to_file(((dir / "palette.png").string() + "[palette,bitdepth=8]").c_str());
-    cases.push_back({"palette.png", withAlpha});
-
-    for (const auto& c : cases) {
-        auto source = ImageSource::createWithURL(dir / c.name);
-        ASSERT_TRUE(source) << c.name;
+    for (const auto& [name, hasAlpha] : ov::test::writeOddFormats(dir.path(), 64, 48)) {
+        auto source = ImageSource::createWithURL(dir / name);
+        ASSERT_TRUE(source) << name;
         auto image = source->createThumbnail(64);
-        ASSERT_TRUE(image) << c.name;
-        EXPECT_EQ(image->width(), 64) << c.name;
-        EXPECT_EQ(image->height(), 48) << c.name;
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(image->width(), 64) << name;
+        EXPECT_EQ(image->height(), 48) << name;
         // Bottom-right corner: red and green high, unless gray.
         const auto corner = image->colorAt(60, 2);
-        if (c.name == "gray.png") {
-            EXPECT_NEAR(corner.red, corner.green, 0.02) << c.name;
+        if (name == "gray.png") {
+            EXPECT_NEAR(corner.red, corner.green, 0.02) << name;
         } else {
-            EXPECT_GT(corner.red, 0.85) << c.name;
-            EXPECT_GT(corner.green, 0.8) << c.name;
+            EXPECT_GT(corner.red, 0.85) << name;
+            EXPECT_GT(corner.green, 0.8) << name;
         }
-        const double alpha = c.image.has_alpha() ? 200.0 / 255 : 1.0;
-        EXPECT_NEAR(corner.alpha, alpha, 0.02) << c.name;
+        EXPECT_NEAR(corner.alpha, hasAlpha ? 200.0 / 255 : 1.0, 0.02) << name;
     }
     const auto properties = ImageSource::createWithURL(dir / "deep.png")->properties();
     EXPECT_EQ(properties.integer(ov::kOVPropertyDepth), 16);
@@ -156,12 +114,10 @@ TEST(ImageSourceTest, DamagedFilesGiveNull) {
     ov::test::TempDir dir;
     const auto good = dir / "good.jpg";
     ov::test::writeOrientedPhoto(good, 300, 200, 6);
-    std::ifstream in(good, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string bytes = ov::test::readFile(good);
     for (std::size_t keep : {bytes.size() / 2, std::size_t{600}, std::size_t{3}}) {
         const auto cut = dir / ("cut" + std::to_string(keep) + ".jpg");
-        std::ofstream(cut, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(keep));
+        ov::test::writeFile(cut, bytes.substr(0, keep));
         auto source = ImageSource::createWithURL(cut);
         if (source) {
             EXPECT_EQ(source->createThumbnail(100), nullptr) << keep;
@@ -177,7 +133,7 @@ TEST(ImageSourceTest, DamagedFilesGiveNull) {
     EXPECT_EQ(fromData->type(), "public.jpeg");
     auto image = fromData->createThumbnail(150);
     ASSERT_TRUE(image);
-    expectUpright(*image, 150, 100, "from bytes");
+    expectUprightPicture(*image, 150, 100, "from bytes");
     EXPECT_EQ(fromData->createThumbnail(0), nullptr);
     EXPECT_EQ(fromData->createThumbnail(NAN), nullptr);
 }

@@ -4,17 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vips/vips8>
 
 namespace {
 
 using ov::ImageSource;
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using ov::test::writeFile;
 
 // One small image saved by libvips in each format under a misleading name: the type comes
 // from the contents.
@@ -42,9 +38,9 @@ TEST(ImageTypeTest, TellsFormatsByContentNotName) {
 
 TEST(ImageTypeTest, NonImagesHaveNoType) {
     ov::test::TempDir dir;
-    writeText(dir / "empty.jpg", "");
-    writeText(dir / "text.png", "hello, this is not a picture\n");
-    writeText(dir / "matrix.mat", "2 2\n1 2\n3 4\n");
+    writeFile(dir / "empty.jpg", "");
+    writeFile(dir / "text.png", "hello, this is not a picture\n");
+    writeFile(dir / "matrix.mat", "2 2\n1 2\n3 4\n");
     std::filesystem::create_directory(dir / "folder.jpg");
     for (const char* name : {"empty.jpg", "text.png", "matrix.mat", "folder.jpg", "missing.jpg"}) {
         EXPECT_EQ(ImageSource::typeOfFile(dir / name), "") << name;

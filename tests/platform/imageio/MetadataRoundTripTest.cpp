@@ -7,15 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iostream>
-
 namespace {
 
 using ov::ImageDestination;
 using ov::ImageSource;
 using ov::Properties;
 
+using ov::test::dict;
 using ov::test::kMakerNote;
 using ov::test::kXmp;
 using ov::test::writeCameraPhoto;
@@ -25,12 +23,6 @@ bool hasEmbeddedPreview(const std::filesystem::path& path) {
     image->readMetadata();
     auto& exif = image->exifData();
     return Exiv2::ExifThumbC(exif).copy().size_ > 0;
-}
-
-const Properties& dict(const Properties& p, std::string_view key) {
-    static const Properties empty;
-    const auto* d = p.dictionary(key);
-    return d ? *d : empty;
 }
 
 TEST(MetadataTest, ReadsEveryBlock) {
@@ -136,14 +128,13 @@ TEST(MetadataTest, RemovesXmpPropertiesByPrefix) {
 TEST(ImageDestinationTest, CreatesExclusivelyAndAtomically) {
     ov::test::TempDir dir;
     const auto taken = dir / "taken.jpg";
-    std::ofstream(taken) << "precious";
+    ov::test::writeFile(taken, "precious");
     auto image = ov::Image::createNative(10, 10);
     auto destination = ImageDestination::createWithURL(taken, "public.jpeg");
     destination->addImage(image, nullptr);
     EXPECT_FALSE(destination->finalize());
     EXPECT_EQ(destination->error(), std::errc::file_exists);
-    std::ifstream in(taken);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    EXPECT_EQ(ov::test::readFile(taken), "precious");
 
     auto empty = ImageDestination::createWithURL(dir / "none.png", "public.png");
     EXPECT_FALSE(empty->finalize()); // no image added
@@ -151,11 +142,8 @@ TEST(ImageDestinationTest, CreatesExclusivelyAndAtomically) {
     auto nowhere = ImageDestination::createWithURL(dir / "missing-folder" / "x.png", "public.png");
     nowhere->addImage(image, nullptr);
     EXPECT_FALSE(nowhere->finalize());
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1); // only the taken file: no temporary left over
+    // Only the taken file: no temporary left over.
+    EXPECT_EQ(ov::test::listDirectory(dir.path()), std::vector<std::string>{"taken.jpg"});
 }
 
 TEST(ImageDestinationTest, QualityAndResolution) {
@@ -182,10 +170,6 @@ TEST(ImageDestinationTest, QualityAndResolution) {
     const auto reread = ImageSource::createWithURL(dir / "q0.jpg")->properties();
     EXPECT_NEAR(reread.number(ov::kOVPropertyDPIWidth).value_or(0), 72, 0.5);
 }
-
-} // namespace
-
-namespace {
 
 // Translucent pixels keep their colour through formats with alpha; JPEG gets them over black.
 TEST(ImageDestinationTest, TranslucencyByFormat) {

@@ -1,6 +1,8 @@
 #include "platform/gfx/GraphicsContext.h"
 #include "platform/text/Typesetter.h"
 
+#include "support/TestSupport.h"
+
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+using ov::test::whiteCanvas;
 
 ov::AttributedString text(std::string_view characters, std::string name = "Helvetica",
                           double size = 48) {
@@ -39,13 +43,6 @@ int inkIn(const ov::Image& image, int x0, int y0, int x1, int y1) {
             if (image.colorAt(x, y).red < 0.6)
                 ++count;
     return count;
-}
-
-std::unique_ptr<ov::GraphicsContext> whiteCanvas(int width, int height) {
-    auto context = ov::GraphicsContext::createBitmap(width, height);
-    context->setFillColor(ov::Color::white());
-    context->fillRect({0, 0, double(width), double(height)});
-    return context;
 }
 
 } // namespace

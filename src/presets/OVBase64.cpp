@@ -1,9 +1,9 @@
-#include "PresetJsonBase64.h"
+#include "presets/OVBase64_p.h"
 
 #include <array>
 #include <cctype>
 
-namespace cli {
+namespace ov::detail {
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -80,4 +80,4 @@ std::optional<std::vector<std::uint8_t>> decodeBase64(std::string_view text) {
     return bytes;
 }
 
-} // namespace cli
+} // namespace ov::detail

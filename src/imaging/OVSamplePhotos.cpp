@@ -1,6 +1,4 @@
-#include "DemoPhotos.h"
-
-#include "CliSupport.h"
+#include "imaging/OVSamplePhotos.h"
 
 #include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"
@@ -13,7 +11,6 @@
 
 namespace fs = std::filesystem;
 
-namespace cli {
 namespace {
 
 struct Palette {
@@ -248,45 +245,47 @@ ov::ImagePtr drawStored(const PhotoRecipe& recipe) {
     return ctx->takeImage();
 }
 
-void writePhoto(const PhotoRecipe& recipe, const fs::path& path) {
+ov::Result<void> writePhoto(const PhotoRecipe& recipe, const fs::path& path) {
     const ov::ImagePtr image = drawStored(recipe);
     const auto destination = ov::ImageDestination::createWithURL(path, "public.jpeg");
     if (!image || !destination)
-        throw CliError(kExitSomeFailed, "cannot draw the demo photo " + path.string());
+        return ov::makeError(std::errc::io_error, "cannot draw the sample photo " + path.string());
     const ov::Properties properties = cameraProperties(recipe);
     destination->setLossyCompressionQuality(0.9);
     destination->addImage(image, &properties);
     if (!destination->finalize() && destination->error() != std::errc::file_exists)
-        throw CliError(kExitSomeFailed,
-                       "cannot write " + path.string() + ": " + destination->error().message());
+        return ov::Error{destination->error(),
+                         "cannot write " + path.string() + ": " + destination->error().message()};
+    return {};
 }
 
 } // namespace
 
-std::vector<DemoPhoto> writeDemoPhotos(const fs::path& folder) {
+ov::Result<std::vector<OVSamplePhoto>> OVWriteSamplePhotos(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder))
-        throw usageError("cannot create " + folder.string() + ": " + ec.message(),
-                         "give the demo a folder you can write to: inkstead demo DIR");
-    std::vector<DemoPhoto> photos;
+    if (!fs::is_directory(folder, ec))
+        return ov::Error{ec ? ec : std::make_error_code(std::errc::not_a_directory),
+                         "cannot create " + folder.string()};
+    std::vector<OVSamplePhoto> photos;
     for (const auto& recipe : kPhotos) {
         const fs::path path = folder / recipe.name;
         if (!fs::exists(path, ec))
-            writePhoto(recipe, path);
+            if (auto written = writePhoto(recipe, path); !written)
+                return written.error();
         photos.push_back({path, recipe.width, recipe.height, recipe.orientation, recipe.location});
     }
     return photos;
 }
 
-void writeDemoLogo(const fs::path& path) {
+ov::Result<void> OVWriteSampleLogo(const fs::path& path) {
     std::error_code ec;
     if (fs::exists(path, ec))
-        return;
+        return {};
     constexpr int kSize = 512;
     auto ctx = ov::GraphicsContext::createBitmap(kSize, kSize);
     if (!ctx)
-        throw CliError(kExitSomeFailed, "cannot draw the demo logo");
+        return ov::makeError(std::errc::not_enough_memory, "cannot draw the sample logo");
     // A white ring around an ink drop, on transparency.
     ctx->setFillColor({1, 1, 1, 0.92});
     ctx->addEllipseInRect({16, 16, kSize - 32, kSize - 32});
@@ -314,7 +313,7 @@ void writeDemoLogo(const fs::path& path) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
     if (!written || (ec && ec != std::errc::file_exists))
-        throw CliError(kExitSomeFailed, "cannot write the demo logo " + path.string());
+        return ov::Error{ec ? ec : std::make_error_code(std::errc::io_error),
+                         "cannot write the sample logo " + path.string()};
+    return {};
 }
-
-} // namespace cli

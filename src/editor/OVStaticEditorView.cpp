@@ -1,0 +1,7 @@
+#include "editor/OVStaticEditorView.h"
+
+void OVStaticEditorView::mouseDown(QMouseEvent*) {}
+
+void OVStaticEditorView::mouseUp(QMouseEvent*) {}
+
+void OVStaticEditorView::mouseDragged(QMouseEvent*) {}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class OVFilenamePattern;
+
+/// How the outputs of a batch are named.
+struct OVOutputNaming {
+    /// The output folder.
+    std::filesystem::path directory;
+    /// Null: each output keeps its source's name.
+    std::shared_ptr<OVFilenamePattern> pattern;
+    /// Input folders whose structure the outputs mirror: an output goes into the subfolder of
+    /// `directory` that its source has below the first of these folders that holds it. Empty:
+    /// every output goes directly into `directory`.
+    std::vector<std::filesystem::path> mirroredFolders;
+};
+
+/// The output path of each source, relative to the output folder, decided in input order before
+/// anything is written: the pattern's name (running number = position + 1) or the source's own
+/// name, in the source's mirrored subfolder. A name that a file in the folder already has, or an
+/// earlier source of the same batch was given, becomes its first free
+/// "<base>_Watermarked_<n>.<extension>" alternative, so sources of the same name from different
+/// folders get names by their order, the same in a dry run and in the real run. An empty path
+/// for a source that is missing.
+[[nodiscard]] std::vector<std::filesystem::path>
+OVOutputNames(const std::vector<std::optional<std::filesystem::path>>& sources,
+              const OVOutputNaming& naming);

@@ -1,0 +1,175 @@
+#include "watermarks/OVWatermarkKind.h"
+
+#include "geometry/OVColorText.h"
+#include "platform/imageio/ImageSource.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+// Property values and pictures read from what people type and name.
+
+namespace {
+
+// Decodes are asked for at most this size along the longer side, i.e. never scaled down.
+constexpr double kFullSize = 1e7;
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<double> number(std::string_view text) {
+    text = trimmed(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+ov::Error expected(std::string_view text, const std::string& what) {
+    return ov::makeError(std::errc::invalid_argument,
+                         "invalid value \"" + std::string(text) + "\": expected " + what);
+}
+
+ov::Result<ov::ImagePtr> checkedPicture(const ov::ImageSourcePtr& source, const std::string& name) {
+    if (source) {
+        const auto properties = source->properties();
+        if (properties.number(ov::kOVPropertyPixelWidth).value_or(0) *
+                properties.number(ov::kOVPropertyPixelHeight).value_or(0) >
+            kOVMaxWatermarkPicturePixels)
+            return ov::makeError(std::errc::file_too_large,
+                                 name + " is too large for a watermark picture (at most 100 "
+                                        "megapixels)");
+    }
+    ov::ImagePtr picture = source ? source->createThumbnail(kFullSize) : nullptr;
+    if (!picture)
+        return ov::makeError(std::errc::invalid_argument,
+                             "cannot read " + name +
+                                 " as a picture (PNG, JPEG, TIFF, WebP, HEIF or GIF)");
+    return picture;
+}
+
+} // namespace
+
+ov::Result<ov::ImagePtr> OVPictureWithContentsOfFile(const std::filesystem::path& file) {
+    std::error_code error;
+    if (file.empty())
+        return ov::makeError(std::errc::invalid_argument, "an image mark needs a picture");
+    if (!std::filesystem::is_regular_file(file, error))
+        return ov::makeError(std::errc::no_such_file_or_directory,
+                             "no picture file at " + file.string());
+    return checkedPicture(ov::ImageSource::createWithURL(file), file.string());
+}
+
+ov::Result<ov::ImagePtr> OVPictureWithData(std::span<const std::uint8_t> bytes) {
+    return checkedPicture(
+        ov::ImageSource::createWithData(std::vector<std::uint8_t>(bytes.begin(), bytes.end())),
+        "the data");
+}
+
+ov::Result<OVPropertyValue> OVPropertyValueFromString(const OVWatermarkProperty& property,
+                                                      std::string_view text) {
+    switch (property.type) {
+    case OVPropertyType::Number: {
+        const auto value = number(text);
+        if (!value)
+            return expected(text, "a number");
+        if (*value < property.minimum || *value > property.maximum)
+            return expected(text, "a number from " + shortNumber(property.minimum) + " to " +
+                                      shortNumber(property.maximum));
+        return OVPropertyValue(*value);
+    }
+    case OVPropertyType::Bool: {
+        std::string name(trimmed(text));
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (name == "true" || name == "yes" || name == "on" || name == "1")
+            return OVPropertyValue(true);
+        if (name == "false" || name == "no" || name == "off" || name == "0")
+            return OVPropertyValue(false);
+        return expected(text, "true or false");
+    }
+    case OVPropertyType::Color:
+        if (const auto color = OVColorFromString(text))
+            return OVPropertyValue(std::optional<ov::Color>(*color));
+        return expected(text, "a colour #RRGGBB or #RRGGBBAA, or none");
+    case OVPropertyType::Text:
+        if (text.empty())
+            return ov::makeError(std::errc::invalid_argument, "a text mark needs its text");
+        return OVPropertyValue(std::string(text));
+    case OVPropertyType::FontName:
+        return OVPropertyValue(std::string(trimmed(text)));
+    case OVPropertyType::Choice: {
+        const auto it = std::find(property.choices.begin(), property.choices.end(), trimmed(text));
+        if (it != property.choices.end())
+            return OVPropertyValue(static_cast<double>(it - property.choices.begin()));
+        std::string names;
+        for (const auto name : property.choices)
+            names += (names.empty() ? "" : " or ") + std::string(name);
+        return expected(text, names);
+    }
+    case OVPropertyType::Picture: {
+        auto picture = OVPictureWithContentsOfFile(std::filesystem::path(std::string(text)));
+        if (!picture)
+            return picture.error();
+        return OVPropertyValue(picture.value());
+    }
+    case OVPropertyType::Point:
+    case OVPropertyType::Size:
+        break;
+    }
+    return ov::makeError(std::errc::invalid_argument, "not settable from text");
+}
+
+std::string OVPropertyValueString(const OVWatermarkProperty& property,
+                                  const OVPropertyValue& value) {
+    switch (property.type) {
+    case OVPropertyType::Number:
+        return shortNumber(std::get<double>(value));
+    case OVPropertyType::Bool:
+        return std::get<bool>(value) ? "true" : "false";
+    case OVPropertyType::Text:
+    case OVPropertyType::FontName:
+        return std::get<std::string>(value);
+    case OVPropertyType::Color: {
+        const auto& color = std::get<std::optional<ov::Color>>(value);
+        return color ? OVColorString(*color) : "none";
+    }
+    case OVPropertyType::Choice: {
+        const auto index = static_cast<std::size_t>(std::get<double>(value));
+        return index < property.choices.size() ? std::string(property.choices[index])
+                                               : shortNumber(std::get<double>(value));
+    }
+    case OVPropertyType::Point: {
+        const auto p = std::get<ov::Point>(value);
+        return shortNumber(p.x) + "," + shortNumber(p.y);
+    }
+    case OVPropertyType::Size: {
+        const auto s = std::get<ov::Size>(value);
+        return shortNumber(s.width) + "," + shortNumber(s.height);
+    }
+    case OVPropertyType::Picture: {
+        const auto& picture = std::get<ov::ImagePtr>(value);
+        return picture ? std::to_string(picture->width()) + "x" +
+                             std::to_string(picture->height()) + " px"
+                       : "none";
+    }
+    }
+    return {};
+}

@@ -1,0 +1,104 @@
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ov::test;
+
+struct Fit {
+    std::string name;
+    int photoWidth, photoHeight, orientation;
+    double resizePercent; ///< 0: no resize
+    ov::Size expectedSize;
+    double expectedScale;
+    ov::Point expectedOrigin;
+};
+
+void PrintTo(const Fit& f, std::ostream* os) {
+    *os << f.name;
+}
+
+class EditorDisplayFit : public testing::TestWithParam<Fit> {};
+
+// In an 800 × 700 view.
+TEST_P(EditorDisplayFit, ScalesAndCentresTheExportSize) {
+    const Fit& f = GetParam();
+    auto preset = std::make_shared<OVPreset>();
+    if (f.resizePercent > 0) {
+        preset->setShouldResize(true);
+        preset->setResizeMethod(OVResizeMethodPercentage);
+        preset->setResizeValue(f.resizePercent);
+    }
+    TestView view;
+    showPhoto(view, preset, nullptr, editorPhoto(f.photoWidth, f.photoHeight, f.orientation));
+    EXPECT_EQ(view.originalImageSize(), f.expectedSize);
+    EXPECT_NEAR(view.scale(), f.expectedScale, 1e-12);
+    EXPECT_NEAR(view.translatedOrigin().x, f.expectedOrigin.x, 1e-9);
+    EXPECT_NEAR(view.translatedOrigin().y, f.expectedOrigin.y, 1e-9);
+    EXPECT_EQ(view.scaledImageFrame().size, f.expectedSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Photos, EditorDisplayFit,
+    testing::Values(
+        Fit{"workedExample", 4000, 3000, 0, 0, {4000, 3000}, 0.2, {0, 250}},
+        Fit{"smallerThanTheView", 400, 300, 0, 0, {400, 300}, 1.0, {200, 200}},
+        Fit{"exactlyAsWide", 800, 600, 0, 0, {800, 600}, 1.0, {0, 50}},
+        Fit{"orientation6Swaps", 1600, 1200, 6, 0, {1600, 1200}, 0.5, {0, 100}},
+        Fit{"orientation8Swaps", 1600, 1200, 8, 0, {1600, 1200}, 0.5, {0, 100}},
+        // 5 and 7 turn the picture too, but the size is read as stored.
+        Fit{"orientation5Keeps", 1600, 1200, 5, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        Fit{"orientation7Keeps", 1600, 1200, 7, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        Fit{"resizedByThePreset", 4000, 3000, 0, 50, {2000, 1500}, 0.4, {0, 125}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(EditorDisplay, UnscalingClampsPointsLeftOfAndBelowTheView) {
+    TestView view; // scale 0.4
+    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(2000, 1500));
+    EXPECT_EQ(view.unscalePoint({-30, 40}), (ov::Point{0, 100}));
+    EXPECT_EQ(view.unscalePoint({20, -1}), (ov::Point{50, 0}));
+    EXPECT_EQ(view.scaleRect({0, 125, 100, 50}), (ov::Rect{-10, 40, 60, 40}));
+}
+
+TEST(EditorDisplay, ResizingRebuildsTheThumbnailAndKeepsThePhotoCentred) {
+    TestView view;
+    showPhoto(view, std::make_shared<OVPreset>(), nullptr, editorPhoto(2000, 1500));
+    const double ratio = view.devicePixelRatioF();
+    EXPECT_EQ(view.image()->width(), 800 * ratio);
+    view.resize(1000, 700);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(view.scale(), 700.0 / 1500, 1e-12);
+    const ov::Rect frame = view.scaledImageFrame();
+    EXPECT_NEAR(frame.midX() * view.scale(), 500, 1e-9);
+    EXPECT_NEAR(frame.midY() * view.scale(), 350, 1e-9);
+    EXPECT_EQ(view.image()->width(), std::round(2000 * 700.0 / 1500 * ratio));
+}
+
+/// The colour at a view point (y up) of the view's drawing, as 0–255 components.
+QColor probe(const QImage& drawing, int viewHeight, double x, double y) {
+    const double r = drawing.devicePixelRatio();
+    return drawing.pixelColor(static_cast<int>(x * r), static_cast<int>((viewHeight - y) * r));
+}
+
+// A 400 × 300 photograph at scale 1 occupies (200, 200)–(600, 500) of the view.
+TEST(EditorDisplay, DrawsThePhotoAndMarksOnlyInsideTheImageFrame) {
+    auto preset = std::make_shared<OVPreset>();
+    preset->setWatermarks({square({300, 100, 200, 100})}); // reaches 100 px past the right edge
+    TestView view;
+    showPhoto(view, preset, nullptr, editorPhoto(400, 300));
+    const QImage drawing = view.grab().toImage();
+    const double r = view.devicePixelRatioF();
+    ASSERT_EQ(drawing.width(), 800 * r);
+    const QColor background = probe(drawing, 700, 650, 350);
+    EXPECT_NEAR(background.redF(), 0.145, 0.01);
+    EXPECT_EQ(background, probe(drawing, 700, 100, 100));
+    EXPECT_EQ(probe(drawing, 700, 550, 350), QColor(255, 0, 0));
+    // Sharp at the frame's edge: the last device pixel inside is the mark's, the next is not.
+    EXPECT_EQ(drawing.pixelColor(int(600 * r) - 1, int(350 * r)), QColor(255, 0, 0));
+    EXPECT_EQ(drawing.pixelColor(int(600 * r), int(350 * r)), background);
+    // The photograph itself (its blue is constant).
+    EXPECT_NEAR(probe(drawing, 700, 450, 250).blue(), 90, 12);
+}
+
+} // namespace
