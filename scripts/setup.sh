@@ -10,6 +10,7 @@ packages=(
   libvips-dev libexiv2-dev
   libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev
+  xvfb xauth
   fonts-urw-base35 fonts-dejavu-core
 )
 

@@ -1,6 +1,5 @@
 #include "DemoPreview.h"
 
-
 #include "platform/files/AtomicFile.h"
 #include "platform/gfx/GraphicsContext.h"
 #include "platform/imageio/ImageDestination.h"

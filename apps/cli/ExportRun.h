@@ -24,7 +24,7 @@ struct ExportJob {
     std::size_t jobs = 0;                       ///< images in flight; 0: one per processor
     std::optional<double> quality;              ///< 0..1
     bool dryRun = false;                        ///< print the plan, write nothing
-    bool mirror = false; ///< outputs mirror the input folders' structure
+    bool mirror = false;                        ///< outputs mirror the input folders' structure
     bool json = false;                          ///< report on standard output as JSON
     bool quiet = false;                         ///< no progress, no summary
 };

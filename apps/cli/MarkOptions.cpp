@@ -23,10 +23,6 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-std::string optionName(std::string_view key, bool dashed) {
-    return dashed ? "--" + std::string(key) : std::string(key);
-}
-
 CliError notForKind(std::string_view key, const OVWatermarkKind& kind) {
     const bool vowel = std::string_view("aeiou").find(kind.name.front()) != std::string_view::npos;
     return usageError("\"" + std::string(key) + "\" does not apply to " + (vowel ? "an " : "a ") +
@@ -82,9 +78,10 @@ void setProperty(OVWatermark& mark, const OVWatermarkProperty& property, std::st
                                "megapixels"
                              : std::string());
     property.set(mark, value.value());
-    if (property.type == OVPropertyType::Picture && !std::get<ov::ImagePtr>(property.get(mark)))
-        throw CliError(kExitSomeFailed, std::string(option) + ": cannot store the picture",
-                       "free some space or check the presets folder's permissions");
+    if (const std::error_code stored = mark.storageError())
+        throw usageError(std::string(option) + ": cannot store the picture of " +
+                             std::string(text) + ": " + errorText(stored),
+                         "free some space or check the presets folder's permissions");
 }
 
 // The style options given, by the short name kinds use for them.
@@ -229,9 +226,13 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
         .add_option("--size", options.size,
                     "Font size in points (text); without --width the text keeps this size")
         ->group(group);
-    command.add_option("--stroke", options.stroke, "Line width in pixels (shape, arrow, strikethrough)")
+    command
+        .add_option("--stroke", options.stroke,
+                    "Line width in pixels (shape, arrow, strikethrough)")
         ->group(group);
-    command.add_option("--dash", options.dash, "Dash length in pixels, 0 for solid (shape, strikethrough)")
+    command
+        .add_option("--dash", options.dash,
+                    "Dash length in pixels, 0 for solid (shape, strikethrough)")
         ->group(group);
     command.add_option("--fill", options.fill, "Fill colour or none (shape)")->group(group);
     command.add_option("--shape", options.shape, "Figure of a shape mark: square or circle")
@@ -263,8 +264,7 @@ OVWatermarkPtr makeMark(std::string_view kindName, const MarkOptions& options,
             setProperty(*mark, property, text, "TEXT");
         } else if (property.type == OVPropertyType::Picture) {
             mark->setBounds(kOVPlacementReferenceBounds);
-            setProperty(*mark, property, options.image.empty() ? text : options.image,
-                        "--image");
+            setProperty(*mark, property, options.image.empty() ? text : options.image, "--image");
             mark->setBounds(ov::RectZero);
         }
     }
@@ -280,8 +280,8 @@ OVWatermarkPtr makeMark(std::string_view kindName, const MarkOptions& options,
 }
 
 std::vector<std::string> markPropertyKeys() {
-    std::vector<std::string> keys{"title", "opacity", "rotation", "shadow",      "anchor",
-                                  "margin", "width",  "relative-to", "rect", "from", "to"};
+    std::vector<std::string> keys{"title", "opacity",     "rotation", "shadow", "anchor", "margin",
+                                  "width", "relative-to", "rect",     "from",   "to"};
     for (const OVWatermarkKind* kind : OVRegisterWatermarkKinds())
         for (const auto& property : kind->properties)
             if (property.editable && !property.option.empty() &&
@@ -318,8 +318,13 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
         else if (key == "width")
             setWidth(placement, value, "width", key);
         else if (placement.sizeRule != OVPlacementSizeRule::Pixels &&
-                 placement.sizeRule != OVPlacementSizeRule::Unchanged)
-            setWidth(placement, formatPercent(placement.size), value, key);
+                 placement.sizeRule != OVPlacementSizeRule::Unchanged) {
+            const auto rule = OVPlacementSizeFromString("1", value);
+            if (!rule)
+                throw usageError("relative-to: invalid value \"" + std::string(value) + "\"",
+                                 "expected width, longer-side or shorter-side");
+            placement.sizeRule = rule->first; // the share stays, of another length
+        }
         mark.setPlacement(placement);
     } else if (key == "rect") {
         checkDrawsWith(kind, OVSharedSettingAreaPlacement, key);

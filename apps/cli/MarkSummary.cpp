@@ -61,8 +61,8 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
         return text;
     }
     if (const auto area = mark.area(); area && kind.drawsWith(OVSharedSettingAreaPlacement))
-        return "rect " + formatPercent(area->origin.x) + "," + formatPercent(area->origin.y) +
-               "," + formatPercent(area->size.width) + "," + formatPercent(area->size.height);
+        return "rect " + formatPercent(area->origin.x) + "," + formatPercent(area->origin.y) + "," +
+               formatPercent(area->size.width) + "," + formatPercent(area->size.height);
     return "at " + number(mark.origin().x) + "," + number(mark.origin().y);
 }
 
@@ -70,9 +70,8 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
 std::string propertyText(const OVWatermark& mark, const OVWatermarkProperty& property) {
     const OVPropertyValue value = property.get(mark);
     if (property.key == "fontSize")
-        return mark.shouldUseDynamicFontSize()
-                   ? "size follows the image"
-                   : "size " + number(std::get<double>(value)) + " pt";
+        return mark.shouldUseDynamicFontSize() ? "size follows the image"
+                                               : "size " + number(std::get<double>(value)) + " pt";
     switch (property.type) {
     case OVPropertyType::Text:
         return "\"" + std::get<std::string>(value) + "\"";

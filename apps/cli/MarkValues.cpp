@@ -2,7 +2,6 @@
 
 #include "CliSupport.h"
 
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>

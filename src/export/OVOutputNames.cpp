@@ -40,9 +40,8 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
             continue;
         const std::string filename = sources[k]->filename().string();
         const std::string wanted =
-            naming.pattern
-                ? naming.pattern->renameWithCurrentPattern(filename, std::int64_t(k + 1))
-                : filename;
+            naming.pattern ? naming.pattern->renameWithCurrentPattern(filename, std::int64_t(k + 1))
+                           : filename;
         fs::path folder = mirroredSubfolder(*sources[k], naming.mirroredFolders);
         if (folder == ".")
             folder.clear();

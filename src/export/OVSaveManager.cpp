@@ -1,10 +1,10 @@
 #include "export/OVSaveManager.h"
 
 #include "export/OVFilenamePattern.h"
-#include "export/OVSaveImageList.h"
-#include "export/OVSaveProgress.h"
 #include "export/OVOutputNames.h"
 #include "export/OVPipelineRenderer.h"
+#include "export/OVSaveImageList.h"
+#include "export/OVSaveProgress.h"
 #include "export/OVUniqueFilename.h"
 #include "imaging/OVWatermarkedImage.h"
 #include "platform/dispatch/Dispatch.h"
@@ -331,8 +331,8 @@ std::shared_ptr<OVSaveProgress> OVSaveManager::progress() const {
     return d->progress;
 }
 
-std::shared_ptr<OVSaveManager::Batch>
-OVSaveManager::makeBatch(std::vector<std::size_t> indexes, CompletionHandler completion) {
+std::shared_ptr<OVSaveManager::Batch> OVSaveManager::makeBatch(std::vector<std::size_t> indexes,
+                                                               CompletionHandler completion) {
     auto batch = std::make_shared<Batch>();
     batch->impl = d;
     batch->completion = std::move(completion);
@@ -375,7 +375,8 @@ void OVSaveManager::startBatch(const std::shared_ptr<Batch>& batch, bool dispatc
     if (batch->renderer)
         batch->renderer->batchWillStart();
     if (batch->presenter)
-        batch->onMain([p = batch->presenter, w = batch->window] { p->beginSheetModalForWindow(w); });
+        batch->onMain(
+            [p = batch->presenter, w = batch->window] { p->beginSheetModalForWindow(w); });
     if (dispatchHere)
         batch->run(batch);
     else

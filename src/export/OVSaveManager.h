@@ -24,8 +24,9 @@ class OVSaveProgress;
 /// A batch runs on a concurrent dispatch queue of its own with at most `maximumConcurrentImages`
 /// images in flight. All output names are made before the first write by OVOutputNames() (the
 /// function a dry run uses too): by the filename pattern (running number in index order) or after
-/// the sources, unique in index order, optionally in the mirrored subfolders of the sources. At write time each image is rendered into a
-/// hidden temporary file and moved to its name without ever replacing a file, taking the next
+/// the sources, unique in index order, optionally in the mirrored subfolders of the sources. At
+/// write time each image is rendered into a hidden temporary file and moved to its name without
+/// ever replacing a file, taking the next
 /// "_Watermarked_<n>" name when another image, batch or process got there first; a failed image
 /// leaves no file behind. Images that cannot be read, rendered or written count as done and are
 /// listed in the batch's report. Cancelling ends the sheet at once and starts no further image;

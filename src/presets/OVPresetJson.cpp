@@ -438,7 +438,8 @@ void readExportSettings(OVPreset& preset, Fields& f) {
 json watermarkToJson(const OVWatermark& mark, bool withPictures) {
     const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
     json j;
-    j["kind"] = kind ? json(std::string(kind->name)) : json(static_cast<std::uint64_t>(mark.type()));
+    j["kind"] =
+        kind ? json(std::string(kind->name)) : json(static_cast<std::uint64_t>(mark.type()));
     j["uuid"] = mark.uuid().uuidString();
     j["title"] = mark.title();
     j["origin"] = pointToJson(mark.origin());
@@ -459,11 +460,10 @@ json watermarkToJson(const OVWatermark& mark, bool withPictures) {
     if (const auto placed = mark.placement())
         j["placement"] = {
             {"anchor", std::string(OVPlacementAnchorName(placed->anchor))},
-            {"marginUnit", enumToJson(static_cast<std::uint64_t>(placed->marginUnit),
-                                      kMarginUnitNames)},
+            {"marginUnit",
+             enumToJson(static_cast<std::uint64_t>(placed->marginUnit), kMarginUnitNames)},
             {"margin", placed->margin},
-            {"sizeRule",
-             enumToJson(static_cast<std::uint64_t>(placed->sizeRule), kSizeRuleNames)},
+            {"sizeRule", enumToJson(static_cast<std::uint64_t>(placed->sizeRule), kSizeRuleNames)},
             {"size", placed->size},
         };
     if (kind)
@@ -525,11 +525,11 @@ ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text) {
             return invalid("not a preset: \"format\" is not \"inkstead-preset\"");
         const auto version = f.number("version", 0, 1e9);
         if (!version || *version != kOVPresetJsonVersion)
-            return ov::makeError(
-                std::errc::not_supported,
-                "unsupported preset JSON version" +
-                    (version ? " " + std::to_string(static_cast<long long>(*version))
-                             : std::string()));
+            return ov::makeError(std::errc::not_supported,
+                                 "unsupported preset JSON version" +
+                                     (version
+                                          ? " " + std::to_string(static_cast<long long>(*version))
+                                          : std::string()));
 
         OVImportedPreset result;
         auto preset = std::make_shared<OVPreset>();
@@ -580,12 +580,12 @@ ov::Result<void> OVImportedPreset::storePictures() {
         if (!property)
             continue;
         property->set(*picture.watermark, picture.image);
-        const auto stored = property->get(*picture.watermark);
-        if (!std::get<ov::ImagePtr>(stored)) {
+        if (const std::error_code stored = picture.watermark->storageError()) {
             for (std::size_t j = 0; j <= i; ++j)
                 pictures_[j].watermark->removeImage();
-            return ov::makeError(std::errc::io_error,
-                                 "cannot write the picture of an image watermark to the storage");
+            return ov::Error{stored, "cannot write the picture of an image watermark to the "
+                                     "storage: " +
+                                         stored.message()};
         }
         // Setting the picture fits the watermark to it; the recorded geometry wins. The record
         // was read once already, so this cannot fail.

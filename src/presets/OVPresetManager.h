@@ -41,9 +41,9 @@ public:
     /// The same with `storageDirectory` as the storage folder (presets file and pictures)
     /// instead of the one the environment names; it becomes the process's storage folder
     /// (OVSetStorageDirectory()).
-    explicit OVPresetManager(std::filesystem::path storageDirectory,
-                             std::optional<std::chrono::nanoseconds> sweepDelay =
-                                 std::chrono::seconds(5));
+    explicit OVPresetManager(
+        std::filesystem::path storageDirectory,
+        std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
     ~OVPresetManager();
     OVPresetManager(const OVPresetManager&) = delete;
     OVPresetManager& operator=(const OVPresetManager&) = delete;

@@ -65,10 +65,9 @@ const OVWatermarkKind& OVArrowWatermark::kind() {
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow,
         .properties =
             {
-                numberProperty<OVArrowWatermark>("strokeThickness", "stroke", "Line width", 0,
-                                                 kMaxGeometry, 10.0,
-                                                 &OVArrowWatermark::strokeThickness,
-                                                 &OVArrowWatermark::setStrokeThickness),
+                numberProperty<OVArrowWatermark>(
+                    "strokeThickness", "stroke", "Line width", 0, kMaxGeometry, 10.0,
+                    &OVArrowWatermark::strokeThickness, &OVArrowWatermark::setStrokeThickness),
                 colorProperty<OVArrowWatermark>("strokeColor", "color", "Colour",
                                                 ov::Color::black(), &OVArrowWatermark::strokeColor,
                                                 &OVArrowWatermark::setStrokeColor),

@@ -192,8 +192,8 @@ const OVWatermarkKind& OVImageWatermark::kind() {
         .className = "OVImageWatermark",
         .title = "Image",
         .make = [] { return std::static_pointer_cast<OVWatermark>(imageWatermark()); },
-        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow |
-                          OVSharedSettingRotation | OVSharedSettingAnchorPlacement,
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
+                          OVSharedSettingAnchorPlacement,
         .properties = {pictureProperty()},
         .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
     };

@@ -58,6 +58,7 @@ public:
     /// Why the last setImage() could not store the picture file; empty when it was stored (or
     /// the picture could not be read or encoded).
     [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
+    [[nodiscard]] std::error_code storageError() const override { return imageWriteError_; }
     /// Deletes the picture file (errors ignored) and drops the cached decode.
     void removeImage() override;
     /// Decodes the picture into the cache (shared by later copies), then deletes the file.

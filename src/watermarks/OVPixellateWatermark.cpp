@@ -94,10 +94,8 @@ void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Re
     const ov::Rect visible = context.clipBoundingBox();
     if (visible.isEmpty())
         return;
-    const double x0 =
-        std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
-    const double y0 =
-        std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
+    const double x0 = std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
+    const double y0 = std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
     const double x1 = std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX),
                                pictureWidth + marginX);
     const double y1 = std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY),

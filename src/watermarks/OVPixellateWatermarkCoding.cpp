@@ -27,8 +27,7 @@ const OVWatermarkKind& OVPixellateWatermark::kind() {
         .properties =
             {
                 numberProperty<OVPixellateWatermark>("intensity", "intensity", "Block size", 0,
-                                                     100000, 20.0,
-                                                     &OVPixellateWatermark::intensity,
+                                                     100000, 20.0, &OVPixellateWatermark::intensity,
                                                      &OVPixellateWatermark::setIntensity),
             },
         .registerArchivedClass = archivedClass<OVPixellateWatermark>("OVPixellateWatermark"),

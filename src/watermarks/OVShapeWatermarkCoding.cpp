@@ -32,25 +32,24 @@ const OVWatermarkKind& OVShapeWatermark::kind() {
         .className = "OVShapeWatermark",
         .title = "Shape",
         .make = [] { return std::static_pointer_cast<OVWatermark>(shapeWatermark()); },
-        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingAnchorPlacement |
-                          OVSharedSettingAreaPlacement,
+        .sharedSettings =
+            OVSharedSettingOpacity | OVSharedSettingAnchorPlacement | OVSharedSettingAreaPlacement,
         .properties =
             {
                 choiceProperty<OVShapeWatermark, OVShapeType>(
                     "shape", "shape", "Figure", {"square", "circle"}, OVShapeTypeSquare,
                     &OVShapeWatermark::shapeType, &OVShapeWatermark::setShapeType),
-                numberProperty<OVShapeWatermark>("strokeThickness", "stroke", "Line width", 0,
-                                                 kMaxGeometry, 2.0,
-                                                 &OVShapeWatermark::strokeThickness,
-                                                 &OVShapeWatermark::setStrokeThickness),
+                numberProperty<OVShapeWatermark>(
+                    "strokeThickness", "stroke", "Line width", 0, kMaxGeometry, 2.0,
+                    &OVShapeWatermark::strokeThickness, &OVShapeWatermark::setStrokeThickness),
                 colorProperty<OVShapeWatermark>("strokeColor", "color", "Outline colour",
                                                 ov::Color::black(), &OVShapeWatermark::strokeColor,
                                                 &OVShapeWatermark::setStrokeColor),
                 colorProperty<OVShapeWatermark>("fillColor", "fill", "Fill colour",
                                                 ov::Color::clear(), &OVShapeWatermark::fillColor,
                                                 &OVShapeWatermark::setFillColor),
-                numberProperty<OVShapeWatermark>("lineDash", "dash", "Dash length", 0,
-                                                 kMaxGeometry, 0.0, &OVShapeWatermark::lineDash,
+                numberProperty<OVShapeWatermark>("lineDash", "dash", "Dash length", 0, kMaxGeometry,
+                                                 0.0, &OVShapeWatermark::lineDash,
                                                  &OVShapeWatermark::setLineDash),
             },
         .registerArchivedClass = archivedClass<OVShapeWatermark>("OVShapeWatermark"),

@@ -96,8 +96,8 @@ const OVWatermarkKind& OVTextWatermark::kind() {
         .className = "OVTextWatermark",
         .title = "Text",
         .make = [] { return std::static_pointer_cast<OVWatermark>(textWatermark()); },
-        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow |
-                          OVSharedSettingRotation | OVSharedSettingAnchorPlacement,
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
+                          OVSharedSettingAnchorPlacement,
         .properties =
             {
                 fontProperty(),

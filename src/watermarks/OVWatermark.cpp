@@ -1,8 +1,8 @@
 #include "watermarks/OVWatermark.h"
 
 #include "geometry/OVGeometry.h"
-#include "watermarks/OVWatermarkKind.h"
 #include "platform/gfx/GraphicsContext.h"
+#include "watermarks/OVWatermarkKind.h"
 
 #include <cmath>
 #include <optional>
@@ -352,8 +352,7 @@ void OVWatermark::setBounds(ov::Rect newBounds) {
 
     if (shouldUseRelativePosition()) {
         const ov::Point relative = relativePosition();
-        if (std::isfinite(relative.x) && std::isfinite(relative.y) &&
-            isRelativePositionComputed())
+        if (std::isfinite(relative.x) && std::isfinite(relative.y) && isRelativePositionComputed())
             origin_ = adjustOrigin();
     }
 }

@@ -11,11 +11,11 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 
 namespace ov {
@@ -271,6 +271,9 @@ public:
     /// Image kind: keep the decoded picture in memory only and delete its file, for a watermark
     /// that lives for one render and must leave nothing in the storage.
     virtual void detachFromStorage() {}
+    /// Why the watermark's last write into the storage failed (the image kind's picture file);
+    /// empty when it succeeded or nothing was written.
+    [[nodiscard]] virtual std::error_code storageError() const { return {}; }
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}

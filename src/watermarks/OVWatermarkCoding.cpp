@@ -64,18 +64,21 @@ bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
     maxSize_ = coder.decodeSize(kOVWatermarkMaxSizeKey);
 
     // Files written before these keys existed follow the legacy rule of the special values.
-    relativePositionComputed_ = coder.containsValueForKey(kOVWatermarkRelativePositionComputedKey)
-                                    ? coder.decodeBoolNumber(kOVWatermarkRelativePositionComputedKey)
-                                    : !(relativePosition_ == ov::Point{0, 0});
-    relativeSizeComputed_ = coder.containsValueForKey(kOVWatermarkRelativeSizeComputedKey)
-                                ? coder.decodeBoolNumber(kOVWatermarkRelativeSizeComputedKey)
-                                : !(relativeSize_ == ov::Size{0, 0}) &&
-                                      !(relativeSize_ == ov::Size{1, 1});
+    relativePositionComputed_ =
+        coder.containsValueForKey(kOVWatermarkRelativePositionComputedKey)
+            ? coder.decodeBoolNumber(kOVWatermarkRelativePositionComputedKey)
+            : !(relativePosition_ == ov::Point{0, 0});
+    relativeSizeComputed_ =
+        coder.containsValueForKey(kOVWatermarkRelativeSizeComputedKey)
+            ? coder.decodeBoolNumber(kOVWatermarkRelativeSizeComputedKey)
+            : !(relativeSize_ == ov::Size{0, 0}) && !(relativeSize_ == ov::Size{1, 1});
     placement_.reset();
     if (coder.containsValueForKey(kOVWatermarkPlacementAnchorKey)) {
         OVPlacement placed;
         // Out-of-range numbers from a damaged record make the placement invalid; it is dropped.
-        auto small = [](std::int64_t v) { return static_cast<std::uint8_t>(v < 0 || v > 255 ? 255 : v); };
+        auto small = [](std::int64_t v) {
+            return static_cast<std::uint8_t>(v < 0 || v > 255 ? 255 : v);
+        };
         placed.anchor = static_cast<OVPlacementAnchor>(
             small(coder.decodeInt64(kOVWatermarkPlacementAnchorKey)));
         placed.marginUnit = static_cast<OVPlacementMarginUnit>(

@@ -8,10 +8,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <span>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -23,8 +23,8 @@ class OVWatermark;
 /// follows from its type: Bool → bool; Number → double; Text and FontName → std::string;
 /// Color → std::optional<ov::Color> (no colour allowed); Choice → double holding the index of
 /// the choice; Point → ov::Point; Size → ov::Size; Picture → ov::ImagePtr (decoded pixels).
-using OVPropertyValue = std::variant<bool, double, std::string, std::optional<ov::Color>,
-                                     ov::Point, ov::Size, ov::ImagePtr>;
+using OVPropertyValue = std::variant<bool, double, std::string, std::optional<ov::Color>, ov::Point,
+                                     ov::Size, ov::ImagePtr>;
 
 enum class OVPropertyType { Bool, Number, Text, FontName, Color, Choice, Point, Size, Picture };
 
@@ -102,8 +102,8 @@ const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
 /// "none"; a choice by its name; a text that is not empty; a font name; for a picture, the
 /// picture in the file the text names (OVPictureWithContentsOfFile()). The error (code
 /// invalid_argument) says what was expected. Points and sizes are not read from text.
-[[nodiscard]] ov::Result<OVPropertyValue> OVPropertyValueFromString(
-    const OVWatermarkProperty& property, std::string_view text);
+[[nodiscard]] ov::Result<OVPropertyValue>
+OVPropertyValueFromString(const OVWatermarkProperty& property, std::string_view text);
 
 /// A value of `property` as text that OVPropertyValueFromString() reads back: numbers with up to
 /// ten significant digits, colours "#RRGGBB[AA]" ("none" for no colour), choices by name; a

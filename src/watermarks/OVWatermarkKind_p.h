@@ -5,7 +5,6 @@
 #include "watermarks/OVWatermark.h"
 #include "watermarks/OVWatermarkKind.h"
 
-
 namespace ov::detail {
 
 /// Lengths beyond this many units are no photograph's; they only come from damaged files.

@@ -14,9 +14,8 @@
 const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds() {
     static const std::vector<const OVWatermarkKind*> kinds = [] {
         std::vector<const OVWatermarkKind*> list{
-            &OVTextWatermark::kind(),  &OVImageWatermark::kind(),
-            &OVStrikethroughWatermark::kind(), &OVShapeWatermark::kind(),
-            &OVArrowWatermark::kind(), &OVPixellateWatermark::kind(),
+            &OVTextWatermark::kind(),  &OVImageWatermark::kind(), &OVStrikethroughWatermark::kind(),
+            &OVShapeWatermark::kind(), &OVArrowWatermark::kind(), &OVPixellateWatermark::kind(),
         };
         OVKeyedClassRegistry::add<OVWatermark>("OVWatermark");
         for (const OVWatermarkKind* kind : list)
@@ -55,3 +54,12 @@ const OVWatermarkProperty* OVWatermarkKind::property(std::string_view keyOrOptio
         });
     return byOption != properties.end() ? &*byOption : nullptr;
 }
+
+namespace {
+
+// Decoding finds classes by their archived names, so the list is registered when the library is
+// loaded: a program that decodes before it has made any watermark still finds every kind. This
+// file is part of every program that has watermarks, since the base class calls the function.
+[[maybe_unused]] const bool registeredAtLoad = (OVRegisterWatermarkKinds(), true);
+
+} // namespace

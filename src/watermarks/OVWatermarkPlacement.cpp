@@ -11,8 +11,9 @@ namespace {
 
 constexpr ov::Rect kReferenceBounds = kOVPlacementReferenceBounds;
 
-constexpr std::array<std::string_view, 9> kAnchorNames{
-    "bottom-left", "bottom", "bottom-right", "left", "center", "right", "top-left", "top", "top-right"};
+constexpr std::array<std::string_view, 9> kAnchorNames{"bottom-left", "bottom", "bottom-right",
+                                                       "left",        "center", "right",
+                                                       "top-left",    "top",    "top-right"};
 
 bool finiteNonNegative(double value) {
     return std::isfinite(value) && value >= 0;
@@ -230,15 +231,16 @@ void OVWatermark::placeOverArea(ov::Rect area) {
 }
 
 std::optional<ov::Rect> OVWatermark::area() const {
-    if (!shouldUseRelativePosition() || !shouldUseRelativeSize() ||
-        !isRelativePositionComputed() || !isRelativeSizeComputed())
+    if (!shouldUseRelativePosition() || !shouldUseRelativeSize() || !isRelativePositionComputed() ||
+        !isRelativeSizeComputed())
         return std::nullopt;
     const ov::Point gap = relativePosition();
     const ov::Size share = relativeSize();
     const OVRelativeQuadrant quadrant = relativeQuadrant();
     const bool right =
         quadrant == OVRelativeQuadrantBottomRight || quadrant == OVRelativeQuadrantTopRight;
-    const bool top = quadrant == OVRelativeQuadrantTopLeft || quadrant == OVRelativeQuadrantTopRight;
+    const bool top =
+        quadrant == OVRelativeQuadrantTopLeft || quadrant == OVRelativeQuadrantTopRight;
     const double x = right ? 1 - gap.x - share.width : gap.x;
     const double y = top ? gap.y : 1 - gap.y - share.height;
     return ov::Rect{x, y, share.width, share.height};
@@ -274,26 +276,28 @@ void OVWatermark::applyPlacement() {
             return high - margin - inkHigh;
         return (low + high) / 2 - (inkLow + inkHigh) / 2;
     };
-    const double dx = shiftAlong(wanted->horizontalSide(), image.minX(), image.maxX(), ink.minX(),
-                                 ink.maxX());
-    const double dy = shiftAlong(wanted->verticalSide(), image.minY(), image.maxY(), ink.minY(),
-                                 ink.maxY());
+    const double dx =
+        shiftAlong(wanted->horizontalSide(), image.minX(), image.maxX(), ink.minX(), ink.maxX());
+    const double dy =
+        shiftAlong(wanted->verticalSide(), image.minY(), image.maxY(), ink.minY(), ink.maxY());
     const ov::Point o = origin();
     setOrigin({o.x + dx, o.y + dy});
 
     // The relative data, measured from the anchor's corner, for readers that know no placement.
     const ov::Rect box = frame();
     const OVRelativeQuadrant quadrant = quadrantFor(*wanted);
-    const bool right = quadrant == OVRelativeQuadrantBottomRight ||
-                       quadrant == OVRelativeQuadrantTopRight;
-    const bool top = quadrant == OVRelativeQuadrantTopLeft || quadrant == OVRelativeQuadrantTopRight;
+    const bool right =
+        quadrant == OVRelativeQuadrantBottomRight || quadrant == OVRelativeQuadrantTopRight;
+    const bool top =
+        quadrant == OVRelativeQuadrantTopLeft || quadrant == OVRelativeQuadrantTopRight;
     const double gapX = right ? image.maxX() - box.maxX() : box.minX() - image.minX();
     const double gapY = top ? image.maxY() - box.maxY() : box.minY() - image.minY();
     setRelativeQuadrant(quadrant);
     setRelativePosition({gapX / image.size.width, gapY / image.size.height});
     setRelativePositionComputed(true);
     const ov::Rect content = drawRect();
-    setRelativeSize({content.size.width / image.size.width, content.size.height / image.size.height});
+    setRelativeSize(
+        {content.size.width / image.size.width, content.size.height / image.size.height});
     setRelativeSizeComputed(true);
     setShouldUseRelativePosition(true);
     if (wanted->sizeRule != OVPlacementSizeRule::Unchanged)

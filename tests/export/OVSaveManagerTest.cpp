@@ -331,11 +331,11 @@ TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
     EXPECT_EQ(readFile(dir / "out/a/IMG.jpg") + readFile(dir / "out/b/IMG.jpg"), "onetwo");
     EXPECT_TRUE(presenter->calls().empty()) << "no sheet";
 
-    const auto names =
-        OVOutputNames({fs::path(dir / "in/b/IMG.jpg"), std::nullopt, fs::path(dir / "in/b/IMG.jpg")},
-                      {dir / "out", nullptr, {dir / "in"}});
-    EXPECT_EQ(names, (std::vector<fs::path>{"b/IMG_Watermarked_1.jpg", "",
-                                            "b/IMG_Watermarked_2.jpg"}));
+    const auto names = OVOutputNames(
+        {fs::path(dir / "in/b/IMG.jpg"), std::nullopt, fs::path(dir / "in/b/IMG.jpg")},
+        {dir / "out", nullptr, {dir / "in"}});
+    EXPECT_EQ(names,
+              (std::vector<fs::path>{"b/IMG_Watermarked_1.jpg", "", "b/IMG_Watermarked_2.jpg"}));
     manager->saveImageAtIndex(2, {"", "", "chosen.jpg"});
     manager->waitUntilFinished();
     EXPECT_EQ(readFile(dir / "out/chosen.jpg"), "three");

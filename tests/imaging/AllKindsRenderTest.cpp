@@ -126,7 +126,8 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(files(), before) << "a render writes nothing into the storage";
 
-    auto twin = std::static_pointer_cast<OVImageWatermark>(preset->duplicateWatermark(logoWatermark));
+    auto twin =
+        std::static_pointer_cast<OVImageWatermark>(preset->duplicateWatermark(logoWatermark));
     preset->removeWatermark(logoWatermark); // deletes the original's picture
     preset->addWatermark(twin);
     const fs::path stray = imageCacheDestinationURLForFilename("not-a-watermark.png");

@@ -1,8 +1,8 @@
 // The JSON form of a preset: every field of every kind survives a round trip, and damaged or
 // hostile documents are refused with an error that names the field, writing nothing.
 
-#include "platform/gfx/GraphicsContext.h"
 #include "presets/OVPresetJson.h"
+#include "platform/gfx/GraphicsContext.h"
 #include "storage/OVStorage.h"
 #include "support/TestSupport.h"
 #include "watermarks/OVArrowWatermark.h"
@@ -195,8 +195,7 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
          "watermarks[2].origin"},
         {"badColor", edited([](json& j) { j["watermarks"][0]["color"] = "#12"; }),
          "watermarks[0].color"},
-        {"misspeltField",
-         edited([](json& j) { j["watermarks"][3]["strokeColour"] = "#000000"; }),
+        {"misspeltField", edited([](json& j) { j["watermarks"][3]["strokeColour"] = "#000000"; }),
          "watermarks[3].strokeColour: unknown field"},
         {"badPlacement",
          edited([](json& j) { j["watermarks"][0]["placement"]["anchor"] = "nowhere"; }),
@@ -205,9 +204,8 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
          "watermarks[1].picture"},
         {"notAPicture", edited([](json& j) { j["watermarks"][1]["picture"] = "aGVsbG8="; }),
          "watermarks[1].picture"},
-        {"pictureBomb", edited([](json& j) {
-             j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000));
-         }),
+        {"pictureBomb",
+         edited([](json& j) { j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000)); }),
          "too large"},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; }), "export.resize"},
         // The picture of the image watermark is valid; a later watermark is not.

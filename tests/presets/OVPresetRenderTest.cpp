@@ -56,8 +56,7 @@ TEST(PresetRendering, EmptyPresetDrawsNothing) {
 TEST(PresetRendering, RelativePlacementCarriesOverToOtherImageSizes) {
     auto preset = std::make_shared<OVPreset>("Placement");
     auto logo = filledSquare({750, 375, 200, 100}, {1, 0, 0, 1});
-    preset->addWatermark(logo);
-    drainMainQueue(); // turns on relative placement for the shape
+    preset->addWatermark(logo); // turns on relative placement for the shape
     preset->setEnableExportMode();
     preset->setWatermarkBounds({0, 0, 1000, 500});
 

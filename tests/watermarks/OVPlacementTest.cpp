@@ -65,8 +65,8 @@ struct Rule {
     double size;
 };
 
-void expectInkAt(const InkBox& ink, const OVPlacement& placement, double margin,
-                 double tolerance, const std::string& where) {
+void expectInkAt(const InkBox& ink, const OVPlacement& placement, double margin, double tolerance,
+                 const std::string& where) {
     ASSERT_GT(ink.width, 0) << where << ": something is drawn";
     switch (placement.horizontalSide()) {
     case -1:
@@ -115,15 +115,14 @@ TEST_P(Placement, EveryAnchorMarginAndSizeRuleOnABox) {
                 const std::string where = std::string(OVPlacementAnchorName(placement.anchor)) +
                                           (unit == OVPlacementMarginUnit::Pixels ? " px " : " % ") +
                                           rule.name;
-                const double gap = unit == OVPlacementMarginUnit::Pixels ? margin : margin * shorter;
+                const double gap =
+                    unit == OVPlacementMarginUnit::Pixels ? margin : margin * shorter;
                 expectInkAt(ink, placement, gap, 1, where);
-                const double expected = rule.rule == OVPlacementSizeRule::WidthFraction
-                                            ? rule.size * image.width
-                                        : rule.rule == OVPlacementSizeRule::LongerSideFraction
-                                            ? rule.size * longer
-                                        : rule.rule == OVPlacementSizeRule::ShorterSideFraction
-                                            ? rule.size * shorter
-                                            : rule.size;
+                const double expected =
+                    rule.rule == OVPlacementSizeRule::WidthFraction        ? rule.size * image.width
+                    : rule.rule == OVPlacementSizeRule::LongerSideFraction ? rule.size * longer
+                    : rule.rule == OVPlacementSizeRule::ShorterSideFraction ? rule.size * shorter
+                                                                            : rule.size;
                 EXPECT_NEAR(ink.width, expected, 1) << where;
             }
 }
@@ -164,8 +163,7 @@ TEST(Placement, LongerSideRuleGivesOneSizeOnPortraitAndLandscape) {
 // say explicitly that they are computed.
 TEST(Placement, ZeroMarginAndFullWidthAreExact) {
     auto mark = filledBox();
-    mark->setPlacement(OVPlacement{OVPlacementAnchor::TopRight,
-                                   OVPlacementMarginUnit::Pixels, 0,
+    mark->setPlacement(OVPlacement{OVPlacementAnchor::TopRight, OVPlacementMarginUnit::Pixels, 0,
                                    OVPlacementSizeRule::WidthFraction, 1.0});
     const InkBox ink = renderedInk(*mark, 300, 200);
     EXPECT_EQ(ink.right, 0);

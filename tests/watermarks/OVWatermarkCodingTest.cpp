@@ -205,13 +205,13 @@ TEST(OVWatermarkCoding, RecordsWithoutTheComputedFlagsFollowTheLegacyRule) {
         {"positionAtZero", "{0, 0}", "{0.2, 0.2}", {100, 50}, {400, 200}},
     };
     for (const Row& row : rows) {
-        auto decoded = decodeRoot(handWrittenRecord(
-            "OVShapeWatermark", {{"origin", "{100, 50}"},
-                                 {"size", "{200, 100}"},
-                                 {"relativePostion", row.relativePosition},
-                                 {"relativeSize", row.relativeSize},
-                                 {"shouldUseRelativePostion", true},
-                                 {"shouldUseRelativeSize", true}}));
+        auto decoded = decodeRoot(
+            handWrittenRecord("OVShapeWatermark", {{"origin", "{100, 50}"},
+                                                   {"size", "{200, 100}"},
+                                                   {"relativePostion", row.relativePosition},
+                                                   {"relativeSize", row.relativeSize},
+                                                   {"shouldUseRelativePostion", true},
+                                                   {"shouldUseRelativeSize", true}}));
         ASSERT_TRUE(decoded) << row.name;
         decoded->setBounds({0, 0, 2000, 1000});
         EXPECT_EQ(decoded->origin(), row.origin) << row.name;

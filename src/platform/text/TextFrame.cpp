@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <optional>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace ov {
@@ -18,8 +18,8 @@ constexpr double kMaxGlyphPixels = 65535;
 
 struct PlacedLine {
     PangoLayoutLine* line;
-    double x;        // left end, layout units (y down from the top of the frame)
-    double baseline; // layout units
+    double x;           // left end, layout units (y down from the top of the frame)
+    double baseline;    // layout units
     PangoRectangle ink; // layout units, relative to the layout's top-left corner
 };
 
@@ -47,8 +47,7 @@ struct FrameLayout {
         // where the typesetter's measurements say they do, at any size.
         scale = size / detail::kReferenceFontSize;
         const double wrapWidth = std::max(0.0, rect.size.width / scale * PANGO_SCALE);
-        pango_layout_set_width(layout,
-                               wrapWidth >= INT_MAX / 2 ? -1 : static_cast<int>(wrapWidth));
+        pango_layout_set_width(layout, wrapWidth >= INT_MAX / 2 ? -1 : static_cast<int>(wrapWidth));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
 
         PangoLayoutIter* iter = pango_layout_get_iter(layout);

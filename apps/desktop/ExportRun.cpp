@@ -1,0 +1,75 @@
+#include "ExportRun.h"
+
+#include "appearance/OVQtBridge.h"
+#include "appearance/OVSaveProgressController.h"
+#include "export/OVFilenamePattern.h"
+#include "export/OVPipelineRenderer.h"
+#include "export/OVSaveManager.h"
+#include "model/OVModel.h"
+#include "presets/OVPresetManager.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+ExportRun::ExportRun(QWidget* window, std::shared_ptr<OVModel> model,
+                     std::shared_ptr<OVPresetManager> presets)
+    : QObject(window), window_(window), model_(std::move(model)), presets_(std::move(presets)),
+      lastReport_(std::make_unique<OVSaveReport>()) {}
+
+ExportRun::~ExportRun() {
+    if (manager_)
+        manager_->waitUntilFinished();
+}
+
+void ExportRun::start(const std::filesystem::path& folder,
+                      std::shared_ptr<OVFilenamePattern> pattern,
+                      std::vector<std::size_t> indexes) {
+    if (isRunning())
+        return;
+    if (indexes.empty())
+        for (std::size_t i = 0; i < model_->count(); ++i)
+            indexes.push_back(i);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    manager_ = std::make_shared<OVSaveManager>(folder);
+    manager_->setModel(model_);
+    manager_->setFilenamePattern(std::move(pattern));
+    manager_->setRenderer(OVPipelineRenderer::rendererWithPresetManager(presets_));
+    manager_->setProgressWindowController(std::make_shared<OVSaveProgressController>());
+    manager_->setMainQueueExecutor(OVPostToMainThread);
+    manager_->beginSheetModalForWindow(
+        OVSaveProgressController::hostWindow(window_), std::move(indexes),
+        [this, folder](bool, const OVSaveReport& report) { done(report, folder); });
+}
+
+void ExportRun::done(const OVSaveReport& report, const std::filesystem::path& folder) {
+    *lastReport_ = report;
+    // Released after the handler has returned, so the batch can finish first.
+    QTimer::singleShot(0, this, [manager = std::move(manager_)] {});
+    const QString where = QString::fromStdString(folder.string());
+    if (!report.failures.empty()) {
+        QStringList lines;
+        for (const auto& failure : report.failures)
+            lines << QString::fromStdString(failure.source.filename().string() + ": " +
+                                            failure.reason);
+        auto* box = new QMessageBox(QMessageBox::Warning, tr("Export"),
+                                    tr("%n image(s) could not be exported.", nullptr,
+                                       static_cast<int>(report.failures.size())),
+                                    QMessageBox::Close, window_);
+        box->setObjectName("exportSummary");
+        box->setDetailedText(lines.join('\n'));
+        box->setInformativeText(lines.mid(0, 10).join('\n'));
+        auto* open = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
+        connect(open, &QPushButton::clicked, this,
+                [where] { QDesktopServices::openUrl(QUrl::fromLocalFile(where)); });
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+    Q_EMIT finished(
+        tr("%n image(s) exported to %1", nullptr, static_cast<int>(report.outputs.size()))
+            .arg(where));
+}
