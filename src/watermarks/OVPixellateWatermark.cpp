@@ -96,10 +96,10 @@ void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Re
         return;
     const double x0 = std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
     const double y0 = std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
-    const double x1 = std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX),
-                               pictureWidth + marginX);
-    const double y1 = std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY),
-                               pictureHeight + marginY);
+    const double x1 =
+        std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX), pictureWidth + marginX);
+    const double y1 =
+        std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY), pictureHeight + marginY);
     if (!(x1 > x0 && y1 > y0) || (x1 - x0) * (y1 - y0) > kMaxRegionPixels)
         return;
     const OVPixelRect region{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
