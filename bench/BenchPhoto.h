@@ -3,7 +3,7 @@
 // The benchmarks' photograph: a 24-megapixel JPEG made once per run in a temporary folder that
 // goes when the program ends (header-only; link libvips).
 
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <vips/vips8>
 

@@ -11,8 +11,8 @@
 #include "MainWindow.h"
 #include "Theme.h"
 
-#include "editor/OVEditorView.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

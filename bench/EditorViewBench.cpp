@@ -7,14 +7,14 @@
 
 #include "BenchPhoto.h"
 
-#include "editor/OVEditorView.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -9,16 +9,16 @@
 //
 //   bench_export_throughput [--images N] [--width W] [--height H] [--jobs J] [--keep DIR]
 
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveImageList.h"
-#include "export/OVSaveManager.h"
-#include "presets/OVPreset.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveManager.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <vips/vips8>
 

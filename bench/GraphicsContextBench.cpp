@@ -1,7 +1,7 @@
 // Costs of the graphics layer on export-sized canvases: the opaque photo draw that every export
 // does once, and the per-watermark operations with alpha and a soft shadow.
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <benchmark/benchmark.h>
 

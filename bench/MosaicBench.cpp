@@ -1,9 +1,9 @@
 // The mosaic of the pixellate watermark: the block averaging alone over a whole 24 MP picture,
 // and a pixellate watermark rendered for export over a typical face-sized region of it.
 
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVMosaic.h"
-#include "watermarks/OVPixellateWatermark.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVMosaic.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
 
 #include <benchmark/benchmark.h>
 

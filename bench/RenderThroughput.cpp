@@ -7,12 +7,12 @@
 
 #include "BenchPhoto.h"
 
-#include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVPreset.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <benchmark/benchmark.h>
 #include <vips/vips8>

@@ -1,8 +1,8 @@
 // The dynamic font-size search runs on every step of an interactive resize, so it has to stay
 // well under a frame's time even for tall frames, where it tries hundreds of candidate sizes.
 
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <benchmark/benchmark.h>
 

@@ -29,8 +29,7 @@ function(ov_library)
   file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${target} STATIC ${sources} ${headers})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME inkstead_${OV_NAME})
-  target_include_directories(${target} PUBLIC ${PROJECT_BINARY_DIR}/include
-                                              ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${target} PUBLIC ${PROJECT_BINARY_DIR}/include)
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PUBLIC ${OV_DEPS} PRIVATE ${OV_PRIVATE_DEPS})
 
@@ -89,9 +88,7 @@ function(ov_finish_core)
   target_compile_features(ovcore PUBLIC cxx_std_20)
   target_include_directories(ovcore PUBLIC
     $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
-    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/inkstead>)
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   add_library(Inkstead::core ALIAS ovcore)
   install(TARGETS ovcore EXPORT InksteadTargets
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -7,8 +7,8 @@
 #   ov_ui_sources()
 #
 # ov_ui_sources() takes every .cpp and .h of the calling folder; headers not ending in _p.h are
-# installed under include/inkstead/<folder relative to src>/. Code includes them by their path
-# below src/, e.g. "appearance/OVStyleKit.h". Qt's moc runs on the whole target (AUTOMOC).
+# installed under include/inkstead/<folder relative to src>/. Code includes them below the
+# inkstead/ root, e.g. "inkstead/appearance/OVStyleKit.h". Qt's moc runs on the whole target (AUTOMOC).
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 # Shared or static like libinkstead, with the same soname rule.
@@ -23,8 +23,8 @@ set_target_properties(ovui PROPERTIES
   VERSION ${PROJECT_VERSION}
   SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
 target_include_directories(ovui PUBLIC
-  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>
-  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/inkstead>)
+  $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
+  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 target_compile_features(ovui PUBLIC cxx_std_20)
 target_link_libraries(ovui PUBLIC ovcore Qt6::Widgets)
 

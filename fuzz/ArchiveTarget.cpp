@@ -1,10 +1,10 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <algorithm>
 #include <cstdlib>

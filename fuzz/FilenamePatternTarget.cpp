@@ -1,7 +1,7 @@
 #include "FuzzTargets.h"
 
-#include "export/OVFilenamePattern.h"
-#include "export/OVUniqueFilename.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVUniqueFilename.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,15 +1,15 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "platform/dispatch/Dispatch.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <vips/vips8>
 

@@ -2,8 +2,8 @@
 
 // Helpers shared by the fuzz targets (private to fuzz/).
 
-#include "platform/gfx/Geometry.h"
-#include "presets/OVPreset.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <memory>
 

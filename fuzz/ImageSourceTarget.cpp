@@ -1,10 +1,10 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/imageio/ImageDestination.h"
+#include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
 
 #include "support/CameraPhoto.h"
 #include "support/GeneratedPhotos.h"

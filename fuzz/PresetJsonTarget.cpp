@@ -1,8 +1,8 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "platform/dispatch/Dispatch.h"
-#include "presets/OVPresetJson.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/presets/OVPresetJson.h"
 
 #include <string_view>
 

@@ -8,9 +8,9 @@
 #include "MarkOptions.h"
 #include "PresetStore.h"
 
-#include "export/OVFilenamePattern.h"
-#include "imaging/OVSamplePhotos.h"
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/imaging/OVSamplePhotos.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <cstdio>
 #include <cstdlib>

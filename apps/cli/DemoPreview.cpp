@@ -1,9 +1,9 @@
 #include "DemoPreview.h"
 
-#include "platform/files/AtomicFile.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 namespace cli {
 

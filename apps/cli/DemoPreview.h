@@ -3,7 +3,7 @@
 // The demo's picture of the editor: a preset drawn over a photo the way the editor shows it,
 // with one watermark selected (its dashed frame and handles drawn).
 
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include "ExportRun.h"
 #include "PresetStore.h"
 
-#include "export/OVFilenamePattern.h"
+#include "inkstead/export/OVFilenamePattern.h"
 
 #include <memory>
 

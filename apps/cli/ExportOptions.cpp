@@ -1,6 +1,6 @@
 #include "ExportOptions.h"
 
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <charconv>
 #include <cmath>

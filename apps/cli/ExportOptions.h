@@ -6,7 +6,7 @@
 #include "CliSupport.h"
 #include "MarkOptions.h"
 
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <cstdint>
 #include <memory>

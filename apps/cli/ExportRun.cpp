@@ -7,13 +7,13 @@
 #include "MarkSummary.h"
 #include "ProgressBar.h"
 
-#include "export/OVFilenamePattern.h"
-#include "export/OVOutputNames.h"
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveManager.h"
-#include "export/OVUniqueFilename.h"
-#include "model/OVModel.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVOutputNames.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveManager.h"
+#include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/model/OVModel.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <chrono>

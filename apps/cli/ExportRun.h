@@ -3,7 +3,7 @@
 // One batch export from the command line: collect the inputs, plan or write the outputs through
 // the library's save manager, show progress, handle Ctrl-C and report.
 
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <cstddef>
 #include <filesystem>

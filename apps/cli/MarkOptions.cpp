@@ -2,7 +2,7 @@
 
 #include "MarkValues.h"
 
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 #include <tuple>

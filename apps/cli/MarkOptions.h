@@ -9,7 +9,7 @@
 
 #include "CliSupport.h"
 
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <optional>
 #include <string>

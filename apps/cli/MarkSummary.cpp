@@ -3,7 +3,7 @@
 #include "CliSupport.h"
 #include "MarkValues.h"
 
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 

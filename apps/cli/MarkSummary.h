@@ -3,8 +3,8 @@
 // One-line descriptions of watermarks and presets for the listings of the presets and
 // watermark commands, and the table layout they share.
 
-#include "presets/OVPreset.h"
-#include "watermarks/OVWatermark.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <string>
 #include <vector>

@@ -3,9 +3,9 @@
 // Parsing of the values the watermark options take (percentages, colours, anchors, points and
 // rectangles given in percent of the image), with errors that name the option.
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Geometry.h"
-#include "watermarks/OVPlacement.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/watermarks/OVPlacement.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 #include "PresetStore.h"
 
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/files/FileContents.h"
-#include "platform/files/StorageLocations.h"
-#include "storage/OVStorage.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/files/FileContents.h"
+#include "inkstead/platform/files/StorageLocations.h"
+#include "inkstead/storage/OVStorage.h"
 
 #include <algorithm>
 #include <chrono>

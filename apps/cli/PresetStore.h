@@ -5,7 +5,7 @@
 
 #include "CliSupport.h"
 
-#include "presets/OVPresetManager.h"
+#include "inkstead/presets/OVPresetManager.h"
 
 #include <memory>
 #include <string_view>

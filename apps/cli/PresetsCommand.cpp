@@ -4,9 +4,9 @@
 #include "MarkSummary.h"
 #include "PresetStore.h"
 
-#include "platform/files/AtomicFile.h"
-#include "presets/OVPresetJson.h"
-#include "storage/OVStorage.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/presets/OVPresetJson.h"
+#include "inkstead/storage/OVStorage.h"
 
 #include <nlohmann/json.hpp>
 

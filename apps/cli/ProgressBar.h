@@ -2,7 +2,7 @@
 
 // The progress line of a batch export on a terminal.
 
-#include "export/OVSaveProgressPresenter.h"
+#include "inkstead/export/OVSaveProgressPresenter.h"
 
 #include <chrono>
 #include <cstddef>

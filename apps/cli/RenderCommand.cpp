@@ -5,9 +5,9 @@
 #include "Interrupt.h"
 #include "PresetStore.h"
 
-#include "export/OVPipelineRenderer.h"
-#include "export/OVUniqueFilename.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <cstdio>
 #include <memory>

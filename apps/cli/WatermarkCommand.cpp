@@ -5,8 +5,8 @@
 #include "MarkSummary.h"
 #include "PresetStore.h"
 
-#include "presets/OVPresetJson.h"
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/presets/OVPresetJson.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #include "AppSettings.h"
 
-#include "storage/OVStorage.h"
+#include "inkstead/storage/OVStorage.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/OVModel.h"
+#include "inkstead/model/OVModel.h"
 
 #include <QSettings>
 

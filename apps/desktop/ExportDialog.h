@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/OVFilenamePattern.h"
+#include "inkstead/export/OVFilenamePattern.h"
 
 #include <QDialog>
 

@@ -1,12 +1,12 @@
 #include "ExportRun.h"
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVSaveProgressController.h"
-#include "export/OVFilenamePattern.h"
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveManager.h"
-#include "model/OVModel.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVSaveProgressController.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveManager.h"
+#include "inkstead/model/OVModel.h"
+#include "inkstead/presets/OVPresetManager.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

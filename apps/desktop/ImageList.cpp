@@ -1,8 +1,8 @@
 #include "ImageList.h"
 
-#include "appearance/OVQtBridge.h"
-#include "model/OVImage.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/model/OVImage.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

@@ -1,7 +1,7 @@
 #include "Inspector.h"
 
-#include "appearance/OVColorWell.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/appearance/OVColorWell.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>

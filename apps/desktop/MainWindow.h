@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MarkHistory.h"
-#include "platform/notify/NotificationCenter.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
 
 #include <QMainWindow>
 

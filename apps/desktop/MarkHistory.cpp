@@ -1,7 +1,7 @@
 #include "MarkHistory.h"
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
 
 #include <QUndoCommand>
 #include <QUndoStack>

@@ -1,7 +1,7 @@
 #include "MarkList.h"
 
 #include "MarkProperties.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QDropEvent>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "MarkProperties.h"
 
-#include "watermarks/OVPlacement.h"
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVPlacement.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <functional>
 

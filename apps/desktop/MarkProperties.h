@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <string>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "PresetPanel.h"
 
-#include "appearance/OVSegmentedCell.h"
-#include "appearance/OVStyleKit.h"
-#include "platform/files/AtomicFile.h"
-#include "platform/files/FileContents.h"
-#include "presets/OVPresetJson.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/appearance/OVSegmentedCell.h"
+#include "inkstead/appearance/OVStyleKit.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/files/FileContents.h"
+#include "inkstead/presets/OVPresetJson.h"
+#include "inkstead/presets/OVPresetManager.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "Theme.h"
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -4,14 +4,14 @@
 // and the progress sheet on the window background into one PNG, at SCALE device pixels per point
 // (default 2), so that the whole theme can be looked at in one picture. Runs without a display.
 
-#include "appearance/OVColorWell.h"
-#include "appearance/OVPopUpButtonCell.h"
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVSaveProgressController.h"
-#include "appearance/OVSegmentedCell.h"
-#include "appearance/OVStyleKit.h"
-#include "appearance/OVTextFieldCell.h"
-#include "appearance/OVTextLabelCell.h"
+#include "inkstead/appearance/OVColorWell.h"
+#include "inkstead/appearance/OVPopUpButtonCell.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVSaveProgressController.h"
+#include "inkstead/appearance/OVSegmentedCell.h"
+#include "inkstead/appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVTextFieldCell.h"
+#include "inkstead/appearance/OVTextLabelCell.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
-#include "appearance/OVColorWell.h"
+#include "inkstead/appearance/OVColorWell.h"
 
-#include "appearance/OVControlText_p.h"
+#include "inkstead/appearance/OVControlText_p.h"
 
 #include <QColorDialog>
 #include <QMouseEvent>

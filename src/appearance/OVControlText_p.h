@@ -2,8 +2,8 @@
 
 // What the theme's controls share when they draw: the text attributes and the rounded clip.
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "appearance/OVPopUpButtonCell.h"
+#include "inkstead/appearance/OVPopUpButtonCell.h"
 
-#include "appearance/OVControlText_p.h"
+#include "inkstead/appearance/OVControlText_p.h"
 
 #include <QStyleOptionComboBox>
 

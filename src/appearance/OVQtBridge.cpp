@@ -1,6 +1,6 @@
-#include "appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVQtBridge.h"
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Image.h"
 
 #include <QColor>
 #include <QImage>

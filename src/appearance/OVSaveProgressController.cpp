@@ -1,7 +1,7 @@
-#include "appearance/OVSaveProgressController.h"
+#include "inkstead/appearance/OVSaveProgressController.h"
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
 #include <QDialog>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/OVSaveProgressPresenter.h"
+#include "inkstead/export/OVSaveProgressPresenter.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "appearance/OVSegmentedCell.h"
+#include "inkstead/appearance/OVSegmentedCell.h"
 
-#include "appearance/OVControlText_p.h"
+#include "inkstead/appearance/OVControlText_p.h"
 
 #include <QMouseEvent>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/Image.h"
 
 #include <QIcon>
 

@@ -3,9 +3,9 @@
 // The "add" icons share one layout: the kind's glyph in a box some 15 points square at the left
 // and a small plus at the right, so that a row of them reads "add a circle", "add a text", ...
 
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Path.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Cached pictures of the icons: bitmaps per scale for any thread, QIcons for the main thread.
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
 #include <QPixmap>
 

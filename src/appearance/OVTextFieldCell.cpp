@@ -1,6 +1,6 @@
-#include "appearance/OVTextFieldCell.h"
+#include "inkstead/appearance/OVTextFieldCell.h"
 
-#include "appearance/OVControlText_p.h"
+#include "inkstead/appearance/OVControlText_p.h"
 
 namespace {
 // Qt's editor keeps 2 pixels between its text margin and the text; 3 more line its text up with

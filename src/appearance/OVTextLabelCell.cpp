@@ -1,6 +1,6 @@
-#include "appearance/OVTextLabelCell.h"
+#include "inkstead/appearance/OVTextLabelCell.h"
 
-#include "appearance/OVControlText_p.h"
+#include "inkstead/appearance/OVControlText_p.h"
 
 OVTextLabelCell::OVTextLabelCell(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 

@@ -2,8 +2,8 @@
 
 // The drag of the photograph out of the editor view in progress. Not installed.
 
-#include "editor/OVEditorView.h"
-#include "editor/OVPromisedFileMimeData_p.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/editor/OVPromisedFileMimeData_p.h"
 
 #include <QDrag>
 #include <QPointer>

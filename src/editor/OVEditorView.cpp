@@ -1,10 +1,10 @@
-#include "editor/OVEditorView.h"
+#include "inkstead/editor/OVEditorView.h"
 
-#include "appearance/OVStyleKit.h"
-#include "editor/OVEditorDragSession_p.h"
-#include "geometry/OVGeometry.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/appearance/OVStyleKit.h"
+#include "inkstead/editor/OVEditorDragSession_p.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "editor/OVEditorViewDelegate.h"
-#include "platform/gfx/Geometry.h"
-#include "platform/gfx/Image.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVPreset.h"
+#include "inkstead/editor/OVEditorViewDelegate.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <cstddef>
 #include <filesystem>

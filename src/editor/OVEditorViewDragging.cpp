@@ -1,11 +1,11 @@
 // Drag and drop of the editor view: image files dropped in, the watermarked photograph dragged
 // out as a promise of a file that the delegate writes when the drop target asks for it.
 
-#include "appearance/OVQtBridge.h"
-#include "editor/OVEditorDragSession_p.h"
-#include "editor/OVEditorView.h"
-#include "export/OVSaveManager.h"
-#include "geometry/OVGeometry.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/editor/OVEditorDragSession_p.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/export/OVSaveManager.h"
+#include "inkstead/geometry/OVGeometry.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -5,7 +5,7 @@
 // the first drag starts, a press beside every watermark starts a drag of the photograph out of
 // the view. Each gesture ends at the left release, in a fixed order of operations.
 
-#include "editor/OVEditorView.h"
+#include "inkstead/editor/OVEditorView.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

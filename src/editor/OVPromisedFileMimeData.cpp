@@ -1,4 +1,4 @@
-#include "editor/OVPromisedFileMimeData_p.h"
+#include "inkstead/editor/OVPromisedFileMimeData_p.h"
 
 namespace {
 

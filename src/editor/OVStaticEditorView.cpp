@@ -1,4 +1,4 @@
-#include "editor/OVStaticEditorView.h"
+#include "inkstead/editor/OVStaticEditorView.h"
 
 void OVStaticEditorView::mouseDown(QMouseEvent*) {}
 

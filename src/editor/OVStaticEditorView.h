@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/OVEditorView.h"
+#include "inkstead/editor/OVEditorView.h"
 
 /// The editor view without left-button editing: presses, drags and releases of the left button
 /// do nothing. Drawing, keys, the context menu, dropped files and the cursor rules stay.

@@ -1,7 +1,7 @@
-#include "export/OVOutputNames.h"
+#include "inkstead/export/OVOutputNames.h"
 
-#include "export/OVFilenamePattern.h"
-#include "export/OVUniqueFilename.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVUniqueFilename.h"
 
 #include <algorithm>
 #include <set>

@@ -1,12 +1,12 @@
-#include "export/OVPipelineRenderer.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 
-#include "imaging/OVExportWarnings.h"
-#include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedPicture.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVPreset.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/imaging/OVExportWarnings.h"
+#include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVWatermarkedPicture.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/presets/OVPresetManager.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveImageList.h"
 
 #include <filesystem>
 #include <functional>

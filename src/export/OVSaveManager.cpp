@@ -1,13 +1,13 @@
-#include "export/OVSaveManager.h"
+#include "inkstead/export/OVSaveManager.h"
 
-#include "export/OVFilenamePattern.h"
-#include "export/OVOutputNames.h"
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveImageList.h"
-#include "export/OVSaveProgress.h"
-#include "export/OVUniqueFilename.h"
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVOutputNames.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveProgress.h"
+#include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "export/OVSaveProgressPresenter.h"
-#include "export/OVSaveReport.h"
-#include "platform/gfx/Image.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/export/OVSaveProgressPresenter.h"
+#include "inkstead/export/OVSaveReport.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "export/OVSaveProgress.h"
+#include "inkstead/export/OVSaveProgress.h"
 
 double OVSaveProgress::fractionCompleted() const {
     if (total_ <= 0)

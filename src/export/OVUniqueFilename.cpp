@@ -1,8 +1,8 @@
-#include "export/OVUniqueFilename.h"
+#include "inkstead/export/OVUniqueFilename.h"
 
-#include "export/OVFilenamePattern.h"
-#include "platform/files/AtomicFile.h"
-#include "platform/files/TemporaryFiles.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/files/TemporaryFiles.h"
 
 #include <atomic>
 #include <cerrno>

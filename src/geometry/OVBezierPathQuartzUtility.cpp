@@ -1,6 +1,6 @@
-#include "geometry/OVBezierPathQuartzUtility.h"
+#include "inkstead/geometry/OVBezierPathQuartzUtility.h"
 
-#include "platform/log/Log.h"
+#include "inkstead/platform/log/Log.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Path.h"
 
 #include <optional>
 

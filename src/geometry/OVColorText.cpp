@@ -1,4 +1,4 @@
-#include "geometry/OVColorText.h"
+#include "inkstead/geometry/OVColorText.h"
 
 #include <algorithm>
 #include <cctype>

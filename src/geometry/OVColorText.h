@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Color.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "geometry/OVGeometry.h"
+#include "inkstead/geometry/OVGeometry.h"
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // that every drawer wraps its drawing in. All geometry is in the y-up graphics space (origin at
 // the lower left).
 
-#include "platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Geometry.h"
 
 #include <functional>
 
@@ -70,5 +70,5 @@ void CGContextSaveStateWithCompletion(ov::GraphicsContext& context,
                                       const std::function<void()>& body);
 
 // Every helper of the geometry layer is reachable through this header.
-#include "geometry/OVBezierPathQuartzUtility.h"
-#include "geometry/OVGraphicsUtilities.h"
+#include "inkstead/geometry/OVBezierPathQuartzUtility.h"
+#include "inkstead/geometry/OVGraphicsUtilities.h"

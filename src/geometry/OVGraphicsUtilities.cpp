@@ -1,6 +1,6 @@
-#include "geometry/OVGraphicsUtilities.h"
+#include "inkstead/geometry/OVGraphicsUtilities.h"
 
-#include "platform/gfx/CurrentContext.h"
+#include "inkstead/platform/gfx/CurrentContext.h"
 
 void pushGraphicsContext(ov::GraphicsContext* context,
                          const std::function<void(ov::GraphicsContext*)>& body) {

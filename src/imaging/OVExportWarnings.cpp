@@ -1,4 +1,4 @@
-#include "imaging/OVExportWarnings.h"
+#include "inkstead/imaging/OVExportWarnings.h"
 
 std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties,
                                           const std::string& sourceType) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVImageMetadata.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/imageio/ImageSource.h"
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "imaging/OVPixelFormats.h"
+#include "inkstead/imaging/OVPixelFormats.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 // Ready-made 32-bit pixel-format records, a lookup by alpha layout, and the premultiplied
 // "over" composite of two images.
 
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Image.h"
 
 #include <cstdint>
 

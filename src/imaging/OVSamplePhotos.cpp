@@ -1,8 +1,8 @@
-#include "imaging/OVSamplePhotos.h"
+#include "inkstead/imaging/OVSamplePhotos.h"
 
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/log/Result.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <filesystem>
 #include <string>

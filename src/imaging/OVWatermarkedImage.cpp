@@ -1,7 +1,7 @@
-#include "imaging/OVWatermarkedImage.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
 
-#include "geometry/OVGeometry.h"
-#include "presets/OVPreset.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <cmath>
 #include <limits>

@@ -3,10 +3,10 @@
 // The render entry: an image file and a preset in, a watermarked bitmap out, with the
 // image-source readers and bitmap-context helpers it is made of.
 
-#include "platform/gfx/Geometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/gfx/Image.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <memory>
 

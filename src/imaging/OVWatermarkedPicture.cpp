@@ -1,9 +1,9 @@
-#include "imaging/OVWatermarkedPicture.h"
+#include "inkstead/imaging/OVWatermarkedPicture.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "presets/OVPreset.h"
-#include "watermarks/OVPixellateWatermark.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,9 +3,9 @@
 // The export's way to the watermarked picture: streamed from the source into the encoder, with
 // the marks drawn only where they land, so that the picture is never whole in memory.
 
-#include "platform/gfx/Geometry.h"
-#include "platform/imageio/ImageSource.h"
-#include "platform/imageio/StreamedPicture.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/StreamedPicture.h"
 
 #include <memory>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "model/OVBookmarkAddition.h"
+#include "inkstead/model/OVBookmarkAddition.h"
 
 #include <unistd.h>
 

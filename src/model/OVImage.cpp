@@ -1,6 +1,6 @@
-#include "model/OVImage.h"
+#include "inkstead/model/OVImage.h"
 
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <array>
 #include <cmath>

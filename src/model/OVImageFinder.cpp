@@ -1,7 +1,7 @@
-#include "model/OVImageFinder_p.h"
+#include "inkstead/model/OVImageFinder_p.h"
 
-#include "model/OVModel.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/model/OVModel.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 

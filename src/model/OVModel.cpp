@@ -1,8 +1,8 @@
-#include "model/OVModel.h"
+#include "inkstead/model/OVModel.h"
 
-#include "model/OVImageFinder_p.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/notify/NotificationCenter.h"
+#include "inkstead/model/OVImageFinder_p.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
 
 #include <algorithm>
 #include <unordered_set>

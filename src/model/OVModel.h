@@ -1,10 +1,10 @@
 #pragma once
 
-#include "export/OVSaveImageList.h"
-#include "model/OVModelObject.h"
-#include "platform/archive/UUID.h"
-#include "platform/files/FileReference.h"
-#include "presets/OVNotifications.h" // kOVModelChanged, posted by addURLs
+#include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/model/OVModelObject.h"
+#include "inkstead/platform/archive/UUID.h"
+#include "inkstead/platform/files/FileReference.h"
+#include "inkstead/presets/OVNotifications.h" // kOVModelChanged, posted by addURLs
 
 #include <cstddef>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "model/OVModelObject.h"
+#include "inkstead/model/OVModelObject.h"
 
-#include "model/OVBookmarkAddition.h"
-#include "platform/log/Log.h"
+#include "inkstead/model/OVBookmarkAddition.h"
+#include "inkstead/platform/log/Log.h"
 
 OVModelObject::OVModelObject(const std::filesystem::path& url)
     : bookmark_(createBookmarkWithURL(url)) {}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/archive/UUID.h"
-#include "platform/files/FileReference.h"
+#include "inkstead/platform/archive/UUID.h"
+#include "inkstead/platform/files/FileReference.h"
 
 #include <filesystem>
 #include <memory>

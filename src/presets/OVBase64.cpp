@@ -1,4 +1,4 @@
-#include "presets/OVBase64_p.h"
+#include "inkstead/presets/OVBase64_p.h"
 
 #include <array>
 #include <cctype>

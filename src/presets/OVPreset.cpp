@@ -1,8 +1,8 @@
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
-#include "platform/dispatch/Dispatch.h"
-#include "platform/notify/NotificationCenter.h"
-#include "presets/OVNotifications.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
+#include "inkstead/presets/OVNotifications.h"
 
 #include <algorithm>
 #include <mutex>

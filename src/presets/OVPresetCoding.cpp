@@ -1,5 +1,5 @@
-#include "presets/OVPreset.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 // The preset record: name, identifier, the watermark list (an immutable array of watermark
 // records, each of its kind's class) and the export settings, in this order.

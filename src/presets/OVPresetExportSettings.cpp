@@ -1,6 +1,6 @@
 // The output size of a preset's resize settings.
 
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <algorithm>
 

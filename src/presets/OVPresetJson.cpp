@@ -1,11 +1,11 @@
-#include "presets/OVPresetJson.h"
+#include "inkstead/presets/OVPresetJson.h"
 
-#include "geometry/OVColorText.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVBase64_p.h"
-#include "storage/OVStorage.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/geometry/OVColorText.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVBase64_p.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <nlohmann/json.hpp>
 

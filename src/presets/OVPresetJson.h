@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/gfx/Image.h"
-#include "platform/log/Result.h"
-#include "presets/OVPreset.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/log/Result.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <cstddef>
 #include <string>

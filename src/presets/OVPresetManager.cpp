@@ -1,12 +1,12 @@
-#include "presets/OVPresetManager.h"
+#include "inkstead/presets/OVPresetManager.h"
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/files/AtomicFile.h"
-#include "platform/files/FileContents.h"
-#include "platform/log/Log.h"
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/files/FileContents.h"
+#include "inkstead/platform/log/Log.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include <algorithm>
 #include <condition_variable>

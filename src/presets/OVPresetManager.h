@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/archive/UUID.h"
-#include "platform/log/Result.h"
-#include "presets/OVPreset.h"
-#include "storage/OVStorage.h"
+#include "inkstead/platform/archive/UUID.h"
+#include "inkstead/platform/log/Result.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/storage/OVStorage.h"
 
 #include <chrono>
 #include <cstddef>

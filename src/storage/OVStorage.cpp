@@ -1,6 +1,6 @@
-#include "storage/OVStorage.h"
+#include "inkstead/storage/OVStorage.h"
 
-#include "platform/files/StorageLocations.h"
+#include "inkstead/platform/files/StorageLocations.h"
 
 #include <mutex>
 #include <system_error>

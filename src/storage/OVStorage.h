@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/files/FileLock.h"
+#include "inkstead/platform/files/FileLock.h"
 
 #include <filesystem>
 #include <string_view>

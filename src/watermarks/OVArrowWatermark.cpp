@@ -1,7 +1,7 @@
-#include "watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Path.h"
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Path.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>

@@ -1,5 +1,5 @@
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 // How an arrow watermark is archived and how it describes itself.
 

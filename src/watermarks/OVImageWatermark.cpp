@@ -1,13 +1,13 @@
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/files/AtomicFile.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
-#include "platform/log/Log.h"
-#include "storage/OVStorage.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/platform/log/Log.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 #include <cmath>
 #include <system_error>

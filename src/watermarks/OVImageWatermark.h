@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/gfx/Image.h"
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <filesystem>
 #include <mutex>

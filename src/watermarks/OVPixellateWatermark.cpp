@@ -1,8 +1,8 @@
-#include "watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVMosaic.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVMosaic.h"
 
 #include <algorithm>
 #include <cmath>

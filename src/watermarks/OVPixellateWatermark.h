@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/gfx/Image.h"
-#include "watermarks/OVMosaic.h"
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/watermarks/OVMosaic.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>

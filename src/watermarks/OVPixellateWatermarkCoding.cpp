@@ -1,5 +1,5 @@
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 // How a pixellate watermark is archived and how it describes itself.
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Geometry.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/gfx/Path.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/Path.h"
 
 std::shared_ptr<OVShapeWatermark> OVShapeWatermark::shapeWatermark() {
     auto shape = std::make_shared<OVShapeWatermark>();

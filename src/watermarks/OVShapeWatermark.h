@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 // How a shape watermark is archived and how it describes itself.
 

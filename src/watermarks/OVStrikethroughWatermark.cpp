@@ -1,8 +1,8 @@
-#include "watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/gfx/Path.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/Path.h"
 
 namespace {
 // How far beyond the image the lines start and end, so no line end shows on the image.

@@ -1,5 +1,5 @@
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 // How a strikethrough watermark is archived and how it describes itself.
 

@@ -1,9 +1,9 @@
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/log/Log.h"
-#include "platform/text/Typesetter.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/log/Log.h"
+#include "inkstead/platform/text/Typesetter.h"
 
 #include <cmath>
 #include <limits>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/text/AttributedString.h"
-#include "platform/text/Font.h"
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/text/AttributedString.h"
+#include "inkstead/platform/text/Font.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <memory>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "watermarks/OVTextWatermark.h"
-#include "watermarks/OVWatermarkKind_p.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind_p.h"
 
 // How a text watermark is archived and how it describes itself.
 

@@ -1,8 +1,8 @@
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
-#include "geometry/OVGeometry.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <cmath>
 #include <optional>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/archive/UUID.h"
-#include "platform/gfx/Geometry.h"
-#include "platform/gfx/Image.h"
-#include "watermarks/OVPlacement.h"
-#include "watermarks/OVWatermarkKeys.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/archive/UUID.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/watermarks/OVPlacement.h"
+#include "inkstead/watermarks/OVWatermarkKeys.h"
 
 #include <atomic>
 #include <cstdint>

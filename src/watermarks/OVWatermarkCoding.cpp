@@ -1,4 +1,4 @@
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 // The base record of every watermark kind. Doubles are stored as 32-bit floats and flags as
 // boolean number objects; the kind's class name is recorded by the archiver.

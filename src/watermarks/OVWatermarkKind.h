@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Geometry.h"
-#include "platform/gfx/Image.h"
-#include "platform/log/Result.h"
-#include "watermarks/OVWatermarkKeys.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/log/Result.h"
+#include "inkstead/watermarks/OVWatermarkKeys.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,8 +2,8 @@
 
 // Builders of property descriptions for the kinds' own files. Not installed.
 
-#include "watermarks/OVWatermark.h"
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 namespace ov::detail {
 

@@ -1,4 +1,4 @@
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <algorithm>
 #include <array>

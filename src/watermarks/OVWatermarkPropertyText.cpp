@@ -1,7 +1,7 @@
-#include "watermarks/OVWatermarkKind.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
-#include "geometry/OVColorText.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/geometry/OVColorText.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <cctype>

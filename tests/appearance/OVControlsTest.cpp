@@ -1,10 +1,10 @@
-#include "appearance/OVColorWell.h"
-#include "appearance/OVPopUpButtonCell.h"
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVSegmentedCell.h"
-#include "appearance/OVStyleKit.h"
-#include "appearance/OVTextFieldCell.h"
-#include "appearance/OVTextLabelCell.h"
+#include "inkstead/appearance/OVColorWell.h"
+#include "inkstead/appearance/OVPopUpButtonCell.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVSegmentedCell.h"
+#include "inkstead/appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVTextFieldCell.h"
+#include "inkstead/appearance/OVTextLabelCell.h"
 
 #include "support/gui/WidgetProbe.h"
 

@@ -1,15 +1,15 @@
-#include "appearance/OVSaveProgressController.h"
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVSaveProgressController.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveImageList.h"
-#include "export/OVSaveManager.h"
-#include "export/OVSaveProgress.h"
-#include "presets/OVPreset.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveManager.h"
+#include "inkstead/export/OVSaveProgress.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "appearance/OVStyleKit.h"
+#include "inkstead/appearance/OVStyleKit.h"
 
 #include <gtest/gtest.h>
 

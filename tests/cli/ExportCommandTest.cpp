@@ -3,7 +3,7 @@
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
 
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

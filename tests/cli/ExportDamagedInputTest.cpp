@@ -4,7 +4,7 @@
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
 
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "ExportTestPhotos.h"
 
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <cmath>

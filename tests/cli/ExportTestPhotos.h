@@ -2,9 +2,9 @@
 
 // Photos for the export-side command tests, made and read back through the library itself.
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Image.h"
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "PresetsTestSupport.h"
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include "CliRunner.h"
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Image.h"
 
 #include <nlohmann/json.hpp>
 

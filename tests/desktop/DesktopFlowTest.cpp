@@ -9,14 +9,14 @@
 #include "PresetPanel.h"
 #include "Theme.h"
 
-#include "appearance/OVColorWell.h"
-#include "editor/OVEditorView.h"
-#include "export/OVSaveReport.h"
-#include "model/OVModel.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/appearance/OVColorWell.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/export/OVSaveReport.h"
+#include "inkstead/model/OVModel.h"
+#include "inkstead/presets/OVPresetManager.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // The real inkstead-app on a virtual X display: a screenshot shows the dark theme, the
 // photograph and its watermark where they belong.
 
-#include "appearance/OVQtBridge.h"
-#include "appearance/OVStyleKit.h"
-#include "presets/OVPresetManager.h"
+#include "inkstead/appearance/OVQtBridge.h"
+#include "inkstead/appearance/OVStyleKit.h"
+#include "inkstead/presets/OVPresetManager.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <QImage>
 #include <QRect>

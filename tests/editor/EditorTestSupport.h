@@ -4,11 +4,11 @@
 // that records its redraw requests and stands in for the system drag, and input events given
 // in the view's y-up space.
 
-#include "editor/OVEditorView.h"
-#include "editor/OVStaticEditorView.h"
+#include "inkstead/editor/OVEditorView.h"
+#include "inkstead/editor/OVStaticEditorView.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVShapeWatermark.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -1,4 +1,4 @@
-#include "export/OVFilenamePattern.h"
+#include "inkstead/export/OVFilenamePattern.h"
 
 #include "support/TestSupport.h"
 

@@ -1,16 +1,16 @@
-#include "export/OVPipelineRenderer.h"
-#include "export/OVSaveManager.h"
+#include "inkstead/export/OVPipelineRenderer.h"
+#include "inkstead/export/OVSaveManager.h"
 
 #include "SaveTestSupport.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/imageio/ImageSource.h"
-#include "presets/OVPreset.h"
-#include "presets/OVPresetManager.h"
-#include "storage/OVStorage.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 #include "support/CameraPhoto.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
 
 #include <gtest/gtest.h>
 

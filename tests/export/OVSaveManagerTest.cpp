@@ -1,9 +1,9 @@
-#include "export/OVSaveManager.h"
+#include "inkstead/export/OVSaveManager.h"
 
 #include "SaveTestSupport.h"
-#include "export/OVFilenamePattern.h"
-#include "export/OVOutputNames.h"
-#include "export/OVSaveProgress.h"
+#include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVOutputNames.h"
+#include "inkstead/export/OVSaveProgress.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

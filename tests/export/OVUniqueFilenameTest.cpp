@@ -1,4 +1,4 @@
-#include "export/OVUniqueFilename.h"
+#include "inkstead/export/OVUniqueFilename.h"
 
 #include "SaveTestSupport.h"
 #include "support/TestSupport.h"

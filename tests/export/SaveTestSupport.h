@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/OVSaveImageList.h"
-#include "export/OVSaveProgressPresenter.h"
+#include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveProgressPresenter.h"
 #include "support/TestSupport.h"
 
 #include <atomic>

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "geometry/OVGeometry.h"
+#include "inkstead/geometry/OVGeometry.h"
 
-#include "platform/gfx/CurrentContext.h"
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/CurrentContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

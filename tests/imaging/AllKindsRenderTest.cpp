@@ -1,15 +1,16 @@
 // One preset holding a watermark of every kind, rendered through the export's render entry on a
 // generated photograph, stored in the presets file and read back by a second preset manager.
 
-#include "imaging/OVWatermarkedImage.h"
-#include "platform/dispatch/Dispatch.h"
-#include "presets/OVPreset.h"
-#include "presets/OVPresetManager.h"
-#include "storage/OVStorage.h"
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include <gtest/gtest.h>
 

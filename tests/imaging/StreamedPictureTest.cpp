@@ -1,10 +1,10 @@
 // The export's streamed picture against the bitmap render entry: the same pixels, within one
 // level per channel, for every kind of watermark, turned or not, on every orientation.
 
-#include "imaging/OVWatermarkedImage.h"
-#include "imaging/OVWatermarkedPicture.h"
-#include "platform/imageio/ImageDestination.h"
-#include "presets/OVPreset.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
+#include "inkstead/imaging/OVWatermarkedPicture.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"

@@ -1,13 +1,14 @@
-#include "imaging/OVImageMetadata.h"
-#include "imaging/OVWatermarkedImage.h"
+#include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
 
-#include "platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
 
-#include "presets/OVPreset.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include "support/GeneratedPhotos.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

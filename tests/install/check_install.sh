@@ -58,6 +58,14 @@ private=$(find "$prefix/include" -name '*_p.h')
 [ -z "$private" ] || fail "private headers installed: $private"
 [ -z "$(find "$prefix/include" -mindepth 1 -maxdepth 1 ! -name inkstead)" ] ||
   fail "something besides inkstead/ in include/"
+# Headers find each other below the one root, as hosts find them: "inkstead/<folder>/<Header>.h".
+generic=$(grep -rhE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$prefix/include" |
+  grep -vE '"inkstead/[^"]+"' || true)
+[ -z "$generic" ] || fail "headers include paths outside inkstead/: $generic"
+# The platform libraries stay behind the library: no host compiles against their headers.
+backend=$(grep -rlE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(cairo|pango|vips|exiv2|glib)' \
+  "$prefix/include" || true)
+[ -z "$backend" ] || fail "headers include a platform library: $backend"
 
 # For a static library pkg-config also gives the platform libraries' flags.
 if [ ${#pc_static[@]} -eq 0 ]; then
@@ -68,8 +76,7 @@ if [ ${#pc_static[@]} -eq 0 ]; then
     case $flag in
     -I*)
       dir=$(realpath -m "${flag#-I}")
-      [ "$dir" = "$include_dir" ] || [ "$dir" = "$include_dir/inkstead" ] ||
-        fail "include folder $dir in inkstead.pc"
+      [ "$dir" = "$include_dir" ] || fail "include folder $dir in inkstead.pc"
       ;;
     *) fail "compiler flag $flag in inkstead.pc" ;;
     esac

@@ -1,8 +1,8 @@
-#include "model/OVModel.h"
+#include "inkstead/model/OVModel.h"
 
-#include "model/OVBookmarkAddition.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/notify/NotificationCenter.h"
+#include "inkstead/model/OVBookmarkAddition.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 

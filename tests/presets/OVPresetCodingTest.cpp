@@ -1,30 +1,22 @@
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "presets/OVPreset.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/presets/OVPreset.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/ArchiveSamples.h"
-#include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-OVPresetPtr roundTrip(const OVPresetPtr& preset) {
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(
-        ov::KeyedArchiver::archivedDataWithRootArray({preset}));
-    return list && list->size() == 1 ? list->front() : nullptr;
-}
+using ov::test::archiveRoundTrip;
 
 // A preset record written by hand with only a name, as an older writer might leave it.
 std::vector<std::uint8_t> presetWithOnlyAName() {
     using namespace ov::bplist;
-    Array objects{
-        "$null", Dictionary{{"$class", Uid{3}}, {"name", Uid{2}}}, "Old",
-        Dictionary{{"$classname", "OVPreset"}, {"$classes", Array{"OVPreset", "NSObject"}}}};
-    return write(Dictionary{{"$archiver", "NSKeyedArchiver"},
-                            {"$version", std::int64_t(100000)},
-                            {"$top", Dictionary{{"root", Uid{1}}}},
-                            {"$objects", objects}});
+    return ov::test::keyedArchiveOf(
+        {"$null", Dictionary{{"$class", Uid{3}}, {"name", Uid{2}}}, "Old",
+         Dictionary{{"$classname", "OVPreset"}, {"$classes", Array{"OVPreset", "NSObject"}}}});
 }
 
 } // namespace
@@ -40,7 +32,7 @@ TEST(OVPresetCoding, RoundTripsEveryField) {
     source->setShouldResize(true);
     source->setShouldStripMetadata(true);
 
-    auto decoded = roundTrip(source);
+    auto decoded = archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->name(), "Holiday");
     EXPECT_EQ(decoded->uuid(), source->uuid());
@@ -94,7 +86,7 @@ TEST(OVPresetCoding, RecordWithoutNameOrIdentifiersStaysWithoutThem) {
         const auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()).find("NSUUID"), std::string::npos)
             << "no identifier object is made up";
-        preset = roundTrip(preset);
+        preset = archiveRoundTrip(preset);
         ASSERT_TRUE(preset);
         EXPECT_FALSE(preset->hasName());
         EXPECT_TRUE(preset->uuid().isNil());

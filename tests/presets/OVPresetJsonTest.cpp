@@ -1,16 +1,16 @@
 // The JSON form of a preset: every field of every kind survives a round trip, and damaged or
 // hostile documents are refused with an error that names the field, writing nothing.
 
-#include "presets/OVPresetJson.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "storage/OVStorage.h"
+#include "inkstead/presets/OVPresetJson.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/storage/OVStorage.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
-#include "watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,11 +1,10 @@
-#include "presets/OVPresetManager.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/dispatch/Dispatch.h"
-#include "platform/log/Log.h"
+#include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVImageWatermark.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <functional>
-#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,55 +25,31 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<std::uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const fs::path& path, std::string_view bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using ov::test::readFile;
+using ov::test::writeFile;
 
 std::optional<std::vector<OVPresetPtr>> decodeFile(const fs::path& path) {
-    return ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(readAll(path));
+    const std::string bytes = readFile(path);
+    return ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(
+        {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 // Every test gets its own shared container through $INKSTEAD_HOME and captures the log.
 class PresetManagerTest : public testing::Test {
 protected:
-    void SetUp() override {
-        setenv("INKSTEAD_HOME", home.path().c_str(), 1);
-        previousSink = ov::setLogSink([this](std::string_view line) {
-            std::lock_guard lock(logMutex);
-            logLines.emplace_back(line);
-        });
-    }
-    void TearDown() override {
-        ov::setLogSink(previousSink);
-        unsetenv("INKSTEAD_HOME");
-    }
-
     fs::path storage() const { return home.path() / "Inkstead"; }
     fs::path presetsFile() const { return storage() / "presets.bin"; }
-    std::vector<fs::path> storageEntries() const {
-        std::vector<fs::path> entries;
-        for (const auto& entry : fs::directory_iterator(storage()))
-            entries.push_back(entry.path().filename());
-        return entries;
-    }
-    std::string log() {
-        std::lock_guard lock(logMutex);
+    std::vector<std::string> storageEntries() const { return ov::test::listDirectory(storage()); }
+    std::string log() const {
         std::string all;
-        for (const auto& line : logLines)
+        for (const auto& line : logCapture.lines())
             all += line + "\n";
         return all;
     }
 
     ov::test::TempDir home;
-    ov::LogSink previousSink;
-    std::mutex logMutex;
-    std::vector<std::string> logLines;
+    ov::test::ScopedEnvironment storageOverride{"INKSTEAD_HOME", home.path()};
+    ov::test::LogCapture logCapture;
 };
 
 } // namespace
@@ -170,7 +143,7 @@ TEST_F(PresetManagerTest, BurstOfSavesEndsWithTheLatestList) {
 
 TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
     const std::string garbage = "bplist00 this is not what it claims";
-    writeAll(presetsFile(), garbage);
+    writeFile(presetsFile(), garbage);
     {
         OVPresetManager manager;
         EXPECT_EQ(manager.count(), 0u);
@@ -183,10 +156,9 @@ TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
     }
     auto entries = storageEntries();
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(entries[0].string().starts_with("presets.bin.corrupt-"));
+    EXPECT_TRUE(entries[0].starts_with("presets.bin.corrupt-"));
     const fs::path aside = storage() / entries[0];
-    const auto kept = readAll(aside);
-    EXPECT_EQ(std::string(kept.begin(), kept.end()), garbage);
+    EXPECT_EQ(readFile(aside), garbage);
     EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
 }
 
@@ -217,7 +189,7 @@ TEST_F(PresetManagerTest, ArchiveWhoseRootIsNotAListIsKeptAside) {
     ov::KeyedArchiver archiver;
     archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
     auto bytes = archiver.encodedData();
-    writeAll(presetsFile(), std::string(bytes.begin(), bytes.end()));
+    writeFile(presetsFile(), std::string(bytes.begin(), bytes.end()));
     OVPresetManager manager;
     EXPECT_FALSE(manager.presets());
     EXPECT_FALSE(fs::exists(presetsFile()));
@@ -229,7 +201,7 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     auto preset = std::make_shared<OVPreset>("Logo");
     preset->setWatermarks({image});
     auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({preset});
-    writeAll(presetsFile(), std::string(bytes.begin(), bytes.end()));
+    writeFile(presetsFile(), std::string(bytes.begin(), bytes.end()));
 
     const fs::path images = storage() / "images";
     const fs::path used = images / (image->uuid().uuidString() + ".png");
@@ -237,7 +209,7 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     const fs::path hidden = images / ".DS_Store";
     const fs::path stray = images / "stray";
     for (const auto& path : {used, orphan, hidden, stray / "inside.png"})
-        writeAll(path, "png");
+        writeFile(path, "png");
 
     OVPresetManager manager(300ms);
     ov::dispatch::runMainLoopFor(50ms);
@@ -351,11 +323,11 @@ TEST_F(PresetManagerTest, NoSweepFromAListThatDidNotLoadCompletely) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(storage());
-        writeAll(presetsFile(), c.file());
+        writeFile(presetsFile(), c.file());
         if (!c.asideFile.empty())
-            writeAll(storage() / c.asideFile, "kept");
+            writeFile(storage() / c.asideFile, "kept");
         const fs::path picture = storage() / "images" / (ov::UUID::random().uuidString() + ".png");
-        writeAll(picture, "png");
+        writeFile(picture, "png");
         {
             OVPresetManager manager(10ms);
             ov::dispatch::runMainLoopFor(300ms);
@@ -365,34 +337,33 @@ TEST_F(PresetManagerTest, NoSweepFromAListThatDidNotLoadCompletely) {
 }
 
 TEST_F(PresetManagerTest, DamagedFileIsKeptAsideOnceHoweverOftenItIsLoaded) {
-    writeAll(presetsFile(), withUnknownImageClass(listWithImageMark()));
+    writeFile(presetsFile(), withUnknownImageClass(listWithImageMark()));
     for (int i = 0; i < 3; ++i) {
         OVPresetManager manager(std::nullopt);
         EXPECT_EQ(manager.count(), 1u);
     }
     const auto entries = storageEntries();
-    EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
-                            [](const fs::path& name) {
-                                return name.string().starts_with("presets.bin.damaged-");
-                            }),
+    EXPECT_EQ(std::count_if(
+                  entries.begin(), entries.end(),
+                  [](const std::string& name) { return name.starts_with("presets.bin.damaged-"); }),
               1);
 }
 
 TEST_F(PresetManagerTest, SweepWaitsForHoldsAndListsPastUnreadableEntries) {
-    writeAll(presetsFile(), listWithImageMark());
+    writeFile(presetsFile(), listWithImageMark());
     const fs::path images = storage() / "images";
     std::vector<fs::path> orphans;
     for (int i = 0; i < 30; ++i)
         orphans.push_back(images / (ov::UUID::random().uuidString() + ".png"));
     for (const auto& orphan : orphans)
-        writeAll(orphan, "png");
+        writeFile(orphan, "png");
     // A picture at the bottom of a chain of folders, listed while the process may open only a
     // few more files: a listing that stops at the first folder it cannot open never sees it.
     fs::path bottom = images / "chain";
     for (int depth = 0; depth < 8; ++depth)
         bottom /= "level" + std::to_string(depth);
     orphans.push_back(bottom / "orphan.png");
-    writeAll(orphans.back(), "png");
+    writeFile(orphans.back(), "png");
     OVPresetManager manager(10ms);
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);

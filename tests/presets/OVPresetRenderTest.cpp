@@ -1,9 +1,9 @@
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include "PresetTestSupport.h"
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/TestSupport.h"
-#include "watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "presets/OVPreset.h"
+#include "inkstead/presets/OVPreset.h"
 
 #include "PresetTestSupport.h"
-#include "presets/OVNotifications.h"
+#include "inkstead/presets/OVNotifications.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/dispatch/Dispatch.h"
-#include "platform/notify/NotificationCenter.h"
-#include "watermarks/OVWatermark.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <atomic>
 #include <string_view>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
 
 #include <cctype>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // A generated camera-like photograph with every kind of metadata (header-only, for test
 // executables that link libvips and Exiv2).
 
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 #include "support/GeneratedPhotos.h"
 
 #include <cstdint>

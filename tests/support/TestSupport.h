@@ -1,11 +1,7 @@
 #pragma once
 
-#include "platform/gfx/GraphicsContext.h"
-
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -70,24 +66,6 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
 };
-
-/// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
-bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
-
-/// A bitmap context painted opaque white.
-std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height);
-
-/// An expected grey level (the red channel) at a pixel of a context (y up).
-struct GrayProbe {
-    int x, y;
-    double gray;
-};
-/// Checks every probe within two levels of 255.
-void expectGray(const GraphicsContext& context, std::initializer_list<GrayProbe> probes);
-
-/// Checks that `image` (of the given size) shows the picture of uprightPicture() the right way
-/// up: the gradient's values at the corners and centre, and the dark mark near the top left.
-void expectUprightPicture(const Image& image, int width, int height, const std::string& label);
 
 } // namespace ov::test
 

@@ -1,22 +1,11 @@
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "watermarks/OVArrowWatermark.h"
-#include "watermarks/OVPixellateWatermark.h"
-#include "watermarks/OVStrikethroughWatermark.h"
+#include "support/ArchiveSamples.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
-template <class T> std::shared_ptr<T> roundTrip(const std::shared_ptr<T>& watermark) {
-    auto data = ov::KeyedArchiver::archivedDataWithRootArray({watermark});
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVWatermark>(data);
-    if (!list || list->size() != 1)
-        return nullptr;
-    return std::dynamic_pointer_cast<T>(list->front());
-}
-
-} // namespace
+using ov::test::archiveRoundTrip;
 
 TEST(KindsCoding, ArrowKeepsPointsFractionsAndRebuildsDirection) {
     auto arrow = OVArrowWatermark::arrowWatermark();
@@ -25,7 +14,7 @@ TEST(KindsCoding, ArrowKeepsPointsFractionsAndRebuildsDirection) {
     arrow->setEndPoint({100, 450}); // runs left and up
     arrow->setStrokeThickness(7.3);
     arrow->setStrokeColor(ov::Color{0.2, 0.4, 0.6, 0.8});
-    auto decoded = roundTrip(arrow);
+    auto decoded = archiveRoundTrip(arrow);
     ASSERT_NE(decoded, nullptr);
     EXPECT_TRUE(decoded->isEqualToWatermark(arrow));
     EXPECT_EQ(decoded->beginPoint(), (ov::Point{900, 50}));
@@ -46,7 +35,7 @@ TEST(KindsCoding, StrikethroughAndPixellateKeepTheirSettings) {
     strike->setColor(ov::Color{1, 0, 0, 0.5});
     strike->setLineDash(8);
     strike->setStrokeThickness(4.5);
-    auto decodedStrike = roundTrip(strike);
+    auto decodedStrike = archiveRoundTrip(strike);
     ASSERT_NE(decodedStrike, nullptr);
     EXPECT_EQ(decodedStrike->color(), strike->color());
     EXPECT_EQ(decodedStrike->lineDash(), 8.0);
@@ -54,7 +43,7 @@ TEST(KindsCoding, StrikethroughAndPixellateKeepTheirSettings) {
 
     auto pixellate = OVPixellateWatermark::pixellateWatermark();
     pixellate->setIntensity(20.1);
-    auto decodedPixellate = roundTrip(pixellate);
+    auto decodedPixellate = archiveRoundTrip(pixellate);
     ASSERT_NE(decodedPixellate, nullptr);
     EXPECT_EQ(decodedPixellate->intensity(), double(20.1f));
     EXPECT_TRUE(decodedPixellate->isVisible());

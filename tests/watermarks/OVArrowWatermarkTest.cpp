@@ -1,4 +1,4 @@
-#include "watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
 
 #include "KindsCanvas.h"
 

@@ -1,11 +1,10 @@
-#include "watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include "KindsCanvas.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 #include "support/TestSupport.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 
 using namespace kinds_test;
@@ -15,12 +14,8 @@ namespace {
 
 // Keeps the shared storage inside a temporary folder for the test's lifetime.
 class ImageWatermarkTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("INKSTEAD_HOME", home_.path().c_str(), 1); }
-    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
-
-private:
     ov::test::TempDir home_;
+    ov::test::ScopedEnvironment storage_{"INKSTEAD_HOME", home_.path()};
 };
 
 // A logo of `width` × `height`: opaque red on the left half, fully transparent on the right.

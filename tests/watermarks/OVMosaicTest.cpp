@@ -1,4 +1,4 @@
-#include "watermarks/OVMosaic.h"
+#include "inkstead/watermarks/OVMosaic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
 
 #include "KindsCanvas.h"
 

@@ -1,11 +1,11 @@
 // Placement by anchor, margin and size: the drawn ink keeps the margin from the anchor's edges
 // on landscape, portrait and square images, for every anchor, margin unit and size rule.
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/gfx/GraphicsContext.h"
-#include "watermarks/OVShapeWatermark.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
 
 #include "KindsCanvas.h"
 

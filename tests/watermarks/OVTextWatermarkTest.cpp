@@ -1,10 +1,9 @@
 #include "KindsCanvas.h"
 
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "platform/log/Log.h"
-#include "platform/text/Typesetter.h"
-#include "watermarks/OVTextWatermark.h"
+#include "inkstead/platform/text/Typesetter.h"
+#include "support/ArchiveSamples.h"
+#include "support/TestSupport.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 namespace {
 
 using kinds_test::whiteCanvas;
+using ov::test::archiveRoundTrip;
 
 ov::TypographicBounds measured(std::string_view text, double size, std::string name = "Helvetica") {
     ov::AttributedString string(text);
@@ -63,14 +63,6 @@ ov::ImagePtr render(OVTextWatermark& text, int width = 700, int height = 700) {
     text.setBounds({0, 0, double(width), double(height)});
     text.renderInContext(*canvas);
     return canvas->makeImage();
-}
-
-std::shared_ptr<OVTextWatermark> roundTrip(const std::shared_ptr<OVTextWatermark>& watermark) {
-    auto data = ov::KeyedArchiver::archivedDataWithRootArray({watermark});
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVWatermark>(data);
-    if (!list || list->size() != 1)
-        return nullptr;
-    return std::dynamic_pointer_cast<OVTextWatermark>(list->front());
 }
 
 } // namespace
@@ -291,7 +283,7 @@ TEST(TextWatermark, ArchiveRoundTripRemeasuresFromTheDecodedText) {
     text->setFontColor(ov::Color{1, 0, 0, 1});
     text->setShouldUseDynamicFontSize(true);
     text->setRotation(12.5);
-    auto decoded = roundTrip(text);
+    auto decoded = archiveRoundTrip(text);
     ASSERT_NE(decoded, nullptr);
     EXPECT_EQ(decoded->fontSize(), double(13.3f));
     EXPECT_EQ(decoded->stringValue(), "Archived");
@@ -303,7 +295,7 @@ TEST(TextWatermark, ArchiveRoundTripRemeasuresFromTheDecodedText) {
 
     // A record without text or font still decodes into a usable watermark.
     auto bare = std::make_shared<OVTextWatermark>();
-    auto decodedBare = roundTrip(bare);
+    auto decodedBare = archiveRoundTrip(bare);
     ASSERT_NE(decodedBare, nullptr);
     EXPECT_FALSE(decodedBare->stringValue().has_value());
     EXPECT_FALSE(decodedBare->font().has_value());
@@ -375,14 +367,11 @@ TEST(TextWatermarkRendering, ShadowDarkensAroundTheGlyphsAndAlphaHalvesThem) {
 }
 
 TEST(TextWatermarkRendering, InfiniteFrameLogsAndDrawsOnlyTheDecorations) {
-    std::vector<std::string> lines;
-    auto previous = ov::setLogSink([&](std::string_view line) { lines.emplace_back(line); });
+    ov::test::LogCapture log;
     auto text = placedText();
     text->setSize({INFINITY, 50});
     auto image = render(*text);
-    ov::setLogSink(previous);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "renderInContext: Frame inf+ Bailing out.");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"renderInContext: Frame inf+ Bailing out."});
     EXPECT_EQ(inkBox(*image).maxX, -1);
 }
 

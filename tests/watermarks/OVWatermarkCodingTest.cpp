@@ -1,7 +1,8 @@
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
-#include "watermarks/OVShapeWatermark.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "support/ArchiveSamples.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,7 @@ using ov::bplist::Dictionary;
 using ov::bplist::Uid;
 using ov::bplist::Value;
 
-std::vector<std::uint8_t> archiveOf(const std::shared_ptr<const OVWatermark>& watermark) {
-    return ov::KeyedArchiver::archivedDataWithRootArray({watermark});
-}
-
-template <class T> std::shared_ptr<T> roundTrip(const std::shared_ptr<T>& watermark) {
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<T>(archiveOf(watermark));
-    return list && list->size() == 1 ? list->front() : nullptr;
-}
+using ov::test::archiveRoundTrip;
 
 // A keyed archive written by hand: one record of `className` holding only `entries`
 // (string values become string objects), as another writer might leave it.
@@ -38,10 +32,7 @@ std::vector<std::uint8_t> handWrittenRecord(const std::string& className, Dictio
         }
     }
     objects[1] = record;
-    return ov::bplist::write(Dictionary{{"$archiver", "NSKeyedArchiver"},
-                                        {"$version", std::int64_t(100000)},
-                                        {"$top", Dictionary{{"root", Uid{1}}}},
-                                        {"$objects", objects}});
+    return ov::test::keyedArchiveOf(std::move(objects));
 }
 
 std::shared_ptr<OVWatermark> decodeRoot(const std::vector<std::uint8_t>& data) {
@@ -69,7 +60,7 @@ TEST(OVWatermarkCoding, RoundTripsEveryBaseField) {
     source->setVisible(false);
     source->setEditable(true);
 
-    auto decoded = roundTrip(source);
+    auto decoded = archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(typeid(*decoded), typeid(OVWatermark));
     EXPECT_EQ(decoded->origin(), source->origin());
@@ -99,39 +90,21 @@ TEST(OVWatermarkCoding, RoundTripsEveryBaseField) {
 // The sixteen base keys come first, in their order; readers that know only those skip the two
 // that say whether the relative data are computed.
 TEST(OVWatermarkCoding, WritesTheSixteenKeysInOrder) {
-    auto data = archiveOf(OVShapeWatermark::circleShapeWatermark());
+    auto data =
+        ov::KeyedArchiver::archivedDataWithRootArray({OVShapeWatermark::circleShapeWatermark()});
     auto reader = ov::bplist::Reader::open(data, nullptr);
     ASSERT_TRUE(reader);
     const auto* root = reader->object(reader->topObject());
     const auto* objects = reader->object(*reader->lookup(*root, "$objects"));
     const auto* record = reader->object(objects->refs[2]);
-    std::vector<std::string> keys;
+    std::string keys;
     for (std::size_t i = 0; i < record->count(); ++i)
-        keys.push_back(reader->object(record->refs[i])->bytes);
-    EXPECT_EQ(keys, (std::vector<std::string>{"$class",
-                                              "origin",
-                                              "size",
-                                              "type",
-                                              "uuid",
-                                              "title",
-                                              "alpha",
-                                              "rotation",
-                                              "shadow",
-                                              "relativePostion",
-                                              "relativeSize",
-                                              "proportional",
-                                              "shouldUseRelativePostion",
-                                              "shouldUseRelativeSize",
-                                              "relativeQuadrant",
-                                              "hasMaxSize",
-                                              "maxSize",
-                                              "relativePositionComputed",
-                                              "relativeSizeComputed",
-                                              "strokeThickness",
-                                              "strokeColor",
-                                              "fillColor",
-                                              "shapeType",
-                                              "lineDash"}));
+        keys += reader->object(record->refs[i])->bytes + " ";
+    EXPECT_EQ(keys,
+              "$class origin size type uuid title alpha rotation shadow relativePostion "
+              "relativeSize proportional shouldUseRelativePostion shouldUseRelativeSize "
+              "relativeQuadrant hasMaxSize maxSize relativePositionComputed relativeSizeComputed "
+              "strokeThickness strokeColor fillColor shapeType lineDash ");
 }
 
 TEST(OVWatermarkCoding, MissingEntriesReadAsZeroFalseOrEmpty) {
@@ -170,7 +143,7 @@ TEST(OVShapeWatermarkCoding, RoundTripsShapeFields) {
     source->setFillColor(ov::Color::clear());
     source->setShapeType(static_cast<OVShapeType>(7)); // unknown figures survive archiving
 
-    auto decoded = roundTrip(source);
+    auto decoded = archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->strokeThickness(), static_cast<double>(2.3f));
     EXPECT_NE(decoded->strokeThickness(), 2.3);
@@ -182,7 +155,7 @@ TEST(OVShapeWatermarkCoding, RoundTripsShapeFields) {
     EXPECT_EQ(decoded->title(), "Shape");
 
     source->setStrokeColor(std::nullopt);
-    EXPECT_EQ(roundTrip(source)->strokeColor(), std::nullopt);
+    EXPECT_EQ(archiveRoundTrip(source)->strokeColor(), std::nullopt);
 }
 
 // Files written before the computed flags existed keep their meaning: a relative size of

@@ -1,4 +1,4 @@
-#include "watermarks/OVWatermark.h"
+#include "inkstead/watermarks/OVWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -204,70 +204,24 @@ TEST_P(WatermarkResize, FromOrigin100Size200x100) {
     EXPECT_TRUE(w->shouldSave());
 }
 
-INSTANTIATE_TEST_SUITE_P(Handles, WatermarkResize,
-                         ::testing::Values(ResizeCase{"freeBottomRight",
-                                                      false,
-                                                      OVWatermarkHandleBottomRight,
-                                                      {400, 50},
-                                                      {},
-                                                      {300, 150},
-                                                      {100, 50}},
-                                           ResizeCase{"freeTopLeftPastRightEdge",
-                                                      false,
-                                                      OVWatermarkHandleTopLeft,
-                                                      {350, 250},
-                                                      {},
-                                                      {25, 150},
-                                                      {350, 100}},
-                                           ResizeCase{"freeNaNBecomesMinimum",
-                                                      false,
-                                                      OVWatermarkHandleTopRight,
-                                                      {std::nan(""), 300},
-                                                      {},
-                                                      {25, 200},
-                                                      {100, 100}},
-                                           ResizeCase{"freeNoHandleKeepsGeometry",
-                                                      false,
-                                                      OVWatermarkHandleNone,
-                                                      {0, 0},
-                                                      {},
-                                                      {200, 100},
-                                                      {100, 100}},
-                                           ResizeCase{"proportionalBottomRightKeepsTop",
-                                                      true,
-                                                      OVWatermarkHandleBottomRight,
-                                                      {500, 0},
-                                                      {},
-                                                      {400, 200},
-                                                      {100, 0}},
-                                           ResizeCase{"proportionalBottomLeftIgnoresY",
-                                                      true,
-                                                      OVWatermarkHandleBottomLeft,
-                                                      {0, 999},
-                                                      {},
-                                                      {300, 150},
-                                                      {0, 50}},
-                                           ResizeCase{"proportionalTopRightKeepsBottom",
-                                                      true,
-                                                      OVWatermarkHandleTopRight,
-                                                      {500, 0},
-                                                      {},
-                                                      {400, 200},
-                                                      {100, 100}},
-                                           ResizeCase{"proportionalTopLeftClampedToMaximum",
-                                                      true,
-                                                      OVWatermarkHandleTopLeft,
-                                                      {0, 0},
-                                                      {250, 125},
-                                                      {250, 125},
-                                                      {0, 100}},
-                                           ResizeCase{"proportionalMinimumWidthOnly",
-                                                      true,
-                                                      OVWatermarkHandleTopRight,
-                                                      {110, 0},
-                                                      {},
-                                                      {25, 12.5},
-                                                      {100, 100}}),
+constexpr auto kTopLeft = OVWatermarkHandleTopLeft, kTopRight = OVWatermarkHandleTopRight,
+               kBottomLeft = OVWatermarkHandleBottomLeft,
+               kBottomRight = OVWatermarkHandleBottomRight, kNone = OVWatermarkHandleNone;
+
+// name, proportional, handle, target, maximum size, then the expected size and origin
+const ResizeCase kResizeCases[] = {
+    {"freeBottomRight", false, kBottomRight, {400, 50}, {}, {300, 150}, {100, 50}},
+    {"freeTopLeftPastRightEdge", false, kTopLeft, {350, 250}, {}, {25, 150}, {350, 100}},
+    {"freeNaNBecomesMinimum", false, kTopRight, {NAN, 300}, {}, {25, 200}, {100, 100}},
+    {"freeNoHandleKeepsGeometry", false, kNone, {0, 0}, {}, {200, 100}, {100, 100}},
+    {"proportionalBottomRightKeepsTop", true, kBottomRight, {500, 0}, {}, {400, 200}, {100, 0}},
+    {"proportionalBottomLeftIgnoresY", true, kBottomLeft, {0, 999}, {}, {300, 150}, {0, 50}},
+    {"proportionalTopRightKeepsBottom", true, kTopRight, {500, 0}, {}, {400, 200}, {100, 100}},
+    {"proportionalTopLeftToMaximum", true, kTopLeft, {0, 0}, {250, 125}, {250, 125}, {0, 100}},
+    {"proportionalMinimumWidthOnly", true, kTopRight, {110, 0}, {}, {25, 12.5}, {100, 100}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Handles, WatermarkResize, ::testing::ValuesIn(kResizeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WatermarkResize, MaximumHeldLeftHandleDoesNotSlide) {

@@ -1,4 +1,4 @@
-#include "platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/archive/KeyedArchiveFormat_p.h"
+#include "inkstead/platform/archive/KeyedArchiveFormat_p.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,7 @@
 // Text forms shared by the keyed archiver and unarchiver: point/size/rect strings and colour
 // component lists. Private to the archive layer.
 
-#include "platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Geometry.h"
 
 #include <cstdint>
 

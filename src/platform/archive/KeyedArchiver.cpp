@@ -1,8 +1,8 @@
-#include "platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
 
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiveFormat_p.h"
-#include "platform/log/Log.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiveFormat_p.h"
+#include "inkstead/platform/log/Log.h"
 
 #include <map>
 #include <typeinfo>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/archive/FontDescription.h"
-#include "platform/archive/KeyedCoding.h"
-#include "platform/archive/UUID.h"
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Geometry.h"
+#include "inkstead/platform/archive/FontDescription.h"
+#include "inkstead/platform/archive/KeyedCoding.h"
+#include "inkstead/platform/archive/UUID.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Geometry.h"
 
 #include <cstdint>
 #include <memory>

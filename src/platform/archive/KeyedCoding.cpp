@@ -1,4 +1,4 @@
-#include "platform/archive/KeyedCoding.h"
+#include "inkstead/platform/archive/KeyedCoding.h"
 
 #include <map>
 #include <mutex>

@@ -1,7 +1,7 @@
-#include "platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
 
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedArchiveFormat_p.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedArchiveFormat_p.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "platform/archive/UUID.h"
+#include "inkstead/platform/archive/UUID.h"
 
 #include <random>
 

@@ -1,6 +1,6 @@
-#include "platform/dispatch/Scheduler_p.h"
+#include "inkstead/platform/dispatch/Scheduler_p.h"
 
-#include "platform/dispatch/ThreadPool_p.h"
+#include "inkstead/platform/dispatch/ThreadPool_p.h"
 
 #include <thread>
 #include <vector>

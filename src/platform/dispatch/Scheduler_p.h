@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/dispatch/ThreadPool_p.h"
+#include "inkstead/platform/dispatch/ThreadPool_p.h"
 
 #include <thread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <array>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "platform/dispatch/Scheduler_p.h"
+#include "inkstead/platform/dispatch/Scheduler_p.h"
 
 #include <optional>
 #include <thread>

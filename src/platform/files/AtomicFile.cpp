@@ -1,6 +1,6 @@
-#include "platform/files/AtomicFile.h"
+#include "inkstead/platform/files/AtomicFile.h"
 
-#include "platform/files/TemporaryFiles.h"
+#include "inkstead/platform/files/TemporaryFiles.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/files/FileContents.h"
+#include "inkstead/platform/files/FileContents.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/files/FileLock.h"
+#include "inkstead/platform/files/FileLock.h"
 
 #include <cerrno>
 #include <fcntl.h>

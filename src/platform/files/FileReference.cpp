@@ -1,4 +1,4 @@
-#include "platform/files/FileReference.h"
+#include "inkstead/platform/files/FileReference.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/files/StorageLocations.h"
+#include "inkstead/platform/files/StorageLocations.h"
 
 #include <cstdlib>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "platform/files/TemporaryFiles.h"
+#include "inkstead/platform/files/TemporaryFiles.h"
 
 #include <mutex>
 #include <set>

@@ -1,5 +1,5 @@
-#include "platform/gfx/GraphicsContextImpl_p.h"
-#include "platform/gfx/GraphicsContext_p.h"
+#include "inkstead/platform/gfx/GraphicsContextImpl_p.h"
+#include "inkstead/platform/gfx/GraphicsContext_p.h"
 
 namespace ov::detail {
 

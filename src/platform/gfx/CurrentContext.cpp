@@ -1,4 +1,4 @@
-#include "platform/gfx/CurrentContext.h"
+#include "inkstead/platform/gfx/CurrentContext.h"
 
 namespace ov {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Geometry.h"
 
 #include <algorithm>
 #include <cfloat>

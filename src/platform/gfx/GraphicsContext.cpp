@@ -1,6 +1,6 @@
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
-#include "platform/gfx/GraphicsContextImpl_p.h"
+#include "inkstead/platform/gfx/GraphicsContextImpl_p.h"
 
 #include <algorithm>
 #include <cmath>

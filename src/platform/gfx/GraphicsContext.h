@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/gfx/Geometry.h"
-#include "platform/gfx/Image.h"
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Path.h"
 
 #include <filesystem>
 #include <memory>

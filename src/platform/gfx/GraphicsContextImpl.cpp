@@ -1,6 +1,6 @@
-#include "platform/gfx/GraphicsContextImpl_p.h"
+#include "inkstead/platform/gfx/GraphicsContextImpl_p.h"
 
-#include "platform/gfx/ShadowBlur_p.h"
+#include "inkstead/platform/gfx/ShadowBlur_p.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 // The Cairo side of GraphicsContext, shared by its source files. Not installed.
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <cairo.h>
 

@@ -3,7 +3,7 @@
 // Platform-internal access to a GraphicsContext's Cairo surface, for other platform services
 // (text drawing). Not installed; never include it outside src/platform/.
 
-#include "platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
 
 #include <cairo.h>
 

@@ -1,6 +1,6 @@
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Image.h"
 
-#include "platform/gfx/PixelFormat_p.h"
+#include "inkstead/platform/gfx/PixelFormat_p.h"
 
 #include <cairo.h>
 

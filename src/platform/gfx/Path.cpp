@@ -1,6 +1,6 @@
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Path.h"
 
-#include "platform/gfx/PathFlattening_p.h"
+#include "inkstead/platform/gfx/PathFlattening_p.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 // Polyline form of paths, for point-in-path tests and stroke outlines. Not installed.
 
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Path.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "platform/gfx/PathFlattening_p.h"
+#include "inkstead/platform/gfx/PathFlattening_p.h"
 
 #include <algorithm>
 #include <cmath>

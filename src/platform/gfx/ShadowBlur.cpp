@@ -1,4 +1,4 @@
-#include "platform/gfx/ShadowBlur_p.h"
+#include "inkstead/platform/gfx/ShadowBlur_p.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
 
-#include "platform/files/AtomicFile.h"
-#include "platform/imageio/MetadataCodec_p.h"
-#include "platform/imageio/PixelRows_p.h"
-#include "platform/imageio/StreamedPicture_p.h"
-#include "platform/imageio/VipsRuntime_p.h"
+#include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/StreamedPicture_p.h"
+#include "inkstead/platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips8>
 

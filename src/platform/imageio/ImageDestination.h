@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/gfx/Image.h"
-#include "platform/imageio/Properties.h"
-#include "platform/imageio/StreamedPicture.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/StreamedPicture.h"
 
 #include <filesystem>
 #include <memory>

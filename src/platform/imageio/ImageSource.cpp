@@ -1,9 +1,9 @@
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
-#include "platform/imageio/ImageSource_p.h"
-#include "platform/imageio/MetadataCodec_p.h"
-#include "platform/imageio/PixelRows_p.h"
-#include "platform/imageio/VipsRuntime_p.h"
+#include "inkstead/platform/imageio/ImageSource_p.h"
+#include "inkstead/platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips.h>
 

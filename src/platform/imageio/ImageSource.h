@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gfx/Image.h"
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/gfx/Image.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/MetadataCodec_p.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

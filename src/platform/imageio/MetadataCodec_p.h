@@ -2,7 +2,7 @@
 
 // Private to the image I/O folder: moves metadata between Exiv2 and the property dictionary.
 
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/Properties.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

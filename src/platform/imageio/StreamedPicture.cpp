@@ -1,8 +1,8 @@
-#include "platform/imageio/StreamedPicture.h"
+#include "inkstead/platform/imageio/StreamedPicture.h"
 
-#include "platform/imageio/ImageSource_p.h"
-#include "platform/imageio/PixelRows_p.h"
-#include "platform/imageio/StreamedPicture_p.h"
+#include "inkstead/platform/imageio/ImageSource_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/StreamedPicture_p.h"
 
 #include <algorithm>
 #include <atomic>

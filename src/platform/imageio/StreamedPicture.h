@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 // Private to the image I/O folder: a StreamedPicture as a libvips pipeline for the encoders.
 
-#include "platform/imageio/StreamedPicture.h"
+#include "inkstead/platform/imageio/StreamedPicture.h"
 
 #include <vips/vips8>
 

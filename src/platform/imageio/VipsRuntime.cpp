@@ -1,4 +1,4 @@
-#include "platform/imageio/VipsRuntime_p.h"
+#include "inkstead/platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips.h>
 

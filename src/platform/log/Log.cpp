@@ -1,4 +1,4 @@
-#include "platform/log/Log.h"
+#include "inkstead/platform/log/Log.h"
 
 #include <cstdio>
 #include <mutex>

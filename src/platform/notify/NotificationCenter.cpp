@@ -1,6 +1,6 @@
-#include "platform/notify/NotificationCenter.h"
+#include "inkstead/platform/notify/NotificationCenter.h"
 
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "platform/text/AttributedString.h"
+#include "inkstead/platform/text/AttributedString.h"
 
 #include <glib.h>
 

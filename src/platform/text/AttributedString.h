@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gfx/Color.h"
-#include "platform/text/Font.h"
+#include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/text/Font.h"
 
 #include <cstddef>
 #include <optional>

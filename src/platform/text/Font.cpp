@@ -1,6 +1,6 @@
-#include "platform/text/Font.h"
+#include "inkstead/platform/text/Font.h"
 
-#include "platform/text/FontResolver_p.h"
+#include "inkstead/platform/text/FontResolver_p.h"
 
 namespace ov {
 

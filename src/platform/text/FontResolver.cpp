@@ -1,6 +1,6 @@
-#include "platform/text/FontResolver_p.h"
+#include "inkstead/platform/text/FontResolver_p.h"
 
-#include "platform/text/Font.h"
+#include "inkstead/platform/text/Font.h"
 
 #include <fontconfig/fontconfig.h>
 

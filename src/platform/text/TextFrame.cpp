@@ -1,6 +1,6 @@
-#include "platform/gfx/GraphicsContext_p.h"
-#include "platform/text/TextThread_p.h"
-#include "platform/text/Typesetter.h"
+#include "inkstead/platform/gfx/GraphicsContext_p.h"
+#include "inkstead/platform/text/TextThread_p.h"
+#include "inkstead/platform/text/Typesetter.h"
 
 #include <pango/pangocairo.h>
 

@@ -1,4 +1,4 @@
-#include "platform/text/TextThread_p.h"
+#include "inkstead/platform/text/TextThread_p.h"
 
 #include <pango/pangocairo.h>
 

@@ -5,7 +5,7 @@
 // Pango font maps and contexts must not be shared between threads, and the export renders on
 // several threads at once, so every thread gets its own font map and context on first use.
 
-#include "platform/text/FontResolver_p.h"
+#include "inkstead/platform/text/FontResolver_p.h"
 
 #include <pango/pango.h>
 

@@ -1,6 +1,6 @@
-#include "platform/text/Typesetter.h"
+#include "inkstead/platform/text/Typesetter.h"
 
-#include "platform/text/TextThread_p.h"
+#include "inkstead/platform/text/TextThread_p.h"
 
 #include <algorithm>
 #include <cmath>

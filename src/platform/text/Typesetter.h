@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gfx/Geometry.h"
-#include "platform/text/AttributedString.h"
+#include "inkstead/platform/gfx/Geometry.h"
+#include "inkstead/platform/text/AttributedString.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/BinaryPropertyList_p.h"
-#include "platform/archive/KeyedUnarchiver.h"
+#include "inkstead/platform/archive/KeyedArchiver.h"
+#include "inkstead/platform/archive/BinaryPropertyList_p.h"
+#include "inkstead/platform/archive/KeyedUnarchiver.h"
 #include "support/ArchiveSamples.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/dispatch/Dispatch.h"
+#include "inkstead/platform/dispatch/Dispatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/files/AtomicFile.h"
+#include "inkstead/platform/files/AtomicFile.h"
 
 #include "support/TestSupport.h"
 

@@ -1,6 +1,7 @@
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/gfx/GraphicsContext_p.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/GraphicsContext_p.h"
 
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

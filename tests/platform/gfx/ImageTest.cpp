@@ -1,4 +1,4 @@
-#include "platform/gfx/Image.h"
+#include "inkstead/platform/gfx/Image.h"
 
 #include "support/TestSupport.h"
 

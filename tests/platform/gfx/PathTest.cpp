@@ -1,4 +1,4 @@
-#include "platform/gfx/Path.h"
+#include "inkstead/platform/gfx/Path.h"
 
 #include <gtest/gtest.h>
 

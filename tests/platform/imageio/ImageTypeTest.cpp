@@ -1,4 +1,4 @@
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "platform/imageio/ImageDestination.h"
-#include "platform/imageio/ImageSource.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
 
 #include "support/CameraPhoto.h"
 #include "support/GeneratedPhotos.h"

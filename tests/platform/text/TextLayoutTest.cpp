@@ -1,7 +1,7 @@
-#include "platform/gfx/GraphicsContext.h"
-#include "platform/text/Typesetter.h"
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/text/Typesetter.h"
 
-#include "support/TestSupport.h"
+#include "support/PixelProbes.h"
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 // Reading back what Qt widgets painted: grab a widget, probe its pixels against theme colours.
 
-#include "platform/gfx/Color.h"
+#include "inkstead/platform/gfx/Color.h"
 
 #include <QColor>
 #include <QImage>

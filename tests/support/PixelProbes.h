@@ -1,0 +1,32 @@
+#pragma once
+
+// Reading back drawn pixels: a white canvas to draw on, colour comparison, grey-level probes,
+// and the check that a decoded or rendered picture is the generated one the right way up.
+
+#include "inkstead/platform/gfx/GraphicsContext.h"
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+namespace ov::test {
+
+/// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
+bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
+
+/// A bitmap context painted opaque white.
+std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height);
+
+/// An expected grey level (the red channel) at a pixel of a context (y up).
+struct GrayProbe {
+    int x, y;
+    double gray;
+};
+/// Checks every probe within two levels of 255.
+void expectGray(const GraphicsContext& context, std::initializer_list<GrayProbe> probes);
+
+/// Checks that `image` (of the given size) shows the picture of uprightPicture() the right way
+/// up: the gradient's values at the corners and centre, and the dark mark near the top left.
+void expectUprightPicture(const Image& image, int width, int height, const std::string& label);
+
+} // namespace ov::test
