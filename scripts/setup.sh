@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev
   xvfb xauth
   fonts-urw-base35 fonts-dejavu-core
+  libjpeg-turbo-progs libvips-tools time bc valgrind
 )
 
 missing=()

@@ -2,8 +2,7 @@
 
 #include "inkstead/imaging/OVExportWarnings.h"
 #include "inkstead/imaging/OVImageMetadata.h"
-#include "inkstead/imaging/OVWatermarkedImage.h"
-#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/imaging/OVWatermarkedPicture.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/presets/OVPreset.h"
@@ -36,23 +35,7 @@ OVPipelineRenderer::rendererWithPresetManager(std::weak_ptr<OVPresetManager> pre
 
 namespace {
 
-// The drawing surfaces hold at most this many pixels a side.
-constexpr double kMaximumRenderedSide = 32767;
-
-// Why a render that returned no image failed: too large to draw, out of memory, or undecodable.
-std::string renderFailure(const ov::Properties& properties) {
-    const double width = properties.number(ov::kOVPropertyPixelWidth).value_or(0);
-    const double height = properties.number(ov::kOVPropertyPixelHeight).value_or(0);
-    if (width > kMaximumRenderedSide || height > kMaximumRenderedSide)
-        return "the image is " + std::to_string(long(width)) + " x " +
-               std::to_string(long(height)) +
-               " pixels; inkstead renders at most 32767 pixels a side (use --resize)";
-    // A canvas of the picture's size that cannot be had now means the render ran out of memory.
-    if (width >= 1 && height >= 1 &&
-        !ov::GraphicsContext::createBitmap(static_cast<int>(width), static_cast<int>(height)))
-        return "out of memory";
-    return "cannot decode the image (damaged or truncated file?)";
-}
+constexpr const char* kUndecodable = "cannot decode the image (damaged or truncated file?)";
 
 } // namespace
 
@@ -88,9 +71,9 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
     const ov::Properties sourceProperties = imageSource->properties();
-    const ov::ImagePtr image = CGImageCreateWatermarkedImageWithPreset(imageSource, preset);
-    if (!image)
-        return renderFailure(sourceProperties);
+    auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
+    if (!picture)
+        return kUndecodable;
 
     ov::Properties properties =
         sourceProperties.empty()
@@ -98,8 +81,10 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
             : propertiesForExport(sourceProperties, preset && preset->shouldStripMetadata());
     // Every output says it is one, so that a later run over the same folder passes it by.
     OVAddOutputMark(properties);
-    output->addImage(image, &properties);
+    output->addPicture(std::move(*picture), &properties);
     if (!output->finalize()) {
+        if (output->failedDecoding())
+            return kUndecodable;
         const auto error = output->error();
         if (error == std::errc::file_exists)
             return "a file named " + destination.filename().string() + " already exists";

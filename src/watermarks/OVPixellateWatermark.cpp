@@ -75,9 +75,16 @@ void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Re
     const double level = intensity();
     const double blockSide = level * scale;
 
-    // The picture's pixels cover bounds(); these are image units per picture pixel.
-    const double unitX = imageRect.size.width / picture->width();
-    const double unitY = imageRect.size.height / picture->height();
+    // The picture's pixels cover bounds(); these are image units per picture pixel. A part of
+    // the picture sits at its own place in it.
+    const OVPixelRect held =
+        part_ ? part_->where : OVPixelRect{0, 0, picture->width(), picture->height()};
+    const int pictureWidth = part_ ? part_->pictureWidth : picture->width();
+    const int pictureHeight = part_ ? part_->pictureHeight : picture->height();
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return;
+    const double unitX = imageRect.size.width / pictureWidth;
+    const double unitY = imageRect.size.height / pictureHeight;
     const double marginX = level > 0 ? std::round(kMarginFactor * level / unitX) : 0;
     const double marginY = level > 0 ? std::round(kMarginFactor * level / unitY) : 0;
 
@@ -89,10 +96,10 @@ void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Re
         return;
     const double x0 = std::max(std::floor((visible.minX() - imageRect.minX()) / unitX), -marginX);
     const double y0 = std::max(std::floor((visible.minY() - imageRect.minY()) / unitY), -marginY);
-    const double x1 = std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX),
-                               picture->width() + marginX);
-    const double y1 = std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY),
-                               picture->height() + marginY);
+    const double x1 =
+        std::min(std::ceil((visible.maxX() - imageRect.minX()) / unitX), pictureWidth + marginX);
+    const double y1 =
+        std::min(std::ceil((visible.maxY() - imageRect.minY()) / unitY), pictureHeight + marginY);
     if (!(x1 > x0 && y1 > y0) || (x1 - x0) * (y1 - y0) > kMaxRegionPixels)
         return;
     const OVPixelRect region{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
@@ -102,8 +109,10 @@ void OVPixellateWatermark::drawMosaic(ov::GraphicsContext& context, const ov::Re
         return;
     const OVPixelBuffer source{picture->data(), picture->width(), picture->height(),
                                picture->bytesPerRow()};
-    if (!OVPixellateRegion(source, blockSide, kGridAnchor, kGridAnchor, region,
-                           mosaic->mutableData(), mosaic->bytesPerRow()))
+    const OVPixelRect regionInHeld{region.x - held.x, region.y - held.y, region.width,
+                                   region.height};
+    if (!OVPixellateRegion(source, blockSide, kGridAnchor - held.x, kGridAnchor - held.y,
+                           regionInHeld, mosaic->mutableData(), mosaic->bytesPerRow()))
         return;
     context.drawImage({imageRect.minX() + region.x * unitX, imageRect.minY() + region.y * unitY,
                        region.width * unitX, region.height * unitY},

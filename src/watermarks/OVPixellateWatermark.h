@@ -1,9 +1,11 @@
 #pragma once
 
 #include "inkstead/platform/gfx/Image.h"
+#include "inkstead/watermarks/OVMosaic.h"
 #include "inkstead/watermarks/OVWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
+#include <optional>
 #include <string_view>
 
 //! \name Archive key of the pixellate kind
@@ -42,7 +44,20 @@ public:
 
     /// The picture to pixellate, whose pixels cover bounds(). Kept until replaced.
     [[nodiscard]] virtual ov::ImagePtr image() const { return image_; }
-    virtual void setImage(ov::ImagePtr image) { image_ = std::move(image); }
+    virtual void setImage(ov::ImagePtr image) {
+        image_ = std::move(image);
+        part_.reset();
+    }
+    /// Hands over only part of the picture: `image` holds the pixels `where` (whole pixels,
+    /// y-up) of a picture of `pictureWidth` × `pictureHeight` pixels laid over bounds(). Blocks
+    /// are averaged from these pixels alone, so the part must hold every block that the drawn
+    /// area meets (a render clipped to a region of the picture passes that region grown by a
+    /// block); where it ends at the picture's edge the edge blocks repeat as usual.
+    virtual void setImagePart(ov::ImagePtr image, OVPixelRect where, int pictureWidth,
+                              int pictureHeight) {
+        image_ = std::move(image);
+        part_ = Part{where, pictureWidth, pictureHeight};
+    }
     void setBackdropImage(ov::ImagePtr image) override { setImage(std::move(image)); }
     /// Block side in image units.
     [[nodiscard]] virtual double intensity() const { return intensity_; }
@@ -52,8 +67,14 @@ protected:
     [[nodiscard]] std::shared_ptr<OVWatermark> newInstance() const override;
 
 private:
+    struct Part {
+        OVPixelRect where;
+        int pictureWidth = 0;
+        int pictureHeight = 0;
+    };
     /// The mosaic of `picture` over drawRect(); the picture covers `imageRect`.
     void drawMosaic(ov::GraphicsContext& context, const ov::Rect& imageRect, ov::ImagePtr picture);
     ov::ImagePtr image_;
+    std::optional<Part> part_; ///< unset: image_ is the whole picture
     double intensity_ = 0;
 };

@@ -6,13 +6,9 @@
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/presets/OVPresetManager.h"
 #include "inkstead/storage/OVStorage.h"
-#include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
-#include "inkstead/watermarks/OVPixellateWatermark.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
-#include "inkstead/watermarks/OVStrikethroughWatermark.h"
-#include "inkstead/watermarks/OVTextWatermark.h"
 
+#include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
 #include "support/PixelProbes.h"
 #include "support/TestSupport.h"
@@ -34,14 +30,6 @@ constexpr int kHeight = 400;
 
 using ov::test::colorNear;
 
-// A logo: opaque blue on the left half, transparent on the right half.
-ov::ImagePtr logo(int side) {
-    auto canvas = ov::GraphicsContext::createBitmap(side, side);
-    canvas->setFillColor(ov::Color{0, 0, 1, 1});
-    canvas->fillRect({0, 0, side / 2.0, double(side)});
-    return canvas->makeImage();
-}
-
 class AllKindsRenderTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -51,36 +39,8 @@ protected:
     // Stacking order: the pixellate is on top, so the strikethrough crossing its region is
     // covered by the mosaic rather than drawn over it.
     std::shared_ptr<OVPreset> presetOfEveryKind() {
-        auto shape = OVShapeWatermark::squareShapeWatermark();
-        shape->setStrokeThickness(0);
-        shape->setStrokeColor(ov::Color{0, 0, 0, 0});
-        shape->setFillColor(ov::Color{1, 0, 0, 1});
-        shape->setOrigin({20, 20});
-        shape->setSize({60, 60});
-
-        auto image = OVImageWatermark::imageWatermark();
-        EXPECT_TRUE(image->setImage(logo(80)));
-        image->setOrigin({500, 300});
-
-        auto arrow = OVArrowWatermark::arrowWatermark();
-        arrow->setStrokeColor(ov::Color{0, 1, 0, 1});
-        arrow->setBeginPoint({100, 350});
-        arrow->setEndPoint({250, 250});
-
-        auto strike = OVStrikethroughWatermark::strikethroughWatermark();
-
-        auto pixellate = OVPixellateWatermark::pixellateWatermark();
-        pixellate->setOrigin({350, 40});
-        pixellate->setSize({200, 100});
-
-        auto text = OVTextWatermark::textWatermark();
-        text->setFontColor(ov::Color::white());
-        text->setFontSize(40);
-        text->setStringValue("WWW");
-        text->setOrigin({100, 10});
-
         auto preset = std::make_shared<OVPreset>("Every kind");
-        preset->setWatermarks({shape, text, image, arrow, strike, pixellate});
+        preset->setWatermarks(ov::test::watermarksOfEveryKind());
         return preset;
     }
 

@@ -2,6 +2,8 @@
 
 #include "inkstead/platform/files/AtomicFile.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/StreamedPicture_p.h"
 #include "inkstead/platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips8>
@@ -72,27 +74,7 @@ int generateStraight(VipsRegion* out, void*, void* a, void*, gboolean*) {
                              static_cast<std::size_t>(y) * job.image->bytesPerRow() +
                              static_cast<std::size_t>(r.left) * 4;
         auto* dst = reinterpret_cast<uint8_t*>(VIPS_REGION_ADDR(out, r.left, y));
-        if (!job.withAlpha) {
-            for (int x = 0; x < r.width; ++x, src += 4, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-            continue;
-        }
-        for (int x = 0; x < r.width; ++x, src += 4, dst += 4) {
-            const unsigned alpha = src[3];
-            if (alpha == 255 || alpha == 0) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            } else {
-                dst[0] = static_cast<uint8_t>(std::min(255u, (src[2] * 255 + alpha / 2) / alpha));
-                dst[1] = static_cast<uint8_t>(std::min(255u, (src[1] * 255 + alpha / 2) / alpha));
-                dst[2] = static_cast<uint8_t>(std::min(255u, (src[0] * 255 + alpha / 2) / alpha));
-            }
-            dst[3] = static_cast<uint8_t>(alpha);
-        }
+        imageio::straightenRow(src, dst, r.width, job.withAlpha ? 4 : 3);
     }
     return 0;
 }
@@ -131,6 +113,61 @@ void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& 
     vips_image_set_blob_copy(image.get_image(), name, bytes.data(), bytes.size());
 }
 
+// Encodes a picture with the properties' resolution, profile and metadata. Throws
+// vips::VError when encoding fails; empty when the metadata cannot be written.
+std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std::string& type,
+                            const Properties* properties, double quality, bool chromaSubsampling) {
+    // Resolution: the encoder wants pixels per millimetre.
+    const double dpiX = properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;
+    const double dpiY = properties ? properties->number(kOVPropertyDPIHeight).value_or(dpiX) : 72.0;
+    vimage = vimage.copy(vips::VImage::option()
+                             ->set("xres", (dpiX > 0 ? dpiX : 72.0) / 25.4)
+                             ->set("yres", (dpiY > 0 ? dpiY : 72.0) / 25.4));
+    if (properties != nullptr) {
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+            setBlob(vimage, VIPS_META_ICC_NAME, *icc);
+        }
+        if (!format.exiv2Writes) {
+            setBlob(vimage, VIPS_META_EXIF_NAME, imageio::encodeExif(*properties));
+            if (const auto xmp = properties->string(kOVPropertyXMP)) {
+                setBlob(vimage, VIPS_META_XMP_NAME, std::vector<uint8_t>(xmp->begin(), xmp->end()));
+            }
+        }
+    }
+    auto options = vips::VImage::option();
+    if (format.lossy) {
+        options->set("Q", std::clamp(static_cast<int>(std::lround(quality * 100)), 1, 100));
+    }
+    if (type == "public.jpeg") {
+        options->set("subsample_mode",
+                     chromaSubsampling ? VIPS_FOREIGN_SUBSAMPLE_ON : VIPS_FOREIGN_SUBSAMPLE_OFF);
+    } else if (type == "public.tiff") {
+        options->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE);
+        options->set("resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH);
+    } else if (type == "public.heic") {
+        options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC);
+    } else if (type == "public.avif") {
+        options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1);
+    }
+    void* buffer = nullptr;
+    std::size_t size = 0;
+    vimage.write_to_buffer(std::string(format.suffix).c_str(), &buffer, &size, options);
+    // Metadata goes in with Exiv2, which reads the encoded bytes into a buffer of its own;
+    // the encoder's buffer is released as soon as it is no longer needed.
+    std::unique_ptr<void, decltype(&g_free)> owned(buffer, g_free);
+    std::vector<uint8_t> encoded;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    if (properties != nullptr && format.exiv2Writes) {
+        if (!imageio::writeMetadata(
+                *properties, bytes, size, [&] { owned.reset(); }, encoded)) {
+            return {};
+        }
+    } else {
+        encoded.assign(bytes, bytes + size);
+    }
+    return encoded;
+}
+
 } // namespace
 
 std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
@@ -144,64 +181,37 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
         const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
         const Image& pixels = native ? *native : image;
         const StraightPixels job{&pixels, format->alpha && !isOpaque(pixels)};
-        auto vimage = straightImage(job);
-        // Resolution: the encoder wants pixels per millimetre.
-        const double dpiX =
-            properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;
-        const double dpiY =
-            properties ? properties->number(kOVPropertyDPIHeight).value_or(dpiX) : 72.0;
-        vimage = vimage.copy(vips::VImage::option()
-                                 ->set("xres", (dpiX > 0 ? dpiX : 72.0) / 25.4)
-                                 ->set("yres", (dpiY > 0 ? dpiY : 72.0) / 25.4));
-        if (properties != nullptr) {
-            if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
-                setBlob(vimage, VIPS_META_ICC_NAME, *icc);
-            }
-            if (!format->exiv2Writes) {
-                setBlob(vimage, VIPS_META_EXIF_NAME, imageio::encodeExif(*properties));
-                if (const auto xmp = properties->string(kOVPropertyXMP)) {
-                    setBlob(vimage, VIPS_META_XMP_NAME,
-                            std::vector<uint8_t>(xmp->begin(), xmp->end()));
-                }
-            }
-        }
-        auto options = vips::VImage::option();
-        if (format->lossy) {
-            options->set("Q", std::clamp(static_cast<int>(std::lround(quality * 100)), 1, 100));
-        }
-        if (type == "public.jpeg") {
-            options->set("subsample_mode", chromaSubsampling ? VIPS_FOREIGN_SUBSAMPLE_ON
-                                                             : VIPS_FOREIGN_SUBSAMPLE_OFF);
-        } else if (type == "public.tiff") {
-            options->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE);
-            options->set("resunit", VIPS_FOREIGN_TIFF_RESUNIT_INCH);
-        } else if (type == "public.heic") {
-            options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC);
-        } else if (type == "public.avif") {
-            options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1);
-        }
-        void* buffer = nullptr;
-        std::size_t size = 0;
-        vimage.write_to_buffer(std::string(format->suffix).c_str(), &buffer, &size, options);
-        // Metadata goes in with Exiv2, which reads the encoded bytes into a buffer of its own;
-        // the encoder's buffer is released as soon as it is no longer needed.
-        std::unique_ptr<void, decltype(&g_free)> owned(buffer, g_free);
-        std::vector<uint8_t> encoded;
-        const auto* bytes = static_cast<const uint8_t*>(buffer);
-        if (properties != nullptr && format->exiv2Writes) {
-            if (!imageio::writeMetadata(
-                    *properties, bytes, size, [&] { owned.reset(); }, encoded)) {
-                return {};
-            }
-        } else {
-            encoded.assign(bytes, bytes + size);
-        }
-        return encoded;
+        return encode(straightImage(job), *format, type, properties, quality, chromaSubsampling);
     } catch (const std::exception&) {
         vips_error_clear();
         return {};
     }
 }
+
+namespace {
+
+// Empty on failure, with `sourceFailed` telling whether the source was to blame.
+std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::string& type,
+                                   const Properties* properties, double quality,
+                                   bool chromaSubsampling, bool& sourceFailed) {
+    sourceFailed = false;
+    const Format* format = formatForType(type);
+    if (format == nullptr || !picture.source || !imageio::ensureVips()) {
+        return {};
+    }
+    std::shared_ptr<imageio::StreamState> state;
+    try {
+        auto vimage = imageio::streamedImage(picture, format->alpha, state);
+        return encode(vimage, *format, type, properties, quality, chromaSubsampling);
+    } catch (const std::exception&) {
+        vips_error_clear();
+        // No pipeline at all means the source could not even be opened.
+        sourceFailed = !state || imageio::sourceFailed(*state);
+        return {};
+    }
+}
+
+} // namespace
 
 struct ImageDestination::Impl {
     std::filesystem::path path;
@@ -209,8 +219,10 @@ struct ImageDestination::Impl {
     double quality = 0.9;
     bool chromaSubsampling = true;
     ImagePtr image;
+    std::optional<StreamedPicture> picture;
     std::optional<Properties> properties;
     std::error_code error;
+    bool failedDecoding = false;
     std::size_t encodedSize = 0;
 };
 
@@ -246,19 +258,29 @@ void ImageDestination::setChromaSubsampling(bool subsample) {
 
 void ImageDestination::addImage(ImagePtr image, const Properties* properties) {
     d->image = std::move(image);
+    d->picture.reset();
     d->properties.reset();
     if (properties != nullptr) {
         d->properties = *properties;
     }
 }
 
+void ImageDestination::addPicture(StreamedPicture picture, const Properties* properties) {
+    addImage(nullptr, properties);
+    d->picture = std::move(picture);
+}
+
 bool ImageDestination::finalize() {
-    if (!d->image) {
+    if (!d->image && !d->picture) {
         d->error = std::make_error_code(std::errc::invalid_argument);
         return false;
     }
-    const auto encoded = encodeImage(*d->image, d->type, d->properties ? &*d->properties : nullptr,
-                                     d->quality, d->chromaSubsampling);
+    const Properties* properties = d->properties ? &*d->properties : nullptr;
+    d->failedDecoding = false;
+    const auto encoded =
+        d->image ? encodeImage(*d->image, d->type, properties, d->quality, d->chromaSubsampling)
+                 : encodePicture(*d->picture, d->type, properties, d->quality, d->chromaSubsampling,
+                                 d->failedDecoding);
     if (encoded.empty()) {
         d->error = encodingFailed();
         return false;
@@ -270,6 +292,9 @@ bool ImageDestination::finalize() {
 
 std::error_code ImageDestination::error() const {
     return d->error;
+}
+bool ImageDestination::failedDecoding() const {
+    return d->failedDecoding;
 }
 std::size_t ImageDestination::encodedSize() const {
     return d->encodedSize;

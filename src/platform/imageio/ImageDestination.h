@@ -2,6 +2,7 @@
 
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/platform/imageio/Properties.h"
+#include "inkstead/platform/imageio/StreamedPicture.h"
 
 #include <filesystem>
 #include <memory>
@@ -42,11 +43,18 @@ public:
     /// "DPIHeight" set the stated resolution (72 when absent); "Orientation" is written as
     /// given, so leave it out for upright pixels. A second call replaces the first.
     void addImage(ImagePtr image, const Properties* properties);
+    /// The same for a picture streamed from its source into the encoder, so that it is never
+    /// whole in memory: memory grows with the width of the picture and the size of its boxes,
+    /// not its area. The source's pixels with alpha keep it in formats that store it.
+    void addPicture(StreamedPicture picture, const Properties* properties);
 
     /// Encodes and writes the file. False (see error()) when there is no image, encoding fails,
     /// the name is taken or the disk refuses the write; no partial file is left behind.
     bool finalize();
     [[nodiscard]] std::error_code error() const;
+    /// Whether the last finalize() failed because the source of a streamed picture could not be
+    /// decoded (damaged, truncated or vanished).
+    [[nodiscard]] bool failedDecoding() const;
     /// The encoded bytes written by finalize() (for tests and callers that also keep them).
     [[nodiscard]] std::size_t encodedSize() const;
 

@@ -2,6 +2,7 @@
 
 #include "inkstead/platform/imageio/ImageSource_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/VipsRuntime_p.h"
 
 #include <vips/vips.h>
@@ -257,32 +258,6 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
     return image;
 }
 
-// Straight R, G, B (A) bytes to premultiplied B, G, R, A; without alpha the pixels are opaque.
-void premultiplyRow(const uint8_t* src, uint8_t* dst, int width, int bands) {
-    if (bands == 3) {
-        for (int x = 0; x < width; ++x, src += 3, dst += 4) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-            dst[3] = 255;
-        }
-        return;
-    }
-    for (int x = 0; x < width; ++x, src += 4, dst += 4) {
-        const unsigned a = src[3];
-        if (a == 255) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-        } else {
-            dst[0] = static_cast<uint8_t>((src[2] * a + 127) / 255);
-            dst[1] = static_cast<uint8_t>((src[1] * a + 127) / 255);
-            dst[2] = static_cast<uint8_t>((src[0] * a + 127) / 255);
-        }
-        dst[3] = static_cast<uint8_t>(a);
-    }
-}
-
 // Pulls the pipeline through in strips of rows, top to bottom (the order sequential decoders
 // need), converting each strip into the destination.
 bool copyInto(vips::VImage& image, uint8_t* pixels, std::size_t bytesPerRow) {
@@ -302,8 +277,9 @@ bool copyInto(vips::VImage& image, uint8_t* pixels, std::size_t bytesPerRow) {
             break;
         }
         for (int y = top; y < top + rect.height; ++y) {
-            premultiplyRow(VIPS_REGION_ADDR(region, 0, y),
-                           pixels + static_cast<std::size_t>(y) * bytesPerRow, width, bands);
+            imageio::premultiplyRow(VIPS_REGION_ADDR(region, 0, y),
+                                    pixels + static_cast<std::size_t>(y) * bytesPerRow, width,
+                                    bands);
         }
     }
     g_object_unref(region);
@@ -375,12 +351,7 @@ bool ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
         return false;
     }
     try {
-        auto image = loadOriented(*d, width, height, VIPS_SIZE_FORCE);
-        if (image.width() != width || image.height() != height) {
-            image = image.resize(
-                double(width) / image.width(),
-                vips::VImage::option()->set("vscale", double(height) / image.height()));
-        }
+        auto image = imageio::orientedPicture(*this, width, height);
         if (copyInto(image, pixels, bytesPerRow)) {
             return true;
         }
@@ -388,6 +359,16 @@ bool ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
     }
     vips_error_clear();
     return false;
+}
+
+vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int height) {
+    auto image = loadOriented(source.impl(), width, height, VIPS_SIZE_FORCE);
+    if (image.width() != width || image.height() != height) {
+        image =
+            image.resize(double(width) / image.width(),
+                         vips::VImage::option()->set("vscale", double(height) / image.height()));
+    }
+    return image;
 }
 
 } // namespace ov

@@ -59,6 +59,7 @@ public:
     bool decodeOriented(int width, int height, uint8_t* pixels, std::size_t bytesPerRow) const;
 
     struct Impl;
+    [[nodiscard]] const Impl& impl() const { return *d; } ///< image I/O internal, see _p.h
 
 private:
     explicit ImageSource(std::unique_ptr<Impl> impl);

@@ -17,3 +17,12 @@ struct ImageSource::Impl {
 };
 
 } // namespace ov
+
+namespace ov::imageio {
+
+/// The source's first image as a libvips pipeline: decoded upright at exactly width × height
+/// (shrinking in the decoder, stretched when the aspect differs), 8-bit sRGB with 3 or 4 bands.
+/// Throws vips::VError when the source cannot be opened.
+vips::VImage orientedPicture(const ImageSource& source, int width, int height);
+
+} // namespace ov::imageio

@@ -1,0 +1,236 @@
+#include "inkstead/platform/imageio/StreamedPicture.h"
+
+#include "inkstead/platform/imageio/ImageSource_p.h"
+#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/StreamedPicture_p.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+namespace ov {
+
+PixelBox PixelBox::intersection(const PixelBox& other) const {
+    const int left = std::max(x, other.x);
+    const int top = std::max(y, other.y);
+    const int r = std::min(right(), other.right());
+    const int b = std::min(bottom(), other.bottom());
+    if (r <= left || b <= top) {
+        return {};
+    }
+    return {left, top, r - left, b - top};
+}
+
+PixelBox PixelBox::grown(int margin) const {
+    return {x - margin, y - margin, width + 2 * margin, height + 2 * margin};
+}
+
+namespace imageio {
+namespace {
+
+struct PaintedBox {
+    PixelBox box;
+    std::vector<uint8_t> pixels; ///< the painted box, straight, rows of box.width × bands
+    bool painted = false;
+};
+
+} // namespace
+
+struct StreamState {
+    StreamedPicture picture;
+    vips::VImage direct; ///< the upright clean picture
+    vips::VImage cached; ///< the same through a cache of the rows around boxes
+    int bands = 3;
+    std::mutex mutex;
+    std::vector<PaintedBox> boxes;
+    std::atomic<bool> sourceFailed = false;
+};
+
+bool sourceFailed(const StreamState& state) {
+    return state.sourceFailed;
+}
+
+namespace {
+
+// The regions one thread reads the picture through.
+struct Regions {
+    VipsRegion* direct = nullptr;
+    VipsRegion* cached = nullptr;
+};
+
+int stopRegions(void* sequence, void*, void*) {
+    auto* regions = static_cast<Regions*>(sequence);
+    if (regions->direct != nullptr) {
+        g_object_unref(regions->direct);
+    }
+    if (regions->cached != nullptr) {
+        g_object_unref(regions->cached);
+    }
+    delete regions;
+    return 0;
+}
+
+void* startRegions(VipsImage*, void* a, void*) {
+    auto& state = *static_cast<StreamState*>(a);
+    auto* regions = new Regions{vips_region_new(state.direct.get_image()),
+                                vips_region_new(state.cached.get_image())};
+    if (regions->direct == nullptr || regions->cached == nullptr) {
+        stopRegions(regions, nullptr, nullptr);
+        return nullptr;
+    }
+    return regions;
+}
+
+// Decodes the box with its surroundings, lets the painter draw on it in native pixels and
+// keeps the box itself, back in the picture's own bytes.
+bool paint(StreamState& state, PaintedBox& painted) {
+    const PixelBox picture{0, 0, state.picture.width, state.picture.height};
+    const PixelBox area = painted.box.grown(state.picture.surroundings).intersection(picture);
+    VipsRegion* region = vips_region_new(state.cached.get_image());
+    if (region == nullptr) {
+        return false;
+    }
+    VipsRect rect{area.x, area.y, area.width, area.height};
+    if (vips_region_prepare(region, &rect) != 0) {
+        state.sourceFailed = true;
+        g_object_unref(region);
+        return false;
+    }
+    const std::size_t nativeRow = static_cast<std::size_t>(area.width) * 4;
+    std::vector<uint8_t> native(nativeRow * area.height);
+    for (int y = 0; y < area.height; ++y) {
+        premultiplyRow(VIPS_REGION_ADDR(region, area.x, area.y + y), native.data() + y * nativeRow,
+                       area.width, state.bands);
+    }
+    g_object_unref(region);
+    if (!state.picture.painter(native.data(), nativeRow, area)) {
+        return false;
+    }
+    const PixelBox& box = painted.box;
+    const std::size_t row = static_cast<std::size_t>(box.width) * state.bands;
+    painted.pixels.resize(row * box.height);
+    for (int y = 0; y < box.height; ++y) {
+        const uint8_t* src = native.data() + (box.y - area.y + y) * nativeRow +
+                             static_cast<std::size_t>(box.x - area.x) * 4;
+        straightenRow(src, painted.pixels.data() + y * row, box.width, state.bands);
+    }
+    painted.painted = true;
+    return true;
+}
+
+// The clean picture where no box is; where boxes are, their painted pixels. Boxes are painted
+// the first time a strip reaches them and dropped once the encoder, which writes top to
+// bottom, has passed them.
+int generateStrip(VipsRegion* out, void* sequence, void* a, void*, gboolean*) {
+    auto& state = *static_cast<StreamState*>(a);
+    auto* regions = static_cast<Regions*>(sequence);
+    const VipsRect& r = out->valid;
+    const PixelBox strip{r.left, r.top, r.width, r.height};
+    // Rows near a box go through the cache, since painting the box reads them ahead of the
+    // encoder; all others come straight from the decoder.
+    const int reach = state.picture.surroundings;
+    const bool nearBox = std::any_of(state.boxes.begin(), state.boxes.end(), [&](const auto& each) {
+        return !each.box.grown(reach).intersection(strip).isEmpty();
+    });
+    VipsRegion* input = nearBox ? regions->cached : regions->direct;
+    if (vips_region_prepare(input, &r) != 0) {
+        state.sourceFailed = true;
+        return -1;
+    }
+    const bool meets = std::any_of(state.boxes.begin(), state.boxes.end(), [&](const auto& each) {
+        return !each.box.intersection(strip).isEmpty();
+    });
+    if (!meets) {
+        return vips_region_region(out, input, &r, r.left, r.top);
+    }
+    vips_region_copy(input, out, &r, r.left, r.top);
+    std::lock_guard lock(state.mutex);
+    for (auto& painted : state.boxes) {
+        const PixelBox common = painted.box.intersection(strip);
+        if (common.isEmpty()) {
+            continue;
+        }
+        if (!painted.painted && !paint(state, painted)) {
+            vips_error("inkstead", "%s", "the marks could not be drawn");
+            return -1;
+        }
+        const std::size_t row = static_cast<std::size_t>(painted.box.width) * state.bands;
+        for (int y = common.y; y < common.bottom(); ++y) {
+            const uint8_t* src = painted.pixels.data() + (y - painted.box.y) * row +
+                                 static_cast<std::size_t>(common.x - painted.box.x) * state.bands;
+            std::copy_n(src, static_cast<std::size_t>(common.width) * state.bands,
+                        VIPS_REGION_ADDR(out, common.x, y));
+        }
+        if (strip.bottom() >= painted.box.bottom()) {
+            painted.pixels = {};
+            painted.painted = false;
+        }
+    }
+    return 0;
+}
+
+// No exception may cross libvips' C frames: a failure (memory included) fails the write.
+int generate(VipsRegion* out, void* sequence, void* a, void* b, gboolean* stop) {
+    try {
+        return generateStrip(out, sequence, a, b, stop);
+    } catch (const std::bad_alloc&) {
+        vips_error("inkstead", "%s", "out of memory");
+    } catch (const std::exception& error) {
+        vips_error("inkstead", "%s", error.what());
+    }
+    return -1;
+}
+
+} // namespace
+
+vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha,
+                           std::shared_ptr<StreamState>& state) {
+    state = std::make_shared<StreamState>();
+    state->picture = picture;
+    vips::VImage input;
+    try {
+        input = orientedPicture(*picture.source, picture.width, picture.height);
+    } catch (const vips::VError&) {
+        state->sourceFailed = true;
+        throw;
+    }
+    if (input.bands() == 4 && !keepAlpha) {
+        // Premultiplied pixels written without their alpha: the picture over black.
+        input = input.flatten().cast(VIPS_FORMAT_UCHAR);
+    }
+    state->bands = input.bands();
+    const PixelBox whole{0, 0, picture.width, picture.height};
+    int tallest = 0;
+    for (const auto& box : picture.boxes) {
+        const PixelBox inside = box.intersection(whole);
+        if (!inside.isEmpty() && picture.painter) {
+            state->boxes.push_back({inside, {}, false});
+            tallest = std::max(tallest, inside.height + 2 * picture.surroundings);
+        }
+    }
+    state->direct = input;
+    // A box is decoded whole when the encoder reaches its top, then its rows are read again
+    // strip by strip: the cache keeps that many decoded rows (and no more), one row a tile so
+    // that reads through it and around it meet exactly.
+    state->cached = input.tilecache(vips::VImage::option()
+                                        ->set("tile_width", picture.width)
+                                        ->set("tile_height", 1)
+                                        ->set("max_tiles", tallest + 64)
+                                        ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                        ->set("threaded", true));
+
+    // A fresh image rather than the decoder's: none of the source's metadata (orientation
+    // included) may reach the encoder unless the caller's properties say so.
+    VipsImage* out = vips_image_new();
+    vips_image_init_fields(out, picture.width, picture.height, state->bands, VIPS_FORMAT_UCHAR,
+                           VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+    if (vips_image_pipelinev(out, VIPS_DEMAND_STYLE_THINSTRIP, nullptr) != 0 ||
+        vips_image_generate(out, startRegions, generate, stopRegions, state.get(), nullptr) != 0) {
+        g_object_unref(out);
+        throw vips::VError();
+    }
+    return vips::VImage(out); // takes over the reference
+}
+
+} // namespace imageio
+} // namespace ov

@@ -1,0 +1,60 @@
+#pragma once
+
+// A watermark of every kind placed on a 600 × 400 picture (header-only: include from test
+// executables that link the watermarks library).
+
+#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
+
+#include <vector>
+
+namespace ov::test {
+
+/// A logo: opaque blue on the left half, transparent on the right half.
+inline ImagePtr halfBlueLogo(int side) {
+    auto canvas = GraphicsContext::createBitmap(side, side);
+    canvas->setFillColor(Color{0, 0, 1, 1});
+    canvas->fillRect({0, 0, side / 2.0, double(side)});
+    return canvas->makeImage();
+}
+
+/// In drawing order: a red square at (20, 20), white text "WWW" at (100, 10), the logo at
+/// (500, 300), a green arrow from (100, 350) to (250, 250), the strikethrough cross, and a
+/// pixellate region of 200 × 100 at (350, 40) on top (covering what lies beneath it).
+inline std::vector<OVWatermarkPtr> watermarksOfEveryKind() {
+    auto shape = OVShapeWatermark::squareShapeWatermark();
+    shape->setStrokeThickness(0);
+    shape->setStrokeColor(Color{0, 0, 0, 0});
+    shape->setFillColor(Color{1, 0, 0, 1});
+    shape->setOrigin({20, 20});
+    shape->setSize({60, 60});
+
+    auto image = OVImageWatermark::imageWatermark();
+    image->setImage(halfBlueLogo(80));
+    image->setOrigin({500, 300});
+
+    auto arrow = OVArrowWatermark::arrowWatermark();
+    arrow->setStrokeColor(Color{0, 1, 0, 1});
+    arrow->setBeginPoint({100, 350});
+    arrow->setEndPoint({250, 250});
+
+    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
+
+    auto pixellate = OVPixellateWatermark::pixellateWatermark();
+    pixellate->setOrigin({350, 40});
+    pixellate->setSize({200, 100});
+
+    auto text = OVTextWatermark::textWatermark();
+    text->setFontColor(Color::white());
+    text->setFontSize(40);
+    text->setStringValue("WWW");
+    text->setOrigin({100, 10});
+    return {shape, text, image, arrow, strike, pixellate};
+}
+
+} // namespace ov::test
