@@ -61,6 +61,16 @@ TEST_F(FuzzEntries, FormerArchiveFaultsRunCleanly) {
     }
 }
 
+// A number too large for a double ("0.07E434") made the JSON parser throw an out-of-range
+// error that the reader did not catch, ending the process.
+TEST_F(FuzzEntries, FormerPresetJsonFaultsRunCleanly) {
+    const std::string text = R"({"format": "inkstead-preset", "version": 1, "watermarks": [
+        {"kind": "text", "maxSize": {"height": 0.0, "width": 0.07E434}}]})";
+    EXPECT_EQ(ov::fuzz::runPresetJson(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                      text.size()),
+              0);
+}
+
 // The seeds are the targets' well-formed inputs: each entry takes them end to end.
 TEST_F(FuzzEntries, SeedsRunCleanly) {
     for (const auto& target : ov::fuzz::targets()) {
