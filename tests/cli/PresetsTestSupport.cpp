@@ -1,6 +1,6 @@
 #include "PresetsTestSupport.h"
 
-#include "inkstead/platform/gfx/GraphicsContext.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,10 +51,7 @@ std::string Store::presetsBytes() const {
 }
 
 void writeLogo(const fs::path& path, int width, int height, const ov::Color& color) {
-    auto context = ov::GraphicsContext::createBitmap(width, height);
-    context->setFillColor(color);
-    context->fillRect({0, 0, double(width), double(height)});
-    ASSERT_TRUE(context->writePNG(path));
+    ASSERT_TRUE(ov::test::solidCanvas(width, height, color)->writePNG(path));
 }
 
 json withoutUUIDs(json value) {

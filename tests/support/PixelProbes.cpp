@@ -13,9 +13,9 @@ bool colorNear(const Color& a, const Color& b, double tolerance) {
            std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
 
-std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height) {
+std::unique_ptr<GraphicsContext> solidCanvas(int width, int height, const Color& color) {
     auto context = GraphicsContext::createBitmap(width, height);
-    context->setFillColor(Color::white());
+    context->setFillColor(color);
     context->fillRect({0, 0, double(width), double(height)});
     return context;
 }

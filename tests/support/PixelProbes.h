@@ -15,8 +15,12 @@ namespace ov::test {
 /// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
 bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
 
+/// A bitmap context painted all over in `color`.
+std::unique_ptr<GraphicsContext> solidCanvas(int width, int height, const Color& color);
 /// A bitmap context painted opaque white.
-std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height);
+inline std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height) {
+    return solidCanvas(width, height, Color::white());
+}
 
 /// An expected grey level (the red channel) at a pixel of a context (y up).
 struct GrayProbe {
