@@ -193,10 +193,6 @@ TEST_F(ExportCommand, OutputsAreUprightAndKeepMetadataUnlessLocationIsStripped) 
               "Body One");
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
     clitest::writeTestPhoto(dir / "logo.png", {.width = 40, .height = 40});
     ASSERT_EQ(run({"export", in("a.jpg"), "-o", out(), "--logo", (dir / "logo.png").string(),
@@ -217,10 +213,6 @@ TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
     EXPECT_TRUE(!fs::exists(pictures) || fs::is_empty(pictures));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(ExportCommand, OutputFolderInsideTheInputIsNotExportedAgain) {
     const std::string nested = (dir / "in" / "out").string();
     ASSERT_EQ(run({"export", in(""), "-o", nested, "-q"}).exitCode, 0);
@@ -228,10 +220,6 @@ TEST_F(ExportCommand, OutputFolderInsideTheInputIsNotExportedAgain) {
     EXPECT_EQ(listDirectory(nested),
               (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg", "b_Watermarked_1.jpg"}));
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ExportCommand, QualityTradesSizeForFidelity) {
     clitest::writeTestPhoto(dir / "in" / "big.jpg", {.width = 600, .height = 400});
