@@ -14,9 +14,10 @@
 #include "inkstead/export/OVSaveReport.h"
 #include "inkstead/model/OVModel.h"
 #include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,8 +25,10 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -87,8 +90,9 @@ protected:
         unsetenv("INKSTEAD_HOME");
     }
 
-    std::unique_ptr<MainWindow> openWindow() {
-        auto window = std::make_unique<MainWindow>();
+    std::unique_ptr<MainWindow>
+    openWindow(std::chrono::milliseconds sweepDelay = std::chrono::seconds(5)) {
+        auto window = std::make_unique<MainWindow>(sweepDelay);
         window->resize(1200, 800);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -258,6 +262,41 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_EQ(list.count(), 2);
     ASSERT_TRUE(preset->selectedWatermark());
     EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(bottom));
+}
+
+// Removed by the view's context menu, an image watermark comes back by undo with its picture,
+// even after another click in the view and a sweep of unused pictures.
+TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
+    auto window = openWindow(std::chrono::milliseconds(0));
+    window->addFiles({photos[0]});
+    const OVPresetPtr preset = window->currentPreset();
+    ASSERT_TRUE(preset);
+    auto logo = OVImageWatermark::imageWatermark();
+    ASSERT_TRUE(logo->setImageWithContentsOfFile(photos[1]));
+    const fs::path picture = logo->imageURL();
+    ASSERT_TRUE(fs::exists(picture));
+    preset->setWatermarks({logo});
+    preset->enableEditingForWatermark(logo);
+    OVEditorView& view = *window->editor();
+    const QPoint onLogo = onEditor(view, center(logo));
+
+    QTimer::singleShot(50, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        menu->actions().front()->trigger();
+        menu->close();
+    });
+    QTest::mouseClick(&view, Qt::RightButton, {}, onLogo);
+    ASSERT_EQ(preset->numberOfWatermarks(), 0u);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, onEditor(view, {10, 10}));
+    window->presetManager()->cleanupOrphanedPresetAssets();
+    QTest::qWait(100);
+
+    window->undoStack()->undo();
+    ASSERT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_TRUE(fs::exists(picture)) << "swept while an undo step uses it";
+    window->undoStack()->redo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 0u);
 }
 
 } // namespace
