@@ -15,6 +15,7 @@
 #include "inkstead/model/OVModel.h"
 #include "inkstead/presets/OVPresetManager.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVTextWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -230,30 +232,74 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
 
 namespace {
 
-// The watermark list: hiding, stacking by drag and removing, each undone where it is an edit.
+// An opaque square of `color` over the image rectangle `frame` (image pixels, y up).
+OVWatermarkPtr square(ov::Rect frame, ov::Color color) {
+    auto mark = OVShapeWatermark::squareShapeWatermark();
+    mark->setFillColor(color);
+    mark->setStrokeColor(color);
+    mark->setShouldUseRelativePosition(false);
+    mark->setShouldUseRelativeSize(false);
+    mark->setOrigin(frame.origin);
+    mark->setSize(frame.size);
+    return mark;
+}
+
+// Drags row `from` of the list onto the upper part of row `to`: a press selects it, the drop
+// arrives as Qt delivers it at the end of a drag.
+void dropRow(MarkList& list, int from, int to) {
+    const QRect source = list.visualItemRect(list.item(from));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, source.center());
+    ASSERT_EQ(list.currentRow(), from);
+    std::unique_ptr<QMimeData> data(list.model()->mimeData({list.model()->index(from, 0)}));
+    const QRect target = list.visualItemRect(list.item(to));
+    const QPoint at(target.center().x(), target.top() + 2);
+    QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &move);
+    QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+    QCoreApplication::processEvents();
+}
+
+// The colour the editor shows at an image point.
+QColor shownAt(OVEditorView& view, ov::Point image) {
+    view.repaint();
+    return view.grab().toImage().pixelColor(onEditor(view, image));
+}
+
+// The watermark list: hiding, stacking by drag (drawn in the new order) and removing, each
+// undone where it is an edit.
 TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     auto window = openWindow();
     window->addFiles({photos[0]});
     const OVPresetPtr preset = window->currentPreset();
     ASSERT_TRUE(preset);
-    preset->setWatermarks({OVTextWatermark::textWatermark(), OVTextWatermark::textWatermark()});
-    const auto bottom = preset->watermarks()[0];
-    const auto top = preset->watermarks()[1];
+    const auto red = square({{100, 100}, {200, 150}}, {1, 0, 0, 1});
+    const auto blue = square({{200, 150}, {200, 150}}, {0, 0, 1, 1});
+    preset->setWatermarks({red, blue});
     MarkList& list = *window->markList();
     list.reload(preset);
     ASSERT_EQ(list.count(), 2);
+    OVEditorView& view = *window->editor();
+    const ov::Point overlap{250, 200};
+    EXPECT_GT(shownAt(view, overlap).blue(), 200);
 
-    list.item(0)->setCheckState(Qt::Unchecked); // the topmost row
-    EXPECT_FALSE(top->isVisible());
-    EXPECT_TRUE(bottom->isVisible());
-
-    Q_EMIT list.marksReordered({top, bottom});
-    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(top));
+    dropRow(list, 1, 0); // red on top
+    ASSERT_TRUE(preset->watermarks()[1]->isEqualToWatermark(red));
+    EXPECT_GT(shownAt(view, overlap).red(), 200);
+    EXPECT_LT(shownAt(view, overlap).blue(), 60);
     window->undoStack()->undo();
-    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(bottom));
-    EXPECT_FALSE(preset->watermarkWithID(top->uuid())->isVisible()) << "undo shows hidden marks";
+    EXPECT_TRUE(preset->watermarks()[1]->isEqualToWatermark(blue));
+    EXPECT_GT(shownAt(view, overlap).blue(), 200);
 
-    preset->enableEditingForWatermark(preset->watermarkWithID(bottom->uuid()));
+    list.item(0)->setCheckState(Qt::Unchecked); // hides the topmost: blue
+    EXPECT_FALSE(preset->watermarkWithID(blue->uuid())->isVisible());
+    EXPECT_GT(shownAt(view, overlap).red(), 200);
+    window->undoStack()->redo();
+    EXPECT_FALSE(preset->watermarkWithID(blue->uuid())->isVisible()) << "undo shows hidden marks";
+
+    preset->enableEditingForWatermark(preset->watermarkWithID(red->uuid()));
     window->removeSelectedMark();
     ASSERT_EQ(preset->numberOfWatermarks(), 1u);
     EXPECT_EQ(list.count(), 1);
@@ -261,7 +307,7 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_EQ(preset->numberOfWatermarks(), 2u);
     EXPECT_EQ(list.count(), 2);
     ASSERT_TRUE(preset->selectedWatermark());
-    EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(bottom));
+    EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(red));
 }
 
 // Removed by the view's context menu, an image watermark comes back by undo with its picture,
