@@ -177,6 +177,7 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
     if (format == nullptr || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsForType(type);
     try {
         const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
         const Image& pixels = native ? *native : image;
@@ -199,6 +200,7 @@ std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::st
     if (format == nullptr || !picture.source || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsForType(type);
     std::shared_ptr<imageio::StreamState> state;
     try {
         auto vimage = imageio::streamedImage(picture, format->alpha, state);

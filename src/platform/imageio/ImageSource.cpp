@@ -74,12 +74,13 @@ std::string ImageSource::typeOfFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, ec) || !imageio::ensureVips()) {
         return {};
     }
+    const auto head = readHead(path, 16);
+    imageio::ensureCodecsFor(head.data(), head.size());
     const char* loader = vips_foreign_find_load(path.c_str());
     if (loader == nullptr) {
         vips_error_clear();
         return {};
     }
-    const auto head = readHead(path, 16);
     return typeForLoader(loader, head.data(), head.size());
 }
 
@@ -87,6 +88,7 @@ std::string ImageSource::typeOfData(const uint8_t* bytes, std::size_t length) {
     if (bytes == nullptr || length == 0 || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsFor(bytes, length);
     const char* loader = vips_foreign_find_load_buffer(bytes, length);
     if (loader == nullptr) {
         vips_error_clear();
