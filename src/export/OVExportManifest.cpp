@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
@@ -55,6 +54,8 @@ void appendEscaped(std::string& out, std::string_view field) {
 }
 
 std::optional<std::string> unescape(std::string_view field) {
+    if (field.find('\\') == std::string_view::npos)
+        return std::string(field);
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -163,7 +164,10 @@ std::optional<OVManifestContents> OVReadManifest(const std::filesystem::path& fi
             *error = "cannot read " + file.string() + ": " + lastError().message();
         return std::nullopt;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::error_code sizeError;
+    std::string text(std::filesystem::file_size(file, sizeError), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
     OVManifestContents contents;
     std::size_t begin = 0;
     while (begin < text.size()) {
