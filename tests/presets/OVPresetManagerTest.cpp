@@ -2,9 +2,9 @@
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
 #include "inkstead/platform/dispatch/Dispatch.h"
-#include "support/TestSupport.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -205,10 +205,13 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     const fs::path orphan = images / (ov::UUID::random().uuidString() + ".png");
     const fs::path hidden = images / ".DS_Store";
     const fs::path stray = images / "stray";
-    for (const auto& path : {used, orphan, hidden, stray / "inside.png"})
+    // Used by no preset, but by something that can bring its watermark back (an undo step).
+    const fs::path referenced = images / (ov::UUID::random().uuidString() + ".png");
+    for (const auto& path : {used, orphan, hidden, stray / "inside.png", referenced})
         writeFile(path, "png");
 
     OVPresetManager manager(300ms);
+    auto reference = manager.addPictureReferences([&] { return std::vector{referenced}; });
     ov::dispatch::runMainLoopFor(50ms);
     EXPECT_TRUE(fs::exists(orphan)) << "swept before its delay";
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, 5s);
@@ -216,6 +219,12 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     EXPECT_FALSE(fs::exists(stray));
     EXPECT_TRUE(fs::exists(used));
     EXPECT_TRUE(fs::exists(hidden));
+    EXPECT_TRUE(fs::exists(referenced));
+
+    reference.reset();
+    manager.cleanupOrphanedPresetAssets();
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(referenced); }, 5s);
+    EXPECT_FALSE(fs::exists(referenced)) << "kept after its last reference went";
 }
 
 TEST_F(PresetManagerTest, StoredFileReadsInPythonWithTheExactKeys) {
