@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -135,5 +134,6 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     ASSERT_NE(decoded, nullptr);
     const auto again = render(decoded);
     ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
+    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1}))
+        << "the duplicate draws its logo";
 }
