@@ -15,6 +15,13 @@
 namespace {
 constexpr int kThumbnailSize = 64;
 
+// Thumbnails are decoded on threads of their own: Qt's global pool also does the raster
+// engine's parallel fills, which must never wait for a decode.
+QThreadPool& thumbnailPool() {
+    static QThreadPool pool;
+    return pool;
+}
+
 // The thumbnail on a square of the list's size, so rows line up.
 QIcon squareIcon(const QImage& image) {
     QPixmap square(kThumbnailSize, kThumbnailSize);
@@ -96,11 +103,13 @@ void ImageList::requestThumbnail(const QString& path) {
     ++pending_;
     QPointer<ImageList> self(this);
     std::weak_ptr<bool> alive = alive_;
-    QThreadPool::globalInstance()->start([self, alive, path] {
+    thumbnailPool().start([self, alive, path] {
+        if (alive.expired())
+            return; // the list is gone
         QImage image;
         if (const auto source = ov::ImageSource::createWithURL(path.toStdString()))
             image = OVQImage(source->createThumbnail(kThumbnailSize * 2));
-        if (alive.expired())
+        if (alive.expired() || !QCoreApplication::instance())
             return;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),

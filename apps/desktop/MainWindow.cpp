@@ -155,6 +155,8 @@ MainWindow::MainWindow(std::chrono::nanoseconds pictureSweepDelay, QWidget* pare
     images_->setObjectName("imageList");
     editor_ = new OVEditorView;
     editor_->setObjectName("editorView");
+    // A large photograph is decoded on a worker thread: the window never waits for it.
+    editor_->setDecodesInBackground(true);
     editor_->installEventFilter(this);
     host_ = std::make_shared<EditorHost>(this);
     editor_->setDelegate(host_);
