@@ -141,25 +141,32 @@ TEST_F(PresetManagerTest, BurstOfSavesEndsWithTheLatestList) {
     EXPECT_EQ(stored->back()->name(), "P39");
 }
 
+// Bytes that do not decode, and an archive whose root is not a list.
 TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
-    const std::string garbage = "bplist00 this is not what it claims";
-    writeFile(presetsFile(), garbage);
-    {
-        OVPresetManager manager;
-        EXPECT_EQ(manager.count(), 0u);
-        EXPECT_FALSE(manager.allPresets());
-        EXPECT_EQ(manager.firstPreset(), nullptr);
-        EXPECT_EQ(manager.presetAtIndex(0), nullptr);
-        manager.insertObject(std::make_shared<OVPreset>("Lost"), 0); // no list: changes nothing
-        manager.savePresets();
-        EXPECT_EQ(manager.count(), 0u);
+    ov::KeyedArchiver archiver;
+    archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
+    const auto notAList = archiver.encodedData();
+    for (const std::string& bad : {std::string("bplist00 this is not what it claims"),
+                                   std::string(notAList.begin(), notAList.end())}) {
+        fs::remove_all(storage());
+        writeFile(presetsFile(), bad);
+        {
+            OVPresetManager manager;
+            EXPECT_EQ(manager.count(), 0u);
+            EXPECT_FALSE(manager.allPresets());
+            EXPECT_EQ(manager.firstPreset(), nullptr);
+            EXPECT_EQ(manager.presetAtIndex(0), nullptr);
+            manager.insertObject(std::make_shared<OVPreset>("Lost"), 0); // no list: no change
+            manager.savePresets();
+            EXPECT_EQ(manager.count(), 0u);
+        }
+        auto entries = storageEntries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_TRUE(entries[0].starts_with("presets.bin.corrupt-"));
+        const fs::path aside = storage() / entries[0];
+        EXPECT_EQ(readFile(aside), bad);
+        EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
     }
-    auto entries = storageEntries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(entries[0].starts_with("presets.bin.corrupt-"));
-    const fs::path aside = storage() / entries[0];
-    EXPECT_EQ(readFile(aside), garbage);
-    EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
 }
 
 TEST_F(PresetManagerTest, FifoInPlaceOfThePresetsFileIsLeftAloneWithoutBlocking) {
@@ -183,16 +190,6 @@ TEST_F(PresetManagerTest, FifoInPlaceOfThePresetsFileIsLeftAloneWithoutBlocking)
     unblock.join();
     EXPECT_NE(log().find("not a regular file"), std::string::npos) << log();
     EXPECT_EQ(fs::status(presetsFile()).type(), fs::file_type::fifo);
-}
-
-TEST_F(PresetManagerTest, ArchiveWhoseRootIsNotAListIsKeptAside) {
-    ov::KeyedArchiver archiver;
-    archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
-    auto bytes = archiver.encodedData();
-    writeFile(presetsFile(), std::string(bytes.begin(), bytes.end()));
-    OVPresetManager manager;
-    EXPECT_FALSE(manager.presets());
-    EXPECT_FALSE(fs::exists(presetsFile()));
 }
 
 TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
