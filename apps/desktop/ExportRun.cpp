@@ -1,16 +1,20 @@
 #include "ExportRun.h"
 
+#include "ExportDialog.h"
+
 #include "inkstead/appearance/OVQtBridge.h"
 #include "inkstead/appearance/OVSaveProgressController.h"
 #include "inkstead/export/OVFilenamePattern.h"
 #include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVSaveManager.h"
+#include "inkstead/export/OVUniqueFilename.h"
 #include "inkstead/model/OVModel.h"
 #include "inkstead/presets/OVPresetManager.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -23,6 +27,29 @@ ExportRun::ExportRun(QWidget* window, std::shared_ptr<OVModel> model,
 ExportRun::~ExportRun() {
     if (manager_)
         manager_->waitUntilFinished();
+}
+
+void ExportRun::choose(QSettings& settings, std::vector<std::size_t> indexes) {
+    if (model_->count() == 0 || isRunning())
+        return;
+    ExportDialog dialog(window_);
+    dialog.setFolder(settings.value("exportFolder").toString());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    settings.setValue("exportFolder", QString::fromStdString(dialog.folder().string()));
+    start(dialog.folder(), dialog.pattern(), std::move(indexes));
+}
+
+QString ExportRun::saveCopy(OVModelObject& entry, const std::filesystem::path& directory) const {
+    const auto url = entry.url();
+    if (!url)
+        return tr("The image's file cannot be found");
+    const auto renderer = OVPipelineRenderer::rendererWithPresetManager(presets_);
+    const auto destination = URLWithValidFilename(directory, url->filename().string());
+    const std::string error = renderer->saveImage(
+        *url, entry.presetID() ? entry.presetID()->uuidString() : std::string(), destination);
+    return error.empty() ? QString()
+                         : QString::fromStdString(url->filename().string() + ": " + error);
 }
 
 void ExportRun::start(const std::filesystem::path& folder,
