@@ -9,6 +9,7 @@
 #include "inkstead/export/OVSaveManager.h"
 #include "inkstead/export/OVUniqueFilename.h"
 #include "inkstead/model/OVModel.h"
+#include "inkstead/platform/files/FileReference.h"
 #include "inkstead/presets/OVPresetManager.h"
 
 #include <QDesktopServices>
@@ -73,29 +74,42 @@ void ExportRun::start(const std::filesystem::path& folder,
         [this, folder](bool, const OVSaveReport& report) { done(report, folder); });
 }
 
+std::string ExportRun::imageName(const OVSaveFailure& failure) const {
+    if (!failure.source.empty())
+        return failure.source.filename().string();
+    // A file that can no longer be found is named where it was last seen.
+    const auto entry = model_->objectAtIndex(failure.index);
+    const auto recorded = entry ? ov::recordedPathOfFileReference(entry->bookmark()) : std::nullopt;
+    return recorded ? recorded->filename().string() : tr("an image").toStdString();
+}
+
 void ExportRun::done(const OVSaveReport& report, const std::filesystem::path& folder) {
     *lastReport_ = report;
     // Released after the handler has returned, so the batch can finish first.
     QTimer::singleShot(0, this, [manager = std::move(manager_)] {});
     const QString where = QString::fromStdString(folder.string());
-    if (!report.failures.empty()) {
-        QStringList lines;
-        for (const auto& failure : report.failures)
-            lines << QString::fromStdString(failure.source.filename().string() + ": " +
-                                            failure.reason);
-        auto* box = new QMessageBox(QMessageBox::Warning, tr("Export"),
-                                    tr("%n image(s) could not be exported.", nullptr,
-                                       static_cast<int>(report.failures.size())),
-                                    QMessageBox::Close, window_);
-        box->setObjectName("exportSummary");
-        box->setDetailedText(lines.join('\n'));
+    // The summary: how many were written, each failure and why, and the way to the folder.
+    const int written = static_cast<int>(report.outputs.size());
+    QString text = tr("%n image(s) exported to %1.", nullptr, written).arg(where);
+    QStringList lines;
+    for (const auto& failure : report.failures)
+        lines << QString::fromStdString(imageName(failure) + ": " + failure.reason);
+    if (!lines.isEmpty())
+        text += "\n" +
+                tr("%n image(s) could not be exported.", nullptr, static_cast<int>(lines.size()));
+    auto* box = new QMessageBox(lines.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
+                                tr("Export"), text, QMessageBox::Close, window_);
+    box->setObjectName("exportSummary");
+    if (!lines.isEmpty()) {
         box->setInformativeText(lines.mid(0, 10).join('\n'));
-        auto* open = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
-        connect(open, &QPushButton::clicked, this,
-                [where] { QDesktopServices::openUrl(QUrl::fromLocalFile(where)); });
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        box->setDetailedText(lines.join('\n'));
     }
+    auto* open = box->addButton(tr("Open Folder"), QMessageBox::ActionRole);
+    open->setObjectName("openFolder");
+    connect(open, &QPushButton::clicked, this,
+            [where] { QDesktopServices::openUrl(QUrl::fromLocalFile(where)); });
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
     Q_EMIT finished(
         tr("%n image(s) exported to %1", nullptr, static_cast<int>(report.outputs.size()))
             .arg(where));

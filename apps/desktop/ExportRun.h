@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 class OVFilenamePattern;
@@ -13,6 +14,7 @@ class QSettings;
 class OVPresetManager;
 class OVSaveManager;
 class QWidget;
+struct OVSaveFailure;
 struct OVSaveReport;
 
 /// The batch exports of a window: one at a time, with the progress sheet on the window, and at
@@ -47,6 +49,8 @@ Q_SIGNALS:
 
 private:
     void done(const OVSaveReport& report, const std::filesystem::path& folder);
+    /// The file name of a failed image, also when its file can no longer be found.
+    [[nodiscard]] std::string imageName(const OVSaveFailure& failure) const;
 
     QWidget* window_;
     std::shared_ptr<OVModel> model_;

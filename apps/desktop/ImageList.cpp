@@ -2,6 +2,7 @@
 
 #include "inkstead/appearance/OVQtBridge.h"
 #include "inkstead/model/OVImage.h"
+#include "inkstead/platform/files/FileReference.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 
 #include <QCoreApplication>
@@ -67,7 +68,10 @@ void ImageList::reload(const OVModel& model) {
         const auto url = entry->url();
         auto* item = new QListWidgetItem(this);
         if (!url) {
-            item->setText(tr("(missing file)"));
+            const auto recorded = ov::recordedPathOfFileReference(entry->bookmark());
+            item->setText((recorded ? QString::fromStdString(recorded->filename().string()) + "\n"
+                                    : QString()) +
+                          tr("(missing file)"));
             continue;
         }
         const OVImage image(*url);

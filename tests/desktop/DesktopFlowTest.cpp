@@ -27,7 +27,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -308,6 +310,24 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_EQ(list.count(), 2);
     ASSERT_TRUE(preset->selectedWatermark());
     EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(red));
+}
+
+// The summary after an export names each image that failed and why, and offers the folder.
+TEST_F(DesktopFlow, ExportSummaryNamesEachFailure) {
+    auto window = openWindow();
+    window->addFiles({photos[0], photos[1]});
+    fs::remove(photos[1]);
+    QSignalSpy finished(window.get(), &MainWindow::exportFinished);
+    window->exportImages(dir / "out", nullptr);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(window->lastReport().outputs.size(), 1u);
+    ASSERT_EQ(window->lastReport().failures.size(), 1u);
+    auto* summary = window->findChild<QMessageBox*>("exportSummary");
+    ASSERT_TRUE(summary);
+    EXPECT_TRUE(summary->text().startsWith("1 image(s) exported")) << summary->text().toStdString();
+    EXPECT_TRUE(summary->detailedText().startsWith("b.jpg: "))
+        << summary->detailedText().toStdString();
+    EXPECT_TRUE(summary->findChild<QPushButton*>("openFolder"));
 }
 
 // Removed by the view's context menu, an image watermark comes back by undo with its picture,
