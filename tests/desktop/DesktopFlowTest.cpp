@@ -312,6 +312,40 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(red));
 }
 
+// The presets list: duplicate (with watermarks of their own), rename, choose for the selected
+// images, add and remove (the last preset stays).
+TEST_F(DesktopFlow, PresetListEditsAndAppliesToTheSelectedImages) {
+    auto window = openWindow();
+    window->addFiles(photos);
+    PresetPanel& panel = *window->presetPanel();
+    OVPresetManager& presets = *window->presetManager();
+    const OVPresetPtr first = panel.currentPreset();
+    ASSERT_TRUE(first);
+    first->addWatermark(OVTextWatermark::textWatermark());
+
+    panel.duplicatePreset();
+    ASSERT_EQ(presets.count(), 2u);
+    const OVPresetPtr copy = panel.currentPreset();
+    ASSERT_NE(copy, first);
+    ASSERT_EQ(copy->numberOfWatermarks(), 1u);
+    EXPECT_NE(copy->watermarkAtIndex(0)->uuid(), first->watermarkAtIndex(0)->uuid());
+    panel.list()->item(1)->setText("Trip");
+    EXPECT_EQ(copy->name(), "Trip");
+
+    window->imageList()->selectAll();
+    panel.list()->setCurrentRow(0);
+    for (const auto& entry : window->model()->modelObjects())
+        EXPECT_EQ(entry->presetID(), first->uuid());
+    EXPECT_EQ(window->currentPreset(), first);
+
+    panel.addPreset();
+    EXPECT_EQ(presets.count(), 3u);
+    for (int i = 0; i < 3; ++i)
+        panel.removePreset();
+    ASSERT_EQ(presets.count(), 1u);
+    EXPECT_EQ(window->currentPreset(), presets.firstPreset());
+}
+
 // The summary after an export names each image that failed and why, and offers the folder.
 TEST_F(DesktopFlow, ExportSummaryNamesEachFailure) {
     auto window = openWindow();
