@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "ExportRun.h"
+#include "ImageCollection.h"
 #include "ImageList.h"
 #include "Inspector.h"
 #include "MarkEditing.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(std::chrono::nanoseconds pictureSweepDelay, QWidget* pare
 
     images_ = new ImageList;
     images_->setObjectName("imageList");
+    collection_ = new ImageCollection(model_, *settings_, images_, this);
     editor_ = new OVEditorView;
     editor_->setObjectName("editorView");
     // A large photograph is decoded on a worker thread: the window never waits for it.
@@ -107,13 +109,12 @@ MainWindow::MainWindow(std::chrono::nanoseconds pictureSweepDelay, QWidget* pare
     connect(presetPanel_, &PresetPanel::presetChosen, this, &MainWindow::usePreset);
 
     // The image list and the preset of the last session.
-    model_->setModelObjects(loadImageList(*settings_));
+    collection_->restore();
     OVPresetPtr last;
     if (const auto id = lastUsedPreset(*settings_))
         last = presets_->presetWithID(*id);
     presetPanel_->reload(last ? last : presets_->firstPreset());
     usePreset(presetPanel_->currentPreset());
-    images_->reload(*model_);
     if (images_->count() > 0)
         images_->setCurrentRow(0);
 }
@@ -211,22 +212,9 @@ void MainWindow::openFiles() {
 }
 
 void MainWindow::addFiles(const std::vector<std::filesystem::path>& files) {
-    const std::size_t before = model_->count();
     const auto preset = presetPanel_->currentPreset();
-    std::vector<OVUnreadableFolder> unreadable;
-    for (const auto& file : files)
-        model_->addURL(std::filesystem::absolute(file),
-                       preset ? std::optional(preset->uuid()) : std::nullopt, &unreadable);
-    images_->reload(*model_);
-    saveImageList();
-    if (model_->count() > before)
-        images_->setCurrentRow(static_cast<int>(before));
-    QString message = tr("%n image(s) added", nullptr, static_cast<int>(model_->count() - before));
-    for (const auto& folder : unreadable)
-        message += tr("; cannot read %1: %2")
-                       .arg(QString::fromStdString(folder.folder.string()),
-                            QString::fromStdString(folder.error.message()));
-    statusBar()->showMessage(message, 5000);
+    statusBar()->showMessage(
+        collection_->add(files, preset ? std::optional(preset->uuid()) : std::nullopt), 5000);
 }
 
 void MainWindow::showImage(int row) {
@@ -254,12 +242,7 @@ void MainWindow::showImage(int row) {
 void MainWindow::usePreset(const OVPresetPtr& preset) {
     if (!preset)
         return;
-    for (std::size_t index : images_->selectedRows())
-        if (auto entry = model_->objectAtIndex(index))
-            entry->setPresetID(preset->uuid());
-    if (currentRow_ >= 0)
-        if (auto entry = model_->objectAtIndex(static_cast<std::size_t>(currentRow_)))
-            entry->setPresetID(preset->uuid());
+    collection_->applyPreset(preset->uuid(), currentRow_);
     setLastUsedPreset(*settings_, preset->uuid());
     if (preset != editor_->preset()) {
         if (auto old = editor_->preset(); old && old->insertionModeEnabled())
@@ -268,7 +251,6 @@ void MainWindow::usePreset(const OVPresetPtr& preset) {
         editing_->setPreset(preset);
     }
     editor_->windowDidResize(); // the export size may have changed
-    saveImageList();
     editing_->reload();
 }
 
@@ -289,21 +271,8 @@ void MainWindow::savePresets() {
 }
 
 void MainWindow::removeSelectedImages() {
-    const auto rows = images_->selectedRows();
-    if (rows.empty())
-        return;
-    model_->removeObjectsAtIndexes(std::set<std::size_t>(rows.begin(), rows.end()));
-    images_->reload(*model_);
-    saveImageList();
-    const int next = std::min(static_cast<int>(rows.front()), images_->count() - 1);
-    images_->setCurrentRow(next);
-    if (next < 0)
+    if (collection_->removeSelected() < 0)
         showImage(-1);
-}
-
-void MainWindow::saveImageList() {
-    ::saveImageList(*model_, *settings_);
-    settings_->sync();
 }
 
 void MainWindow::exportImages(const std::filesystem::path& folder,
@@ -345,7 +314,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (auto preset = currentPreset(); preset && preset->insertionModeEnabled())
         preset->cancelWatermarkInsert();
-    saveImageList();
+    collection_->save();
     presets_->savePresets();
     presets_->waitForPendingSaves();
     QMainWindow::closeEvent(event);

@@ -12,6 +12,7 @@
 #include <vector>
 
 class ExportRun;
+class ImageCollection;
 class ImageList;
 class Inspector;
 class MarkEditing;
@@ -88,7 +89,6 @@ private:
     void observeLibrary();
     void showImage(int row);
     void usePreset(const OVPresetPtr& preset);
-    void saveImageList();
     void savePresets();
     void openFiles();
     void saveCurrentImageToDirectory(const std::filesystem::path& directory);
@@ -100,6 +100,7 @@ private:
     MainToolbar* toolbar_ = nullptr;
     OVEditorView* editor_ = nullptr;
     ImageList* images_ = nullptr;
+    ImageCollection* collection_ = nullptr;
     MarkList* marks_ = nullptr;
     Inspector* inspector_ = nullptr;
     PresetPanel* presetPanel_ = nullptr;

@@ -313,7 +313,7 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
 }
 
 // The presets list: duplicate (with watermarks of their own), rename, choose for the selected
-// images, add and remove (the last preset stays).
+// images, add and remove (the last preset stays); then the images leave the list.
 TEST_F(DesktopFlow, PresetListEditsAndAppliesToTheSelectedImages) {
     auto window = openWindow();
     window->addFiles(photos);
@@ -344,6 +344,11 @@ TEST_F(DesktopFlow, PresetListEditsAndAppliesToTheSelectedImages) {
         panel.removePreset();
     ASSERT_EQ(presets.count(), 1u);
     EXPECT_EQ(window->currentPreset(), presets.firstPreset());
+
+    window->imageList()->selectAll();
+    window->removeSelectedImages();
+    EXPECT_EQ(window->model()->count(), 0u);
+    EXPECT_FALSE(window->editor()->hasImage());
 }
 
 // The summary after an export names each image that failed and why, and offers the folder.
