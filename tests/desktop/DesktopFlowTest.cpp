@@ -402,6 +402,17 @@ TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
     EXPECT_TRUE(fs::exists(picture)) << "swept while an undo step uses it";
     window->undoStack()->redo();
     EXPECT_EQ(preset->numberOfWatermarks(), 0u);
+
+    // The Delete key removes it as one step too.
+    window->undoStack()->undo();
+    preset->enableEditingForWatermark(preset->watermarkAtIndex(0));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Delete);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(preset->numberOfWatermarks(), 0u);
+    window->undoStack()->undo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_TRUE(fs::exists(picture));
 }
 
 } // namespace
