@@ -239,8 +239,8 @@ bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
         return encodeJpegInto(file, std::move(vimage), format, properties, quality,
                               chromaSubsampling, written);
     }
-    const auto encoded = encode(std::move(vimage), format, type, properties, quality,
-                                chromaSubsampling);
+    const auto encoded =
+        encode(std::move(vimage), format, type, properties, quality, chromaSubsampling);
     written = encoded.size();
     return !encoded.empty() && file.write(encoded);
 }
@@ -320,7 +320,6 @@ bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
         return false;
     }
 }
-
 
 bool ImageDestination::canWriteType(const std::string& type) {
     return formatForType(type) != nullptr;
