@@ -239,15 +239,11 @@ bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
         return encodeJpegInto(file, std::move(vimage), format, properties, quality,
                               chromaSubsampling, written);
     }
-    const auto encoded = encode(std::move(vimage), format, type, properties, quality,
-                                chromaSubsampling);
+    const auto encoded =
+        encode(std::move(vimage), format, type, properties, quality, chromaSubsampling);
     written = encoded.size();
     return !encoded.empty() && file.write(encoded);
 }
-
-} // namespace
-
-namespace {
 
 // Calls `use` with the image as a libvips picture of straight pixels, converted row by row as
 // the encoder pulls them.
@@ -320,7 +316,6 @@ bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
         return false;
     }
 }
-
 
 bool ImageDestination::canWriteType(const std::string& type) {
     return formatForType(type) != nullptr;

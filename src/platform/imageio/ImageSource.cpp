@@ -268,8 +268,7 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
                        ->set("size", size)
                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     vips::VImage image;
-    if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1;
-        shrink > 1) {
+    if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1; shrink > 1) {
         image = loadShrunk(d, shrink).thumbnail_image(width, options);
     } else if (d.isFile()) {
         image = vips::VImage::thumbnail(d.path.c_str(), width, options);
