@@ -75,10 +75,11 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     if (!picture)
         return kUndecodable;
 
-    ov::Properties properties =
-        sourceProperties.empty()
-            ? ov::Properties()
-            : propertiesForExport(sourceProperties, preset && preset->shouldStripMetadata());
+    ov::Properties properties;
+    if (preset)
+        properties = propertiesForExport(sourceProperties, *preset);
+    else if (!sourceProperties.empty())
+        properties = propertiesForExport(sourceProperties, false);
     // Every output says it is one, so that a later run over the same folder passes it by.
     OVAddOutputMark(properties);
     output->addPicture(std::move(*picture), &properties);

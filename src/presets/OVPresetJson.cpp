@@ -26,6 +26,9 @@ constexpr double kMaxUnits = 1e7;
 const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
 const char* const kConstraintNames[] = {"width", "height", "longest-side"};
 const char* const kMethodNames[] = {"pixels", "percentage"};
+const char* const kMetadataPolicyNames[] = {"keep-all", "strip-location", "strip-private",
+                                            "copyright-only"};
+const char* const kOutputFormatNames[] = {"source", "jpeg", "png", "webp", "avif", "jxl"};
 const char* const kMarginUnitNames[] = {"shorter-side", "pixels"};
 const char* const kSizeRuleNames[] = {"unchanged", "width", "longer-side", "shorter-side",
                                       "pixels"};
@@ -434,6 +437,37 @@ void readExportSettings(OVPreset& preset, Fields& f) {
         preset.setResizeValue(*v);
     if (auto v = f.boolean("stripMetadata"))
         preset.setShouldStripMetadata(*v);
+    if (auto v = f.enumeration("metadata", kMetadataPolicyNames))
+        preset.setMetadataPolicy(static_cast<OVMetadataPolicy>(*v));
+    if (auto v = f.string("artist"))
+        preset.setMetadataArtist(*v);
+    if (auto v = f.string("copyright"))
+        preset.setMetadataCopyright(*v);
+    if (auto v = f.enumeration("format", kOutputFormatNames))
+        preset.setOutputFormat(static_cast<OVOutputFormat>(*v));
+    if (auto v = f.number("quality", 0, 1))
+        preset.setOutputQuality(*v);
+}
+
+// The settings that older documents do not have are written only when they are set, so that
+// such documents read and write back unchanged.
+json exportSettingsToJson(const OVPreset& preset) {
+    json j = {{"resize", preset.shouldResize()},
+              {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
+              {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
+              {"value", preset.resizeValue()},
+              {"stripMetadata", preset.shouldStripMetadata()}};
+    if (preset.metadataPolicy() > OVMetadataPolicyStripLocation)
+        j["metadata"] = enumToJson(preset.metadataPolicy(), kMetadataPolicyNames);
+    if (!preset.metadataArtist().empty())
+        j["artist"] = preset.metadataArtist();
+    if (!preset.metadataCopyright().empty())
+        j["copyright"] = preset.metadataCopyright();
+    if (preset.outputFormat() != OVOutputFormatSource)
+        j["format"] = enumToJson(preset.outputFormat(), kOutputFormatNames);
+    if (preset.outputQuality() > 0)
+        j["quality"] = preset.outputQuality();
+    return j;
 }
 
 json watermarkToJson(const OVWatermark& mark, bool withPictures) {
@@ -482,12 +516,7 @@ json presetToJson(const OVPreset& preset, bool withPictures) {
         {"version", kOVPresetJsonVersion},
         {"name", preset.name()},
         {"uuid", preset.uuid().uuidString()},
-        {"export",
-         {{"resize", preset.shouldResize()},
-          {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
-          {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
-          {"value", preset.resizeValue()},
-          {"stripMetadata", preset.shouldStripMetadata()}}},
+        {"export", exportSettingsToJson(preset)},
         {"watermarks", marks},
     };
 }
