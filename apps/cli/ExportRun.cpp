@@ -103,8 +103,10 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
         sources.push_back(model.URLAtIndex(i));
-    const auto names =
-        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict});
+    const std::vector<std::string> types(
+        sources.size(), std::string(OVOutputFormatType(job.preset->outputFormat())));
+    const auto names = OVOutputNames(
+        sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict, types});
     std::vector<ImageOutcome> plan;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (!sources[i])

@@ -26,9 +26,6 @@ constexpr double kMaxUnits = 1e7;
 const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
 const char* const kConstraintNames[] = {"width", "height", "longest-side"};
 const char* const kMethodNames[] = {"pixels", "percentage"};
-const char* const kMetadataPolicyNames[] = {"keep-all", "strip-location", "strip-private",
-                                            "copyright-only"};
-const char* const kOutputFormatNames[] = {"source", "jpeg", "png", "webp", "avif", "jxl"};
 const char* const kMarginUnitNames[] = {"shorter-side", "pixels"};
 const char* const kSizeRuleNames[] = {"unchanged", "width", "longer-side", "shorter-side",
                                       "pixels"};
@@ -437,13 +434,13 @@ void readExportSettings(OVPreset& preset, Fields& f) {
         preset.setResizeValue(*v);
     if (auto v = f.boolean("stripMetadata"))
         preset.setShouldStripMetadata(*v);
-    if (auto v = f.enumeration("metadata", kMetadataPolicyNames))
+    if (auto v = f.enumeration("metadata", kOVMetadataPolicyNames))
         preset.setMetadataPolicy(static_cast<OVMetadataPolicy>(*v));
     if (auto v = f.string("artist"))
         preset.setMetadataArtist(*v);
     if (auto v = f.string("copyright"))
         preset.setMetadataCopyright(*v);
-    if (auto v = f.enumeration("format", kOutputFormatNames))
+    if (auto v = f.enumeration("format", kOVOutputFormatNames))
         preset.setOutputFormat(static_cast<OVOutputFormat>(*v));
     if (auto v = f.number("quality", 0, 1))
         preset.setOutputQuality(*v);
@@ -458,13 +455,13 @@ json exportSettingsToJson(const OVPreset& preset) {
               {"value", preset.resizeValue()},
               {"stripMetadata", preset.shouldStripMetadata()}};
     if (preset.metadataPolicy() > OVMetadataPolicyStripLocation)
-        j["metadata"] = enumToJson(preset.metadataPolicy(), kMetadataPolicyNames);
+        j["metadata"] = enumToJson(preset.metadataPolicy(), kOVMetadataPolicyNames);
     if (!preset.metadataArtist().empty())
         j["artist"] = preset.metadataArtist();
     if (!preset.metadataCopyright().empty())
         j["copyright"] = preset.metadataCopyright();
     if (preset.outputFormat() != OVOutputFormatSource)
-        j["format"] = enumToJson(preset.outputFormat(), kOutputFormatNames);
+        j["format"] = enumToJson(preset.outputFormat(), kOVOutputFormatNames);
     if (preset.outputQuality() > 0)
         j["quality"] = preset.outputQuality();
     return j;

@@ -36,6 +36,13 @@ enum OVOutputFormat : std::uint64_t {
     OVOutputFormatJPEGXL = 5,
 };
 
+/// Names of the metadata policies and output formats, by value (in the JSON form and on the
+/// command line).
+inline constexpr const char* kOVMetadataPolicyNames[] = {"keep-all", "strip-location",
+                                                         "strip-private", "copyright-only"};
+inline constexpr const char* kOVOutputFormatNames[] = {"source", "jpeg", "png",
+                                                       "webp",   "avif", "jxl"};
+
 /// The type identifier of an output format ("public.png"); empty for OVOutputFormatSource and
 /// values outside the enumeration.
 [[nodiscard]] std::string_view OVOutputFormatType(OVOutputFormat format);

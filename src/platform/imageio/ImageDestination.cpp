@@ -27,7 +27,7 @@ struct Format {
     bool exiv2Writes; ///< metadata goes in with Exiv2 after encoding; else through the encoder
 };
 
-constexpr std::array<Format, 7> kFormats{{
+constexpr std::array<Format, 8> kFormats{{
     {"public.jpeg", ".jpg", true, false, true},
     {"public.png", ".png", false, true, true},
     {"public.tiff", ".tif", false, true, true},
@@ -35,6 +35,7 @@ constexpr std::array<Format, 7> kFormats{{
     {"public.heic", ".heic", true, true, false},
     {"public.avif", ".avif", true, true, false},
     {"com.compuserve.gif", ".gif", false, true, false},
+    {"public.jxl", ".jxl", true, true, false},
 }};
 
 const Format* formatForType(std::string_view type) {
@@ -211,7 +212,40 @@ std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::st
     }
 }
 
+// Whether this build of libvips can encode the format: its encoder may be left out of the build,
+// or (AVIF, HEIC) present without the codec library it needs. Tried once on a tiny picture.
+bool encoderWorks(const Format& format) {
+    static std::mutex mutex;
+    static std::map<std::string_view, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto it = known.find(format.type); it != known.end()) {
+        return it->second;
+    }
+    bool works = false;
+    if (imageio::ensureVips()) {
+        try {
+            const auto grey =
+                (vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3)) + 128)
+                    .cast(VIPS_FORMAT_UCHAR);
+            works = !encode(grey, format, std::string(format.type), nullptr, 0.5, true).empty();
+        } catch (const std::exception&) {
+            vips_error_clear();
+        }
+    }
+    known.emplace(format.type, works);
+    return works;
+}
+
 } // namespace
+
+bool ImageDestination::isKnownType(const std::string& type) {
+    return formatForType(type) != nullptr;
+}
+
+std::string ImageDestination::filenameExtensionForType(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr ? std::string(format->suffix.substr(1)) : std::string();
+}
 
 struct ImageDestination::Impl {
     std::filesystem::path path;
@@ -227,7 +261,8 @@ struct ImageDestination::Impl {
 };
 
 bool ImageDestination::canWriteType(const std::string& type) {
-    return formatForType(type) != nullptr;
+    const Format* format = formatForType(type);
+    return format != nullptr && encoderWorks(*format);
 }
 
 std::shared_ptr<ImageDestination> ImageDestination::createWithURL(const std::filesystem::path& path,

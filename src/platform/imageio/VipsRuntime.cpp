@@ -31,6 +31,9 @@ bool ensureVips() {
         vips_cache_set_max_files(16);
         // Photographs only: the exotic loaders (matrix text, raw, FITS, ...) stay off.
         vips_block_untrusted_set(TRUE);
+        // Encoders only ever read the pixels the library hands them: the JPEG XL one is safe
+        // to run although its loader stays off.
+        vips_operation_block_set("VipsForeignSaveJxl", FALSE);
         started = true;
     });
     return started;
