@@ -1,5 +1,7 @@
 #include "inkstead/imaging/OVExportWarnings.h"
 
+#include "inkstead/platform/imageio/ImageDestination.h"
+
 std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties,
                                           const std::string& sourceType,
                                           const std::string& outputType) {
@@ -11,7 +13,9 @@ std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties
         warnings.push_back("only the first of " + std::to_string(*count) +
                            (animation ? " frames" : " pages") + " was written");
     }
-    if (const auto depth = sourceProperties.integer(ov::kOVPropertyDepth); depth && *depth > 8)
+    const std::string& written = outputType.empty() ? sourceType : outputType;
+    if (const auto depth = sourceProperties.integer(ov::kOVPropertyDepth);
+        depth && *depth > 8 && !(*depth == 16 && ov::ImageDestination::keepsSixteenBits(written)))
         warnings.push_back(std::to_string(*depth) + "-bit colour was reduced to 8 bits");
     if (sourceProperties.contains(ov::kOVPropertyDamagedXMP))
         warnings.push_back("the XMP metadata is not valid XML and was left out");

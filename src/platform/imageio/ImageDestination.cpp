@@ -1,6 +1,7 @@
 #include "inkstead/platform/imageio/ImageDestination.h"
 
 #include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/imageio/ColorConversion_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
@@ -25,17 +26,18 @@ struct Format {
     bool lossy;
     bool alpha;       ///< can store transparency
     bool exiv2Writes; ///< metadata goes in with Exiv2 after encoding; else through the encoder
+    bool deep;        ///< keeps 16 bits a sample of a source that has them
 };
 
 constexpr std::array<Format, 8> kFormats{{
-    {"public.jpeg", ".jpg", true, false, true},
-    {"public.png", ".png", false, true, true},
-    {"public.tiff", ".tif", false, true, true},
-    {"org.webmproject.webp", ".webp", true, true, true},
-    {"public.heic", ".heic", true, true, false},
-    {"public.avif", ".avif", true, true, false},
-    {"com.compuserve.gif", ".gif", false, true, false},
-    {"public.jxl", ".jxl", true, true, false},
+    {"public.jpeg", ".jpg", true, false, true, false},
+    {"public.png", ".png", false, true, true, true},
+    {"public.tiff", ".tif", false, true, true, true},
+    {"org.webmproject.webp", ".webp", true, true, true, false},
+    {"public.heic", ".heic", true, true, false, false},
+    {"public.avif", ".avif", true, true, false, false},
+    {"com.compuserve.gif", ".gif", false, true, false, false},
+    {"public.jxl", ".jxl", true, true, false, false},
 }};
 
 const Format* formatForType(std::string_view type) {
@@ -125,7 +127,9 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
                              ->set("xres", (dpiX > 0 ? dpiX : 72.0) / 25.4)
                              ->set("yres", (dpiY > 0 ? dpiY : 72.0) / 25.4));
     if (properties != nullptr) {
-        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+        // The pixels are RGB whatever the source was: a grey or CMYK profile would not fit.
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile);
+            icc && imageio::isRGBProfile(*icc)) {
             setBlob(vimage, VIPS_META_ICC_NAME, *icc);
         }
         if (!format.exiv2Writes) {
@@ -202,7 +206,7 @@ std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::st
     }
     std::shared_ptr<imageio::StreamState> state;
     try {
-        auto vimage = imageio::streamedImage(picture, format->alpha, state);
+        auto vimage = imageio::streamedImage(picture, format->alpha, format->deep, state);
         return encode(vimage, *format, type, properties, quality, chromaSubsampling);
     } catch (const std::exception&) {
         vips_error_clear();
@@ -237,6 +241,11 @@ bool encoderWorks(const Format& format) {
 }
 
 } // namespace
+
+bool ImageDestination::keepsSixteenBits(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr && format->deep;
+}
 
 bool ImageDestination::isKnownType(const std::string& type) {
     return formatForType(type) != nullptr;

@@ -32,6 +32,9 @@ public:
     /// The usual file name extension of `type`, without the dot ("jpg"); empty for an unknown
     /// type.
     static std::string filenameExtensionForType(const std::string& type);
+    /// Whether pictures written as `type` keep the 16 bits a sample of a source that has them
+    /// (PNG and TIFF); other types get 8.
+    static bool keepsSixteenBits(const std::string& type);
 
     ~ImageDestination();
     ImageDestination(const ImageDestination&) = delete;
