@@ -123,7 +123,9 @@ struct OVSaveManager::Batch {
     [[nodiscard]] std::vector<std::string> outputTypes() const {
         std::vector<std::string> types;
         for (const std::size_t index : indexes)
-            types.push_back(renderer ? renderer->outputType(model->presetIDAtIndex(index)) : "");
+            types.push_back(renderer && index < model->count()
+                                ? renderer->outputType(model->presetIDAtIndex(index))
+                                : "");
         return types;
     }
     void run(const std::shared_ptr<Batch>& self);

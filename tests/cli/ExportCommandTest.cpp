@@ -294,7 +294,7 @@ TEST_F(ExportCommand, OutputFormatOfThePresetOrTheRunSetsTypeAndExtension) {
         args.insert(args.end(), rows[i].options.begin(), rows[i].options.end());
         const auto result = run(args);
         ASSERT_EQ(result.exitCode, 0) << rows[i].name << ": " << result.err;
-        EXPECT_EQ(folderEntries(folder), (Names{rows[i].name}));
+        EXPECT_EQ(listDirectory(folder), (Names{rows[i].name}));
         EXPECT_EQ(ov::ImageSource::typeOfFile(folder / rows[i].name), rows[i].type);
     }
 
