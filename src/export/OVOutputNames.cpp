@@ -1,7 +1,9 @@
 #include "inkstead/export/OVOutputNames.h"
 
 #include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
 
 #include <algorithm>
 #include <set>
@@ -24,6 +26,14 @@ fs::path mirroredSubfolder(const fs::path& source, const std::vector<fs::path>& 
     return {};
 }
 
+// "photo.jpg" as "photo.png" when written as PNG; a name that already says the type stays.
+std::string withExtensionOfType(const std::string& name, const std::string& type) {
+    if (type.empty() || OVImageTypeForExtension(name) == type)
+        return name;
+    const std::string extension = ov::ImageDestination::filenameExtensionForType(type);
+    return extension.empty() ? name : fs::path(name).replace_extension(extension).string();
+}
+
 bool taken(const OVOutputNaming& naming, const fs::path& relative,
            const std::set<fs::path>& given) {
     if (given.contains(relative))
@@ -43,9 +53,11 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
         if (!sources[k])
             continue;
         const std::string filename = sources[k]->filename().string();
-        const std::string wanted =
+        std::string wanted =
             naming.pattern ? naming.pattern->renameWithCurrentPattern(filename, std::int64_t(k + 1))
                            : filename;
+        if (k < naming.outputTypes.size())
+            wanted = withExtensionOfType(wanted, naming.outputTypes[k]);
         fs::path folder = mirroredSubfolder(*sources[k], naming.mirroredFolders);
         if (folder == ".")
             folder.clear();
