@@ -1,4 +1,5 @@
 #include "inkstead/editor/OVEditorView.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include "inkstead/appearance/OVStyleKit.h"
 #include "inkstead/editor/OVEditorDragSession_p.h"
@@ -61,6 +62,7 @@ void OVEditorView::setSource(ov::ImageSourcePtr source) {
         return;
     }
     source_ = std::move(source);
+    textVariables_.reset();
     image_.reset();
     if (image())
         updateScaleFactor();
@@ -234,6 +236,10 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     CGContextSaveStateWithCompletion(context, [&] {
         context.setShadowWithColor({0, 0}, 0, std::nullopt);
         preset_->setPixellateImageSource(thumbnail);
+        if (!textVariables_)
+            textVariables_ = std::make_shared<const OVTextVariables>(OVTextVariables::forImage(
+                source_->properties(), source_->path(), originalImageSize_, 1));
+        preset_->setTextVariables(textVariables_);
         preset_->setWatermarkBounds(frame);
         preset_->renderInContext(context);
     });

@@ -1,6 +1,7 @@
 #include "inkstead/imaging/OVWatermarkedImage.h"
 
 #include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
 #include "inkstead/presets/OVPreset.h"
 
 #include <cmath>
@@ -105,6 +106,7 @@ ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& s
         preset->setPixellateImageSource(hasPixellateWatermark(*preset) ? context->makeImage()
                                                                        : nullptr);
         preset->setEnableExportMode();
+        OVPresetFillTextVariables(*preset, source, size);
         preset->setWatermarkBounds(canvas);
         preset->renderInContext(*context);
     }

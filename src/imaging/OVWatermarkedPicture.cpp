@@ -1,6 +1,7 @@
 #include "inkstead/imaging/OVWatermarkedPicture.h"
 
 #include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
@@ -108,6 +109,7 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
         return picture;
 
     preset->setEnableExportMode();
+    OVPresetFillTextVariables(*preset, source, size);
     preset->setWatermarkBounds(CGRectFromCGSize({double(picture.width), double(picture.height)}));
     const ov::PixelBox canvas{0, 0, picture.width, picture.height};
     picture.boxes = markBoxes(*preset, canvas);

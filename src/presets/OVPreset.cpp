@@ -29,6 +29,7 @@ struct OVPreset::Shared {
     mutable std::mutex listLock;
     std::vector<OVWatermarkPtr> watermarks;
     std::optional<std::string> name;
+    std::shared_ptr<const OVTextVariables> textVariables;
     std::atomic<bool> shouldSave{false};
     std::shared_ptr<ov::dispatch::TimerSource> saveTimer;
     // Set when the preset goes away. Ticks run under `tickLock` and check it first, and the
@@ -271,6 +272,16 @@ void OVPreset::setPixellateImageSource(ov::ImagePtr image) {
     for (const auto& watermark : watermarks())
         if (watermark->type() == OVWatermarkTypePixellate)
             watermark->setBackdropImage(image);
+}
+
+void OVPreset::setTextVariables(std::shared_ptr<const OVTextVariables> variables) {
+    shared_->textVariables = variables;
+    for (const auto& watermark : watermarks())
+        watermark->setTextVariables(variables);
+}
+
+std::shared_ptr<const OVTextVariables> OVPreset::textVariables() const {
+    return shared_->textVariables;
 }
 
 void OVPreset::setEnableExportMode() {

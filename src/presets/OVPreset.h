@@ -33,6 +33,8 @@ class GraphicsContext;
 /// background save timer that turns dirty flags into "preset-should-save" notifications posted on
 /// the main queue; it reads the list under a lock that the list operations also take, and stops
 /// when the preset is destroyed.
+class OVTextVariables;
+
 class OVPreset : public std::enable_shared_from_this<OVPreset>, public ov::KeyedCoding {
 public:
     /// The plain initializer: empty name and list, nil uuid, default settings, no save timer.
@@ -137,6 +139,12 @@ public:
     void setPixellateImageSource(ov::ImagePtr image);
     /// Deselects every watermark, so no selection frame or handles are drawn.
     void setEnableExportMode();
+    /// Gives every watermark the values of the image it is drawn on, for the {variables} of
+    /// texts (null: texts as written). Set before the bounds, so that frames fit the filled
+    /// texts.
+    void setTextVariables(std::shared_ptr<const OVTextVariables> variables);
+    /// The values last given to setTextVariables(); null before.
+    [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const;
 
     //! \name Selection and hit testing (points in frame space)
     /// The topmost editable watermark, or null.

@@ -4,6 +4,7 @@
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/platform/log/Log.h"
 #include "inkstead/platform/text/Typesetter.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include <cmath>
 #include <limits>
@@ -142,6 +143,7 @@ std::shared_ptr<OVWatermark> OVTextWatermark::copy() const {
     copy->setFont(font());
     copy->setFontSize(fontSize());
     copy->setShouldUseDynamicFontSize(shouldUseDynamicFontSize());
+    copy->setTextVariables(textVariables());
     return base;
 }
 
@@ -178,9 +180,39 @@ void OVTextWatermark::setStringValue(std::optional<std::string> stringValue) {
     if (!stringValue)
         return;
     stringValue_ = std::move(stringValue);
-    attrString()->replaceAllCharacters(*stringValue_);
+    attrString()->replaceAllCharacters(displayedText());
     if (!stringValue_->empty())
         reloadText();
+}
+
+std::string OVTextWatermark::displayedText() const {
+    const std::string text = stringValue().value_or(std::string());
+    return textVariables_ ? textVariables_->expand(text) : text;
+}
+
+void OVTextWatermark::setTextVariables(std::shared_ptr<const OVTextVariables> variables) {
+    if (variables == textVariables_)
+        return;
+    textVariables_ = std::move(variables);
+    if (!stringValue_)
+        return;
+    const std::string text = displayedText();
+    attrString()->replaceAllCharacters(text);
+    const bool onImage = !(bounds().size == ov::SizeZero);
+    if (shouldUseDynamicFontSize()) {
+        if (onImage)
+            fontSize_ = dynamicFontSize();
+        return;
+    }
+    if (text.empty())
+        return; // nothing is drawn; the frame keeps its size
+    reloadText();
+    if (!onImage)
+        return;
+    if (placement())
+        applyPlacement();
+    else if (shouldUseRelativePosition() && isRelativePositionComputed())
+        setOrigin(adjustOrigin());
 }
 
 double OVTextWatermark::dynamicFontSize() {

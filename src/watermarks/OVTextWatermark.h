@@ -110,6 +110,16 @@ public:
     /// The text; no value before one is set.
     [[nodiscard]] virtual std::optional<std::string> stringValue() const { return stringValue_; }
     [[nodiscard]] bool shouldUseDynamicFontSize() const override { return dynamicFontSize_; }
+    /// Fills the {variables} of the text with these values from now on (null: the text as
+    /// written). The stored text keeps its variables. In fixed mode the frame is measured
+    /// again and, on an image, placed again; in dynamic mode the frame stays and the font size
+    /// follows the filled text.
+    void setTextVariables(std::shared_ptr<const OVTextVariables> variables) override;
+    [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const {
+        return textVariables_;
+    }
+    /// The text as drawn: stringValue() with its variables filled.
+    [[nodiscard]] std::string displayedText() const;
     void setShouldUseDynamicFontSize(bool dynamic) override { dynamicFontSize_ = dynamic; }
 
 protected:
@@ -125,4 +135,5 @@ private:
     std::optional<ov::Color> fontColor_;
     bool dynamicFontSize_ = false;
     std::shared_ptr<ov::AttributedString> attrString_;
+    std::shared_ptr<const OVTextVariables> textVariables_;
 };

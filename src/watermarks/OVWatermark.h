@@ -57,6 +57,8 @@ inline constexpr double kOVWatermarkMinimumHandleSize = 25.0;
 ///
 /// Objects are shared (std::shared_ptr). Not thread-safe except for shouldSave and hasMaxSize,
 /// which are atomic because a preset's save timer reads shouldSave on a background thread.
+class OVTextVariables;
+
 class OVWatermark : public std::enable_shared_from_this<OVWatermark>, public ov::KeyedCoding {
 public:
     /// The plain initializer: every field zero, false or empty, a nil uuid, zero alpha and an
@@ -277,6 +279,9 @@ public:
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
+    /// Text kind: the values of the image the watermark is drawn on, for the {variables} of its
+    /// text; null shows the text as written. Called by the preset's setTextVariables().
+    virtual void setTextVariables(std::shared_ptr<const OVTextVariables> /*variables*/) {}
 
 protected:
     //! \name Drawing chores the kinds share
