@@ -5,6 +5,8 @@
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVTiledRendering.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,8 +45,11 @@ std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& 
     for (const auto& watermark : preset.watermarks()) {
         if (!watermark || !watermark->isVisible())
             continue;
-        // A strike-through crosses the whole picture, whatever its frame says.
-        const ov::Rect ink = watermark->type() == OVWatermarkTypeStrikethrough
+        // A strike-through crosses the whole picture, whatever its frame says, and a tiled mark
+        // covers it.
+        const bool whole =
+            watermark->type() == OVWatermarkTypeStrikethrough || OVWatermarkIsTiled(*watermark);
+        const ov::Rect ink = whole
                                  ? watermark->bounds().standardized()
                                  : watermark->frame()
                                        .united(watermark->rotatedDrawRect())
@@ -53,8 +58,8 @@ std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& 
         if (!std::isfinite(ink.minX()) || !std::isfinite(ink.maxX()) ||
             !std::isfinite(ink.minY()) || !std::isfinite(ink.maxY()))
             continue;
-        const double reach =
-            kInkReach + kInkReachFactor * std::max(ink.size.width, ink.size.height);
+        const double reach = kInkReach + watermark->drawingOutset() +
+                             kInkReachFactor * std::max(ink.size.width, ink.size.height);
         const ov::PixelBox box =
             pixelBoxFor(ink.insetBy(-reach, -reach), canvas.height).intersection(canvas);
         for (int y = box.y; y < box.bottom(); y += kMaxBoxHeight)
@@ -113,6 +118,8 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
     preset->setWatermarkBounds(CGRectFromCGSize({double(picture.width), double(picture.height)}));
     const ov::PixelBox canvas{0, 0, picture.width, picture.height};
     picture.boxes = markBoxes(*preset, canvas);
+    // The strips of the picture draw the same marks: tiled ones are rasterised once.
+    preset->setStampCache(std::make_shared<OVStampCache>());
     const std::optional<int> block = widestBlock(*preset);
     const bool pixellates = block.has_value();
     // A mosaic block that meets a box is averaged over all its pixels, up to a block beyond it.

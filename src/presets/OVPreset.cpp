@@ -3,6 +3,8 @@
 #include "inkstead/platform/dispatch/Dispatch.h"
 #include "inkstead/platform/notify/NotificationCenter.h"
 #include "inkstead/presets/OVNotifications.h"
+#include "inkstead/watermarks/OVTiledRendering.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 #include <mutex>
@@ -30,6 +32,7 @@ struct OVPreset::Shared {
     std::vector<OVWatermarkPtr> watermarks;
     std::optional<std::string> name;
     std::shared_ptr<const OVTextVariables> textVariables;
+    std::shared_ptr<OVStampCache> stampCache;
     std::atomic<bool> shouldSave{false};
     std::shared_ptr<ov::dispatch::TimerSource> saveTimer;
     // Set when the preset goes away. Ticks run under `tickLock` and check it first, and the
@@ -259,8 +262,16 @@ OVWatermarkPtr OVPreset::watermarkWithID(const ov::UUID& uuid) const {
 // invalidate the walk.
 
 void OVPreset::renderInContext(ov::GraphicsContext& context) {
-    for (const auto& watermark : watermarks())
-        watermark->renderInContext(context);
+    for (const auto& watermark : watermarks()) {
+        if (OVWatermarkIsTiled(*watermark))
+            OVRenderTiledWatermark(*watermark, context, shared_->stampCache.get());
+        else
+            watermark->renderInContext(context);
+    }
+}
+
+void OVPreset::setStampCache(std::shared_ptr<OVStampCache> cache) {
+    shared_->stampCache = std::move(cache);
 }
 
 void OVPreset::setWatermarkBounds(ov::Rect bounds) {

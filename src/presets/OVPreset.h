@@ -33,6 +33,7 @@ class GraphicsContext;
 /// background save timer that turns dirty flags into "preset-should-save" notifications posted on
 /// the main queue; it reads the list under a lock that the list operations also take, and stops
 /// when the preset is destroyed.
+class OVStampCache;
 class OVTextVariables;
 
 class OVPreset : public std::enable_shared_from_this<OVPreset>, public ov::KeyedCoding {
@@ -131,7 +132,8 @@ public:
 
     //! \name Rendering
     //! A render sets the pixellate source, (for export) export mode, then the bounds, then renders.
-    /// Renders every watermark bottom to top; each decides itself whether it is visible.
+    /// Renders every watermark bottom to top; each decides itself whether it is visible. Tiled
+    /// watermarks are drawn repeated (OVRenderTiledWatermark()).
     void renderInContext(ov::GraphicsContext& context);
     /// Gives every watermark the image rectangle, which re-derives relative sizes and positions.
     void setWatermarkBounds(ov::Rect bounds);
@@ -143,6 +145,10 @@ public:
     /// texts (null: texts as written). Set before the bounds, so that frames fit the filled
     /// texts.
     void setTextVariables(std::shared_ptr<const OVTextVariables> variables);
+    /// Keeps the rasterised copies of tiled watermarks in `cache` between renders (null: none
+    /// are kept). Only while the watermarks do not change, such as for the strips of one
+    /// export.
+    void setStampCache(std::shared_ptr<OVStampCache> cache);
     /// The values last given to setTextVariables(); null before.
     [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const;
 

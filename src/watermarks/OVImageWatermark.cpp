@@ -193,8 +193,8 @@ const OVWatermarkKind& OVImageWatermark::kind() {
         .title = "Image",
         .make = [] { return std::static_pointer_cast<OVWatermark>(imageWatermark()); },
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
-                          OVSharedSettingAnchorPlacement,
-        .properties = {pictureProperty()},
+                          OVSharedSettingAnchorPlacement | OVSharedSettingTiling,
+        .properties = ov::detail::joined({pictureProperty()}, ov::detail::tilingProperties()),
         .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
     };
     return kind;

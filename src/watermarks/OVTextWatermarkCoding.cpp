@@ -97,8 +97,8 @@ const OVWatermarkKind& OVTextWatermark::kind() {
         .title = "Text",
         .make = [] { return std::static_pointer_cast<OVWatermark>(textWatermark()); },
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
-                          OVSharedSettingAnchorPlacement,
-        .properties =
+                          OVSharedSettingAnchorPlacement | OVSharedSettingTiling,
+        .properties = joined(
             {
                 fontProperty(),
                 numberProperty<OVTextWatermark>("fontSize", "size", "Font size", 0, 100000, 96.0,
@@ -110,6 +110,7 @@ const OVWatermarkKind& OVTextWatermark::kind() {
                 dynamicSizeProperty(),
                 stringProperty(),
             },
+            tilingProperties()),
         .registerArchivedClass = archivedClass<OVTextWatermark>("OVTextWatermark"),
     };
     return kind;

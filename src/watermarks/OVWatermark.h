@@ -6,6 +6,7 @@
 #include "inkstead/platform/gfx/Geometry.h"
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/watermarks/OVPlacement.h"
+#include "inkstead/watermarks/OVTiling.h"
 #include "inkstead/watermarks/OVWatermarkKeys.h"
 
 #include <atomic>
@@ -195,6 +196,16 @@ public:
     /// Box of what the watermark draws, rotation included, in the space of frame(). The base
     /// returns frame(); kinds whose content does not fill their frame (text) return less.
     [[nodiscard]] virtual ov::Rect inkRect() const;
+    /// How far, in image units, the content may draw beyond frame() (a text's outline and
+    /// background plate); a shadow's blur comes on top. The base returns 0.
+    [[nodiscard]] virtual double drawingOutset() const { return 0; }
+
+    //! \name Repeating over the image
+    /// How the watermark repeats over the image; disabled by default. Kinds that cross or
+    /// sample the image (strike-through, pixellate) do not repeat whatever it says.
+    [[nodiscard]] virtual OVTiling tiling() const;
+    /// Stores the tiling; spacing and angle outside their ranges are clamped into them.
+    virtual void setTiling(OVTiling tiling);
 
     //! \name Geometry (computed on request)
     /// Axis-aligned box the watermark occupies, rotation included, with drawRect()'s origin.
@@ -323,6 +334,7 @@ private:
     bool relativePositionComputed_ = false;
     bool relativeSizeComputed_ = false;
     std::optional<OVPlacement> placement_;
+    OVTiling tiling_;
 };
 
 using OVWatermarkPtr = std::shared_ptr<OVWatermark>;

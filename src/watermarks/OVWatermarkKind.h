@@ -19,6 +19,10 @@
 
 class OVWatermark;
 
+/// Whether `watermark` is drawn repeated over the image: its kind repeats and its tiling is
+/// enabled.
+[[nodiscard]] bool OVWatermarkIsTiled(const OVWatermark& watermark);
+
 /// The value of one editable property of a watermark kind. Which alternative a property uses
 /// follows from its type: Bool → bool; Number → double; Text and FontName → std::string;
 /// Color → std::optional<ov::Color> (no colour allowed); Choice → double holding the index of
@@ -37,6 +41,8 @@ enum OVSharedSetting : unsigned {
     OVSharedSettingAnchorPlacement = 1u << 3,
     /// Placed over an area of the image (relative position and size of a rectangle).
     OVSharedSettingAreaPlacement = 1u << 4,
+    /// Repeats over the image in a grid (OVTiling); the kind lists the tiling properties.
+    OVSharedSettingTiling = 1u << 5,
 };
 
 /// One property a kind adds to the base watermark: its names, its type and range, and how to
@@ -58,6 +64,10 @@ struct OVWatermarkProperty {
     /// False for state that travels with the watermark (in archives and JSON) but is not offered
     /// for editing, such as an arrow's points as fractions of the image.
     bool editable = true;
+    /// A setting that the first readers of the presets file do not know: archived under its
+    /// key, and written to the preset JSON form (which then needs version 2), only when it
+    /// differs from its default. Read back by every kind through the base record.
+    bool additional = false;
     /// Setting it rebuilds the base geometry (origin, size): a reader of a whole record sets it
     /// after the base entries, so that it wins.
     bool setsGeometry = false;

@@ -76,6 +76,13 @@ OVWatermarkProperty choiceProperty(std::string_view key, std::string_view option
     return property;
 }
 
+/// The settings of OVTiling, for kinds that repeat (OVSharedSettingTiling): "tiled",
+/// "tileSpacing", "tileOffsetRows" and "tileAngle", all additional.
+std::vector<OVWatermarkProperty> tilingProperties();
+/// `list` followed by `more`.
+std::vector<OVWatermarkProperty> joined(std::vector<OVWatermarkProperty> list,
+                                        std::vector<OVWatermarkProperty> more);
+
 /// Registers `Kind` for decoding under `name`, as a subclass of the base watermark.
 template <class Kind> std::function<void()> archivedClass(std::string_view name) {
     return [name] { OVKeyedClassRegistry::add<Kind>(std::string(name), {"OVWatermark"}); };

@@ -63,3 +63,8 @@ namespace {
 [[maybe_unused]] const bool registeredAtLoad = (OVRegisterWatermarkKinds(), true);
 
 } // namespace
+
+bool OVWatermarkIsTiled(const OVWatermark& watermark) {
+    const OVWatermarkKind* kind = OVWatermarkKindOf(watermark);
+    return kind && kind->drawsWith(OVSharedSettingTiling) && watermark.tiling().enabled;
+}
