@@ -67,8 +67,8 @@ void BM_DrawOnCanvas(benchmark::State& state) {
     state.SetLabel(tiled ? "tiled" : "single");
 }
 
-BENCHMARK(BM_StreamedExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_DrawOnCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_StreamedExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DrawOnCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 

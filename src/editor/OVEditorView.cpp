@@ -236,6 +236,7 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     CGContextSaveStateWithCompletion(context, [&] {
         context.setShadowWithColor({0, 0}, 0, std::nullopt);
         preset_->setPixellateImageSource(thumbnail);
+        preset_->setBackdropSample(thumbnail);
         if (!textVariables_)
             textVariables_ = std::make_shared<const OVTextVariables>(OVTextVariables::forImage(
                 source_->properties(), source_->path(), originalImageSize_, 1));

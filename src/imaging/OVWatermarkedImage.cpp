@@ -70,6 +70,13 @@ bool hasPixellateWatermark(const OVPreset& preset) {
 
 } // namespace
 
+void OVPresetSetBackdropSampleFromSource(OVPreset& preset, const ov::ImageSourcePtr& source) {
+    // Enough pixels for a fair mean under a mark a few percent of the picture wide.
+    constexpr double kSampleSide = 512;
+    if (source && preset.wantsBackdropSample())
+        preset.setBackdropSample(source->createThumbnail(kSampleSide));
+}
+
 ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& source,
                                                      const std::shared_ptr<OVPreset>& preset) {
     if (!source) {
@@ -107,6 +114,7 @@ ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& s
                                                                        : nullptr);
         preset->setEnableExportMode();
         OVPresetFillTextVariables(*preset, source, size);
+        OVPresetSetBackdropSampleFromSource(*preset, source);
         preset->setWatermarkBounds(canvas);
         preset->renderInContext(*context);
     }

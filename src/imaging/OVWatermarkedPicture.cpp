@@ -2,6 +2,7 @@
 
 #include "inkstead/geometry/OVGeometry.h"
 #include "inkstead/imaging/OVImageTextVariables.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
@@ -115,6 +116,7 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
 
     preset->setEnableExportMode();
     OVPresetFillTextVariables(*preset, source, size);
+    OVPresetSetBackdropSampleFromSource(*preset, source);
     preset->setWatermarkBounds(CGRectFromCGSize({double(picture.width), double(picture.height)}));
     const ov::PixelBox canvas{0, 0, picture.width, picture.height};
     picture.boxes = markBoxes(*preset, canvas);

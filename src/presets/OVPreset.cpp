@@ -270,6 +270,17 @@ void OVPreset::renderInContext(ov::GraphicsContext& context) {
     }
 }
 
+bool OVPreset::wantsBackdropSample() const {
+    const auto& list = watermarks();
+    return std::any_of(list.begin(), list.end(),
+                       [](const OVWatermarkPtr& w) { return w->wantsBackdropSample(); });
+}
+
+void OVPreset::setBackdropSample(ov::ImagePtr sample) {
+    for (const auto& watermark : watermarks())
+        watermark->setBackdropSample(sample);
+}
+
 void OVPreset::setStampCache(std::shared_ptr<OVStampCache> cache) {
     shared_->stampCache = std::move(cache);
 }

@@ -145,6 +145,10 @@ public:
     /// texts (null: texts as written). Set before the bounds, so that frames fit the filled
     /// texts.
     void setTextVariables(std::shared_ptr<const OVTextVariables> variables);
+    /// Whether a watermark draws according to the picture under it (automatic text colour).
+    [[nodiscard]] bool wantsBackdropSample() const;
+    /// Hands a small copy of the whole picture to every watermark (see wantsBackdropSample()).
+    void setBackdropSample(ov::ImagePtr sample);
     /// Keeps the rasterised copies of tiled watermarks in `cache` between renders (null: none
     /// are kept). Only while the watermarks do not change, such as for the strips of one
     /// export.

@@ -290,6 +290,12 @@ public:
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
+    /// Whether the watermark draws according to the picture under it and wants a small copy of
+    /// the whole picture for it (text kind, automatic colour).
+    [[nodiscard]] virtual bool wantsBackdropSample() const { return false; }
+    /// A small copy of the whole picture the watermark is drawn on (any size; it stands for
+    /// bounds()). Called by the preset's setBackdropSample().
+    virtual void setBackdropSample(ov::ImagePtr /*sample*/) {}
     /// Text kind: the values of the image the watermark is drawn on, for the {variables} of its
     /// text; null shows the text as written. Called by the preset's setTextVariables().
     virtual void setTextVariables(std::shared_ptr<const OVTextVariables> /*variables*/) {}

@@ -52,6 +52,31 @@ OVWatermarkProperty colorProperty(std::string_view key, std::string_view option,
     return property;
 }
 
+template <class Kind>
+OVWatermarkProperty boolProperty(std::string_view key, std::string_view option,
+                                 std::string_view label, bool defaultValue,
+                                 bool (Kind::*getter)() const, void (Kind::*setter)(bool)) {
+    OVWatermarkProperty property;
+    property.key = key;
+    property.option = option;
+    property.label = label;
+    property.type = OVPropertyType::Bool;
+    property.defaultValue = defaultValue;
+    property.get = [getter](const OVWatermark& w) {
+        return OVPropertyValue((static_cast<const Kind&>(w).*getter)());
+    };
+    property.set = [setter](OVWatermark& w, const OVPropertyValue& v) {
+        (static_cast<Kind&>(w).*setter)(std::get<bool>(v));
+    };
+    return property;
+}
+
+/// `property`, marked as additional (OVWatermarkProperty::additional).
+inline OVWatermarkProperty additional(OVWatermarkProperty property) {
+    property.additional = true;
+    return property;
+}
+
 /// A choice stored as an enumeration of consecutive values from 0.
 template <class Kind, class Enum>
 OVWatermarkProperty choiceProperty(std::string_view key, std::string_view option,
