@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     cli::registerWatermarkCommand(app, common, exitCode);
     cli::registerDemoCommand(app, common, exitCode);
     cli::registerFontsCommand(app, common, exitCode);
+    cli::registerManifestCommand(app, common, exitCode);
     cli::registerCompletionCommand(app, common, exitCode);
     app.add_flag("-v,--verbose", common.verbose, "Say more: each file written, each choice made");
     letOptionsFallThrough(app);

@@ -31,7 +31,7 @@ bool taken(const OVOutputNaming& naming, const fs::path& relative,
     if (given.contains(relative))
         return true;
     std::error_code error;
-    return naming.conflict == OVConflictPolicy::Unique &&
+    return naming.consultFolder && naming.conflict == OVConflictPolicy::Unique &&
            fs::exists(fs::symlink_status(naming.directory / relative, error));
 }
 

@@ -27,6 +27,9 @@ struct OVOutputNaming {
     /// With Skip and Overwrite a name taken by an existing file is kept as it is; two sources of
     /// the same batch still never get the same name.
     OVConflictPolicy conflict = OVConflictPolicy::Unique;
+    /// False: names depend on the list alone and files already in the folder are not looked at
+    /// (runs that are resumed or split into shards must name every source the same each time).
+    bool consultFolder = true;
 };
 
 /// The output path of each source, relative to the output folder, decided in input order before
