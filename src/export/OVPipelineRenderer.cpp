@@ -103,6 +103,10 @@ std::string OVPipelineRenderer::saveNumberedImage(const std::filesystem::path& s
         return "cannot write the image: " + error.message();
     }
     warnings = OVExportWarnings(sourceProperties, imageSource->type());
+    if (preset)
+        for (const auto& watermark : preset->watermarks())
+            if (auto warning = watermark->renderWarning())
+                warnings.push_back(std::move(*warning));
     return {};
 }
 

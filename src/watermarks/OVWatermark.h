@@ -287,6 +287,9 @@ public:
     /// Why the watermark's last write into the storage failed (the image kind's picture file);
     /// empty when it succeeded or nothing was written.
     [[nodiscard]] virtual std::error_code storageError() const { return {}; }
+    /// Why the last draw looks worse than it could (image kind: a bitmap picture enlarged
+    /// beyond its pixels), for the export's report; nothing when it does not.
+    [[nodiscard]] virtual std::optional<std::string> renderWarning() const { return std::nullopt; }
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}

@@ -129,5 +129,13 @@ inline constexpr double kOVMaxWatermarkPicturePixels = 100e6;
 /// has more than kOVMaxWatermarkPicturePixels pixels (code file_too_large).
 [[nodiscard]] ov::Result<ov::ImagePtr>
 OVPictureWithContentsOfFile(const std::filesystem::path& file);
+/// Longest side of the bitmap rendition of a vector picture (previews, hit testing); drawing
+/// uses the vector picture itself.
+inline constexpr int kOVVectorRenditionSide = 2048;
+/// A picture from an SVG document: a bitmap rendition at the document's size (its longer side
+/// at most kOVVectorRenditionSide pixels) that keeps the document (Image::vectorSource()), so
+/// that image watermarks draw it sharp at any size. Refused when the bytes are no SVG document
+/// with a size.
+[[nodiscard]] ov::Result<ov::ImagePtr> OVPictureWithVectorData(std::vector<std::uint8_t> bytes);
 /// The same for a picture held in memory (such as one from a preset's JSON form).
 [[nodiscard]] ov::Result<ov::ImagePtr> OVPictureWithData(std::span<const std::uint8_t> bytes);
