@@ -261,6 +261,7 @@ const OVWatermarkKind& OVImageWatermark::kind() {
                                   &OVImageWatermark::setAllowsEnlargement))},
                              tilingProperties()),
         .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
+        .classType = &typeid(OVImageWatermark),
     };
     return kind;
 }

@@ -54,6 +54,7 @@ const OVWatermarkKind& OVShapeWatermark::kind() {
             },
             tilingProperties()),
         .registerArchivedClass = archivedClass<OVShapeWatermark>("OVShapeWatermark"),
+        .classType = &typeid(OVShapeWatermark),
     };
     return kind;
 }

@@ -135,6 +135,7 @@ const OVWatermarkKind& OVTextWatermark::kind() {
             },
             tilingProperties()),
         .registerArchivedClass = archivedClass<OVTextWatermark>("OVTextWatermark"),
+        .classType = &typeid(OVTextWatermark),
     };
     return kind;
 }

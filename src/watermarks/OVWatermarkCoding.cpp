@@ -9,7 +9,7 @@ namespace {
 
 // The kind's additional settings that differ from their defaults, each under its key.
 void encodeAdditional(const OVWatermark& watermark, ov::KeyedArchiver& coder) {
-    const OVWatermarkKind* kind = OVWatermarkKindOf(watermark);
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
     if (!kind)
         return;
     for (const auto& property : kind->properties) {
@@ -44,7 +44,7 @@ void encodeAdditional(const OVWatermark& watermark, ov::KeyedArchiver& coder) {
 // The kind's additional settings the record holds; values out of range (damaged records) are
 // brought into it.
 void decodeAdditional(OVWatermark& watermark, ov::KeyedUnarchiver& coder) {
-    const OVWatermarkKind* kind = OVWatermarkKindOf(watermark);
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
     if (!kind)
         return;
     for (const auto& property : kind->properties) {

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
@@ -90,6 +91,9 @@ struct OVWatermarkKind {
     std::vector<OVWatermarkProperty> properties;
     /// Registers the class for decoding; called once by OVRegisterWatermarkKinds().
     std::function<void()> registerArchivedClass;
+    /// The kind's class; a watermark of another class (a plain OVWatermark carrying the kind's
+    /// type code) has none of the kind's properties.
+    const std::type_info* classType = nullptr;
 
     [[nodiscard]] bool drawsWith(OVSharedSetting setting) const {
         return (sharedSettings & setting) != 0;
@@ -104,6 +108,8 @@ const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfType(OVWatermarkType type);
 /// The kind with this name, or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindNamed(std::string_view name);
+/// The kind of `watermark` when it is an object of the kind's class, else null.
+[[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfInstance(const OVWatermark& watermark);
 /// The kind of `watermark` (by its type code), or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark);
 
