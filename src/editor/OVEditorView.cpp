@@ -1,4 +1,5 @@
 #include "inkstead/editor/OVEditorView.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include "inkstead/appearance/OVStyleKit.h"
 #include "inkstead/editor/OVEditorDragSession_p.h"
@@ -68,6 +69,7 @@ void OVEditorView::setDelegate(std::weak_ptr<OVEditorViewDelegate> delegate) {
 void OVEditorView::setSource(ov::ImageSourcePtr source) {
     pending_ = {};
     built_ = {};
+    textVariables_.reset();
     image_.reset();
     source_ = std::move(source);
     if (!source_)
@@ -314,6 +316,11 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     CGContextSaveStateWithCompletion(context, [&] {
         context.setShadowWithColor({0, 0}, 0, std::nullopt);
         preset_->setPixellateImageSource(thumbnail);
+        preset_->setBackdropSample(thumbnail);
+        if (!textVariables_)
+            textVariables_ = std::make_shared<const OVTextVariables>(OVTextVariables::forImage(
+                source_->properties(), source_->path(), originalImageSize_, 1));
+        preset_->setTextVariables(textVariables_);
         preset_->setWatermarkBounds(frame);
         preset_->renderInContext(context);
     });

@@ -207,6 +207,8 @@ private:
 
     std::weak_ptr<OVEditorViewDelegate> delegate_;
     ov::ImageSourcePtr source_;
+    // The values of the photograph shown for the variables of texts; made at the first draw.
+    std::shared_ptr<const OVTextVariables> textVariables_;
     OVPresetPtr preset_;
     ov::ImagePtr image_;
     bool imageIsOpaque_ = false; ///< of the thumbnail the view built itself
