@@ -59,9 +59,21 @@ TEST(JpegSegmentSplicer, PutsTheSegmentsAfterTheHeader) {
 TEST(JpegSegmentSplicer, LargeProfilesRoundTrip) {
     ov::test::TempDir dir;
     ov::Properties properties;
+    // An RGB profile header with no tags, then filler: only RGB profiles are written.
     Bytes profile(150'000);
-    for (std::size_t i = 0; i < profile.size(); ++i)
+    for (std::size_t i = 132; i < profile.size(); ++i)
         profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    const auto put = [&](std::size_t at, std::string_view text) {
+        std::copy(text.begin(), text.end(), profile.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    const uint32_t size = static_cast<uint32_t>(profile.size());
+    for (int k = 0; k < 4; ++k)
+        profile[static_cast<std::size_t>(k)] = static_cast<uint8_t>(size >> (24 - 8 * k));
+    profile[8] = 4;
+    put(12, "mntr");
+    put(16, "RGB ");
+    put(20, "XYZ ");
+    put(36, "acsp");
     properties.set(ov::kOVPropertyICCProfile, profile);
     const auto path = dir / "profiled.jpg";
     auto destination = ov::ImageDestination::createWithURL(path, "public.jpeg");
