@@ -37,7 +37,7 @@ std::vector<fs::path> wholeList(const ExportJob& job) {
     return list;
 }
 
-// Why a file of this share cannot be exported; empty when it can.
+// Why a file of this share that the image list did not take cannot be exported.
 std::string rejection(const fs::path& path) {
     std::error_code ec;
     const auto status = fs::status(path, ec);
@@ -45,7 +45,7 @@ std::string rejection(const fs::path& path) {
         return "no such file or folder";
     if (!fs::is_regular_file(status) || ov::ImageSource::typeOfFile(path).empty())
         return "not an image inkstead can read";
-    return {};
+    return "the same file as an earlier entry";
 }
 
 } // namespace
@@ -77,24 +77,22 @@ ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest)
             ++inputs.finishedBefore;
             continue;
         }
-        if (const std::string why = rejection(source); !why.empty()) {
-            inputs.rejected.push_back({source, {}, ImageStatus::Failed, why, {}});
+        // The list's own checks (exists, is an image) run first; the reasons are looked for
+        // only for the few files it leaves out, since every look costs file-system operations.
+        const std::size_t before = inputs.model->count();
+        inputs.model->addURL(source, presetID);
+        if (inputs.model->count() == before) {
+            inputs.rejected.push_back({source, {}, ImageStatus::Failed, rejection(source), {}});
             continue;
         }
         if (!job.includeOutputs && OVIsMarkedOutput(source)) {
+            inputs.model->removeObjectAtIndex(before);
             inputs.rejected.push_back({source,
                                        {},
                                        ImageStatus::Skipped,
                                        "an output of an earlier export (--include-outputs stamps "
                                        "it again)",
                                        {}});
-            continue;
-        }
-        const std::size_t before = inputs.model->count();
-        inputs.model->addURL(source, presetID);
-        if (inputs.model->count() == before) {
-            inputs.rejected.push_back(
-                {source, {}, ImageStatus::Failed, "the same file as an earlier entry", {}});
             continue;
         }
         inputs.names.push_back(plan.names[k]);

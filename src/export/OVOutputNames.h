@@ -42,3 +42,6 @@ struct OVOutputNaming {
 [[nodiscard]] std::vector<std::filesystem::path>
 OVOutputNames(const std::vector<std::optional<std::filesystem::path>>& sources,
               const OVOutputNaming& naming);
+/// The same for a list in which every source is present.
+[[nodiscard]] std::vector<std::filesystem::path>
+OVOutputNames(const std::vector<std::filesystem::path>& sources, const OVOutputNaming& naming);
