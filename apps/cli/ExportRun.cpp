@@ -283,8 +283,7 @@ std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
 
 // The inputs of a job named from the whole list: a shard of it, or a run resumed from a
 // manifest.
-Collected collectListed(const ExportJob& job, OVExportManifest* manifest,
-                        std::vector<fs::path>& names) {
+Collected collectListed(ExportJob& job, OVExportManifest* manifest, std::vector<fs::path>& names) {
     ShardInputs shard = collectShard(job, manifest);
     if (!job.quiet) {
         if (job.shard)
@@ -300,7 +299,7 @@ Collected collectListed(const ExportJob& job, OVExportManifest* manifest,
     return {std::move(shard.model), std::move(shard.rejected)};
 }
 
-ExportResult runExport(const ExportJob& job) {
+ExportResult runExport(ExportJob job) {
     const auto manifest = openManifest(job);
     std::vector<fs::path> names;
     Collected collected =

@@ -56,6 +56,6 @@ struct ExportResult {
 /// summary (unless quiet), the JSON report (with `json`). Exit code 0 when every image was
 /// written, 1 when some failed, 130 when cancelled by Ctrl-C. Throws CliError (exit 2) when there
 /// is nothing to export or the output folder cannot be made.
-ExportResult runExport(const ExportJob& job);
+ExportResult runExport(ExportJob job);
 
 } // namespace cli

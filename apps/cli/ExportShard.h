@@ -31,7 +31,7 @@ struct ShardInputs {
 
 /// The whole list (inputs as given, folders walked in sorted order, repeated paths once), this
 /// share's part of it and the names the whole list gives them. Entries that `manifest` (may be
-/// null) records as done are left out.
-[[nodiscard]] ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest);
+/// null) records as done are left out. Takes the job's inputs over (they are cleared).
+[[nodiscard]] ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest);
 
 } // namespace cli
