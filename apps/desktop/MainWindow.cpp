@@ -114,6 +114,10 @@ public:
     void saveCurrentImageToDirectory(const std::filesystem::path& directory) override {
         window_->saveCurrentImageToDirectory(directory);
     }
+    bool editorViewRemoveWatermark(const OVWatermarkPtr& watermark) override {
+        window_->removeMark(watermark);
+        return true;
+    }
     void editorViewDragDestinationReceivedImages(
         const std::vector<std::filesystem::path>& files) override {
         window_->addFiles(files);
@@ -123,11 +127,11 @@ private:
     MainWindow* window_;
 };
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(std::chrono::nanoseconds pictureSweepDelay, QWidget* parent)
     : QMainWindow(parent), model_(std::make_shared<OVModel>()), settings_(appSettings()) {
     // The library's main queue (save timers, notifications) runs in Qt's event loop.
     ov::dispatch::setMainQueueExecutor(OVPostToMainThread);
-    presets_ = std::make_shared<OVPresetManager>();
+    presets_ = std::make_shared<OVPresetManager>(pictureSweepDelay);
     exports_ = new ExportRun(this, model_, presets_);
     connect(exports_, &ExportRun::finished, this, [this](const QString& status) {
         statusBar()->showMessage(status, 8000);
@@ -139,6 +143,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     undo_ = new QUndoStack(this);
     history_ = std::make_unique<MarkHistory>(undo_);
+    // Pictures of removed image watermarks stay on disk while an undo step can restore them.
+    pictureReferences_ =
+        presets_->addPictureReferences([this] { return history_->picturesInUse(); });
     history_->setRestoredHandler([this] {
         reloadMarks();
         editor_->cacheOriginalImageSize();
@@ -238,6 +245,7 @@ MainWindow::MainWindow(QWidget* parent)
             editor_->cacheOriginalImageSize();
             redraw();
             marks_->reload(currentPreset());
+            inspector_->refresh(); // rows that follow the changed one (units, placement)
         });
 
     // The image list and the preset of the last session.
@@ -460,11 +468,15 @@ void MainWindow::insertionEnded() {
 
 void MainWindow::removeSelectedMark() {
     const auto preset = currentPreset();
-    const auto mark = preset ? preset->selectedWatermark() : nullptr;
-    if (!mark)
+    removeMark(preset ? preset->selectedWatermark() : nullptr);
+}
+
+void MainWindow::removeMark(const OVWatermarkPtr& mark) {
+    const auto preset = currentPreset();
+    if (!preset || !mark)
         return;
     // The list without it; the picture of an image watermark stays on disk for undo (the
-    // preset manager sweeps pictures no preset uses).
+    // preset manager sweeps pictures that neither a preset nor an undo step uses).
     history_->record(tr("Remove watermark"), [&] {
         auto list = preset->watermarks();
         std::erase_if(list, [&](const OVWatermarkPtr& w) { return w == mark; });

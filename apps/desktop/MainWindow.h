@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -35,7 +36,9 @@ public:
     /// The kinds of the "add" buttons, in toolbar order.
     enum class AddKind { image, circle, text, strike, arrow, square, pixellate };
 
-    explicit MainWindow(QWidget* parent = nullptr);
+    /// `pictureSweepDelay`: when the preset manager first sweeps unused watermark pictures.
+    explicit MainWindow(std::chrono::nanoseconds pictureSweepDelay = std::chrono::seconds(5),
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// Adds files and folders to the image list with the current preset and shows the first new
@@ -52,6 +55,8 @@ public:
     void beginInsertion(AddKind kind, const std::filesystem::path& picture = {});
     void removeSelectedImages();
     void removeSelectedMark();
+    /// Removes `mark` from the current preset as one undoable step.
+    void removeMark(const OVWatermarkPtr& mark);
 
     [[nodiscard]] const std::shared_ptr<OVPresetManager>& presetManager() const { return presets_; }
     [[nodiscard]] const std::shared_ptr<OVModel>& model() const { return model_; }
@@ -104,6 +109,7 @@ private:
     PresetPanel* presetPanel_ = nullptr;
     QUndoStack* undo_ = nullptr;
     std::unique_ptr<MarkHistory> history_;
+    std::shared_ptr<void> pictureReferences_;
     std::map<AddKind, QAction*> addActions_;
     std::vector<ov::ObserverToken> observers_;
     ExportRun* exports_ = nullptr;

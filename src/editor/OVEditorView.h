@@ -112,7 +112,8 @@ public:
     //! \name Editing
     /// Forwards to the delegate's watermark(watermark, index).
     void watermark(const OVWatermarkPtr& watermark, std::size_t clickedAtIndex);
-    /// Removes the selected watermark and asks the delegate to reload.
+    /// Removes the selected watermark (the delegate may take the removal over; see
+    /// editorViewRemoveWatermark()) and asks the delegate to reload. The Delete key does the same.
     void removeWatermarkFromContextMenu();
     /// Pops the cursor stack once when the current cursor is not the arrow.
     void resetCursor();

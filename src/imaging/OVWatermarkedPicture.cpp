@@ -36,9 +36,15 @@ ov::PixelBox pixelBoxFor(const ov::Rect& rect, double canvasHeight) {
     return {clamp(left), clamp(top), clamp(right) - clamp(left), clamp(bottom) - clamp(top)};
 }
 
-// Where each visible mark may draw, cut into boxes a drawing surface can hold.
-std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& canvas) {
-    std::vector<ov::PixelBox> boxes;
+// A visible mark and the box of the picture it may draw into.
+struct MarkInk {
+    OVWatermarkPtr watermark;
+    ov::PixelBox box;
+};
+
+// Where each visible mark may draw, in drawing order.
+std::vector<MarkInk> markInks(const OVPreset& preset, const ov::PixelBox& canvas) {
+    std::vector<MarkInk> inks;
     for (const auto& watermark : preset.watermarks()) {
         if (!watermark || !watermark->isVisible())
             continue;
@@ -56,11 +62,20 @@ std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& 
             kInkReach + kInkReachFactor * std::max(ink.size.width, ink.size.height);
         const ov::PixelBox box =
             pixelBoxFor(ink.insetBy(-reach, -reach), canvas.height).intersection(canvas);
+        if (!box.isEmpty())
+            inks.push_back({watermark, box});
+    }
+    return inks;
+}
+
+// The marks' boxes cut into boxes a drawing surface can hold.
+std::vector<ov::PixelBox> markBoxes(const std::vector<MarkInk>& inks) {
+    std::vector<ov::PixelBox> boxes;
+    for (const auto& [watermark, box] : inks)
         for (int y = box.y; y < box.bottom(); y += kMaxBoxHeight)
             for (int x = box.x; x < box.right(); x += kMaxBoxWidth)
                 boxes.push_back({x, y, std::min(kMaxBoxWidth, box.right() - x),
                                  std::min(kMaxBoxHeight, box.bottom() - y)});
-    }
     return boxes;
 }
 
@@ -110,14 +125,15 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
     preset->setEnableExportMode();
     preset->setWatermarkBounds(CGRectFromCGSize({double(picture.width), double(picture.height)}));
     const ov::PixelBox canvas{0, 0, picture.width, picture.height};
-    picture.boxes = markBoxes(*preset, canvas);
+    auto inks = markInks(*preset, canvas);
+    picture.boxes = markBoxes(inks);
     const std::optional<int> block = widestBlock(*preset);
     const bool pixellates = block.has_value();
     // A mosaic block that meets a box is averaged over all its pixels, up to a block beyond it.
     picture.surroundings = std::max(kSurroundings, 2 * block.value_or(0) + 2);
     const int canvasHeight = picture.height;
     const int canvasWidth = picture.width;
-    picture.painter = [preset, pixellates, canvasWidth, canvasHeight](
+    picture.painter = [preset, inks = std::move(inks), pixellates, canvasWidth, canvasHeight](
                           uint8_t* pixels, std::size_t bytesPerRow, const ov::PixelBox& area) {
         auto context =
             ov::GraphicsContext::createWithData(pixels, area.width, area.height, bytesPerRow);
@@ -136,7 +152,10 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
                                             canvasWidth, canvasHeight);
         }
         context->translateCTM(-area.x, -bottom);
-        preset->renderInContext(*context);
+        // Only the marks that reach the area: the others would draw nothing in it.
+        for (const auto& [watermark, box] : inks)
+            if (!box.intersection(area).isEmpty())
+                watermark->renderInContext(*context);
         return true;
     };
     return picture;

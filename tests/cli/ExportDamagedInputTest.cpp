@@ -148,7 +148,7 @@ TEST_P(ExportDamagedInput, EndsWithValidFilesAndSaysWhatWasLost) {
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
 
     std::size_t outputs = 0;
-    for (const auto& name : clitest::folderEntries(dir / "out")) {
+    for (const auto& name : ov::test::listDirectory(dir / "out")) {
         ASSERT_NE(name.front(), '.') << "a temporary file was left: " << name;
         ++outputs;
         // One valid picture, its resolution stated per inch.

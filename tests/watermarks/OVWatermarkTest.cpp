@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -289,69 +290,70 @@ INSTANTIATE_TEST_SUITE_P(
             "bottomRight", {780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WatermarkPlacement, EquidistantWatermarkIsAnchoredBottomLeft) {
-    auto w = makeWatermark({400, 400}, {200, 200});
-    w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
-    w->setBounds({0, 0, 1000, 1000});
-    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantBottomLeft);
-}
-
-TEST(WatermarkPlacement, PortraitImageKeepsAspectRatioFromWidthFraction) {
-    auto w = makeWatermark({0, 0}, {400, 200});
-    w->setRelativeSize({0.2, 0.2});
-    w->setBounds({0, 0, 500, 1000});
-    EXPECT_EQ(w->size(), (ov::Size{100, 50}));
-}
-
-TEST(WatermarkPlacement, SameBoundsTwiceChangesNothingEvenAfterAMove) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setBounds({0, 0, 1000, 500});
-    w->setOrigin({300, 300}); // a plain store: relative data still says (100, 50)
-    w->setBounds({0, 0, 1000, 500});
-    EXPECT_EQ(w->origin(), (ov::Point{300, 300}));
-}
-
-TEST(WatermarkPlacement, ZeroBoundsLeaveRelativeDataAlone) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setRelativePosition({0.3, 0.4});
-    w->setRelativeQuadrant(OVRelativeQuadrantTopLeft);
-    w->setRelativeSize({0.5, 0.5});
-    w->calculateRelativePosition();
-    EXPECT_EQ(w->relativePosition(), (ov::Point{0.3, 0.4}));
-    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantTopLeft);
-    EXPECT_EQ(w->relativeSize(), (ov::Size{0.5, 0.5}));
-}
-
-TEST(WatermarkPlacement, ZeroOrNonFiniteRelativePositionDoesNotMoveTheOrigin) {
-    for (ov::Point relative : {ov::Point{0, 0}, ov::Point{std::nan(""), 0.1},
-                               ov::Point{std::numeric_limits<double>::infinity(), 0.1}}) {
-        auto w = makeWatermark({123, 45}, {200, 100});
-        w->setShouldUseRelativeSize(false);
-        w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
-        w->setRelativePosition(relative);
-        w->setBounds({0, 0, 1000, 500});
-        EXPECT_EQ(w->origin(), (ov::Point{123, 45}));
+// Re-placement on new bounds in the cases where it must keep, or cannot use, the relative data.
+TEST(WatermarkPlacement, EdgeCasesOfRelativePlacement) {
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    using Change = std::function<void(OVWatermark&)>;
+    struct Case {
+        const char* name;
+        Change before;       // on a 200 × 100 mark at (100, 50), before bounds (0, 0, 1000, 500)
+        Change between;      // before the second bounds
+        ov::Rect secondBounds;
+        ov::Point origin;
+    };
+    const auto relative = [](ov::Point position, OVRelativeQuadrant quadrant) -> Change {
+        return [=](OVWatermark& w) {
+            w.setShouldUseRelativeSize(false);
+            w.setRelativeQuadrant(quadrant);
+            w.setRelativePosition(position);
+        };
+    };
+    const auto nothing = [](OVWatermark&) {};
+    const ov::Rect same{0, 0, 1000, 500}, twice{0, 0, 2000, 1000};
+    const Case cases[] = {
+        {"sameBoundsAfterAPlainMove", nothing, [](OVWatermark& w) { w.setOrigin({300, 300}); },
+         same, {300, 300}},
+        {"flagsOff",
+         [](OVWatermark& w) {
+             w.setShouldUseRelativeSize(false);
+             w.setShouldUseRelativePosition(false);
+         },
+         nothing, twice, {100, 50}},
+        {"zeroRelative", relative({0, 0}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
+        {"nanRelative", relative({nan, 0.1}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
+        {"infRelative", relative({inf, 0.1}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
+        {"damagedQuadrant", relative({0.1, 0.1}, static_cast<OVRelativeQuadrant>(7)), nothing,
+         same, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto w = makeWatermark({100, 50}, {200, 100});
+        c.before(*w);
+        w->setBounds(same);
+        c.between(*w);
+        w->setBounds(c.secondBounds);
+        EXPECT_EQ(w->origin(), c.origin);
+        EXPECT_EQ(w->size(), (ov::Size{200, 100}));
     }
-}
 
-TEST(WatermarkPlacement, DamagedQuadrantGivesZeroOrigin) {
-    auto w = makeWatermark({100, 100}, {200, 100});
-    w->setShouldUseRelativeSize(false);
-    w->setRelativeQuadrant(static_cast<OVRelativeQuadrant>(7));
-    w->setRelativePosition({0.1, 0.1});
-    w->setBounds({0, 0, 1000, 500});
-    EXPECT_EQ(w->adjustOrigin(), (ov::Point{0, 0}));
-    EXPECT_EQ(w->origin(), (ov::Point{0, 0}));
-}
+    auto equidistant = makeWatermark({400, 400}, {200, 200});
+    equidistant->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+    equidistant->setBounds({0, 0, 1000, 1000});
+    EXPECT_EQ(equidistant->relativeQuadrant(), OVRelativeQuadrantBottomLeft) << "equidistant";
 
-TEST(WatermarkPlacement, FlagsOffKeepAbsoluteGeometry) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setShouldUseRelativeSize(false);
-    w->setShouldUseRelativePosition(false);
-    w->setBounds({0, 0, 1000, 500});
-    w->setBounds({0, 0, 2000, 1000});
-    EXPECT_EQ(w->size(), (ov::Size{200, 100}));
-    EXPECT_EQ(w->origin(), (ov::Point{100, 50}));
+    auto portrait = makeWatermark({0, 0}, {400, 200});
+    portrait->setRelativeSize({0.2, 0.2});
+    portrait->setBounds({0, 0, 500, 1000});
+    EXPECT_EQ(portrait->size(), (ov::Size{100, 50})) << "aspect ratio kept from the width";
+
+    auto unbounded = makeWatermark({100, 50}, {200, 100});
+    unbounded->setRelativePosition({0.3, 0.4});
+    unbounded->setRelativeQuadrant(OVRelativeQuadrantTopLeft);
+    unbounded->setRelativeSize({0.5, 0.5});
+    unbounded->calculateRelativePosition();
+    EXPECT_EQ(unbounded->relativePosition(), (ov::Point{0.3, 0.4})) << "zero bounds";
+    EXPECT_EQ(unbounded->relativeQuadrant(), OVRelativeQuadrantTopLeft);
+    EXPECT_EQ(unbounded->relativeSize(), (ov::Size{0.5, 0.5}));
 }
 
 // MARK: Copying

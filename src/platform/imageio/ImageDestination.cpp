@@ -1,6 +1,7 @@
 #include "inkstead/platform/imageio/ImageDestination.h"
 
 #include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/imageio/JpegMetadataSplice_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
@@ -113,10 +114,10 @@ void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& 
     vips_image_set_blob_copy(image.get_image(), name, bytes.data(), bytes.size());
 }
 
-// Encodes a picture with the properties' resolution, profile and metadata. Throws
-// vips::VError when encoding fails; empty when the metadata cannot be written.
-std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std::string& type,
-                            const Properties* properties, double quality, bool chromaSubsampling) {
+// The picture with the properties' resolution and profile, and, for the encoders that write
+// metadata themselves, their EXIF and XMP.
+vips::VImage withProperties(vips::VImage vimage, const Format& format,
+                            const Properties* properties) {
     // Resolution: the encoder wants pixels per millimetre.
     const double dpiX = properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;
     const double dpiY = properties ? properties->number(kOVPropertyDPIHeight).value_or(dpiX) : 72.0;
@@ -134,6 +135,11 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
             }
         }
     }
+    return vimage;
+}
+
+vips::VOption* encoderOptions(const Format& format, const std::string& type, double quality,
+                              bool chromaSubsampling) {
     auto options = vips::VImage::option();
     if (format.lossy) {
         options->set("Q", std::clamp(static_cast<int>(std::lround(quality * 100)), 1, 100));
@@ -149,9 +155,18 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
     } else if (type == "public.avif") {
         options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1);
     }
+    return options;
+}
+
+// Encodes a picture with the properties' resolution, profile and metadata. Throws
+// vips::VError when encoding fails; empty when the metadata cannot be written.
+std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std::string& type,
+                            const Properties* properties, double quality, bool chromaSubsampling) {
+    vimage = withProperties(vimage, format, properties);
     void* buffer = nullptr;
     std::size_t size = 0;
-    vimage.write_to_buffer(std::string(format.suffix).c_str(), &buffer, &size, options);
+    vimage.write_to_buffer(std::string(format.suffix).c_str(), &buffer, &size,
+                           encoderOptions(format, type, quality, chromaSubsampling));
     // Metadata goes in with Exiv2, which reads the encoded bytes into a buffer of its own;
     // the encoder's buffer is released as soon as it is no longer needed.
     std::unique_ptr<void, decltype(&g_free)> owned(buffer, g_free);
@@ -168,6 +183,81 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
     return encoded;
 }
 
+gint64 writeToSplicer(VipsTargetCustom*, const void* data, gint64 length, gpointer user) {
+    try {
+        auto& splicer = *static_cast<imageio::JpegSegmentSplicer*>(user);
+        return splicer.write({static_cast<const uint8_t*>(data), static_cast<std::size_t>(length)})
+                   ? length
+                   : -1;
+    } catch (const std::exception&) {
+        return -1; // no exception may cross libvips' C frames
+    }
+}
+
+// Encodes a JPEG straight into the file, its metadata segments written on the way, so that the
+// file is neither whole in memory nor rewritten. Throws vips::VError when encoding fails;
+// false when the metadata cannot be written or the file refuses the bytes.
+bool encodeJpegInto(AtomicFile& file, vips::VImage vimage, const Format& format,
+                    const Properties* properties, double quality, bool chromaSubsampling,
+                    std::size_t& written) {
+    auto options = encoderOptions(format, "public.jpeg", quality, chromaSubsampling);
+    std::vector<uint8_t> segments;
+    if (properties != nullptr) {
+        // All of it comes from the properties: the encoder adds nothing of its own.
+        auto metadata = imageio::jpegMetadataSegments(*properties);
+        if (!metadata) {
+            delete options;
+            return false;
+        }
+        segments = std::move(*metadata);
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+            const auto profile = imageio::jpegProfileSegments(*icc);
+            segments.insert(segments.end(), profile.begin(), profile.end());
+        }
+        options->set("strip", true);
+    } else {
+        vimage = withProperties(vimage, format, nullptr);
+    }
+    written = 0;
+    imageio::JpegSegmentSplicer splicer(std::move(segments), [&](std::span<const uint8_t> bytes) {
+        written += bytes.size();
+        return file.write(bytes);
+    });
+    VipsTargetCustom* custom = vips_target_custom_new();
+    g_signal_connect(custom, "write", G_CALLBACK(writeToSplicer), &splicer);
+    vips::VTarget target(VIPS_TARGET(custom)); // takes over the reference
+    vimage.write_to_target(".jpg", target, options);
+    return splicer.finished() && !file.error();
+}
+
+// Writes the encoded picture into the file; JPEG streams, the other formats are encoded whole
+// and then written. Throws vips::VError when encoding fails; false otherwise.
+bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
+                const std::string& type, const Properties* properties, double quality,
+                bool chromaSubsampling, std::size_t& written) {
+    if (type == "public.jpeg") {
+        return encodeJpegInto(file, std::move(vimage), format, properties, quality,
+                              chromaSubsampling, written);
+    }
+    const auto encoded = encode(std::move(vimage), format, type, properties, quality,
+                                chromaSubsampling);
+    written = encoded.size();
+    return !encoded.empty() && file.write(encoded);
+}
+
+} // namespace
+
+namespace {
+
+// Calls `use` with the image as a libvips picture of straight pixels, converted row by row as
+// the encoder pulls them.
+template <typename Use> auto withStraightPixels(const Image& image, const Format& format, Use use) {
+    const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
+    const Image& pixels = native ? *native : image;
+    const StraightPixels job{&pixels, format.alpha && !isOpaque(pixels)};
+    return use(straightImage(job));
+}
+
 } // namespace
 
 std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
@@ -177,41 +267,16 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
     if (format == nullptr || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsForType(type);
     try {
-        const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
-        const Image& pixels = native ? *native : image;
-        const StraightPixels job{&pixels, format->alpha && !isOpaque(pixels)};
-        return encode(straightImage(job), *format, type, properties, quality, chromaSubsampling);
+        return withStraightPixels(image, *format, [&](vips::VImage pixels) {
+            return encode(pixels, *format, type, properties, quality, chromaSubsampling);
+        });
     } catch (const std::exception&) {
         vips_error_clear();
         return {};
     }
 }
-
-namespace {
-
-// Empty on failure, with `sourceFailed` telling whether the source was to blame.
-std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::string& type,
-                                   const Properties* properties, double quality,
-                                   bool chromaSubsampling, bool& sourceFailed) {
-    sourceFailed = false;
-    const Format* format = formatForType(type);
-    if (format == nullptr || !picture.source || !imageio::ensureVips()) {
-        return {};
-    }
-    std::shared_ptr<imageio::StreamState> state;
-    try {
-        auto vimage = imageio::streamedImage(picture, format->alpha, state);
-        return encode(vimage, *format, type, properties, quality, chromaSubsampling);
-    } catch (const std::exception&) {
-        vips_error_clear();
-        // No pipeline at all means the source could not even be opened.
-        sourceFailed = !state || imageio::sourceFailed(*state);
-        return {};
-    }
-}
-
-} // namespace
 
 struct ImageDestination::Impl {
     std::filesystem::path path;
@@ -224,7 +289,38 @@ struct ImageDestination::Impl {
     std::error_code error;
     bool failedDecoding = false;
     std::size_t encodedSize = 0;
+
+    /// Encodes the image or picture into `file`; false on failure, with `failedDecoding` set
+    /// when the picture's source was to blame.
+    bool encodeInto(AtomicFile& file);
 };
+
+bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
+    failedDecoding = false;
+    const Format* format = formatForType(type);
+    if (format == nullptr || (!image && !(picture && picture->source)) || !imageio::ensureVips()) {
+        return false;
+    }
+    imageio::ensureCodecsForType(type);
+    const Properties* metadata = properties ? &*properties : nullptr;
+    const auto write = [&](vips::VImage pixels) {
+        return ov::encodeInto(file, std::move(pixels), *format, type, metadata, quality,
+                              chromaSubsampling, encodedSize);
+    };
+    std::shared_ptr<imageio::StreamState> state;
+    try {
+        if (image) {
+            return withStraightPixels(*image, *format, write);
+        }
+        return write(imageio::streamedImage(*picture, format->alpha, state));
+    } catch (const std::exception&) {
+        vips_error_clear();
+        // No pipeline at all means the source could not even be opened.
+        failedDecoding = picture && (!state || imageio::sourceFailed(*state));
+        return false;
+    }
+}
+
 
 bool ImageDestination::canWriteType(const std::string& type) {
     return formatForType(type) != nullptr;
@@ -271,22 +367,21 @@ void ImageDestination::addPicture(StreamedPicture picture, const Properties* pro
 }
 
 bool ImageDestination::finalize() {
+    d->encodedSize = 0;
     if (!d->image && !d->picture) {
         d->error = std::make_error_code(std::errc::invalid_argument);
         return false;
     }
-    const Properties* properties = d->properties ? &*d->properties : nullptr;
-    d->failedDecoding = false;
-    const auto encoded =
-        d->image ? encodeImage(*d->image, d->type, properties, d->quality, d->chromaSubsampling)
-                 : encodePicture(*d->picture, d->type, properties, d->quality, d->chromaSubsampling,
-                                 d->failedDecoding);
-    if (encoded.empty()) {
-        d->error = encodingFailed();
+    AtomicFile file(d->path);
+    if (!file.error() && !d->encodeInto(file)) {
+        d->error = file.error() ? file.error() : encodingFailed();
+        d->encodedSize = 0;
         return false;
     }
-    d->error = writeFileAtomically(d->path, encoded, FileWriteMode::CreateExclusive);
-    d->encodedSize = d->error ? 0 : encoded.size();
+    d->error = file.error() ? file.error() : file.commit(FileWriteMode::CreateExclusive);
+    if (d->error) {
+        d->encodedSize = 0;
+    }
     return !d->error;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace ov {
@@ -97,20 +98,21 @@ bool paint(StreamState& state, PaintedBox& painted) {
         return false;
     }
     const std::size_t nativeRow = static_cast<std::size_t>(area.width) * 4;
-    std::vector<uint8_t> native(nativeRow * area.height);
+    // Every byte is written by the conversion below: no zero-fill first.
+    const auto native = std::make_unique_for_overwrite<uint8_t[]>(nativeRow * area.height);
     for (int y = 0; y < area.height; ++y) {
-        premultiplyRow(VIPS_REGION_ADDR(region, area.x, area.y + y), native.data() + y * nativeRow,
+        premultiplyRow(VIPS_REGION_ADDR(region, area.x, area.y + y), native.get() + y * nativeRow,
                        area.width, state.bands);
     }
     g_object_unref(region);
-    if (!state.picture.painter(native.data(), nativeRow, area)) {
+    if (!state.picture.painter(native.get(), nativeRow, area)) {
         return false;
     }
     const PixelBox& box = painted.box;
     const std::size_t row = static_cast<std::size_t>(box.width) * state.bands;
     painted.pixels.resize(row * box.height);
     for (int y = 0; y < box.height; ++y) {
-        const uint8_t* src = native.data() + (box.y - area.y + y) * nativeRow +
+        const uint8_t* src = native.get() + (box.y - area.y + y) * nativeRow +
                              static_cast<std::size_t>(box.x - area.x) * 4;
         straightenRow(src, painted.pixels.data() + y * row, box.width, state.bands);
     }
