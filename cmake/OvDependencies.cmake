@@ -17,4 +17,6 @@ ov_pkg(CAIRO cairo)
 ov_pkg(PANGOCAIRO pangocairo)
 ov_pkg(FONTCONFIG fontconfig)
 ov_pkg(VIPS vips-cpp)
+# The image I/O loads libvips' optional codec modules itself.
+ov_pkg(GMODULE gmodule-2.0)
 ov_pkg(EXIV2 exiv2)

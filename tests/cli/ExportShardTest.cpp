@@ -11,7 +11,7 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using clitest::folderEntries;
+using ov::test::listDirectory;
 using clitest::runInkstead;
 using ov::test::readFile;
 using ov::test::TempDir;
@@ -20,8 +20,8 @@ using ov::test::writeFile;
 namespace {
 
 void expectSameFiles(const fs::path& expected, const fs::path& actual) {
-    const auto names = folderEntries(expected);
-    ASSERT_EQ(folderEntries(actual), names);
+    const auto names = listDirectory(expected);
+    ASSERT_EQ(listDirectory(actual), names);
     for (const auto& name : names)
         EXPECT_EQ(readFile(actual / name), readFile(expected / name)) << name;
 }
