@@ -263,8 +263,6 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     return report.get();
 }
 
-} // namespace
-
 // The manifest of the job, opened for appending; null without one.
 std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
     if (job.manifest.empty() || job.dryRun)
@@ -298,6 +296,8 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, std::vector<
     names = std::move(shard.names);
     return {std::move(shard.model), std::move(shard.rejected)};
 }
+
+} // namespace
 
 ExportResult runExport(ExportJob job) {
     const auto manifest = openManifest(job);
