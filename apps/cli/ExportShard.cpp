@@ -99,6 +99,7 @@ ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest) {
             continue;
         }
         inputs.names.push_back(plan.names[k]);
+        inputs.sources.push_back(source);
     }
     return inputs;
 }

@@ -19,11 +19,12 @@ namespace cli {
 
 struct ShardInputs {
     std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
-    std::vector<std::filesystem::path> names; ///< output name of each model entry
-    std::vector<ImageOutcome> rejected;       ///< entries of this share that cannot be exported
-    std::size_t listed = 0;                   ///< entries of the whole list
-    std::size_t share = 0;                    ///< entries of this share
-    std::size_t finishedBefore = 0;           ///< of the share, done by an earlier run
+    std::vector<std::filesystem::path> names;   ///< output name of each model entry
+    std::vector<std::filesystem::path> sources; ///< each model entry as the list names it
+    std::vector<ImageOutcome> rejected;         ///< entries of this share that cannot be exported
+    std::size_t listed = 0;                     ///< entries of the whole list
+    std::size_t share = 0;                      ///< entries of this share
+    std::size_t finishedBefore = 0;             ///< of the share, done by an earlier run
 };
 
 /// Input folders whose structure the outputs mirror (empty unless the job mirrors).
