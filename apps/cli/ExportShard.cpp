@@ -71,6 +71,7 @@ ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest) {
     const std::vector<fs::path> list = wholeList(std::move(job.inputs), job.preset->uuid());
     job.inputs.clear();
     inputs.listed = list.size();
+    naming.outputTypes = outputTypesFor(job, list.size());
     const OVShardPlan plan = OVPlanShard(list, std::move(naming), job.shard.value_or(OVShard{}));
     inputs.share = plan.positions.size();
     const auto presetID = job.preset->uuid();

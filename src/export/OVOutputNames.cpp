@@ -1,7 +1,11 @@
 #include "inkstead/export/OVOutputNames.h"
 
 #include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include <algorithm>
 #include <string>
@@ -25,6 +29,14 @@ fs::path mirroredSubfolder(const fs::path& source, const std::vector<fs::path>& 
     return {};
 }
 
+// "photo.jpg" as "photo.png" when written as PNG; a name that already says the type stays.
+std::string withExtensionOfType(const std::string& name, const std::string& type) {
+    if (type.empty() || OVImageTypeForExtension(name) == type)
+        return name;
+    const std::string extension = ov::ImageDestination::filenameExtensionForType(type);
+    return extension.empty() ? name : fs::path(name).replace_extension(extension).string();
+}
+
 bool taken(const OVOutputNaming& naming, const fs::path& relative,
            const std::unordered_set<std::string>& given) {
     if (given.contains(relative.native()))
@@ -32,6 +44,18 @@ bool taken(const OVOutputNaming& naming, const fs::path& relative,
     std::error_code error;
     return naming.consultFolder && naming.conflict == OVConflictPolicy::Unique &&
            fs::exists(fs::symlink_status(naming.directory / relative, error));
+}
+
+// The values of a source for the variables of names: its metadata and its upright stored size.
+OVTextVariables variablesOf(const fs::path& source, std::int64_t counter) {
+    const auto image = ov::ImageSource::createWithURL(source);
+    const ov::Properties properties = image ? image->properties() : ov::Properties();
+    ov::Size size{properties.number(ov::kOVPropertyPixelWidth).value_or(0),
+                  properties.number(ov::kOVPropertyPixelHeight).value_or(0)};
+    const auto orientation = properties.integer(ov::kOVPropertyOrientation).value_or(0);
+    if (orientation >= 5 && orientation <= 8)
+        size = {size.height, size.width};
+    return OVTextVariables::forImage(properties, source, size, counter);
 }
 
 // Names `count` sources, `sourceAt(k)` giving the k-th or null when it is missing.
@@ -45,9 +69,16 @@ std::vector<fs::path> namesOf(std::size_t count, SourceAt sourceAt, const OVOutp
         if (!source)
             continue;
         const std::string filename = source->filename().string();
-        const std::string wanted =
-            naming.pattern ? naming.pattern->renameWithCurrentPattern(filename, std::int64_t(k + 1))
-                           : filename;
+        const auto counter = static_cast<std::int64_t>(k + 1);
+        std::string wanted = filename;
+        if (naming.pattern && naming.pattern->hasVariableTokens()) {
+            const OVTextVariables variables = variablesOf(*source, counter);
+            wanted = naming.pattern->renameWithCurrentPattern(filename, counter, &variables);
+        } else if (naming.pattern) {
+            wanted = naming.pattern->renameWithCurrentPattern(filename, counter);
+        }
+        if (k < naming.outputTypes.size())
+            wanted = withExtensionOfType(wanted, naming.outputTypes[k]);
         fs::path folder = mirroredSubfolder(*source, naming.mirroredFolders);
         if (folder == ".")
             folder.clear();

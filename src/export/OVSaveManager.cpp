@@ -119,9 +119,18 @@ struct OVSaveManager::Batch {
     }
 
     void makeNames();
+    /// The type each image is written in, by position, for its name's extension.
+    [[nodiscard]] std::vector<std::string> outputTypes() const {
+        std::vector<std::string> types;
+        for (const std::size_t index : indexes)
+            types.push_back(renderer && index < model->count()
+                                ? renderer->outputType(model->presetIDAtIndex(index))
+                                : "");
+        return types;
+    }
     void run(const std::shared_ptr<Batch>& self);
     void saveImage(std::size_t position);
-    std::string renderImage(const fs::path& source, std::size_t index, const fs::path& temporary,
+    std::string renderImage(const fs::path& source, std::size_t position, const fs::path& temporary,
                             std::vector<std::string>& warnings);
     void fail(std::size_t position, fs::path source, std::string reason);
     void tell(OVSaveImageEvent event);
@@ -150,7 +159,8 @@ void OVSaveManager::Batch::makeNames() {
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 unnamed[k] = sources[k];
-        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
+        const auto made = OVOutputNames(
+            unnamed, {directory, nullptr, mirroredFolders, conflict, true, outputTypes()});
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 names[k] = made[k];
@@ -161,7 +171,8 @@ void OVSaveManager::Batch::makeNames() {
         lock.lock(); // a pattern is used by one batch at a time
     // Decided in index order before the first write, as a dry run decides them; the write itself
     // never replaces a file either.
-    names = OVOutputNames(sources, {directory, pattern, mirroredFolders, conflict});
+    names = OVOutputNames(sources,
+                          {directory, pattern, mirroredFolders, conflict, true, outputTypes()});
 }
 
 void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {
@@ -179,14 +190,15 @@ void OVSaveManager::Batch::tell(OVSaveImageEvent event) {
 }
 
 // An allocation that fails under a memory limit fails this image only; the batch goes on.
-std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t index,
+std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t position,
                                               const fs::path& temporary,
                                               std::vector<std::string>& warnings) {
     if (!renderer)
         return "no image renderer";
     try {
-        return renderer->saveImageWithWarnings(source, model->presetIDAtIndex(index), temporary,
-                                               warnings);
+        return renderer->saveNumberedImage(source, model->presetIDAtIndex(indexes[position]),
+                                           temporary,
+                                           warnings, static_cast<std::int64_t>(position) + 1);
     } catch (const std::bad_alloc&) {
         return "out of memory";
     } catch (const std::exception& error) {
@@ -225,7 +237,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             }
             const fs::path temporary = OVTemporaryFilePath(folder, name);
             std::vector<std::string> warnings;
-            std::string error = renderImage(*source, index, temporary, warnings);
+            std::string error = renderImage(*source, position, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;
