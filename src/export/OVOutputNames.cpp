@@ -100,7 +100,7 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
         naming);
 }
 
-std::vector<fs::path> OVOutputNames(const std::vector<fs::path>& sources,
+std::vector<fs::path> OVOutputNames(std::span<const fs::path> sources,
                                     const OVOutputNaming& naming) {
     return namesOf(
         sources.size(), [&sources](std::size_t k) { return &sources[k]; }, naming);
