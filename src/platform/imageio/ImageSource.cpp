@@ -7,6 +7,7 @@
 
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -74,8 +75,18 @@ std::string ImageSource::typeOfFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, ec) || !imageio::ensureVips()) {
         return {};
     }
-    const auto head = readHead(path, 16);
+    // The formats the library reads are known by their first bytes: one read of the head spares
+    // the dozens of opens and stats of asking every loader about the file, which count on a
+    // shared file system. Only what the head does not settle goes to the loaders.
+    const auto head = readHead(path, 4096);
     imageio::ensureCodecsFor(head.data(), head.size());
+    if (!head.empty()) {
+        if (const char* loader = vips_foreign_find_load_buffer(head.data(), head.size())) {
+            if (auto type = typeForLoader(loader, head.data(), head.size()); !type.empty())
+                return type;
+        }
+        vips_error_clear();
+    }
     const char* loader = vips_foreign_find_load(path.c_str());
     if (loader == nullptr) {
         vips_error_clear();
