@@ -103,13 +103,4 @@ TEST_F(AdditionalSettings, PresetsWithoutThemAreStoredAsBefore) {
     }
 }
 
-TEST_F(AdditionalSettings, JsonVersionsBeyondTheNewestAreRefused) {
-    auto preset = std::make_shared<OVPreset>("Plain");
-    auto document = nlohmann::json::parse(OVPresetJsonString(*preset));
-    for (const auto& [version, accepted] : {std::pair{1, true}, {2, true}, {3, false}}) {
-        document["version"] = version;
-        EXPECT_EQ(static_cast<bool>(OVPresetFromJson(document.dump())), accepted) << version;
-    }
-}
-
 } // namespace
