@@ -170,7 +170,7 @@ function(ov_test)
   if(OV_GUI AND NOT test_environment)
     set(test_environment QT_QPA_PLATFORM=offscreen)
   endif()
-  gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
 endfunction()
 

@@ -88,6 +88,15 @@ Collected collectInputs(const ExportJob& job) {
     return collected;
 }
 
+} // namespace
+
+std::vector<std::string> outputTypesFor(const ExportJob& job, std::size_t count) {
+    return std::vector<std::string>(count,
+                                    std::string(OVOutputFormatType(job.preset->outputFormat())));
+}
+
+namespace {
+
 // The names the batch gives, from the library function the save manager names them with, or
 // `given` (by model index) when the names come from the whole list.
 std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model,
@@ -95,10 +104,11 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
         sources.push_back(model.URLAtIndex(i));
-    const auto names = namesFromList(job)
-                           ? given
-                           : OVOutputNames(sources, {job.outputFolder, job.pattern,
-                                                     mirroredFolders(job), job.conflict});
+    const auto names =
+        namesFromList(job)
+            ? given
+            : OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job),
+                                      job.conflict, true, outputTypesFor(job, sources.size())});
     std::vector<ImageOutcome> plan;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (!sources[i])

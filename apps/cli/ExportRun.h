@@ -58,4 +58,8 @@ struct ExportResult {
 /// is nothing to export or the output folder cannot be made.
 ExportResult runExport(const ExportJob& job);
 
+/// The type each of `count` outputs of the job is written in (the preset's output format; empty
+/// entries keep each source's type), for the extensions of their names.
+[[nodiscard]] std::vector<std::string> outputTypesFor(const ExportJob& job, std::size_t count);
+
 } // namespace cli

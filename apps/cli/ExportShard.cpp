@@ -66,9 +66,10 @@ ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest)
     ShardInputs inputs;
     const std::vector<fs::path> list = wholeList(job);
     inputs.listed = list.size();
-    const OVShardPlan plan = OVPlanShard(
-        list, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict, false},
-        job.shard.value_or(OVShard{}));
+    const OVShardPlan plan = OVPlanShard(list,
+                                         {job.outputFolder, job.pattern, mirroredFolders(job),
+                                          job.conflict, false, outputTypesFor(job, list.size())},
+                                         job.shard.value_or(OVShard{}));
     inputs.share = plan.positions.size();
     const auto presetID = job.preset->uuid();
     for (std::size_t k = 0; k < plan.positions.size(); ++k) {

@@ -1,7 +1,9 @@
 #include "inkstead/export/OVOutputNames.h"
 
 #include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/watermarks/OVTextVariables.h"
 
@@ -24,6 +26,14 @@ fs::path mirroredSubfolder(const fs::path& source, const std::vector<fs::path>& 
             return file.parent_path().lexically_relative(root);
     }
     return {};
+}
+
+// "photo.jpg" as "photo.png" when written as PNG; a name that already says the type stays.
+std::string withExtensionOfType(const std::string& name, const std::string& type) {
+    if (type.empty() || OVImageTypeForExtension(name) == type)
+        return name;
+    const std::string extension = ov::ImageDestination::filenameExtensionForType(type);
+    return extension.empty() ? name : fs::path(name).replace_extension(extension).string();
 }
 
 bool taken(const OVOutputNaming& naming, const fs::path& relative,
@@ -65,6 +75,8 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
         } else if (naming.pattern) {
             wanted = naming.pattern->renameWithCurrentPattern(filename, counter);
         }
+        if (k < naming.outputTypes.size())
+            wanted = withExtensionOfType(wanted, naming.outputTypes[k]);
         fs::path folder = mirroredSubfolder(*sources[k], naming.mirroredFolders);
         if (folder == ".")
             folder.clear();

@@ -119,6 +119,15 @@ struct OVSaveManager::Batch {
     }
 
     void makeNames();
+    /// The type each image is written in, by position, for its name's extension.
+    [[nodiscard]] std::vector<std::string> outputTypes() const {
+        std::vector<std::string> types;
+        for (const std::size_t index : indexes)
+            types.push_back(renderer && index < model->count()
+                                ? renderer->outputType(model->presetIDAtIndex(index))
+                                : "");
+        return types;
+    }
     void run(const std::shared_ptr<Batch>& self);
     void saveImage(std::size_t position);
     std::string renderImage(const fs::path& source, std::size_t position, const fs::path& temporary,
@@ -150,7 +159,8 @@ void OVSaveManager::Batch::makeNames() {
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 unnamed[k] = sources[k];
-        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
+        const auto made = OVOutputNames(
+            unnamed, {directory, nullptr, mirroredFolders, conflict, true, outputTypes()});
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 names[k] = made[k];
@@ -161,7 +171,8 @@ void OVSaveManager::Batch::makeNames() {
         lock.lock(); // a pattern is used by one batch at a time
     // Decided in index order before the first write, as a dry run decides them; the write itself
     // never replaces a file either.
-    names = OVOutputNames(sources, {directory, pattern, mirroredFolders, conflict});
+    names = OVOutputNames(sources,
+                          {directory, pattern, mirroredFolders, conflict, true, outputTypes()});
 }
 
 void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {

@@ -22,10 +22,11 @@ constexpr int kSurroundings = 32;
 // as a fraction of the frame's longer side, plus a fixed reach.
 constexpr double kInkReachFactor = 0.1;
 constexpr double kInkReach = 40;
-// Largest box drawn in one go: a drawing surface holds at most 32767 pixels a side, and boxes
-// are decoded whole before they are drawn, so tall boxes are cut into bands.
+// Largest box drawn in one go: a drawing surface holds at most 32767 pixels a side, and the
+// rows of a box (and its surroundings) are held, decoded, from the moment it is drawn until the
+// encoder has passed it, so boxes are cut into short bands: memory stays with a few hundred rows.
 constexpr int kMaxBoxWidth = 8192;
-constexpr int kMaxBoxHeight = 1024;
+constexpr int kMaxBoxHeight = 256;
 
 // The box of whole pixels (rows from the top) that covers a y-up rectangle of the canvas.
 ov::PixelBox pixelBoxFor(const ov::Rect& rect, double canvasHeight) {

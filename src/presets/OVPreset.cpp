@@ -113,7 +113,11 @@ std::shared_ptr<OVPreset> OVPreset::copy() const {
     copy->resizeMethod_ = resizeMethod_;
     copy->resizeValue_ = resizeValue_;
     copy->shouldResize_ = shouldResize_;
-    copy->shouldStripMetadata_ = shouldStripMetadata_;
+    copy->metadataPolicy_ = metadataPolicy_;
+    copy->metadataArtist_ = metadataArtist_;
+    copy->metadataCopyright_ = metadataCopyright_;
+    copy->outputFormat_ = outputFormat_;
+    copy->outputQuality_ = outputQuality_;
     return copy;
 }
 

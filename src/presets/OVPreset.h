@@ -96,8 +96,26 @@ public:
     void setResizeMethod(OVResizeMethod m) { resizeMethod_ = m; }
     [[nodiscard]] double resizeValue() const { return resizeValue_; }
     void setResizeValue(double value) { resizeValue_ = value; }
-    [[nodiscard]] bool shouldStripMetadata() const { return shouldStripMetadata_; }
-    void setShouldStripMetadata(bool strip) { shouldStripMetadata_ = strip; }
+    /// True under every metadata policy but OVMetadataPolicyKeepAll (each drops the location).
+    [[nodiscard]] bool shouldStripMetadata() const {
+        return metadataPolicy_ != OVMetadataPolicyKeepAll;
+    }
+    /// False keeps all metadata; true strips the location unless a stricter policy is set.
+    void setShouldStripMetadata(bool strip);
+    [[nodiscard]] OVMetadataPolicy metadataPolicy() const { return metadataPolicy_; }
+    void setMetadataPolicy(OVMetadataPolicy policy) { metadataPolicy_ = policy; }
+    /// Creator and copyright notice written into every export (EXIF, XMP, IPTC); empty: the
+    /// source's own are left as they are.
+    [[nodiscard]] const std::string& metadataArtist() const { return metadataArtist_; }
+    void setMetadataArtist(std::string artist) { metadataArtist_ = std::move(artist); }
+    [[nodiscard]] const std::string& metadataCopyright() const { return metadataCopyright_; }
+    void setMetadataCopyright(std::string notice) { metadataCopyright_ = std::move(notice); }
+    /// The file type of exports; the source's own by default.
+    [[nodiscard]] OVOutputFormat outputFormat() const { return outputFormat_; }
+    void setOutputFormat(OVOutputFormat format) { outputFormat_ = format; }
+    /// Quality of lossy outputs from 0 to 1; 0 (the default) leaves it to the encoder.
+    [[nodiscard]] double outputQuality() const { return outputQuality_; }
+    void setOutputQuality(double quality);
     /// The size an image of `size` pixels is rendered at under these settings: unchanged unless
     /// shouldResize; otherwise scaled with its aspect kept, never enlarged, the constrained side
     /// never below 5 % of its length (see OVPresetExportSettings.cpp).
@@ -215,7 +233,11 @@ private:
     OVResizeConstraint resizeConstraint_ = OVResizeConstraintWidth;
     OVResizeMethod resizeMethod_ = OVResizeMethodPixels;
     double resizeValue_ = 0;
-    bool shouldStripMetadata_ = false;
+    OVMetadataPolicy metadataPolicy_ = OVMetadataPolicyKeepAll;
+    std::string metadataArtist_;
+    std::string metadataCopyright_;
+    OVOutputFormat outputFormat_ = OVOutputFormatSource;
+    double outputQuality_ = 0;
     std::atomic<bool> shouldInsert_{false};
     OVWatermarkPtr watermarkToInsert_;
 };

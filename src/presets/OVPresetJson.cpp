@@ -439,6 +439,37 @@ void readExportSettings(OVPreset& preset, Fields& f) {
         preset.setResizeValue(*v);
     if (auto v = f.boolean("stripMetadata"))
         preset.setShouldStripMetadata(*v);
+    if (auto v = f.enumeration("metadata", kOVMetadataPolicyNames))
+        preset.setMetadataPolicy(static_cast<OVMetadataPolicy>(*v));
+    if (auto v = f.string("artist"))
+        preset.setMetadataArtist(*v);
+    if (auto v = f.string("copyright"))
+        preset.setMetadataCopyright(*v);
+    if (auto v = f.enumeration("format", kOVOutputFormatNames))
+        preset.setOutputFormat(static_cast<OVOutputFormat>(*v));
+    if (auto v = f.number("quality", 0, 1))
+        preset.setOutputQuality(*v);
+}
+
+// The settings that older documents do not have are written only when they are set, so that
+// such documents read and write back unchanged.
+json exportSettingsToJson(const OVPreset& preset) {
+    json j = {{"resize", preset.shouldResize()},
+              {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
+              {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
+              {"value", preset.resizeValue()},
+              {"stripMetadata", preset.shouldStripMetadata()}};
+    if (preset.metadataPolicy() > OVMetadataPolicyStripLocation)
+        j["metadata"] = enumToJson(preset.metadataPolicy(), kOVMetadataPolicyNames);
+    if (!preset.metadataArtist().empty())
+        j["artist"] = preset.metadataArtist();
+    if (!preset.metadataCopyright().empty())
+        j["copyright"] = preset.metadataCopyright();
+    if (preset.outputFormat() != OVOutputFormatSource)
+        j["format"] = enumToJson(preset.outputFormat(), kOVOutputFormatNames);
+    if (preset.outputQuality() > 0)
+        j["quality"] = preset.outputQuality();
+    return j;
 }
 
 json watermarkToJson(const OVWatermark& mark, bool withPictures) {
@@ -501,12 +532,7 @@ json presetToJson(const OVPreset& preset, bool withPictures) {
         {"version", versionNeeded(preset)},
         {"name", preset.name()},
         {"uuid", preset.uuid().uuidString()},
-        {"export",
-         {{"resize", preset.shouldResize()},
-          {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
-          {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
-          {"value", preset.resizeValue()},
-          {"stripMetadata", preset.shouldStripMetadata()}}},
+        {"export", exportSettingsToJson(preset)},
         {"watermarks", marks},
     };
 }

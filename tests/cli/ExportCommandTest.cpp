@@ -3,6 +3,7 @@
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
 
+#include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/platform/imageio/Properties.h"
 #include "support/TestSupport.h"
 
@@ -12,8 +13,8 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using ov::test::listDirectory;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::TempDir;
 
 namespace {
@@ -271,4 +272,36 @@ TEST_F(ExportCommand, DryRunNamesAreTheRealNamesForDuplicateNames) {
     EXPECT_EQ(listDirectory(dir / "out-mirrored" / "y"),
               (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg", "a_Watermarked_3.jpg",
                      "a_Watermarked_4.jpg"}));
+}
+
+TEST_F(ExportCommand, OutputFormatOfThePresetOrTheRunSetsTypeAndExtension) {
+    struct Row {
+        std::vector<std::string> options;
+        std::string name; // of a.jpg's output
+        std::string type;
+    };
+    const Row rows[] = {
+        {{"--format", "png"}, "a.png", "public.png"},
+        {{"--format", "webp", "--quality", "60"}, "a.webp", "org.webmproject.webp"},
+        {{"--format", "avif"}, "a.avif", "public.avif"},
+        {{"--format", "jxl"}, "a.jxl", "public.jxl"},
+        {{"--format", "jpeg"}, "a.jpg", "public.jpeg"},
+        {{"--format", "png", "--pattern", "web_,increment"}, "web_001.png", "public.png"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const fs::path folder = dir / ("out" + std::to_string(i));
+        std::vector<std::string> args{"export", in("a.jpg"), "-o", folder.string(), "-q"};
+        args.insert(args.end(), rows[i].options.begin(), rows[i].options.end());
+        const auto result = run(args);
+        ASSERT_EQ(result.exitCode, 0) << rows[i].name << ": " << result.err;
+        EXPECT_EQ(listDirectory(folder), (Names{rows[i].name}));
+        EXPECT_EQ(ov::ImageSource::typeOfFile(folder / rows[i].name), rows[i].type);
+    }
+
+    // Stored in the preset, the format names the planned outputs too.
+    ASSERT_EQ(run({"presets", "set", "Default", "--format", "png", "--quality", "80"}).exitCode, 0);
+    const auto plan = run({"export", in(""), "-o", out(), "--dry-run"});
+    EXPECT_NE(plan.out.find("a.png"), std::string::npos) << plan.out;
+    EXPECT_NE(plan.out.find("b.png"), std::string::npos) << plan.out;
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--format", "gif"}).exitCode, 2);
 }

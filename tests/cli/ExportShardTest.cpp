@@ -11,8 +11,8 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using clitest::folderEntries;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::readFile;
 using ov::test::TempDir;
 using ov::test::writeFile;
@@ -20,8 +20,8 @@ using ov::test::writeFile;
 namespace {
 
 void expectSameFiles(const fs::path& expected, const fs::path& actual) {
-    const auto names = folderEntries(expected);
-    ASSERT_EQ(folderEntries(actual), names);
+    const auto names = listDirectory(expected);
+    ASSERT_EQ(listDirectory(actual), names);
     for (const auto& name : names)
         EXPECT_EQ(readFile(actual / name), readFile(expected / name)) << name;
 }

@@ -78,11 +78,6 @@ TEST(OVFilenamePattern, DigitsGetterAndPadding) {
     EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 42), "42.jpg");
 }
 
-TEST(OVFilenamePattern, AvailableOptionsInOrder) {
-    EXPECT_EQ(OVFilenamePattern::availablePatternOptions(),
-              (std::vector<std::string>{"filename", "date", "increment", "-"}));
-}
-
 // The date depends on the user's locale; the portable locale writes its short date with slashes
 // (month/day/year), which the pattern must turn into hyphens.
 class DateStyles : public testing::Test {

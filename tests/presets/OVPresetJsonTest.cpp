@@ -148,6 +148,33 @@ TEST_F(PresetJson, RoundTripKeepsEveryFieldOfAllSixKinds) {
     EXPECT_EQ(rendered(*read->preset), rendered(*preset));
 }
 
+TEST_F(PresetJson, OutputSettingsRoundTripAndOlderDocumentsReadBackUnchanged) {
+    auto preset = std::make_shared<OVPreset>("Web");
+    const std::string older = OVPresetJsonString(*preset);
+    for (const char* key : {"metadata", "artist", "copyright", "format", "quality"})
+        EXPECT_FALSE(json::parse(older)["export"].contains(key)) << key;
+    auto plain = OVPresetFromJson(older);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->preset->outputFormat(), OVOutputFormatSource);
+    EXPECT_EQ(OVPresetJsonString(*plain->preset), older);
+
+    preset->setMetadataPolicy(OVMetadataPolicyStripPrivate);
+    preset->setMetadataArtist("Ada Lovelace");
+    preset->setMetadataCopyright("© 2026 Ada");
+    preset->setOutputFormat(OVOutputFormatJPEGXL);
+    preset->setOutputQuality(0.8);
+    const std::string text = OVPresetJsonString(*preset);
+    EXPECT_EQ(json::parse(text)["export"]["format"], "jxl");
+    auto read = OVPresetFromJson(text);
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(read->preset->metadataPolicy(), OVMetadataPolicyStripPrivate);
+    EXPECT_EQ(read->preset->metadataArtist(), "Ada Lovelace");
+    EXPECT_EQ(read->preset->metadataCopyright(), "© 2026 Ada");
+    EXPECT_EQ(read->preset->outputFormat(), OVOutputFormatJPEGXL);
+    EXPECT_EQ(read->preset->outputQuality(), 0.8);
+    EXPECT_EQ(OVPresetJsonString(*read->preset), text);
+}
+
 TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
     const json good = json::parse(OVPresetJsonString(*everyKind()));
     const auto picturesBefore = pictureFiles();
@@ -196,6 +223,8 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
          edited([](json& j) { j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000)); }),
          "too large"},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; }), "export.resize"},
+        {"unknownFormat", edited([](json& j) { j["export"]["format"] = "bmp"; }), "export.format"},
+        {"qualityAboveOne", edited([](json& j) { j["export"]["quality"] = 85; }), "export.quality"},
         // The picture of the image watermark is valid; a later watermark is not.
         {"failureAfterAPicture", edited([](json& j) { j["watermarks"][5]["intensity"] = -3; }),
          "watermarks[5].intensity"},

@@ -1,6 +1,7 @@
 #include "inkstead/platform/imageio/ImageDestination.h"
 
 #include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/imageio/ColorConversion_p.h"
 #include "inkstead/platform/imageio/JpegMetadataSplice_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
@@ -26,16 +27,18 @@ struct Format {
     bool lossy;
     bool alpha;       ///< can store transparency
     bool exiv2Writes; ///< metadata goes in with Exiv2 after encoding; else through the encoder
+    bool deep;        ///< keeps 16 bits a sample of a source that has them
 };
 
-constexpr std::array<Format, 7> kFormats{{
-    {"public.jpeg", ".jpg", true, false, true},
-    {"public.png", ".png", false, true, true},
-    {"public.tiff", ".tif", false, true, true},
-    {"org.webmproject.webp", ".webp", true, true, true},
-    {"public.heic", ".heic", true, true, false},
-    {"public.avif", ".avif", true, true, false},
-    {"com.compuserve.gif", ".gif", false, true, false},
+constexpr std::array<Format, 8> kFormats{{
+    {"public.jpeg", ".jpg", true, false, true, false},
+    {"public.png", ".png", false, true, true, true},
+    {"public.tiff", ".tif", false, true, true, true},
+    {"org.webmproject.webp", ".webp", true, true, true, false},
+    {"public.heic", ".heic", true, true, false, false},
+    {"public.avif", ".avif", true, true, false, false},
+    {"com.compuserve.gif", ".gif", false, true, false, false},
+    {"public.jxl", ".jxl", true, true, false, false},
 }};
 
 const Format* formatForType(std::string_view type) {
@@ -125,7 +128,9 @@ vips::VImage withProperties(vips::VImage vimage, const Format& format,
                              ->set("xres", (dpiX > 0 ? dpiX : 72.0) / 25.4)
                              ->set("yres", (dpiY > 0 ? dpiY : 72.0) / 25.4));
     if (properties != nullptr) {
-        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+        // The pixels are RGB whatever the source was: a grey or CMYK profile would not fit.
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile);
+            icc && imageio::isRGBProfile(*icc)) {
             setBlob(vimage, VIPS_META_ICC_NAME, *icc);
         }
         if (!format.exiv2Writes) {
@@ -210,7 +215,8 @@ bool encodeJpegInto(AtomicFile& file, vips::VImage vimage, const Format& format,
             return false;
         }
         segments = std::move(*metadata);
-        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile);
+            icc && imageio::isRGBProfile(*icc)) {
             const auto profile = imageio::jpegProfileSegments(*icc);
             segments.insert(segments.end(), profile.begin(), profile.end());
         }
@@ -239,15 +245,11 @@ bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
         return encodeJpegInto(file, std::move(vimage), format, properties, quality,
                               chromaSubsampling, written);
     }
-    const auto encoded = encode(std::move(vimage), format, type, properties, quality,
-                                chromaSubsampling);
+    const auto encoded =
+        encode(std::move(vimage), format, type, properties, quality, chromaSubsampling);
     written = encoded.size();
     return !encoded.empty() && file.write(encoded);
 }
-
-} // namespace
-
-namespace {
 
 // Calls `use` with the image as a libvips picture of straight pixels, converted row by row as
 // the encoder pulls them.
@@ -276,6 +278,49 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
         vips_error_clear();
         return {};
     }
+}
+
+namespace {
+
+// Whether this build of libvips can encode the format: its encoder may be left out of the build,
+// or (AVIF, HEIC) present without the codec library it needs. Tried once on a tiny picture.
+bool encoderWorks(const Format& format) {
+    static std::mutex mutex;
+    static std::map<std::string_view, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto it = known.find(format.type); it != known.end()) {
+        return it->second;
+    }
+    bool works = false;
+    if (imageio::ensureVips()) {
+        try {
+            const auto grey =
+                (vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3)) + 128)
+                    .cast(VIPS_FORMAT_UCHAR);
+            imageio::ensureCodecsForType(std::string(format.type));
+            works = !encode(grey, format, std::string(format.type), nullptr, 0.5, true).empty();
+        } catch (const std::exception&) {
+            vips_error_clear();
+        }
+    }
+    known.emplace(format.type, works);
+    return works;
+}
+
+} // namespace
+
+bool ImageDestination::keepsSixteenBits(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr && format->deep;
+}
+
+bool ImageDestination::isKnownType(const std::string& type) {
+    return formatForType(type) != nullptr;
+}
+
+std::string ImageDestination::filenameExtensionForType(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr ? std::string(format->suffix.substr(1)) : std::string();
 }
 
 struct ImageDestination::Impl {
@@ -312,7 +357,7 @@ bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
         if (image) {
             return withStraightPixels(*image, *format, write);
         }
-        return write(imageio::streamedImage(*picture, format->alpha, state));
+        return write(imageio::streamedImage(*picture, format->alpha, format->deep, state));
     } catch (const std::exception&) {
         vips_error_clear();
         // No pipeline at all means the source could not even be opened.
@@ -321,9 +366,9 @@ bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
     }
 }
 
-
 bool ImageDestination::canWriteType(const std::string& type) {
-    return formatForType(type) != nullptr;
+    const Format* format = formatForType(type);
+    return format != nullptr && encoderWorks(*format);
 }
 
 std::shared_ptr<ImageDestination> ImageDestination::createWithURL(const std::filesystem::path& path,

@@ -268,8 +268,7 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
                        ->set("size", size)
                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     vips::VImage image;
-    if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1;
-        shrink > 1) {
+    if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1; shrink > 1) {
         image = loadShrunk(d, shrink).thumbnail_image(width, options);
     } else if (d.isFile()) {
         image = vips::VImage::thumbnail(d.path.c_str(), width, options);
@@ -408,6 +407,36 @@ vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int 
                          vips::VImage::option()->set("vscale", double(height) / image.height()));
     }
     return image;
+}
+
+vips::VImage imageio::orientedDeepPicture(const ImageSource& source, int width, int height) {
+    const auto& d = source.impl();
+    auto image = loadHeader(d);
+    if (image.format() != VIPS_FORMAT_USHORT) {
+        return {};
+    }
+    // A turned picture is read whole to be turned; an upright one streams.
+    const int orientation =
+        image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
+    if (orientation > 1 && orientation <= 8) {
+        auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+        image = d.isFile()
+                    ? vips::VImage::new_from_file(d.path.c_str(), options)
+                    : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+        image = image.autorot();
+    }
+    if (image.interpretation() != VIPS_INTERPRETATION_RGB16) {
+        image = image.colourspace(VIPS_INTERPRETATION_RGB16);
+    }
+    if (image.bands() > 4) {
+        image = image.extract_band(0, vips::VImage::option()->set("n", 4));
+    }
+    if (image.width() != width || image.height() != height) {
+        image =
+            image.resize(double(width) / image.width(),
+                         vips::VImage::option()->set("vscale", double(height) / image.height()));
+    }
+    return image.cast(VIPS_FORMAT_USHORT);
 }
 
 } // namespace ov

@@ -37,6 +37,13 @@ const std::filesystem::path& modules() {
 
 enum class Plugin { Heif, Jxl, Count };
 
+// Photographs only: the exotic loaders (matrix text, raw, FITS, ...) stay off. Encoders only
+// ever read the pixels the library hands them: the JPEG XL one runs although its loader is off.
+void blockUntrusted() {
+    vips_block_untrusted_set(TRUE);
+    vips_operation_block_set("VipsForeignSaveJxl", FALSE);
+}
+
 void loadPlugin(Plugin plugin) {
     static std::once_flag once[static_cast<int>(Plugin::Count)];
     std::call_once(once[static_cast<int>(plugin)], [plugin] {
@@ -47,7 +54,7 @@ void loadPlugin(Plugin plugin) {
         // The module registers its loaders and savers when it is opened; it stays for good.
         if (GModule* module = g_module_open(path.c_str(), G_MODULE_BIND_LAZY)) {
             g_module_make_resident(module);
-            vips_block_untrusted_set(TRUE);
+            blockUntrusted();
         }
     });
 }
@@ -83,8 +90,7 @@ bool ensureVips() {
         vips_cache_set_max(16);
         vips_cache_set_max_mem(32 * 1024 * 1024);
         vips_cache_set_max_files(16);
-        // Photographs only: the exotic loaders (matrix text, raw, FITS, ...) stay off.
-        vips_block_untrusted_set(TRUE);
+        blockUntrusted();
         started = true;
     });
     return started;
@@ -109,6 +115,8 @@ void ensureCodecsFor(const uint8_t* head, std::size_t length) {
 void ensureCodecsForType(std::string_view type) {
     if (type == "public.heic" || type == "public.avif") {
         loadPlugin(Plugin::Heif);
+    } else if (type == "public.jxl") {
+        loadPlugin(Plugin::Jxl);
     }
 }
 
