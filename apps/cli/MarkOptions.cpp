@@ -279,9 +279,9 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
         const std::string help = std::string(property->label) + " (" + joined(kinds) + ")";
         // A setting that is off by default is turned on by the bare option.
         if (property->type == OVPropertyType::Bool && !std::get<bool>(property->defaultValue))
-            command.add_flag_function(
-                       name, [&value](std::int64_t count) { value = count > 0 ? "true" : ""; },
-                       help)
+            command
+                .add_flag_function(
+                    name, [&value](std::int64_t count) { value = count > 0 ? "true" : ""; }, help)
                 ->group(group);
         else
             command.add_option(name, value, help)->group(group);
