@@ -114,6 +114,9 @@ std::vector<std::pair<std::string, std::string>> givenStyle(const MarkOptions& o
         given.emplace_back("dash", number(*options.dash));
     if (options.intensity)
         given.emplace_back("intensity", number(*options.intensity));
+    for (const auto& [option, value] : options.additional)
+        if (!value.empty())
+            given.emplace_back(option, value);
     return given;
 }
 
@@ -259,6 +262,30 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
         ->group(group);
     command.add_option("--intensity", options.intensity, "Mosaic block size in pixels (pixellate)")
         ->group(group);
+    // One option per additional setting of the kinds, named and described by the kind.
+    std::map<std::string_view, std::pair<const OVWatermarkProperty*, std::vector<std::string>>>
+        settings;
+    for (const OVWatermarkKind* kind : OVRegisterWatermarkKinds())
+        for (const auto& property : kind->properties)
+            if (property.additional && property.editable && !property.option.empty()) {
+                auto& [first, kinds] = settings[property.option];
+                first = first ? first : &property;
+                kinds.emplace_back(kind->name);
+            }
+    for (const auto& [option, described] : settings) {
+        const auto& [property, kinds] = described;
+        std::string& value = options.additional[std::string(option)];
+        const std::string name = "--" + std::string(option);
+        const std::string help = std::string(property->label) + " (" + joined(kinds) + ")";
+        // A setting that is off by default is turned on by the bare option.
+        if (property->type == OVPropertyType::Bool && !std::get<bool>(property->defaultValue))
+            command
+                .add_flag_function(
+                    name, [&value](std::int64_t count) { value = count > 0 ? "true" : ""; }, help)
+                ->group(group);
+        else
+            command.add_option(name, value, help)->group(group);
+    }
 }
 
 OVWatermarkPtr makeMark(std::string_view kindName, const MarkOptions& options,

@@ -11,6 +11,7 @@
 
 #include "inkstead/watermarks/OVWatermark.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ struct MarkOptions {
     std::string from, to;                ///< "X%,Y%" (arrow)
     std::string rect;                    ///< "X%,Y%,W%,H%" (shape and pixellate)
     std::optional<double> intensity;     ///< block size (pixellate)
+    /// The kinds' additional settings by option name ("tile-angle" → "-30"): tiling, text
+    /// outline and plate, automatic colour, enlargement of pictures.
+    std::map<std::string, std::string> additional;
 };
 
 /// The kinds `makeMark` builds, from the library's list of kinds.

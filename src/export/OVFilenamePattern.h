@@ -53,8 +53,9 @@ private:
 
 /// Names the files of a batch export. A pattern is an ordered list of tokens; renaming walks the
 /// tokens and concatenates the source's base name, the date, the running number or the token's
-/// own text (with its {variables} filled, as in watermark texts), then puts the source's extension back after a dot (always written, so a source
-/// without extension gives a name ending with a dot). Not thread-safe: one thread at a time.
+/// own text (with its {variables} filled, as in watermark texts), then puts the source's extension
+/// back after a dot (always written, so a source without extension gives a name ending with a dot).
+/// Not thread-safe: one thread at a time.
 class OVFilenamePattern {
 public:
     OVFilenamePattern() = default;

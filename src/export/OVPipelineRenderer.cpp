@@ -89,7 +89,8 @@ std::string OVPipelineRenderer::saveNumberedImage(const std::filesystem::path& s
     const ov::Properties sourceProperties = imageSource->properties();
     if (preset)
         OVPresetFillTextVariables(*preset, imageSource,
-                                  OVWatermarkedPictureSize(sourceProperties, preset.get()), counter);
+                                  OVWatermarkedPictureSize(sourceProperties, preset.get()),
+                                  counter);
     auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
     if (!picture)
         return kUndecodable;

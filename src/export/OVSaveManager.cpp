@@ -197,8 +197,8 @@ std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_
         return "no image renderer";
     try {
         return renderer->saveNumberedImage(source, model->presetIDAtIndex(indexes[position]),
-                                           temporary,
-                                           warnings, static_cast<std::int64_t>(position) + 1);
+                                           temporary, warnings,
+                                           static_cast<std::int64_t>(position) + 1);
     } catch (const std::bad_alloc&) {
         return "out of memory";
     } catch (const std::exception& error) {

@@ -57,12 +57,11 @@ std::vector<MarkInk> markInks(const OVPreset& preset, const ov::PixelBox& canvas
         // covers it.
         const bool whole =
             watermark->type() == OVWatermarkTypeStrikethrough || OVWatermarkIsTiled(*watermark);
-        const ov::Rect ink = whole
-                                 ? watermark->bounds().standardized()
-                                 : watermark->frame()
-                                       .united(watermark->rotatedDrawRect())
-                                       .united(watermark->drawRect())
-                                       .standardized();
+        const ov::Rect ink = whole ? watermark->bounds().standardized()
+                                   : watermark->frame()
+                                         .united(watermark->rotatedDrawRect())
+                                         .united(watermark->drawRect())
+                                         .standardized();
         if (!std::isfinite(ink.minX()) || !std::isfinite(ink.maxX()) ||
             !std::isfinite(ink.minY()) || !std::isfinite(ink.maxY()))
             continue;
@@ -146,8 +145,8 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
     const int canvasHeight = picture.height;
     const int canvasWidth = picture.width;
     picture.painter = [preset, inks = std::move(inks), stamps, pixellates, canvasWidth,
-                       canvasHeight](
-                          uint8_t* pixels, std::size_t bytesPerRow, const ov::PixelBox& area) {
+                       canvasHeight](uint8_t* pixels, std::size_t bytesPerRow,
+                                     const ov::PixelBox& area) {
         auto context =
             ov::GraphicsContext::createWithData(pixels, area.width, area.height, bytesPerRow);
         if (!context)

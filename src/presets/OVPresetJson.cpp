@@ -504,9 +504,23 @@ json watermarkToJson(const OVWatermark& mark, bool withPictures) {
             {"size", placed->size},
         };
     if (kind)
-        for (const auto& property : kind->properties)
+        for (const auto& property : kind->properties) {
+            // Settings readers of version 1 do not know appear only when they are in use.
+            if (property.additional && property.get(mark) == property.defaultValue)
+                continue;
             j[std::string(property.key)] = propertyToJson(property, mark, withPictures);
+        }
     return j;
+}
+
+// The version a document needs: 2 when a watermark uses an additional setting.
+int versionNeeded(const OVPreset& preset) {
+    for (const auto& mark : preset.watermarks())
+        if (const OVWatermarkKind* kind = OVWatermarkKindOfInstance(*mark))
+            for (const auto& property : kind->properties)
+                if (property.additional && property.get(*mark) != property.defaultValue)
+                    return 2;
+    return 1;
 }
 
 json presetToJson(const OVPreset& preset, bool withPictures) {
@@ -515,7 +529,7 @@ json presetToJson(const OVPreset& preset, bool withPictures) {
         marks.push_back(watermarkToJson(*mark, withPictures));
     return {
         {"format", kOVPresetJsonFormat},
-        {"version", kOVPresetJsonVersion},
+        {"version", versionNeeded(preset)},
         {"name", preset.name()},
         {"uuid", preset.uuid().uuidString()},
         {"export", exportSettingsToJson(preset)},
@@ -576,7 +590,8 @@ ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text) {
         if (format != std::string(kOVPresetJsonFormat))
             return invalid("not a preset: \"format\" is not \"inkstead-preset\"");
         const auto version = f.number("version", 0, 1e9);
-        if (!version || *version != kOVPresetJsonVersion)
+        if (!version || *version != std::floor(*version) || *version < 1 ||
+            *version > kOVPresetJsonVersion)
             return ov::makeError(std::errc::not_supported,
                                  "unsupported preset JSON version" +
                                      (version

@@ -18,7 +18,10 @@
 //! values out of range) with an error that names the field.
 
 inline constexpr std::string_view kOVPresetJsonFormat = "inkstead-preset";
-inline constexpr int kOVPresetJsonVersion = 1;
+/// The newest version written and read. Version 2 adds the additional watermark settings
+/// (OVWatermarkProperty::additional); a document that uses none of them is written as version 1,
+/// which every reader takes.
+inline constexpr int kOVPresetJsonVersion = 2;
 /// Documents longer than this are refused unread.
 inline constexpr std::size_t kOVPresetJsonMaxBytes = std::size_t{256} << 20;
 

@@ -3,8 +3,8 @@
 #include "inkstead/geometry/OVGeometry.h"
 #include "inkstead/platform/files/AtomicFile.h"
 #include "inkstead/platform/files/FileContents.h"
-#include "inkstead/platform/gfx/VectorPicture.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/platform/gfx/VectorPicture.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/platform/log/Log.h"
@@ -253,13 +253,12 @@ const OVWatermarkKind& OVImageWatermark::kind() {
         .make = [] { return std::static_pointer_cast<OVWatermark>(imageWatermark()); },
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
                           OVSharedSettingAnchorPlacement | OVSharedSettingTiling,
-        .properties = joined({pictureProperty(),
-                              additional(boolProperty<OVImageWatermark>(
-                                  "allowEnlargement", "enlarge",
-                                  "Enlarge beyond the picture's pixels", false,
-                                  &OVImageWatermark::allowsEnlargement,
-                                  &OVImageWatermark::setAllowsEnlargement))},
-                             tilingProperties()),
+        .properties = joined(
+            {pictureProperty(),
+             additional(boolProperty<OVImageWatermark>(
+                 "allowEnlargement", "enlarge", "Enlarge beyond the picture's pixels", false,
+                 &OVImageWatermark::allowsEnlargement, &OVImageWatermark::setAllowsEnlargement))},
+            tilingProperties()),
         .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
         .classType = &typeid(OVImageWatermark),
     };

@@ -50,9 +50,9 @@ public:
     [[nodiscard]] virtual ov::ImagePtr image() const;
     /// Stores `image` as the watermark's picture file (replacing it atomically; the SVG document
     /// of a vector rendition as it is), caps the size at its pixel size (unless enlargement is
-    /// allowed or the picture is a vector one), fits the watermark into its bounds, and drops the cached decode.
-    /// Returns false and changes nothing when there is no image or it cannot be encoded; when
-    /// only the write fails the geometry is still updated and false is returned.
+    /// allowed or the picture is a vector one), fits the watermark into its bounds, and drops the
+    /// cached decode. Returns false and changes nothing when there is no image or it cannot be
+    /// encoded; when only the write fails the geometry is still updated and false is returned.
     virtual bool setImage(const ov::ImagePtr& image);
     /// setImage() with the first picture of an image file of any format the library reads,
     /// turned upright. False, changing nothing, when the file cannot be decoded.

@@ -32,8 +32,8 @@ const OVWatermarkKind& OVShapeWatermark::kind() {
         .className = "OVShapeWatermark",
         .title = "Shape",
         .make = [] { return std::static_pointer_cast<OVWatermark>(shapeWatermark()); },
-        .sharedSettings =
-            OVSharedSettingOpacity | OVSharedSettingAnchorPlacement | OVSharedSettingAreaPlacement | OVSharedSettingTiling,
+        .sharedSettings = OVSharedSettingOpacity | OVSharedSettingAnchorPlacement |
+                          OVSharedSettingAreaPlacement | OVSharedSettingTiling,
         .properties = joined(
             {
                 choiceProperty<OVShapeWatermark, OVShapeType>(

@@ -122,16 +122,15 @@ const OVWatermarkKind& OVTextWatermark::kind() {
                     "plateOpacity", "plate-opacity", "Plate opacity", 0, 1, 0.6,
                     &OVTextWatermark::plateOpacity, &OVTextWatermark::setPlateOpacity)),
                 additional(numberProperty<OVTextWatermark>(
-                    "platePadding", "plate-padding", "Plate padding (of the font size)", 0, 10,
-                    0.3, &OVTextWatermark::platePadding, &OVTextWatermark::setPlatePadding)),
+                    "platePadding", "plate-padding", "Plate padding (of the font size)", 0, 10, 0.3,
+                    &OVTextWatermark::platePadding, &OVTextWatermark::setPlatePadding)),
                 additional(numberProperty<OVTextWatermark>(
                     "plateCornerRadius", "plate-radius", "Plate corner radius (of the font size)",
                     0, 10, 0.2, &OVTextWatermark::plateCornerRadius,
                     &OVTextWatermark::setPlateCornerRadius)),
                 additional(boolProperty<OVTextWatermark>(
                     "autoColor", "auto-color", "Black or white by the picture", false,
-                    &OVTextWatermark::usesAutomaticColor,
-                    &OVTextWatermark::setUsesAutomaticColor)),
+                    &OVTextWatermark::usesAutomaticColor, &OVTextWatermark::setUsesAutomaticColor)),
             },
             tilingProperties()),
         .registerArchivedClass = archivedClass<OVTextWatermark>("OVTextWatermark"),

@@ -40,14 +40,15 @@ std::shared_ptr<const OVStampCache::Stamp> makeStamp(OVWatermark& watermark,
     watermark.setEditable(editable);
     auto stamp = std::make_shared<OVStampCache::Stamp>();
     stamp->image = context->takeImage();
-    stamp->origin = {pixels.origin.x - std::floor(device.tx), pixels.origin.y - std::floor(device.ty)};
+    stamp->origin = {pixels.origin.x - std::floor(device.tx),
+                     pixels.origin.y - std::floor(device.ty)};
     return stamp;
 }
 
 } // namespace
 
-std::shared_ptr<const OVStampCache::Stamp> OVStampCache::find(const OVWatermark* watermark,
-                                                              const ov::AffineTransform& key) const {
+std::shared_ptr<const OVStampCache::Stamp>
+OVStampCache::find(const OVWatermark* watermark, const ov::AffineTransform& key) const {
     std::lock_guard lock(mutex_);
     const auto found = stamps_.find(watermark);
     return found != stamps_.end() && found->second->key == key ? found->second : nullptr;
@@ -73,7 +74,8 @@ void OVRenderTiledWatermark(OVWatermark& watermark, ov::GraphicsContext& context
     ov::AffineTransform key = device;
     key.tx -= std::floor(device.tx);
     key.ty -= std::floor(device.ty);
-    std::shared_ptr<const OVStampCache::Stamp> stamp = cache ? cache->find(&watermark, key) : nullptr;
+    std::shared_ptr<const OVStampCache::Stamp> stamp =
+        cache ? cache->find(&watermark, key) : nullptr;
     if (!stamp) {
         auto made = makeStamp(watermark, device, turn);
         if (!made) {
@@ -86,17 +88,18 @@ void OVRenderTiledWatermark(OVWatermark& watermark, ov::GraphicsContext& context
         if (cache)
             cache->store(&watermark, stamp);
     }
-    const ov::Rect stampRect{stamp->origin.x + std::floor(device.tx),
-                             stamp->origin.y + std::floor(device.ty),
-                             static_cast<double>(stamp->image->width()),
-                             static_cast<double>(stamp->image->height())};
+    const ov::Rect stampRect{
+        stamp->origin.x + std::floor(device.tx), stamp->origin.y + std::floor(device.ty),
+        static_cast<double>(stamp->image->width()), static_cast<double>(stamp->image->height())};
 
     // The grid in device pixels: the cell steps turned with the grid, from the mark's centre.
     const double radians = -tiling.angle * std::numbers::pi / 180;
     const double across = frame.size.width * (1 + tiling.spacing);
     const double down = frame.size.height * (1 + tiling.spacing);
-    const ov::Size u = ov::Size{across * std::cos(radians), across * std::sin(radians)}.applying(device);
-    const ov::Size v = ov::Size{-down * std::sin(radians), down * std::cos(radians)}.applying(device);
+    const ov::Size u =
+        ov::Size{across * std::cos(radians), across * std::sin(radians)}.applying(device);
+    const ov::Size v =
+        ov::Size{-down * std::sin(radians), down * std::cos(radians)}.applying(device);
     const ov::Point origin = centre.applying(device);
     const double determinant = u.width * v.height - u.height * v.width;
     if (!(std::fabs(determinant) > 1e-9) || !std::isfinite(determinant)) {
@@ -109,15 +112,13 @@ void OVRenderTiledWatermark(OVWatermark& watermark, ov::GraphicsContext& context
     context.clipToRect(image.applying(device));
     const ov::Rect visible = context.clipBoundingBox();
     // Grid coordinates of the corners of the area where a copy may show.
-    const ov::Rect reach{visible.minX() - stampRect.maxX() + origin.x,
-                         visible.minY() - stampRect.maxY() + origin.y,
-                         visible.size.width + stampRect.size.width,
-                         visible.size.height + stampRect.size.height};
+    const ov::Rect reach{
+        visible.minX() - stampRect.maxX() + origin.x, visible.minY() - stampRect.maxY() + origin.y,
+        visible.size.width + stampRect.size.width, visible.size.height + stampRect.size.height};
     double iLow = INFINITY, iHigh = -INFINITY, jLow = INFINITY, jHigh = -INFINITY;
-    for (const ov::Point corner : {ov::Point{reach.minX(), reach.minY()},
-                                   ov::Point{reach.maxX(), reach.minY()},
-                                   ov::Point{reach.minX(), reach.maxY()},
-                                   ov::Point{reach.maxX(), reach.maxY()}}) {
+    for (const ov::Point corner :
+         {ov::Point{reach.minX(), reach.minY()}, ov::Point{reach.maxX(), reach.minY()},
+          ov::Point{reach.minX(), reach.maxY()}, ov::Point{reach.maxX(), reach.maxY()}}) {
         const double dx = corner.x - origin.x, dy = corner.y - origin.y;
         const double i = (dx * v.height - dy * v.width) / determinant;
         const double j = (u.width * dy - u.height * dx) / determinant;

@@ -62,8 +62,7 @@ void decodeAdditional(OVWatermark& watermark, ov::KeyedUnarchiver& coder) {
             property.set(watermark, inRange(coder.decodeDouble(property.key)));
             break;
         case OVPropertyType::Choice:
-            property.set(watermark,
-                         inRange(static_cast<double>(coder.decodeInt64(property.key))));
+            property.set(watermark, inRange(static_cast<double>(coder.decodeInt64(property.key))));
             break;
         case OVPropertyType::Color:
             property.set(watermark, coder.decodeColor(property.key));

@@ -36,12 +36,12 @@ OVWatermarkProperty tilingProperty(std::string_view key, std::string_view option
 
 std::vector<OVWatermarkProperty> tilingProperties() {
     const OVTiling defaults;
-    auto spacing = tilingProperty("tileSpacing", "tile-spacing", "Tile spacing",
-                                  OVPropertyType::Number, defaults.spacing, &OVTiling::spacing,
-                                  nullptr);
+    auto spacing =
+        tilingProperty("tileSpacing", "tile-spacing", "Tile spacing", OVPropertyType::Number,
+                       defaults.spacing, &OVTiling::spacing, nullptr);
     spacing.maximum = kOVTilingMaxSpacing;
-    auto angle = tilingProperty("tileAngle", "tile-angle", "Tile grid angle", OVPropertyType::Number,
-                                defaults.angle, &OVTiling::angle, nullptr);
+    auto angle = tilingProperty("tileAngle", "tile-angle", "Tile grid angle",
+                                OVPropertyType::Number, defaults.angle, &OVTiling::angle, nullptr);
     angle.minimum = -kOVTilingMaxAngle;
     angle.maximum = kOVTilingMaxAngle;
     return {

@@ -26,8 +26,8 @@ OVTextVariables variablesOf(const ov::test::TempDir& dir, const ov::test::ExifVa
     written.tm_mday = 3;
     written.tm_hour = 12;
     written.tm_isdst = -1;
-    fs::last_write_time(path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(
-                                  std::mktime(&written))));
+    fs::last_write_time(path, std::chrono::file_clock::from_sys(
+                                  std::chrono::system_clock::from_time_t(std::mktime(&written))));
     const auto source = ov::ImageSource::createWithURL(path);
     return OVTextVariables::forImage(source->properties(), path, {1200, 800}, 12);
 }
@@ -51,27 +51,27 @@ TEST_P(FillTable, FillsFromTheExifOrFallsBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variables, FillTable,
-    testing::Values(
-        FillCase{"names", true, "{filename}|{name}", "IMG 7.jpg|IMG 7"},
-        FillCase{"captureDate", true, "{date}", "2024-05-01"},
-        FillCase{"dateFormat", true, "{date:%d.%m.%y %H:%M}", "01.05.24 10:20"},
-        FillCase{"camera", true, "{camera}, {lens}", "Maker Body II, 35mm f/2"},
-        FillCase{"exposure", true, "ISO {iso} {exposure}s {aperture} {focal}",
-                 "ISO 400 1/250s f/2.8 35mm"},
-        FillCase{"people", true, "{artist} {copyright}", "Ada Lens (c) Ada Lens"},
-        FillCase{"sizeAndCounter", true, "{width}x{height} #{counter}", "1200x800 #12"},
-        FillCase{"fileDateWithoutExif", false, "{date:%Y/%m/%d}", "2021/02/03"},
-        FillCase{"missingFactsAreEmpty", false, "[{camera}][{iso}]", "[][]"},
-        FillCase{"notVariables", true, "{ {iso {{iso} }", "{ {iso {400 }"},
-        FillCase{"unknownStaysLiteral", true, "{isoo} {date:}", "{isoo} "}),
+    testing::Values(FillCase{"names", true, "{filename}|{name}", "IMG 7.jpg|IMG 7"},
+                    FillCase{"captureDate", true, "{date}", "2024-05-01"},
+                    FillCase{"dateFormat", true, "{date:%d.%m.%y %H:%M}", "01.05.24 10:20"},
+                    FillCase{"camera", true, "{camera}, {lens}", "Maker Body II, 35mm f/2"},
+                    FillCase{"exposure", true, "ISO {iso} {exposure}s {aperture} {focal}",
+                             "ISO 400 1/250s f/2.8 35mm"},
+                    FillCase{"people", true, "{artist} {copyright}", "Ada Lens (c) Ada Lens"},
+                    FillCase{"sizeAndCounter", true, "{width}x{height} #{counter}", "1200x800 #12"},
+                    FillCase{"fileDateWithoutExif", false, "{date:%Y/%m/%d}", "2021/02/03"},
+                    FillCase{"missingFactsAreEmpty", false, "[{camera}][{iso}]", "[][]"},
+                    FillCase{"notVariables", true, "{ {iso {{iso} }", "{ {iso {400 }"},
+                    FillCase{"unknownStaysLiteral", true, "{isoo} {date:}", "{isoo} "}),
     [](const testing::TestParamInfo<FillCase>& info) { return info.param.label; });
 
 TEST(TextVariables, CameraWithMakeInModelAndDigitisedDate) {
     ov::test::TempDir dir;
-    const auto variables = variablesOf(dir, {{"Exif.Image.Make", "Maker"},
-                                             {"Exif.Image.Model", "Maker X1"},
-                                             {"Exif.Photo.DateTimeDigitized", "2019:12:31 23:59:00"},
-                                             {"Exif.Photo.ExposureTime", "2/1"}});
+    const auto variables =
+        variablesOf(dir, {{"Exif.Image.Make", "Maker"},
+                          {"Exif.Image.Model", "Maker X1"},
+                          {"Exif.Photo.DateTimeDigitized", "2019:12:31 23:59:00"},
+                          {"Exif.Photo.ExposureTime", "2/1"}});
     EXPECT_EQ(variables.expand("{camera} {date} {exposure}"), "Maker X1 2019-12-31 2");
 }
 

@@ -54,18 +54,22 @@ Levels render(const ov::test::TempDir& dir, const TileCase& c) {
     square->setShouldUseRelativeSize(false);
     square->setSize({kSide, kSide});
     square->setOrigin({kCentre.x - kSide / 2, kCentre.y - kSide / 2});
-    square->setTiling({.enabled = true, .spacing = 1, .offsetRows = c.offsetRows, .angle = c.angle});
+    square->setTiling(
+        {.enabled = true, .spacing = 1, .offsetRows = c.offsetRows, .angle = c.angle});
     auto preset = std::make_shared<OVPreset>();
     preset->setWatermarks({square});
     const auto source = ov::ImageSource::createWithURL(photo);
     const auto out = dir / "tiled.png";
     auto destination = ov::ImageDestination::createWithURL(out, "public.png");
     if (c.streamed)
-        destination->addPicture(std::move(*OVWatermarkedPictureWithPreset(source, preset)), nullptr);
+        destination->addPicture(std::move(*OVWatermarkedPictureWithPreset(source, preset)),
+                                nullptr);
     else
         destination->addImage(CGImageCreateWatermarkedImageWithPreset(source, preset), nullptr);
     EXPECT_TRUE(destination->finalize());
-    return {vips::VImage::new_from_file(out.c_str(), vips::VImage::option()->set("access", "sequential")).copy_memory()};
+    return {vips::VImage::new_from_file(out.c_str(),
+                                        vips::VImage::option()->set("access", "sequential"))
+                .copy_memory()};
 }
 
 TEST_P(TiledMarkTest, CoversEveryGridPosition) {
@@ -97,13 +101,14 @@ TEST_P(TiledMarkTest, CoversEveryGridPosition) {
     EXPECT_GT(copies, 400);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grids, TiledMarkTest,
-    testing::Values(TileCase{"squareGrid", false, 0, false},
-                    TileCase{"offsetRows", true, 0, false},
-                    TileCase{"diagonal", false, -30, false},
-                    TileCase{"squareGridStreamed", false, 0, true},
-                    TileCase{"diagonalOffsetStreamed", true, -30, true}),
-    [](const testing::TestParamInfo<TileCase>& info) { return info.param.label; });
+INSTANTIATE_TEST_SUITE_P(Grids, TiledMarkTest,
+                         testing::Values(TileCase{"squareGrid", false, 0, false},
+                                         TileCase{"offsetRows", true, 0, false},
+                                         TileCase{"diagonal", false, -30, false},
+                                         TileCase{"squareGridStreamed", false, 0, true},
+                                         TileCase{"diagonalOffsetStreamed", true, -30, true}),
+                         [](const testing::TestParamInfo<TileCase>& info) {
+                             return info.param.label;
+                         });
 
 } // namespace

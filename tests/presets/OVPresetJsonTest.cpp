@@ -194,7 +194,7 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
         {"array", "[1, 2, 3]", "object"},
         {"deeplyNested", std::string(100000, '[') + std::string(100000, ']'), ""},
         {"wrongFormat", edited([](json& j) { j["format"] = "something-else"; }), "format"},
-        {"futureVersion", edited([](json& j) { j["version"] = 2; }), "version"},
+        {"futureVersion", edited([](json& j) { j["version"] = 3; }), "version"},
         {"noName", edited([](json& j) { j.erase("name"); }), "name"},
         {"badUUID", edited([](json& j) { j["uuid"] = "not-a-uuid"; }), "uuid"},
         {"marksNotArray", edited([](json& j) { j["watermarks"] = "all of them"; }), "watermarks"},

@@ -124,7 +124,7 @@ bool Image::writePNG(const std::filesystem::path& path) const {
 }
 
 std::shared_ptr<const Image> Image::withVectorSource(const Image& image,
-                                                   std::shared_ptr<const VectorPicture> vector) {
+                                                     std::shared_ptr<const VectorPicture> vector) {
     auto copy = std::shared_ptr<Image>(new Image(image));
     copy->vectorSource_ = std::move(vector);
     return copy;

@@ -75,8 +75,8 @@ public:
         return vectorSource_;
     }
     /// A copy of `image` that is a rendition of `vector`.
-    static std::shared_ptr<const Image> withVectorSource(const Image& image,
-                                                         std::shared_ptr<const VectorPicture> vector);
+    static std::shared_ptr<const Image>
+    withVectorSource(const Image& image, std::shared_ptr<const VectorPicture> vector);
 
 private:
     Image() = default;

@@ -48,7 +48,8 @@ bool VectorPicture::isVectorData(std::span<const std::uint8_t> bytes) {
     return at != std::string_view::npos && text.substr(at, 4) == "<svg";
 }
 
-std::shared_ptr<const VectorPicture> VectorPicture::createWithData(std::vector<std::uint8_t> bytes) {
+std::shared_ptr<const VectorPicture>
+VectorPicture::createWithData(std::vector<std::uint8_t> bytes) {
     if (!isVectorData(bytes))
         return nullptr;
     std::shared_ptr<VectorPicture> picture(new VectorPicture());

@@ -106,8 +106,8 @@ void paintFrame(GraphicsContext& context, const AttributedString& string, const 
         cairo_matrix_t glyphs;
         cairo_get_matrix(cr, &glyphs);
         cairo_matrix_multiply(&glyphs, &textMatrix, &glyphs);
-        const double em = detail::kReferenceFontSize *
-                          std::max(std::hypot(glyphs.xx, glyphs.yx), std::hypot(glyphs.xy, glyphs.yy));
+        const double em = detail::kReferenceFontSize * std::max(std::hypot(glyphs.xx, glyphs.yx),
+                                                                std::hypot(glyphs.xy, glyphs.yy));
         if (!(em <= kMaxGlyphPixels))
             return;
         for (const PlacedLine& placed : frame.lines) {
