@@ -3,6 +3,7 @@
 #include "inkstead/platform/files/AtomicFile.h"
 #include "inkstead/platform/imageio/ColorConversion_p.h"
 #include "inkstead/platform/imageio/JpegMetadataSplice_p.h"
+#include "inkstead/platform/imageio/JxlContainer_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
@@ -181,6 +182,15 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
         if (!imageio::writeMetadata(
                 *properties, bytes, size, [&] { owned.reset(); }, encoded)) {
             return {};
+        }
+    } else if (properties != nullptr && type == "public.jxl") {
+        // The JPEG XL encoder writes the colour profile only.
+        const auto xmp = properties->string(kOVPropertyXMP).value_or("");
+        encoded =
+            imageio::jxlWithMetadata({bytes, size}, imageio::encodeExif(*properties),
+                                     {reinterpret_cast<const uint8_t*>(xmp.data()), xmp.size()});
+        if (encoded.empty()) {
+            encoded.assign(bytes, bytes + size);
         }
     } else {
         encoded.assign(bytes, bytes + size);
