@@ -131,7 +131,7 @@ vips::VImage withProperties(vips::VImage vimage, const Format& format,
     if (properties != nullptr) {
         // The pixels are RGB whatever the source was: a grey or CMYK profile would not fit.
         if (const auto icc = properties->bytes(kOVPropertyICCProfile);
-            icc && imageio::isRGBProfile(*icc)) {
+            icc && imageio::fitsRGBPixels(*icc)) {
             setBlob(vimage, VIPS_META_ICC_NAME, *icc);
         }
         if (!format.exiv2Writes) {
@@ -226,7 +226,7 @@ bool encodeJpegInto(AtomicFile& file, vips::VImage vimage, const Format& format,
         }
         segments = std::move(*metadata);
         if (const auto icc = properties->bytes(kOVPropertyICCProfile);
-            icc && imageio::isRGBProfile(*icc)) {
+            icc && imageio::fitsRGBPixels(*icc)) {
             const auto profile = imageio::jpegProfileSegments(*icc);
             segments.insert(segments.end(), profile.begin(), profile.end());
         }
