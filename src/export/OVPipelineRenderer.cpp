@@ -2,6 +2,7 @@
 
 #include "inkstead/imaging/OVExportWarnings.h"
 #include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
 #include "inkstead/imaging/OVWatermarkedPicture.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
@@ -56,6 +57,14 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
                                                       const std::string& presetID,
                                                       const std::filesystem::path& destination,
                                                       std::vector<std::string>& warnings) {
+    return saveNumberedImage(source, presetID, destination, warnings, 1);
+}
+
+std::string OVPipelineRenderer::saveNumberedImage(const std::filesystem::path& source,
+                                                  const std::string& presetID,
+                                                  const std::filesystem::path& destination,
+                                                  std::vector<std::string>& warnings,
+                                                  std::int64_t counter) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "not an image Inkstead can read";
@@ -78,6 +87,9 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
     else if (preset && preset->outputQuality() > 0)
         output->setLossyCompressionQuality(preset->outputQuality());
     const ov::Properties sourceProperties = imageSource->properties();
+    if (preset)
+        OVPresetFillTextVariables(*preset, imageSource,
+                                  OVWatermarkedPictureSize(sourceProperties, preset.get()), counter);
     auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
     if (!picture)
         return kUndecodable;
@@ -99,6 +111,10 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
         return "cannot write the image: " + error.message();
     }
     warnings = OVExportWarnings(sourceProperties, imageSource->type(), type);
+    if (preset)
+        for (const auto& watermark : preset->watermarks())
+            if (auto warning = watermark->renderWarning())
+                warnings.push_back(std::move(*warning));
     return {};
 }
 

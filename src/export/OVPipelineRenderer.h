@@ -48,6 +48,10 @@ public:
                                       const std::string& presetID,
                                       const std::filesystem::path& destination,
                                       std::vector<std::string>& warnings) override;
+    std::string saveNumberedImage(const std::filesystem::path& source, const std::string& presetID,
+                                  const std::filesystem::path& destination,
+                                  std::vector<std::string>& warnings,
+                                  std::int64_t counter) override;
     void batchDidFinish() override;
 
 private:

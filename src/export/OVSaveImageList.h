@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -50,6 +51,16 @@ public:
                                               std::vector<std::string>& warnings) {
         (void)warnings;
         return saveImage(source, presetID, destination);
+    }
+    /// saveImageWithWarnings() for the image at `counter` (1 for the first) in the batch: the
+    /// running number that watermark texts show. Renderers that show none need not override it.
+    virtual std::string saveNumberedImage(const std::filesystem::path& source,
+                                          const std::string& presetID,
+                                          const std::filesystem::path& destination,
+                                          std::vector<std::string>& warnings,
+                                          std::int64_t counter) {
+        (void)counter;
+        return saveImageWithWarnings(source, presetID, destination, warnings);
     }
 
     /// Runs once after every image of a batch is done (sweeps pictures no preset uses).

@@ -130,7 +130,7 @@ struct OVSaveManager::Batch {
     }
     void run(const std::shared_ptr<Batch>& self);
     void saveImage(std::size_t position);
-    std::string renderImage(const fs::path& source, std::size_t index, const fs::path& temporary,
+    std::string renderImage(const fs::path& source, std::size_t position, const fs::path& temporary,
                             std::vector<std::string>& warnings);
     void fail(std::size_t position, fs::path source, std::string reason);
     void tell(OVSaveImageEvent event);
@@ -190,14 +190,15 @@ void OVSaveManager::Batch::tell(OVSaveImageEvent event) {
 }
 
 // An allocation that fails under a memory limit fails this image only; the batch goes on.
-std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t index,
+std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t position,
                                               const fs::path& temporary,
                                               std::vector<std::string>& warnings) {
     if (!renderer)
         return "no image renderer";
     try {
-        return renderer->saveImageWithWarnings(source, model->presetIDAtIndex(index), temporary,
-                                               warnings);
+        return renderer->saveNumberedImage(source, model->presetIDAtIndex(indexes[position]),
+                                           temporary,
+                                           warnings, static_cast<std::int64_t>(position) + 1);
     } catch (const std::bad_alloc&) {
         return "out of memory";
     } catch (const std::exception& error) {
@@ -236,7 +237,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             }
             const fs::path temporary = OVTemporaryFilePath(folder, name);
             std::vector<std::string> warnings;
-            std::string error = renderImage(*source, index, temporary, warnings);
+            std::string error = renderImage(*source, position, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;

@@ -33,6 +33,9 @@ class GraphicsContext;
 /// background save timer that turns dirty flags into "preset-should-save" notifications posted on
 /// the main queue; it reads the list under a lock that the list operations also take, and stops
 /// when the preset is destroyed.
+class OVStampCache;
+class OVTextVariables;
+
 class OVPreset : public std::enable_shared_from_this<OVPreset>, public ov::KeyedCoding {
 public:
     /// The plain initializer: empty name and list, nil uuid, default settings, no save timer.
@@ -148,7 +151,8 @@ public:
 
     //! \name Rendering
     //! A render sets the pixellate source, (for export) export mode, then the bounds, then renders.
-    /// Renders every watermark bottom to top; each decides itself whether it is visible.
+    /// Renders every watermark bottom to top; each decides itself whether it is visible. Tiled
+    /// watermarks are drawn repeated (OVRenderTiledWatermark()).
     void renderInContext(ov::GraphicsContext& context);
     /// Gives every watermark the image rectangle, which re-derives relative sizes and positions.
     void setWatermarkBounds(ov::Rect bounds);
@@ -156,6 +160,20 @@ public:
     void setPixellateImageSource(ov::ImagePtr image);
     /// Deselects every watermark, so no selection frame or handles are drawn.
     void setEnableExportMode();
+    /// Gives every watermark the values of the image it is drawn on, for the {variables} of
+    /// texts (null: texts as written). Set before the bounds, so that frames fit the filled
+    /// texts.
+    void setTextVariables(std::shared_ptr<const OVTextVariables> variables);
+    /// Whether a watermark draws according to the picture under it (automatic text colour).
+    [[nodiscard]] bool wantsBackdropSample() const;
+    /// Hands a small copy of the whole picture to every watermark (see wantsBackdropSample()).
+    void setBackdropSample(ov::ImagePtr sample);
+    /// Keeps the rasterised copies of tiled watermarks in `cache` between renders (null: none
+    /// are kept). Only while the watermarks do not change, such as for the strips of one
+    /// export.
+    void setStampCache(std::shared_ptr<OVStampCache> cache);
+    /// The values last given to setTextVariables(); null before.
+    [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const;
 
     //! \name Selection and hit testing (points in frame space)
     /// The topmost editable watermark, or null.

@@ -1,5 +1,7 @@
 #include "inkstead/presets/OVPresetJson.h"
 
+#include "inkstead/platform/gfx/VectorPicture.h"
+
 #include "inkstead/geometry/OVColorText.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
@@ -56,6 +58,9 @@ json colorToJson(const std::optional<ov::Color>& color) {
 json pictureToJson(const ov::ImagePtr& picture) {
     if (!picture)
         return nullptr;
+    // A vector picture travels as its SVG document, to stay sharp at any size.
+    if (const auto& vector = picture->vectorSource())
+        return json(ov::detail::encodeBase64(vector->data()));
     const auto png = ov::encodeImage(*picture, "public.png", nullptr);
     return png.empty() ? json(nullptr) : json(ov::detail::encodeBase64(png));
 }

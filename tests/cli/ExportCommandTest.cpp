@@ -13,8 +13,8 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using ov::test::listDirectory;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::TempDir;
 
 namespace {

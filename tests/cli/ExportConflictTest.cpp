@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
-using ov::test::listDirectory;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::readFile;
 using ov::test::TempDir;
 using ov::test::writeFile;

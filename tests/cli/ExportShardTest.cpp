@@ -11,8 +11,8 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using ov::test::listDirectory;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::readFile;
 using ov::test::TempDir;
 using ov::test::writeFile;

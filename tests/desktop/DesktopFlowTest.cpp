@@ -27,7 +27,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -310,6 +312,63 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(red));
 }
 
+// The presets list: duplicate (with watermarks of their own), rename, choose for the selected
+// images, add and remove (the last preset stays); then the images leave the list.
+TEST_F(DesktopFlow, PresetListEditsAndAppliesToTheSelectedImages) {
+    auto window = openWindow();
+    window->addFiles(photos);
+    PresetPanel& panel = *window->presetPanel();
+    OVPresetManager& presets = *window->presetManager();
+    const OVPresetPtr first = panel.currentPreset();
+    ASSERT_TRUE(first);
+    first->addWatermark(OVTextWatermark::textWatermark());
+
+    panel.duplicatePreset();
+    ASSERT_EQ(presets.count(), 2u);
+    const OVPresetPtr copy = panel.currentPreset();
+    ASSERT_NE(copy, first);
+    ASSERT_EQ(copy->numberOfWatermarks(), 1u);
+    EXPECT_NE(copy->watermarkAtIndex(0)->uuid(), first->watermarkAtIndex(0)->uuid());
+    panel.list()->item(1)->setText("Trip");
+    EXPECT_EQ(copy->name(), "Trip");
+
+    window->imageList()->selectAll();
+    panel.list()->setCurrentRow(0);
+    for (const auto& entry : window->model()->modelObjects())
+        EXPECT_EQ(entry->presetID(), first->uuid());
+    EXPECT_EQ(window->currentPreset(), first);
+
+    panel.addPreset();
+    EXPECT_EQ(presets.count(), 3u);
+    for (int i = 0; i < 3; ++i)
+        panel.removePreset();
+    ASSERT_EQ(presets.count(), 1u);
+    EXPECT_EQ(window->currentPreset(), presets.firstPreset());
+
+    window->imageList()->selectAll();
+    window->removeSelectedImages();
+    EXPECT_EQ(window->model()->count(), 0u);
+    EXPECT_FALSE(window->editor()->hasImage());
+}
+
+// The summary after an export names each image that failed and why, and offers the folder.
+TEST_F(DesktopFlow, ExportSummaryNamesEachFailure) {
+    auto window = openWindow();
+    window->addFiles({photos[0], photos[1]});
+    fs::remove(photos[1]);
+    QSignalSpy finished(window.get(), &MainWindow::exportFinished);
+    window->exportImages(dir / "out", nullptr);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(window->lastReport().outputs.size(), 1u);
+    ASSERT_EQ(window->lastReport().failures.size(), 1u);
+    auto* summary = window->findChild<QMessageBox*>("exportSummary");
+    ASSERT_TRUE(summary);
+    EXPECT_TRUE(summary->text().startsWith("1 image(s) exported")) << summary->text().toStdString();
+    EXPECT_TRUE(summary->detailedText().startsWith("b.jpg: "))
+        << summary->detailedText().toStdString();
+    EXPECT_TRUE(summary->findChild<QPushButton*>("openFolder"));
+}
+
 // Removed by the view's context menu, an image watermark comes back by undo with its picture,
 // even after another click in the view and a sweep of unused pictures.
 TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
@@ -343,6 +402,17 @@ TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
     EXPECT_TRUE(fs::exists(picture)) << "swept while an undo step uses it";
     window->undoStack()->redo();
     EXPECT_EQ(preset->numberOfWatermarks(), 0u);
+
+    // The Delete key removes it as one step too.
+    window->undoStack()->undo();
+    preset->enableEditingForWatermark(preset->watermarkAtIndex(0));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Delete);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(preset->numberOfWatermarks(), 0u);
+    window->undoStack()->undo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_TRUE(fs::exists(picture));
 }
 
 } // namespace

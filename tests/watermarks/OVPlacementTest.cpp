@@ -25,8 +25,8 @@ InkBox renderedInk(OVWatermark& mark, int width, int height) {
     auto context = ov::GraphicsContext::createBitmap(width, height);
     mark.setBounds({0, 0, double(width), double(height)});
     mark.renderInContext(*context);
-    const auto box = ov::test::pixelBox(*context->makeImage(),
-                                        [](const ov::Color& c) { return c.alpha > 0.3; });
+    const auto box =
+        ov::test::pixelBox(*context->makeImage(), [](const ov::Color& c) { return c.alpha > 0.3; });
     if (box.empty())
         return {};
     return {double(box.minX), double(box.minY), double(width - 1 - box.maxX),

@@ -1,9 +1,9 @@
 #include "KindsCanvas.h"
 
 #include "inkstead/platform/text/Typesetter.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 #include "support/ArchiveSamples.h"
 #include "support/TestSupport.h"
-#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -127,8 +127,8 @@ double plainDynamicSize(const ov::AttributedString& string, double width, double
 TEST(DynamicSize, IsTheFirstCandidateCountingDownFromTheHeightThatFits) {
     for (const char* text : {"Text...", "W", "", "ab\ncd", "Водяной знак", "a b c d e f g"})
         for (double width : {-10.0, 0.0, 10.0, 15.0, 120.0, 300.0, 800.0, 2000.0})
-            for (double height : {-3.0, 0.0, 1.0, 2.0, 7.5, 50.0, 60.0, 99.0, 100.0, 100.5, 101.0,
-                                  333.0, 1000.0}) {
+            for (double height :
+                 {-3.0, 0.0, 1.0, 2.0, 7.5, 50.0, 60.0, 99.0, 100.0, 100.5, 101.0, 333.0, 1000.0}) {
                 const ov::AttributedString string(text);
                 EXPECT_EQ(OVAttributedStringSetDynamicSize(&string, "Helvetica", width, height),
                           plainDynamicSize(string, width, height))
@@ -210,7 +210,8 @@ TEST(TextWatermark, CopiesAndArchivesKeepTextFontColourModeAndRotation) {
     EXPECT_EQ(copy->fontSize(), 13.3);
     EXPECT_EQ(copy->size(), text->size());
     EXPECT_EQ(decoded->fontSize(), double(13.3f));
-    EXPECT_DOUBLE_EQ(decoded->size().width, 1.05 * measured("Копия", double(13.3f), "Helvetica-Bold").width);
+    EXPECT_DOUBLE_EQ(decoded->size().width,
+                     1.05 * measured("Копия", double(13.3f), "Helvetica-Bold").width);
 
     // A record without text or font still decodes into a usable watermark.
     auto decodedBare = archiveRoundTrip(std::make_shared<OVTextWatermark>());

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -290,52 +290,42 @@ INSTANTIATE_TEST_SUITE_P(
             "bottomRight", {780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Re-placement on new bounds in the cases where it must keep, or cannot use, the relative data.
-TEST(WatermarkPlacement, EdgeCasesOfRelativePlacement) {
-    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
-    using Change = std::function<void(OVWatermark&)>;
-    struct Case {
-        const char* name;
-        Change before;       // on a 200 × 100 mark at (100, 50), before bounds (0, 0, 1000, 500)
-        Change between;      // before the second bounds
-        ov::Rect secondBounds;
-        ov::Point origin;
+// Relative data that cannot place the mark leave its origin alone; a damaged quadrant gives
+// (0, 0). Neither do the same bounds twice, nor bounds with the relative flags off, move it.
+TEST(WatermarkPlacement, UnusableRelativeDataOrFlagsOffKeepTheOrigin) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::tuple<ov::Point, int, ov::Point> cases[] = {
+        {{0, 0}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{std::nan(""), 0.1}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{inf, 0.1}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{0.1, 0.1}, 7, {0, 0}},
     };
-    const auto relative = [](ov::Point position, OVRelativeQuadrant quadrant) -> Change {
-        return [=](OVWatermark& w) {
-            w.setShouldUseRelativeSize(false);
-            w.setRelativeQuadrant(quadrant);
-            w.setRelativePosition(position);
-        };
-    };
-    const auto nothing = [](OVWatermark&) {};
-    const ov::Rect same{0, 0, 1000, 500}, twice{0, 0, 2000, 1000};
-    const Case cases[] = {
-        {"sameBoundsAfterAPlainMove", nothing, [](OVWatermark& w) { w.setOrigin({300, 300}); },
-         same, {300, 300}},
-        {"flagsOff",
-         [](OVWatermark& w) {
-             w.setShouldUseRelativeSize(false);
-             w.setShouldUseRelativePosition(false);
-         },
-         nothing, twice, {100, 50}},
-        {"zeroRelative", relative({0, 0}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
-        {"nanRelative", relative({nan, 0.1}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
-        {"infRelative", relative({inf, 0.1}, OVRelativeQuadrantTopRight), nothing, same, {100, 50}},
-        {"damagedQuadrant", relative({0.1, 0.1}, static_cast<OVRelativeQuadrant>(7)), nothing,
-         same, {0, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto w = makeWatermark({100, 50}, {200, 100});
-        c.before(*w);
-        w->setBounds(same);
-        c.between(*w);
-        w->setBounds(c.secondBounds);
-        EXPECT_EQ(w->origin(), c.origin);
-        EXPECT_EQ(w->size(), (ov::Size{200, 100}));
+    for (const auto& [relative, quadrant, origin] : cases) {
+        auto w = makeWatermark({123, 45}, {200, 100});
+        w->setShouldUseRelativeSize(false);
+        w->setRelativeQuadrant(static_cast<OVRelativeQuadrant>(quadrant));
+        w->setRelativePosition(relative);
+        w->setBounds({0, 0, 1000, 500});
+        EXPECT_EQ(w->origin(), origin) << relative.x << " in quadrant " << quadrant;
     }
 
+    auto moved = makeWatermark({100, 50}, {200, 100});
+    moved->setBounds({0, 0, 1000, 500});
+    moved->setOrigin({300, 300}); // a plain store: relative data still say (100, 50)
+    moved->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(moved->origin(), (ov::Point{300, 300}));
+
+    auto fixed = makeWatermark({100, 50}, {200, 100});
+    fixed->setShouldUseRelativeSize(false);
+    fixed->setShouldUseRelativePosition(false);
+    fixed->setBounds({0, 0, 1000, 500});
+    fixed->setBounds({0, 0, 2000, 1000});
+    EXPECT_EQ(fixed->size(), (ov::Size{200, 100}));
+    EXPECT_EQ(fixed->origin(), (ov::Point{100, 50}));
+}
+
+// Where the mark is equally far from every corner, on a portrait image, and without bounds.
+TEST(WatermarkPlacement, EquidistantPortraitAndUnboundedCases) {
     auto equidistant = makeWatermark({400, 400}, {200, 200});
     equidistant->setRelativeQuadrant(OVRelativeQuadrantTopRight);
     equidistant->setBounds({0, 0, 1000, 1000});

@@ -261,10 +261,6 @@ bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
     return !encoded.empty() && file.write(encoded);
 }
 
-} // namespace
-
-namespace {
-
 // Calls `use` with the image as a libvips picture of straight pixels, converted row by row as
 // the encoder pulls them.
 template <typename Use> auto withStraightPixels(const Image& image, const Format& format, Use use) {

@@ -26,8 +26,10 @@ const std::vector<uint8_t>& emptyJpeg() {
         try {
             void* buffer = nullptr;
             std::size_t size = 0;
-            vips::VImage::black(8, 8).cast(VIPS_FORMAT_UCHAR).write_to_buffer(
-                ".jpg", &buffer, &size, vips::VImage::option()->set("strip", true));
+            vips::VImage::black(8, 8)
+                .cast(VIPS_FORMAT_UCHAR)
+                .write_to_buffer(".jpg", &buffer, &size,
+                                 vips::VImage::option()->set("strip", true));
             const auto* data = static_cast<const uint8_t*>(buffer);
             result.assign(data, data + size);
             g_free(buffer);
@@ -66,7 +68,8 @@ std::optional<std::vector<uint8_t>> jpegMetadataSegments(const Properties& prope
         return std::nullopt;
     }
     std::vector<uint8_t> written;
-    if (!writeMetadata(properties, empty.data(), empty.size(), [] {}, written)) {
+    if (!writeMetadata(
+            properties, empty.data(), empty.size(), [] {}, written)) {
         return std::nullopt;
     }
     // What Exiv2 added: the segments the empty picture did not have.
@@ -93,8 +96,8 @@ std::vector<uint8_t> jpegProfileSegments(std::span<const uint8_t> profile) {
         return segments;
     }
     for (std::size_t index = 0; index < count; ++index) {
-        const auto chunk = profile.subspan(index * kChunk,
-                                           std::min(kChunk, profile.size() - index * kChunk));
+        const auto chunk =
+            profile.subspan(index * kChunk, std::min(kChunk, profile.size() - index * kChunk));
         const std::size_t length = 2 + kHeader + chunk.size();
         segments.insert(segments.end(), {kMarker, 0xE2, static_cast<uint8_t>(length >> 8),
                                          static_cast<uint8_t>(length & 0xFF)});
@@ -142,8 +145,7 @@ bool JpegSegmentSplicer::splice() {
     }
     spliced_ = true;
     const std::span<const uint8_t> head(head_);
-    const bool written =
-        sink_(head.first(at)) && sink_(segments_) && sink_(head.subspan(at));
+    const bool written = sink_(head.first(at)) && sink_(segments_) && sink_(head.subspan(at));
     head_ = {};
     segments_ = {};
     return written;

@@ -46,8 +46,8 @@ TEST(JpegSegmentSplicer, PutsTheSegmentsAfterTheHeader) {
             });
             bool accepted = true;
             for (std::size_t at = 0; at < c.stream.size() && accepted; at += chunk)
-                accepted = splicer.write(std::span(c.stream).subspan(
-                    at, std::min(chunk, c.stream.size() - at)));
+                accepted = splicer.write(
+                    std::span(c.stream).subspan(at, std::min(chunk, c.stream.size() - at)));
             EXPECT_EQ(accepted && splicer.finished(), !c.expected.empty()) << c.name << chunk;
             if (!c.expected.empty())
                 EXPECT_EQ(written, c.expected) << c.name << " in chunks of " << chunk;
