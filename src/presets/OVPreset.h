@@ -60,7 +60,8 @@ public:
 
     //! \name Archiving (OVPresetCoding.cpp)
     /// Writes name, uuid, the watermark list, resize constraint, method and value, and the two
-    /// flags, in that order.
+    /// flags, in that order; then, each only when it is not at its default, the metadata policy
+    /// (beyond stripping the location), artist, copyright notice, output format and quality.
     void encodeWithCoder(ov::KeyedArchiver& coder) const override;
     /// Reads the record (a missing list is empty, missing flags are false), leaves the preset
     /// clean and starts its save timer.

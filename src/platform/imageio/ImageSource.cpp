@@ -422,18 +422,22 @@ vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int 
 
 vips::VImage imageio::orientedDeepPicture(const ImageSource& source, int width, int height) {
     const auto& d = source.impl();
-    auto image = loadHeader(d);
-    if (image.format() != VIPS_FORMAT_USHORT) {
+    auto header = loadHeader(d);
+    if (header.format() != VIPS_FORMAT_USHORT) {
         return {};
     }
     // A turned picture is read whole to be turned; an upright one streams.
     const int orientation =
-        image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
-    if (orientation > 1 && orientation <= 8) {
-        auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-        image = d.isFile()
-                    ? vips::VImage::new_from_file(d.path.c_str(), options)
-                    : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+        header.get_typeof(VIPS_META_ORIENTATION) != 0 ? header.get_int(VIPS_META_ORIENTATION) : 1;
+    const bool turned = orientation > 1 && orientation <= 8;
+    auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (!turned) {
+        options->set("access", VIPS_ACCESS_SEQUENTIAL);
+    }
+    auto image = d.isFile()
+                     ? vips::VImage::new_from_file(d.path.c_str(), options)
+                     : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+    if (turned) {
         image = image.autorot();
     }
     if (image.interpretation() != VIPS_INTERPRETATION_RGB16) {
