@@ -436,13 +436,17 @@ void MainWindow::beginInsertion(AddKind kind, const std::filesystem::path& pictu
         if (file.empty())
             file = QFileDialog::getOpenFileName(this, tr("Choose a picture"), {}, imageFilter())
                        .toStdString();
-        auto* image = static_cast<OVImageWatermark*>(mark.get());
-        if (file.empty() || !image->setImageWithContentsOfFile(file)) {
+        if (file.empty()) {
             action->setChecked(false);
-            if (!file.empty())
-                statusBar()->showMessage(
-                    tr("Cannot use %1 as a picture").arg(QString::fromStdString(file.string())),
-                    5000);
+            return;
+        }
+        auto* image = static_cast<OVImageWatermark*>(mark.get());
+        if (const auto stored = image->setImageWithContentsOfFile(file); !stored) {
+            action->setChecked(false);
+            statusBar()->showMessage(tr("Cannot use %1 as a picture: %2")
+                                         .arg(QString::fromStdString(file.string()),
+                                              QString::fromStdString(stored.error().message)),
+                                     5000);
             return;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,8 +65,8 @@ public:
     [[nodiscard]] Color colorAt(int x, int y) const;
     /// The same image converted to the native layout (shares nothing with this one).
     [[nodiscard]] std::shared_ptr<const Image> nativeCopy() const;
-    /// Writes the image as a PNG (tests and debugging). False on failure.
-    bool writePNG(const std::filesystem::path& path) const;
+    /// Writes the image as a PNG (tests and debugging).
+    [[nodiscard]] Result<void> writePNG(const std::filesystem::path& path) const;
 
 private:
     Image() = default;

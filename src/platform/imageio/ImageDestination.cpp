@@ -270,10 +270,11 @@ void ImageDestination::addPicture(StreamedPicture picture, const Properties* pro
     d->picture = std::move(picture);
 }
 
-bool ImageDestination::finalize() {
+Result<void> ImageDestination::finalize() {
+    d->encodedSize = 0;
     if (!d->image && !d->picture) {
         d->error = std::make_error_code(std::errc::invalid_argument);
-        return false;
+        return Error{d->error, "No image to write to " + d->path.string()};
     }
     const Properties* properties = d->properties ? &*d->properties : nullptr;
     d->failedDecoding = false;
@@ -283,11 +284,15 @@ bool ImageDestination::finalize() {
                                  d->failedDecoding);
     if (encoded.empty()) {
         d->error = encodingFailed();
-        return false;
+        return Error{d->error, (d->failedDecoding ? "Could not decode the picture for "
+                                                  : "Could not encode ") +
+                                   d->path.string()};
     }
-    d->error = writeFileAtomically(d->path, encoded, FileWriteMode::CreateExclusive);
-    d->encodedSize = d->error ? 0 : encoded.size();
-    return !d->error;
+    auto written = writeFileAtomically(d->path, encoded, FileWriteMode::CreateExclusive);
+    d->error = written ? std::error_code() : written.error().code;
+    if (written)
+        d->encodedSize = encoded.size();
+    return written;
 }
 
 std::error_code ImageDestination::error() const {
