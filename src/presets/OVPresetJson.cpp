@@ -589,9 +589,10 @@ ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text) {
     }
 }
 
-ov::Result<void> OVImportedPreset::storePictures() {
+ov::Result<void> OVImportedPreset::storePictures(const OVStorageFolder& storage) {
     for (std::size_t i = 0; i < pictures_.size(); ++i) {
         const auto& picture = pictures_[i];
+        picture.watermark->attachToStorage(storage);
         const OVWatermarkKind* kind = OVWatermarkKindOf(*picture.watermark);
         const OVWatermarkProperty* property = nullptr;
         if (kind)
@@ -624,7 +625,8 @@ void OVImportedPreset::removeStoredPictures() {
         picture.watermark->removeImage();
 }
 
-bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets) {
+bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets,
+                                        const OVStorageFolder& storage) {
     std::set<std::string> used;
     bool presetTaken = false;
     for (const auto& listed : presets) {
@@ -639,7 +641,7 @@ bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets)
         const bool pictureTaken =
             mark->type() == OVWatermarkTypeImage &&
             std::filesystem::exists(
-                imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"), error);
+                storage.imageURLForFilename(mark->uuid().uuidString() + ".png"), error);
         if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
             mark->setUuid(ov::UUID::random());
     }
