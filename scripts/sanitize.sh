@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds Inkstead with a sanitizer into its own build folder and runs the test suite under it.
-# Usage: scripts/sanitize.sh asan|tsan [--threads] [extra ctest arguments...]
+# Usage: scripts/sanitize.sh asan|tsan [--threads | --only LIST] [extra ctest arguments...]
 #   asan: AddressSanitizer with LeakSanitizer and UndefinedBehaviorSanitizer (build-asan/)
 #   tsan: ThreadSanitizer (build-tsan/)
 #   --threads: build and run only the test executables whose code runs on several threads
 #     (dispatch queues and timers, notifications, concurrent file writes, the preset manager's
 #     writer and save timers, batch export, the model's loaders, and the command-line tool's
 #     exports); the rest of the suite is single-threaded and gains nothing under tsan.
-#     Without it the whole suite is built and run.
+#   --only LIST: the same for the test folders LIST names, comma-separated as the labels read
+#     ("presets,platform_archive").
+#     Without either the whole suite is built and run.
 # Suppressions for system libraries live in tests/sanitizers/; the test registration passes them
 # to every test. The build and the tests run at a lower priority, since they take long.
 set -euo pipefail
@@ -18,19 +20,22 @@ case "$kind" in
   asan) sanitize=address,undefined ;;
   tsan) sanitize=thread ;;
   *)
-    echo "usage: $0 asan|tsan [--threads] [ctest arguments...]" >&2
+    echo "usage: $0 asan|tsan [--threads | --only LIST] [ctest arguments...]" >&2
     exit 2
     ;;
 esac
 shift
-thread_tests=(platform_dispatch platform_notify platform_files presets export model cli)
+subset=()
+case "${1:-}" in
+  --threads) subset=(platform_dispatch platform_notify platform_files presets export model cli); shift ;;
+  --only) IFS=, read -ra subset <<<"$2"; shift 2 ;;
+esac
 targets=()
 ctest_filter=()
-if [ "${1:-}" = --threads ]; then
-  shift
+if ((${#subset[@]})); then
   targets=(inkstead)
-  for t in "${thread_tests[@]}"; do targets+=("test_$t"); done
-  ctest_filter=(-L "^($(IFS='|'; echo "${thread_tests[*]}"))\$")
+  for t in "${subset[@]}"; do targets+=("test_$t"); done
+  ctest_filter=(-L "^($(IFS='|'; echo "${subset[*]}"))\$")
 fi
 build_dir=${INKSTEAD_BUILD_DIR:-build-$kind}
 jobs=${INKSTEAD_JOBS:-$(nproc)}
