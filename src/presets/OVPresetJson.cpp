@@ -23,7 +23,6 @@ namespace {
 // Geometry beyond this many units is no photograph's; it only comes from damaged files.
 constexpr double kMaxUnits = 1e7;
 
-const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
 const char* const kConstraintNames[] = {"width", "height", "longest-side"};
 const char* const kMethodNames[] = {"pixels", "percentage"};
 const char* const kMarginUnitNames[] = {"shorter-side", "pixels"};
@@ -245,46 +244,6 @@ std::optional<OVPlacement> readPlacement(Fields& f) {
 
 // The fields of the base record, in the order the setters must see them: the size before the
 // cap, so that a recorded size above its cap is kept as recorded.
-void readBase(OVWatermark& mark, Fields& f) {
-    if (auto v = f.uuid("uuid"))
-        mark.setUuid(*v);
-    if (auto v = f.string("title"))
-        mark.setTitle(*v);
-    mark.setHasMaxSize(false);
-    if (auto v = f.point("origin"))
-        mark.setOrigin(*v);
-    if (auto v = f.size("size"))
-        mark.setSize(*v);
-    if (auto v = f.number("alpha", 0, 1))
-        mark.setAlpha(*v);
-    if (auto v = f.number("rotation", -360000, 360000))
-        mark.setRotation(*v);
-    if (auto v = f.number("shadow", 0, 1))
-        mark.setShadow(*v);
-    if (auto v = f.boolean("proportional"))
-        mark.setShouldResizeProportionally(*v);
-    if (auto v = f.boolean("useRelativePosition"))
-        mark.setShouldUseRelativePosition(*v);
-    if (auto v = f.boolean("useRelativeSize"))
-        mark.setShouldUseRelativeSize(*v);
-    if (auto v = f.enumeration("relativeQuadrant", kQuadrantNames))
-        mark.setRelativeQuadrant(static_cast<OVRelativeQuadrant>(*v));
-    if (auto v = f.point("relativePosition"))
-        mark.setRelativePosition(*v);
-    if (auto v = f.size("relativeSize", -kMaxUnits))
-        mark.setRelativeSize(*v);
-    if (auto v = f.boolean("relativePositionComputed"))
-        mark.setRelativePositionComputed(*v);
-    if (auto v = f.boolean("relativeSizeComputed"))
-        mark.setRelativeSizeComputed(*v);
-    if (auto v = f.size("maxSize"))
-        mark.setMaxSize(*v);
-    if (auto v = f.boolean("hasMaxSize"))
-        mark.setHasMaxSize(*v);
-    // Stored as it is; it acts when the watermark is next placed on an image.
-    mark.storePlacement(readPlacement(f));
-}
-
 ov::ImagePtr readPicture(Fields& f, const std::string& key) {
     const auto text = f.string(key);
     if (!text)
@@ -344,7 +303,7 @@ std::optional<OVPropertyValue> readProperty(const OVWatermarkProperty& property,
             return *v;
         return std::nullopt;
     case OVPropertyType::Size:
-        if (auto v = f.size(key, -kMaxUnits))
+        if (auto v = f.size(key, property.minimum))
             return *v;
         return std::nullopt;
     case OVPropertyType::Picture:
@@ -353,6 +312,17 @@ std::optional<OVPropertyValue> readProperty(const OVWatermarkProperty& property,
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+void readBase(OVWatermark& mark, Fields& f) {
+    if (auto v = f.uuid("uuid"))
+        mark.setUuid(*v);
+    mark.setHasMaxSize(false);
+    for (const auto& property : OVWatermarkBaseProperties())
+        if (auto v = readProperty(property, f))
+            property.set(mark, *v);
+    // Stored as it is; it acts when the watermark is next placed on an image.
+    mark.storePlacement(readPlacement(f));
 }
 
 json propertyToJson(const OVWatermarkProperty& property, const OVWatermark& mark,
@@ -442,22 +412,8 @@ json watermarkToJson(const OVWatermark& mark, bool withPictures) {
     j["kind"] =
         kind ? json(std::string(kind->name)) : json(static_cast<std::uint64_t>(mark.type()));
     j["uuid"] = mark.uuid().uuidString();
-    j["title"] = mark.title();
-    j["origin"] = pointToJson(mark.origin());
-    j["size"] = sizeToJson(mark.size());
-    j["alpha"] = mark.alpha();
-    j["rotation"] = mark.rotation();
-    j["shadow"] = mark.shadow();
-    j["proportional"] = mark.shouldResizeProportionally();
-    j["useRelativePosition"] = mark.shouldUseRelativePosition();
-    j["useRelativeSize"] = mark.shouldUseRelativeSize();
-    j["relativeQuadrant"] = enumToJson(mark.relativeQuadrant(), kQuadrantNames);
-    j["relativePosition"] = pointToJson(mark.relativePosition());
-    j["relativeSize"] = sizeToJson(mark.relativeSize());
-    j["relativePositionComputed"] = mark.isRelativePositionComputed();
-    j["relativeSizeComputed"] = mark.isRelativeSizeComputed();
-    j["hasMaxSize"] = mark.hasMaxSize();
-    j["maxSize"] = sizeToJson(mark.maxSize());
+    for (const auto& property : OVWatermarkBaseProperties())
+        j[std::string(property.key)] = propertyToJson(property, mark, false);
     if (const auto placed = mark.placement())
         j["placement"] = {
             {"anchor", std::string(OVPlacementAnchorName(placed->anchor))},
