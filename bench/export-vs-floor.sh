@@ -11,7 +11,8 @@
 #   - inkstead export, a logo at the top left and a text mark at the bottom right
 #   - the same three resized to 2048 px on the long side
 # and a single 60 MP photograph through inkstead export for its peak memory.
-# Peak resident memory is the largest of any one process (/usr/bin/time -v). Needs
+# Peak resident memory is the largest of any one process (/usr/bin/time -v); CPU is the user +
+# system time of all processes, which a shared machine disturbs less than wall time. Needs
 # libjpeg-turbo-progs, libvips-tools and the `time` package; wall times on a loaded machine are
 # noisy, so compare figures of the same run only.
 set -euo pipefail
@@ -67,7 +68,12 @@ if [ ! -d "$INKSTEAD_HOME" ]; then
   "$inkstead" watermark add Bench2048 text "(c) 2026 Inkstead" --anchor bottom-right --width 25% --color '#FFFFFFCC' --shadow 0.6 >/dev/null
 fi
 
-# One file per process through a tool, 2 in flight; prints "seconds peakKB".
+# Sums user + system seconds over the /usr/bin/time -v records of a log.
+cpu_of() {
+  awk -F': ' '/User time|System time/ {s += $2} END {printf "%.2f", s}' "$1"
+}
+
+# One file per process through a tool, 2 in flight; prints "seconds peakKB cpuSeconds".
 # $1: input folder, $2: command template with IN and OUT.
 run_files() {
   local in=$1 template=$2 out="$work/out" log="$work/time.log"
@@ -77,7 +83,7 @@ run_files() {
   find "$in" -name '*.jpg' | sort | xargs -P 2 -I{} sh -c \
     "f={}; export IN=\$f OUT=$out/\$(basename \$f); /usr/bin/time -v -a -o $log sh -c '$template' 2>/dev/null"
   end=$(date +%s.%N)
-  echo "$(echo "$end - $start" | bc -l) $(grep 'Maximum resident' "$log" | awk '{print $NF}' | sort -n | tail -1)"
+  echo "$(echo "$end - $start" | bc -l) $(grep 'Maximum resident' "$log" | awk '{print $NF}' | sort -n | tail -1) $(cpu_of "$log")"
 }
 
 # One inkstead process for the whole folder, 2 in flight.
@@ -89,21 +95,24 @@ run_inkstead() { # folder preset [extra...]
   start=$(date +%s.%N)
   /usr/bin/time -v -o "$log" "$inkstead" export "$in" -o "$out" -j 2 -q --preset "$preset" "$@"
   end=$(date +%s.%N)
-  echo "$(echo "$end - $start" | bc -l) $(grep 'Maximum resident' "$log" | awk '{print $NF}')"
+  echo "$(echo "$end - $start" | bc -l) $(grep 'Maximum resident' "$log" | awk '{print $NF}') $(cpu_of "$log")"
 }
 
-median3() { # command... ; prints "median-seconds max-peakKB"
-  local a b c
-  a=$("$@"); b=$("$@"); c=$("$@")
-  printf '%s\n%s\n%s\n' "$a" "$b" "$c" | sort -n | sed -n 2p | awk '{print $1}' | tr '\n' ' '
-  printf '%s\n%s\n%s\n' "$a" "$b" "$c" | awk '{print $2}' | sort -n | tail -1
+median3() { # command... ; prints "median-seconds max-peakKB median-cpuSeconds"
+  local runs
+  runs=$(for _ in 1 2 3; do "$@"; done)
+  echo "$(echo "$runs" | awk '{print $1}' | sort -n | sed -n 2p)" \
+    "$(echo "$runs" | awk '{print $2}' | sort -n | tail -1)" \
+    "$(echo "$runs" | awk '{print $3}' | sort -n | sed -n 2p)"
 }
 
-report() { # label n "seconds peakKB" floor-seconds
-  local s kb
-  read -r s kb <<<"$3"
-  printf '%-34s %6.2f img/s  %5.2f x floor  peak %5d MB\n' "$1" \
-    "$(echo "$2 / $s" | bc -l)" "$(echo "$s / $4" | bc -l)" $((kb / 1024))
+report() { # label n "seconds peakKB cpu" "floor-seconds floor-peak floor-cpu"
+  local s kb cpu fs fkb fcpu
+  read -r s kb cpu <<<"$3"
+  read -r fs fkb fcpu <<<"$4"
+  printf '%-34s %6.2f img/s  %5.2f x floor  cpu %5.2f s (%4.2f x)  peak %5d MB\n' "$1" \
+    "$(echo "$2 / $s" | bc -l)" "$(echo "$s / $fs" | bc -l)" "$cpu" \
+    "$(echo "$cpu / $fcpu" | bc -l)" $((kb / 1024))
 }
 
 djpeg_q='djpeg "$IN" | cjpeg -quality 90 > "$OUT"'
@@ -114,17 +123,17 @@ echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); $count pho
 for mp in 24 12; do
   in="$work/in$mp"
   floor=$(median3 run_files "$in" "$djpeg_q")
-  report "djpeg | cjpeg        ${mp} MP" "$count" "$floor" "${floor% *}"
-  report "vips copy            ${mp} MP" "$count" "$(median3 run_files "$in" "$vips_q")" "${floor% *}"
-  report "inkstead export      ${mp} MP" "$count" "$(median3 run_inkstead "$in" Bench)" "${floor% *}"
+  report "djpeg | cjpeg        ${mp} MP" "$count" "$floor" "$floor"
+  report "vips copy            ${mp} MP" "$count" "$(median3 run_files "$in" "$vips_q")" "$floor"
+  report "inkstead export      ${mp} MP" "$count" "$(median3 run_inkstead "$in" Bench)" "$floor"
   # The nearest IDCT scale at or above 2048 px on the long side.
   scale=$([ "$mp" = 24 ] && echo 3/8 || echo 1/2)
   floor2=$(median3 run_files "$in" "djpeg -scale $scale \"\$IN\" | cjpeg -quality 90 > \"\$OUT\"")
-  report "djpeg -scale $scale|cjpeg ${mp} MP→2048" "$count" "$floor2" "${floor2% *}"
-  report "vips thumbnail       ${mp} MP→2048" "$count" "$(median3 run_files "$in" "$vips_2048")" "${floor2% *}"
+  report "djpeg -scale $scale|cjpeg ${mp} MP→2048" "$count" "$floor2" "$floor2"
+  report "vips thumbnail       ${mp} MP→2048" "$count" "$(median3 run_files "$in" "$vips_2048")" "$floor2"
   report "inkstead export      ${mp} MP→2048" "$count" \
-    "$(median3 run_inkstead "$in" Bench2048 --resize 2048px)" "${floor2% *}"
+    "$(median3 run_inkstead "$in" Bench2048 --resize 2048px)" "$floor2"
 done
-big=$(run_inkstead "$work/in60" Bench)
-echo "inkstead export 60 MP (one photo): ${big% *} s, peak $((${big#* } / 1024)) MB (canvas 240 MB)"
+read -r big_s big_kb big_cpu <<<"$(run_inkstead "$work/in60" Bench)"
+echo "inkstead export 60 MP (one photo): $big_s s, cpu $big_cpu s, peak $((big_kb / 1024)) MB (canvas 240 MB)"
 echo "work folder: $work"

@@ -18,3 +18,6 @@ ov_pkg(PANGOCAIRO pangocairo)
 ov_pkg(FONTCONFIG fontconfig)
 ov_pkg(VIPS vips-cpp)
 ov_pkg(EXIV2 exiv2)
+# Colour conversion of marks into the photograph's profile (libvips links it as well).
+ov_pkg(LCMS2 lcms2)
+ov_pkg(RSVG librsvg-2.0)

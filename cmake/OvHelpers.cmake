@@ -172,7 +172,7 @@ function(ov_test)
   endif()
   # Each case is labelled with its folder's name ("export", "platform_dispatch"), so that
   # `ctest -L` picks whole executables.
-  gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                        PROPERTIES TIMEOUT 300 LABELS ${tname} ENVIRONMENT "${test_environment}")
 endfunction()
 

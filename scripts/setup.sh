@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev
-  libvips-dev libexiv2-dev
+  libvips-dev libexiv2-dev liblcms2-dev librsvg2-dev
   libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev
   xvfb xauth

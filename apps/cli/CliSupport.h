@@ -82,5 +82,6 @@ void registerWatermarkCommand(CLI::App& app, CommonOptions& common, int& exitCod
 void registerDemoCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 void registerFontsCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 void registerCompletionCommand(CLI::App& app, CommonOptions& common, int& exitCode);
+void registerManifestCommand(CLI::App& app, CommonOptions& common, int& exitCode);
 
 } // namespace cli

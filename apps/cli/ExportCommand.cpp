@@ -7,6 +7,7 @@
 
 #include "inkstead/export/OVFilenamePattern.h"
 
+#include <charconv>
 #include <memory>
 
 namespace cli {
@@ -25,7 +26,10 @@ struct ExportCommandOptions {
     bool mirror = false;
     std::string filesFrom;
     std::string onConflict = "unique";
+    bool conflictGiven = false;
     bool includeOutputs = false;
+    std::string shard;
+    std::filesystem::path manifest;
 };
 
 constexpr const char* kExamples = R"(
@@ -38,6 +42,8 @@ Examples:
   inkstead export ~/photos -o out --json -q > report.json
   inkstead export ~/photos -o ~/photos            (beside the originals)
   find . -name '*.jpg' | inkstead export --files-from - -o out
+  inkstead export --files-from list.txt -o out --shard 3/8 --manifest m-3.txt
+  inkstead export --files-from list.txt -o out --shard auto/8   (in an array task)
 
 Exit status: 0 every image written, 1 some images failed (each listed), 2 usage or
 configuration error, 130 cancelled with Ctrl-C.)";
@@ -62,13 +68,54 @@ OVConflictPolicy conflictPolicy(const std::string& name) {
     return OVConflictPolicy::Unique;
 }
 
+std::size_t parseCount(std::string_view text, std::string_view whole) {
+    std::size_t value = 0;
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value == 0)
+        throw usageError("--shard " + std::string(whole) + ": \"" + std::string(text) +
+                             "\" is not a positive whole number",
+                         "write K/N with 1 <= K <= N, e.g. --shard 3/8, or auto/N");
+    return value;
+}
+
+// "K/N", or "auto/N" with K from the scheduler's array task (see OVShard::fromEnvironment).
+OVShard parseShard(const std::string& text) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos)
+        throw usageError("--shard " + text + ": no \"/\"",
+                         "write K/N with 1 <= K <= N, e.g. --shard 3/8, or auto/N");
+    const std::string task = text.substr(0, slash);
+    const std::size_t count = parseCount(std::string_view(text).substr(slash + 1), text);
+    if (task == "auto") {
+        std::string error;
+        if (const auto shard = OVShard::fromEnvironment(count, &error))
+            return *shard;
+        throw usageError("--shard " + text + ": " + error,
+                         "run it as a Slurm array task (sbatch --array=1-" + std::to_string(count) +
+                             ") or a Kubernetes Indexed Job, or give the task as K/N");
+    }
+    const std::size_t index = parseCount(task, text);
+    if (index > count)
+        throw usageError("--shard " + text + ": task " + task + " of only " + std::to_string(count),
+                         "write K/N with 1 <= K <= N");
+    return {index, count};
+}
+
 void run(const ExportCommandOptions& options, const CommonOptions& common, int& exitCode) {
     ExportJob job;
     job.inputs = options.inputs;
     if (!options.filesFrom.empty())
         for (auto& path : readPathList(options.filesFrom))
             job.inputs.push_back(std::move(path));
+    if (!options.shard.empty())
+        job.shard = parseShard(options.shard);
+    job.manifest = options.manifest;
     job.conflict = conflictPolicy(options.onConflict);
+    // Names from the whole list are fixed, so a file under one is an earlier attempt's output
+    // (or the user's) and stays; a _Watermarked_ name would differ from task to task.
+    if (namesFromList(job) && !options.conflictGiven)
+        job.conflict = OVConflictPolicy::Skip;
     job.includeOutputs = options.includeOutputs;
     job.outputFolder = options.output;
     job.pattern = makePattern(options);
@@ -110,7 +157,20 @@ void registerExportCommand(CLI::App& app, CommonOptions& common, int& exitCode) 
                      "(leave the file, report it) or overwrite (replace it once the new one is "
                      "complete)")
         ->check(CLI::IsMember({"unique", "skip", "overwrite"}))
+        ->each([options](const std::string&) { options->conflictGiven = true; })
         ->capture_default_str();
+    command
+        ->add_option("--shard", options->shard,
+                     "Export only share K of N of the input list (K/N, or auto/N to take K "
+                     "from SLURM_ARRAY_TASK_ID or JOB_COMPLETION_INDEX); names come from the "
+                     "whole list, and an existing output is skipped unless --on-conflict says "
+                     "otherwise")
+        ->type_name("K/N");
+    command
+        ->add_option("--manifest", options->manifest,
+                     "Record each image in FILE as it is done; a rerun with it exports only what "
+                     "is not done yet (combine the files with: inkstead manifest merge)")
+        ->type_name("FILE");
     command->add_flag("--include-outputs", options->includeOutputs,
                       "Stamp files that an earlier export wrote too (they carry its mark and "
                       "are skipped otherwise)");

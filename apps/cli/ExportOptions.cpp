@@ -4,6 +4,7 @@
 
 #include "inkstead/platform/dispatch/Dispatch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -120,6 +121,50 @@ std::uint64_t parseDateStyle(std::string_view text) {
                      "use short, medium or long");
 }
 
+namespace {
+
+template <std::size_t N> std::vector<std::string> namesOf(const char* const (&names)[N]) {
+    return {names, names + N};
+}
+
+template <std::size_t N>
+std::uint64_t valueNamed(const std::string& name, const char* const (&names)[N]) {
+    return static_cast<std::uint64_t>(std::find(names, names + N, name) - names);
+}
+
+} // namespace
+
+void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings) {
+    command
+        .add_option("--format", settings.format,
+                    "File type of the outputs: source (each photo's own), jpeg, png, webp, "
+                    "avif or jxl; the output names' extensions follow")
+        ->check(CLI::IsMember(namesOf(kOVOutputFormatNames)));
+    command
+        .add_option("--metadata", settings.metadata,
+                    "What the outputs keep of the photos' metadata: keep-all, strip-location, "
+                    "strip-private (also serial numbers, owner names, maker notes) or "
+                    "copyright-only")
+        ->check(CLI::IsMember(namesOf(kOVMetadataPolicyNames)));
+    command.add_option("--artist", settings.artist,
+                       "Creator written into the outputs (EXIF, XMP, IPTC); \"\" writes none");
+    command.add_option("--copyright", settings.copyright,
+                       "Copyright notice written into the outputs; \"\" writes none");
+}
+
+void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings) {
+    if (!settings.format.empty())
+        preset.setOutputFormat(
+            static_cast<OVOutputFormat>(valueNamed(settings.format, kOVOutputFormatNames)));
+    if (!settings.metadata.empty())
+        preset.setMetadataPolicy(
+            static_cast<OVMetadataPolicy>(valueNamed(settings.metadata, kOVMetadataPolicyNames)));
+    if (settings.artist)
+        preset.setMetadataArtist(*settings.artist);
+    if (settings.copyright)
+        preset.setMetadataCopyright(*settings.copyright);
+}
+
 void addStoreOptions(CLI::App& command, CommonOptions& common) {
     command
         .add_option("--home", common.home,
@@ -137,9 +182,10 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
     command.add_option("--preset", options.preset, "Preset name or UUID (default: the first)")
         ->type_name("PRESET");
     command
-        .add_option("--quality", options.quality,
-                    "Quality of JPEG, WebP, HEIC and AVIF outputs, 1 (smallest) to 100 (best); "
-                    "default 90")
+        .add_option(
+            "--quality", options.quality,
+            "Quality of JPEG, WebP, HEIC, AVIF and JPEG XL outputs, 1 (smallest) to 100 (best); "
+            "default: the preset's, else 90")
         ->check(CLI::Range(1, 100));
     auto* strip = command.add_flag("--strip-location", options.stripLocation,
                                    "Remove GPS location from the outputs (overrides the preset)");
@@ -156,6 +202,7 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
                        "--color and --shadow say otherwise)");
     command.add_option("--logo", options.logo, "Add a picture mark from FILE for this run only")
         ->type_name("FILE");
+    addOutputFileOptions(command, options.file);
     addMarkOptions(command, options.mark);
     command.get_option("--anchor")->each([&options](const std::string&) {
         options.anchorGiven = true;
@@ -195,6 +242,7 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
         working->setShouldStripMetadata(true);
     if (options.keepLocation)
         working->setShouldStripMetadata(false);
+    applyOutputFileSettings(*working, options.file);
 
     auto placed = [&options](const OutputOptions::OwnPlacement& own, std::string anchor,
                              const std::string& name) {

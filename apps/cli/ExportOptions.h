@@ -38,6 +38,23 @@ struct ResizeSetting {
 /// 0, 1, 2 for "short", "medium", "long". Throws a usage error otherwise.
 [[nodiscard]] std::uint64_t parseDateStyle(std::string_view text);
 
+/// The settings of a preset's output that a run or `presets set` changes: file format, metadata
+/// policy, artist and copyright notice. Empty or absent values leave the preset's.
+struct OutputFileSettings {
+    std::string format;   ///< a kOVOutputFormatNames entry
+    std::string metadata; ///< a kOVMetadataPolicyNames entry
+    std::optional<std::string> artist;
+    std::optional<std::string> copyright;
+    [[nodiscard]] bool isEmpty() const {
+        return format.empty() && metadata.empty() && !artist && !copyright;
+    }
+};
+
+/// Registers --format, --metadata, --artist and --copyright on `command`.
+void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings);
+/// Sets what `settings` give on `preset`.
+void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings);
+
 /// What export and render take besides their inputs and outputs.
 struct OutputOptions {
     std::string preset;         ///< name or UUID; empty: the first preset
@@ -54,6 +71,7 @@ struct OutputOptions {
         std::string anchor, margin, width;
     } textPlacement, logoPlacement;
     bool anchorGiven = false; ///< --anchor was given: it places both marks
+    OutputFileSettings file;
 };
 
 /// Registers --home, --presets-file and -q on `command`.

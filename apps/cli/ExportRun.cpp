@@ -3,10 +3,12 @@
 #include "CliSupport.h"
 #include "ExportOptions.h"
 #include "ExportReport.h"
+#include "ExportShard.h"
 #include "Interrupt.h"
 #include "MarkSummary.h"
 #include "ProgressBar.h"
 
+#include "inkstead/export/OVExportManifest.h"
 #include "inkstead/export/OVFilenamePattern.h"
 #include "inkstead/export/OVOutputNames.h"
 #include "inkstead/export/OVPipelineRenderer.h"
@@ -17,6 +19,7 @@
 #include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -85,26 +88,27 @@ Collected collectInputs(const ExportJob& job) {
     return collected;
 }
 
-// The input folders whose structure the outputs mirror, when asked to.
-std::vector<fs::path> mirroredFolders(const ExportJob& job) {
-    std::vector<fs::path> folders;
-    if (!job.mirror)
-        return folders;
-    for (const auto& input : job.inputs) {
-        std::error_code ec;
-        if (fs::is_directory(input, ec))
-            folders.push_back(fs::absolute(input, ec));
-    }
-    return folders;
+} // namespace
+
+std::vector<std::string> outputTypesFor(const ExportJob& job, std::size_t count) {
+    return std::vector<std::string>(count,
+                                    std::string(OVOutputFormatType(job.preset->outputFormat())));
 }
 
-// The names the batch gives, from the library function the save manager names them with.
-std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model) {
+namespace {
+
+// The names the batch gives, from the library function the save manager names them with, or
+// `given` (by model index) when the names come from the whole list.
+std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model,
+                                      const std::vector<fs::path>& given) {
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
         sources.push_back(model.URLAtIndex(i));
     const auto names =
-        OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job), job.conflict});
+        namesFromList(job)
+            ? given
+            : OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job),
+                                      job.conflict, true, outputTypesFor(job, sources.size())});
     std::vector<ImageOutcome> plan;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (!sources[i])
@@ -176,8 +180,54 @@ int exitCodeFor(const ExportSummary& summary) {
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 
-// Runs the batch through the save manager and waits for it; Ctrl-C cancels it.
-OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model) {
+// The manifest record of an image that is done.
+OVManifestRecord manifestRecord(const ImageOutcome& image, double seconds) {
+    OVManifestRecord record;
+    record.status = image.status == ImageStatus::Written   ? OVManifestStatus::Done
+                    : image.status == ImageStatus::Skipped ? OVManifestStatus::Skipped
+                                                           : OVManifestStatus::Failed;
+    record.input = image.source.string();
+    std::error_code ec;
+    record.output = image.output.empty() ? std::string() : fs::absolute(image.output, ec).string();
+    record.reason = image.error;
+    record.seconds = seconds;
+    record.inputBytes = fs::file_size(image.source, ec);
+    if (ec)
+        record.inputBytes = 0;
+    if (!image.output.empty()) {
+        record.outputBytes = fs::file_size(image.output, ec);
+        if (ec)
+            record.outputBytes = 0;
+    }
+    return record;
+}
+
+// Appends to the manifest; the first failure is reported once, the export goes on.
+void record(OVExportManifest* manifest, const OVManifestRecord& record) {
+    static std::atomic<bool> reported{false};
+    std::string error;
+    if (manifest && !manifest->append(record, &error) && !reported.exchange(true))
+        std::fprintf(stderr, "inkstead: %s (a rerun will export these images again)\n",
+                     error.c_str());
+}
+
+ImageStatus statusOf(OVSaveImageEvent::Kind kind) {
+    switch (kind) {
+    case OVSaveImageEvent::Kind::Written:
+        return ImageStatus::Written;
+    case OVSaveImageEvent::Kind::Skipped:
+        return ImageStatus::Skipped;
+    case OVSaveImageEvent::Kind::Failed:
+        return ImageStatus::Failed;
+    }
+    return ImageStatus::Failed;
+}
+
+// Runs the batch through the save manager and waits for it; Ctrl-C cancels it. With `names`,
+// each model entry is written under its given name; with a manifest, each image is recorded as
+// soon as it is done.
+OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model,
+                      const std::vector<fs::path>* names, OVExportManifest* manifest) {
     auto manager = std::make_shared<OVSaveManager>(job.outputFolder);
     manager->setModel(model);
     const auto renderer = OVPipelineRenderer::rendererWithPreset(job.preset);
@@ -186,6 +236,13 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     manager->setFilenamePattern(job.pattern);
     manager->setMirroredFolders(mirroredFolders(job));
     manager->setConflictPolicy(job.conflict);
+    if (manifest)
+        manager->setImageHandler([manifest](const OVSaveImageEvent& event) {
+            record(
+                manifest,
+                manifestRecord({event.source, event.output, statusOf(event.kind), event.reason, {}},
+                               event.seconds));
+        });
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
     std::shared_ptr<ProgressBar> bar;
@@ -207,17 +264,62 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
                              "Ctrl-C again to quit at once)\n");
         manager->cancelProgress();
     });
-    manager->beginSheetModalForWindow(
-        nullptr, std::move(indexes),
-        [&done](bool, const OVSaveReport& result) { done.set_value(result); });
+    auto finished = [&done](bool, const OVSaveReport& result) { done.set_value(result); };
+    if (names)
+        manager->beginSheetModalForWindow(nullptr, std::move(indexes), *names, finished);
+    else
+        manager->beginSheetModalForWindow(nullptr, std::move(indexes), finished);
     manager->waitUntilFinished();
     return report.get();
 }
 
 } // namespace
 
+// The manifest of the job, opened for appending; null without one.
+std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
+    if (job.manifest.empty() || job.dryRun)
+        return nullptr;
+    std::string error;
+    auto manifest = OVExportManifest::open(job.manifest, &error);
+    if (!manifest)
+        throw usageError(error, "give --manifest a file in a folder you can write to");
+    if (manifest->damagedLines() > 0 && !job.quiet)
+        std::fprintf(stderr,
+                     "inkstead: %zu unreadable lines in the manifest (cut short by a task that "
+                     "was killed); their images are exported again\n",
+                     manifest->damagedLines());
+    return manifest;
+}
+
+// The inputs of a job named from the whole list: a shard of it, or a run resumed from a
+// manifest.
+Collected collectListed(const ExportJob& job, OVExportManifest* manifest,
+                        std::vector<fs::path>& names) {
+    ShardInputs shard = collectShard(job, manifest);
+    if (!job.quiet) {
+        if (job.shard)
+            std::fprintf(stderr, "inkstead: shard %zu of %zu: %zu of %zu images\n",
+                         job.shard->index, job.shard->count, shard.share, shard.listed);
+        if (shard.finishedBefore > 0)
+            std::fprintf(stderr, "inkstead: %zu images already done by an earlier run\n",
+                         shard.finishedBefore);
+    }
+    for (const auto& image : shard.rejected)
+        record(manifest, manifestRecord(image, 0));
+    names = std::move(shard.names);
+    return {std::move(shard.model), std::move(shard.rejected)};
+}
+
 ExportResult runExport(const ExportJob& job) {
-    Collected collected = collectInputs(job);
+    const auto manifest = openManifest(job);
+    std::vector<fs::path> names;
+    Collected collected =
+        namesFromList(job) ? collectListed(job, manifest.get(), names) : collectInputs(job);
+    if (namesFromList(job) && collected.model->count() == 0 && collected.rejected.empty()) {
+        if (!job.quiet)
+            std::fprintf(stderr, "inkstead: nothing left to export\n");
+        return {};
+    }
     if (collected.model->count() == 0 && collected.rejected.empty())
         throw usageError("no images to export",
                          "give image files (JPEG, PNG, TIFF, WebP, HEIC, AVIF, GIF) or folders "
@@ -230,11 +332,12 @@ ExportResult runExport(const ExportJob& job) {
         if (fs::exists(job.outputFolder, ec) && !fs::is_directory(job.outputFolder, ec))
             throw usageError("the output folder " + job.outputFolder.string() + " is a file",
                              "give -o a folder (it is created when missing)");
-        summary.images = planOutputs(job, *collected.model);
+        summary.images = planOutputs(job, *collected.model, names);
     } else if (collected.model->count() > 0) {
         makeOutputFolder(job.outputFolder);
         const auto start = std::chrono::steady_clock::now();
-        const OVSaveReport report = runBatch(job, collected.model);
+        const OVSaveReport report =
+            runBatch(job, collected.model, namesFromList(job) ? &names : nullptr, manifest.get());
         summary.elapsedSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         summary.cancelled = report.cancelled;

@@ -141,8 +141,11 @@ std::string presetExportSummary(const OVPreset& preset) {
         else
             text += " " + number(value) + " px";
     }
-    if (preset.shouldStripMetadata())
-        text += ", no location";
+    static const char* metadata[] = {"", ", no location", ", no location or private data",
+                                     ", only the copyright metadata"};
+    text += metadata[std::min<std::uint64_t>(preset.metadataPolicy(), 3)];
+    if (const auto type = OVOutputFormatType(preset.outputFormat()); !type.empty())
+        text += ", as " + std::string(kOVOutputFormatNames[preset.outputFormat()]);
     return text;
 }
 

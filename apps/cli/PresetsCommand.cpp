@@ -35,6 +35,8 @@ struct PresetsArgs {
     std::string resize; ///< presets set --resize
     bool stripLocation = false;
     bool keepLocation = false;
+    OutputFileSettings output;  ///< presets set --format, --metadata, ...
+    std::optional<int> quality; ///< presets set --quality
 };
 
 void say(const CommonOptions& common, const std::string& line) {
@@ -124,7 +126,18 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
               << (percent ? formatNumber(value > 1 ? value : value * 100) + "%"
                           : formatNumber(value) + "px")
               << "\n"
-              << "Strip location:   " << (preset->shouldStripMetadata() ? "yes" : "no") << "\n";
+              << "Strip location:   " << (preset->shouldStripMetadata() ? "yes" : "no") << "\n"
+              << "Metadata:         "
+              << kOVMetadataPolicyNames[std::min<std::uint64_t>(preset->metadataPolicy(), 3)]
+              << "\n"
+              << "Format:           "
+              << kOVOutputFormatNames[std::min<std::uint64_t>(preset->outputFormat(), 5)] << "\n";
+    if (preset->outputQuality() > 0)
+        std::cout << "Quality:          " << formatNumber(preset->outputQuality() * 100) << "\n";
+    if (!preset->metadataArtist().empty())
+        std::cout << "Artist:           " << printable(preset->metadataArtist()) << "\n";
+    if (!preset->metadataCopyright().empty())
+        std::cout << "Copyright:        " << printable(preset->metadataCopyright()) << "\n";
     if (preset->numberOfWatermarks() == 0) {
         std::cout << "No watermarks. Add one with: inkstead watermark add "
                   << inQuotes(preset->name()) << " text \"(c) 2026 Me\"\n";
@@ -185,9 +198,11 @@ void remove(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void set(const CommonOptions& common, const PresetsArgs& args) {
-    if (args.resize.empty() && !args.stripLocation && !args.keepLocation)
-        throw usageError("nothing to set",
-                         "give --resize SIZE (or none), --strip-location or --keep-location");
+    if (args.resize.empty() && !args.stripLocation && !args.keepLocation && args.output.isEmpty() &&
+        !args.quality)
+        throw usageError("nothing to set", "give --resize SIZE (or none), --strip-location, "
+                                           "--keep-location, --format, --quality, --metadata, "
+                                           "--artist or --copyright");
     // Read before the store is locked: a malformed value changes nothing.
     const std::optional<ResizeSetting> resize =
         args.resize.empty() ? std::nullopt : std::optional(parseResize(args.resize));
@@ -203,6 +218,9 @@ void set(const CommonOptions& common, const PresetsArgs& args) {
     }
     if (args.stripLocation || args.keepLocation)
         preset->setShouldStripMetadata(args.stripLocation);
+    applyOutputFileSettings(*preset, args.output);
+    if (args.quality)
+        preset->setOutputQuality(*args.quality / 100.0);
     preset->setShouldSave(false);
     store.save();
     say(common, "Preset " + inQuotes(preset->name()) + ": " + presetExportSummary(*preset));
@@ -414,6 +432,11 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
     auto* keep =
         setCommand->add_flag("--keep-location", args->keepLocation, "Keep the location in outputs");
     strip->excludes(keep);
+    addOutputFileOptions(*setCommand, args->output);
+    setCommand
+        ->add_option("--quality", args->quality,
+                     "Quality of lossy outputs, 1 (smallest) to 100 (best)")
+        ->check(CLI::Range(1, 100));
 
     auto* defaultCommand =
         add("default", "Make a preset the default (export and render use it without --preset)",

@@ -33,9 +33,10 @@ Examples:
   inkstead render photo.heic web.jpg --resize long:1600 --quality 80
   inkstead render photo.jpg out.png --text "© 2026 Me" --anchor bottom-left --force
 
-OUTPUT's extension picks the file type (jpg, png, tif, webp, heic, avif, gif); without one
-the source's type is written. An existing OUTPUT is only replaced with --force. OUTPUT - writes the image to standard
-output in the source's type:  inkstead render photo.jpg - | other-tool)";
+OUTPUT's extension picks the file type (jpg, png, tif, webp, heic, avif, gif, jxl); without
+one the preset's format (by default the source's type) is written. An existing OUTPUT is only
+replaced with --force. OUTPUT - writes the image to standard output in the preset's format:
+  inkstead render photo.jpg - | other-tool)";
 
 void removeQuietly(const fs::path& path) {
     std::error_code ignored;
@@ -58,8 +59,7 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
         if (::isatty(STDOUT_FILENO))
             throw usageError("standard output is a terminal; the image would fill it with bytes",
                              "redirect it: inkstead render IN - > out.jpg, or pipe it");
-        type = sourceType;
-        return;
+        return; // the preset's format, else the source's type
     }
     if (fs::is_directory(options.output, ec))
         throw usageError(options.output.string() + " is a folder",
@@ -70,9 +70,7 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
         type = OVImageTypeForExtension(options.output);
         if (type.empty())
             throw usageError("unknown output type " + options.output.extension().string(),
-                             "use .jpg, .png, .tif, .webp, .heic, .avif or .gif");
-    } else {
-        type = sourceType;
+                             "use .jpg, .png, .tif, .webp, .heic, .avif, .gif or .jxl");
     }
     fs::create_directories(fs::absolute(options.output).parent_path(), ec);
 }

@@ -8,6 +8,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -51,9 +56,20 @@ std::string hintFor(CLI::App& app, int argc, char** argv) {
     return "see `" + path + " --help`";
 }
 
+// An export decodes and encodes on libvips' worker threads, and each thread would get a malloc
+// arena of its own that keeps the strips it freed: the peak memory would grow with the number
+// of threads that ever ran an image rather than with the images in flight (one per core by
+// default). One arena per core keeps the two together. Must run before the first thread.
+void limitMallocArenas() {
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, static_cast<int>(std::max(2u, std::thread::hardware_concurrency())));
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    limitMallocArenas();
     CLI::App app{
         "Stamps watermarks onto photographs: text, logos, shapes, arrows, a strike-through "
         "cross and pixellated regions, placed relative to the image so one preset fits "
@@ -70,6 +86,7 @@ int main(int argc, char** argv) {
     cli::registerWatermarkCommand(app, common, exitCode);
     cli::registerDemoCommand(app, common, exitCode);
     cli::registerFontsCommand(app, common, exitCode);
+    cli::registerManifestCommand(app, common, exitCode);
     cli::registerCompletionCommand(app, common, exitCode);
     app.add_flag("-v,--verbose", common.verbose, "Say more: each file written, each choice made");
     letOptionsFallThrough(app);

@@ -2,6 +2,7 @@
 
 #include "inkstead/appearance/OVQtBridge.h"
 #include "inkstead/model/OVImage.h"
+#include "inkstead/platform/files/FileReference.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,13 @@
 
 namespace {
 constexpr int kThumbnailSize = 64;
+
+// Thumbnails are decoded on threads of their own: Qt's global pool also does the raster
+// engine's parallel fills, which must never wait for a decode.
+QThreadPool& thumbnailPool() {
+    static QThreadPool pool;
+    return pool;
+}
 
 // The thumbnail on a square of the list's size, so rows line up.
 QIcon squareIcon(const QImage& image) {
@@ -60,7 +68,10 @@ void ImageList::reload(const OVModel& model) {
         const auto url = entry->url();
         auto* item = new QListWidgetItem(this);
         if (!url) {
-            item->setText(tr("(missing file)"));
+            const auto recorded = ov::recordedPathOfFileReference(entry->bookmark());
+            item->setText((recorded ? QString::fromStdString(recorded->filename().string()) + "\n"
+                                    : QString()) +
+                          tr("(missing file)"));
             continue;
         }
         const OVImage image(*url);
@@ -96,11 +107,13 @@ void ImageList::requestThumbnail(const QString& path) {
     ++pending_;
     QPointer<ImageList> self(this);
     std::weak_ptr<bool> alive = alive_;
-    QThreadPool::globalInstance()->start([self, alive, path] {
+    thumbnailPool().start([self, alive, path] {
+        if (alive.expired())
+            return; // the list is gone
         QImage image;
         if (const auto source = ov::ImageSource::createWithURL(path.toStdString()))
             image = OVQImage(source->createThumbnail(kThumbnailSize * 2));
-        if (alive.expired())
+        if (alive.expired() || !QCoreApplication::instance())
             return;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),

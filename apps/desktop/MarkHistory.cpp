@@ -2,6 +2,7 @@
 
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
 
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -24,6 +25,10 @@ public:
         return true;
     }
     void undo() override { apply(before_); }
+    void addPictures(std::vector<std::filesystem::path>& pictures) const {
+        pictures.insert(pictures.end(), before_.pictures.begin(), before_.pictures.end());
+        pictures.insert(pictures.end(), after_.pictures.begin(), after_.pictures.end());
+    }
     void redo() override {
         // The edit is already in place when the step is pushed.
         if (std::exchange(firstRedo_, false))
@@ -59,11 +64,15 @@ void MarkHistory::setPreset(OVPresetPtr preset) {
 
 MarkHistory::Snapshot MarkHistory::snapshot(const OVPreset& preset) {
     std::vector<std::shared_ptr<const ov::KeyedCoding>> objects;
-    for (const auto& w : preset.watermarks())
+    std::vector<std::filesystem::path> pictures;
+    for (const auto& w : preset.watermarks()) {
         objects.push_back(w);
+        if (const auto* image = dynamic_cast<const OVImageWatermark*>(w.get()))
+            pictures.push_back(image->imageURL());
+    }
     const auto selected = preset.selectedWatermark();
     return {ov::KeyedArchiver::archivedDataWithRootArray(objects),
-            selected ? std::optional(selected->uuid()) : std::nullopt};
+            selected ? std::optional(selected->uuid()) : std::nullopt, std::move(pictures)};
 }
 
 void MarkHistory::restore(OVPreset& preset, const Snapshot& snapshot) {
@@ -80,9 +89,19 @@ void MarkHistory::restore(OVPreset& preset, const Snapshot& snapshot) {
     preset.setShouldSave(true);
 }
 
+std::vector<std::filesystem::path> MarkHistory::picturesInUse() const {
+    std::vector<std::filesystem::path> pictures;
+    for (int i = 0; i < stack_->count(); ++i)
+        if (const auto* edit = dynamic_cast<const MarkEdit*>(stack_->command(i)))
+            edit->addPictures(pictures);
+    return pictures;
+}
+
 void MarkHistory::begin() {
     if (!preset_)
         return;
+    if (open_)
+        commit(QObject::tr("Edit watermark"));
     before_ = snapshot(*preset_);
     open_ = true;
 }
@@ -94,8 +113,12 @@ void MarkHistory::commit(const QString& text, int mergeId) {
     Snapshot after = snapshot(*preset_);
     if (after.archive == before_.archive)
         return; // a selection alone is no edit
-    stack_->push(
-        new MarkEdit(text, preset_, std::move(before_), std::move(after), mergeId, onRestored_));
+    // An undo or redo also ends any edit left open.
+    stack_->push(new MarkEdit(text, preset_, std::move(before_), std::move(after), mergeId, [this] {
+        open_ = false;
+        if (onRestored_)
+            onRestored_();
+    }));
 }
 
 void MarkHistory::record(const QString& text, const std::function<void()>& change, int mergeId) {

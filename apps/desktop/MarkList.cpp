@@ -4,6 +4,7 @@
 #include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QDropEvent>
+#include <QMimeData>
 #include <QTimer>
 
 MarkList::MarkList(QWidget* parent) : QListWidget(parent) {
@@ -50,13 +51,53 @@ void MarkList::reload(const OVPresetPtr& preset) {
     loading_ = false;
 }
 
+bool MarkList::isRowDrag(const QDropEvent* event) const {
+    // A drag of this list's rows (a drag from within the process has no source while Qt does not
+    // run it itself).
+    return (event->source() == this || !event->source()) &&
+           event->mimeData()->hasFormat(model()->mimeTypes().front());
+}
+
+void MarkList::dragEnterEvent(QDragEnterEvent* event) {
+    if (isRowDrag(event)) {
+        QListWidget::dragEnterEvent(event);
+        event->accept();
+    } else
+        event->ignore();
+}
+
+void MarkList::dragMoveEvent(QDragMoveEvent* event) {
+    if (isRowDrag(event)) {
+        QListWidget::dragMoveEvent(event);
+        event->accept();
+    } else
+        event->ignore();
+}
+
 void MarkList::dropEvent(QDropEvent* event) {
-    QListWidget::dropEvent(event);
-    std::vector<OVWatermarkPtr> order;
-    for (int row = count() - 1; row >= 0; --row)
-        if (auto mark = markAt(row))
-            order.push_back(std::move(mark));
+    // Only rows of this list are moved, and the list moves nothing itself: the new order is
+    // reported and the rows are rebuilt from the preset.
+    const int from = currentRow();
+    if (!isRowDrag(event) || from < 0) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    int to = count();
+    if (const QModelIndex over = indexAt(at); over.isValid())
+        to = over.row() + (at.y() > visualRect(over).center().y() ? 1 : 0);
+    // A copy for Qt: the dragging side must not delete the rows it sent.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (to == from || to == from + 1)
+        return;
+    std::vector<OVWatermarkPtr> rows;
+    for (int row = 0; row < count(); ++row)
+        rows.push_back(markAt(row));
+    const auto moved = rows[static_cast<std::size_t>(from)];
+    rows.erase(rows.begin() + from);
+    rows.insert(rows.begin() + (to > from ? to - 1 : to), moved);
+    std::vector<OVWatermarkPtr> order(rows.rbegin(), rows.rend()); // bottom-most first
     // Reported once the drop is over: the handler rebuilds the rows.
-    if (order.size() == shown_.size())
-        QTimer::singleShot(0, this, [this, order] { Q_EMIT marksReordered(order); });
+    QTimer::singleShot(0, this, [this, order] { Q_EMIT marksReordered(order); });
 }

@@ -25,9 +25,12 @@ Q_SIGNALS:
     void marksReordered(const std::vector<OVWatermarkPtr>& stackingOrder);
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    [[nodiscard]] bool isRowDrag(const QDropEvent* event) const;
     [[nodiscard]] OVWatermarkPtr markAt(int row) const;
 
     std::vector<OVWatermarkPtr> shown_; ///< by row: topmost first

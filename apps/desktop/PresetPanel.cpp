@@ -14,11 +14,14 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* parent)
     : QWidget(parent), manager_(std::move(manager)) {
@@ -78,12 +81,25 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
     value_ = new QDoubleSpinBox;
     value_->setRange(0, 100000);
     value_->setKeyboardTracking(false);
-    stripLocation_ = new QCheckBox(tr("Remove location"));
+    // In the order of the values of OVMetadataPolicy and OVOutputFormat.
+    metadata_ = new QComboBox;
+    metadata_->addItems(
+        {tr("Keep all"), tr("Remove location"), tr("Remove private data"), tr("Copyright only")});
+    metadata_->setToolTip(tr("Private data: location, serial numbers, owner names, maker notes"));
+    format_ = new QComboBox;
+    format_->addItems({tr("Same as photo"), "JPEG", "PNG", "WebP", "AVIF", "JPEG XL"});
+    artist_ = new QLineEdit;
+    artist_->setPlaceholderText(tr("as in the photo"));
+    copyright_ = new QLineEdit;
+    copyright_->setPlaceholderText(tr("as in the photo"));
     form->addRow(resize_);
     form->addRow(tr("Side"), constraint_);
     form->addRow(tr("Unit"), method_);
     form->addRow(tr("Value"), value_);
-    form->addRow(stripLocation_);
+    form->addRow(tr("Format"), format_);
+    form->addRow(tr("Metadata"), metadata_);
+    form->addRow(tr("Artist"), artist_);
+    form->addRow(tr("Copyright"), copyright_);
     layout->addLayout(form);
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] {
@@ -103,7 +119,10 @@ PresetPanel::PresetPanel(std::shared_ptr<OVPresetManager> manager, QWidget* pare
             &PresetPanel::settingsEdited);
     connect(method_, &QComboBox::currentIndexChanged, this, &PresetPanel::settingsEdited);
     connect(value_, &QDoubleSpinBox::valueChanged, this, &PresetPanel::settingsEdited);
-    connect(stripLocation_, &QCheckBox::toggled, this, &PresetPanel::settingsEdited);
+    connect(metadata_, &QComboBox::currentIndexChanged, this, &PresetPanel::settingsEdited);
+    connect(format_, &QComboBox::currentIndexChanged, this, &PresetPanel::settingsEdited);
+    connect(artist_, &QLineEdit::editingFinished, this, &PresetPanel::settingsEdited);
+    connect(copyright_, &QLineEdit::editingFinished, this, &PresetPanel::settingsEdited);
 }
 
 QToolButton* PresetPanel::iconButton(const QIcon& icon, const QString& tip) {
@@ -138,8 +157,8 @@ OVPresetPtr PresetPanel::currentPreset() const {
 void PresetPanel::showSettings() {
     const auto preset = currentPreset();
     loading_ = true;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{resize_, constraint_, method_, value_, stripLocation_})
+    for (QWidget* w : std::initializer_list<QWidget*>{resize_, constraint_, method_, value_,
+                                                      format_, metadata_, artist_, copyright_})
         w->setEnabled(preset != nullptr);
     if (preset) {
         resize_->setChecked(preset->shouldResize());
@@ -147,7 +166,10 @@ void PresetPanel::showSettings() {
                                                                                                : 0);
         method_->setCurrentIndex(preset->resizeMethod() == OVResizeMethodPercentage ? 1 : 0);
         value_->setValue(preset->resizeValue());
-        stripLocation_->setChecked(preset->shouldStripMetadata());
+        metadata_->setCurrentIndex(static_cast<int>(preset->metadataPolicy()));
+        format_->setCurrentIndex(static_cast<int>(preset->outputFormat()));
+        artist_->setText(QString::fromStdString(preset->metadataArtist()));
+        copyright_->setText(QString::fromStdString(preset->metadataCopyright()));
     }
     loading_ = false;
 }
@@ -162,7 +184,11 @@ void PresetPanel::settingsEdited() {
     preset->setResizeMethod(method_->currentIndex() == 1 ? OVResizeMethodPercentage
                                                          : OVResizeMethodPixels);
     preset->setResizeValue(value_->value());
-    preset->setShouldStripMetadata(stripLocation_->isChecked());
+    preset->setMetadataPolicy(
+        static_cast<OVMetadataPolicy>(std::max(0, metadata_->currentIndex())));
+    preset->setOutputFormat(static_cast<OVOutputFormat>(std::max(0, format_->currentIndex())));
+    preset->setMetadataArtist(artist_->text().toStdString());
+    preset->setMetadataCopyright(copyright_->text().toStdString());
     preset->setShouldSave(true);
     Q_EMIT presetChosen(preset); // the editor re-fits the photograph to the new size
 }
@@ -188,7 +214,11 @@ void PresetPanel::duplicatePreset() {
     preset->setResizeConstraint(original->resizeConstraint());
     preset->setResizeMethod(original->resizeMethod());
     preset->setResizeValue(original->resizeValue());
-    preset->setShouldStripMetadata(original->shouldStripMetadata());
+    preset->setMetadataPolicy(original->metadataPolicy());
+    preset->setMetadataArtist(original->metadataArtist());
+    preset->setMetadataCopyright(original->metadataCopyright());
+    preset->setOutputFormat(original->outputFormat());
+    preset->setOutputQuality(original->outputQuality());
     manager_->insertObject(preset, static_cast<std::size_t>(list_->currentRow()) + 1);
     reload(preset);
     Q_EMIT presetChosen(preset);

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QCheckBox;
+class QLineEdit;
 class QComboBox;
 class QDoubleSpinBox;
 class QListWidget;
@@ -52,6 +53,9 @@ private:
     OVSegmentedCell* constraint_ = nullptr;
     QComboBox* method_ = nullptr;
     QDoubleSpinBox* value_ = nullptr;
-    QCheckBox* stripLocation_ = nullptr;
+    QComboBox* format_ = nullptr;
+    QComboBox* metadata_ = nullptr;
+    QLineEdit* artist_ = nullptr;
+    QLineEdit* copyright_ = nullptr;
     bool loading_ = false;
 };

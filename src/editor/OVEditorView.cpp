@@ -1,4 +1,5 @@
 #include "inkstead/editor/OVEditorView.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include "inkstead/appearance/OVStyleKit.h"
 #include "inkstead/editor/OVEditorDragSession_p.h"
@@ -6,9 +7,12 @@
 #include "inkstead/imaging/OVWatermarkedImage.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 
+#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +37,14 @@ bool isOpaque(const ov::Image& image) {
     return true;
 }
 
+// Photographs are decoded on threads of their own: Qt's global pool also does the raster
+// engine's parallel fills, which must never wait for a decode.
+QThreadPool& decodePool() {
+    static QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    return pool;
+}
+
 } // namespace
 
 OVEditorView::OVEditorView(QWidget* parent) : QWidget(parent) {
@@ -55,20 +67,23 @@ void OVEditorView::setDelegate(std::weak_ptr<OVEditorViewDelegate> delegate) {
 }
 
 void OVEditorView::setSource(ov::ImageSourcePtr source) {
-    if (!source) {
-        source_.reset();
-        image_.reset();
-        return;
-    }
-    source_ = std::move(source);
+    pending_ = {};
+    built_ = {};
+    textVariables_.reset();
     image_.reset();
-    if (image())
+    source_ = std::move(source);
+    if (!source_)
+        return;
+    if (decodesInBackground_) {
+        cacheOriginalImageSize();
+        if (originalImageSize_.width > 0)
+            updateScaleFactor();
+        requestThumbnail();
+    } else if (image())
         updateScaleFactor();
 }
 
-ov::ImagePtr OVEditorView::image() {
-    if (image_ || !source_)
-        return image_;
+ov::Rect OVEditorView::thumbnailRect() {
     // The thumbnail is decoded at the size the photograph takes on screen, in device pixels,
     // so that it is drawn one to one and stays sharp on high-density screens.
     cacheOriginalImageSize();
@@ -76,14 +91,72 @@ ov::ImagePtr OVEditorView::image() {
     if (!(target.width >= 1) || !(target.height >= 1))
         target = bounds().size;
     const double ratio = devicePixelRatioF();
-    imageBuiltFor_ = {size(), ratio};
-    image_ = createCGImageThumbnailForRect(
-        source_, {0, 0, std::round(target.width * ratio), std::round(target.height * ratio)});
+    return {0, 0, std::round(target.width * ratio), std::round(target.height * ratio)};
+}
+
+ov::ImagePtr OVEditorView::image() {
+    if (!source_)
+        return image_;
+    if (decodesInBackground_) {
+        if (!image_ || !imageFitsView())
+            requestThumbnail();
+        return image_;
+    }
+    if (image_)
+        return image_;
+    const ov::Rect rect = thumbnailRect();
+    imageBuiltFor_ = {size(), devicePixelRatioF()};
+    image_ = createCGImageThumbnailForRect(source_, rect);
     imageIsOpaque_ = image_ && isOpaque(*image_);
     return image_;
 }
 
+void OVEditorView::requestThumbnail() {
+    if (!source_)
+        return;
+    const ov::Rect rect = thumbnailRect();
+    const Request request{source_.get(), size(), devicePixelRatioF(), rect.size};
+    if (request == pending_ || (image_ && request == built_))
+        return;
+    pending_ = request;
+    // A newer request expires the older one's ticket: a decode not yet started is skipped.
+    decodeTicket_ = std::make_shared<int>();
+    QPointer<OVEditorView> self(this);
+    decodePool().start(
+        [self, source = source_, rect, request, ticket = std::weak_ptr<int>(decodeTicket_)] {
+            if (ticket.expired())
+                return;
+            auto thumbnail = createCGImageThumbnailForRect(source, rect);
+            const bool opaque = thumbnail && isOpaque(*thumbnail);
+            // Delivered on the main thread, and only while the view still wants it.
+            if (!QCoreApplication::instance())
+                return; // the application is ending
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, thumbnail = std::move(thumbnail), opaque, request] {
+                    if (!self || self->pending_ != request)
+                        return;
+                    self->thumbnailArrived(thumbnail, opaque, request);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void OVEditorView::thumbnailArrived(ov::ImagePtr thumbnail, bool opaque, const Request& request) {
+    pending_ = {};
+    built_ = request;
+    image_ = std::move(thumbnail);
+    imageIsOpaque_ = opaque;
+    imageBuiltFor_ = {request.size, request.devicePixelRatio};
+    if (originalImageSize_.width > 0)
+        updateScaleFactor();
+    update();
+    Q_EMIT thumbnailReady();
+}
+
 void OVEditorView::setImage(ov::ImagePtr image) {
+    pending_ = {};
+    built_ = {};
     image_ = std::move(image);
     imageIsOpaque_ = false;
     imageBuiltFor_ = {size(), devicePixelRatioF()};
@@ -102,6 +175,15 @@ void OVEditorView::cacheOriginalImageSize() {
 }
 
 void OVEditorView::windowDidResize() {
+    if (decodesInBackground_) {
+        // The last thumbnail stays on screen, stretched, until the new one arrives.
+        cacheOriginalImageSize();
+        if (source_ && originalImageSize_.width > 0) {
+            updateScaleFactor();
+            requestThumbnail();
+        }
+        return;
+    }
     image_.reset();
     if (source_ && image()) {
         updateScaleFactor();
@@ -234,6 +316,11 @@ void OVEditorView::drawRect(ov::GraphicsContext& context, ov::Rect dirtyRect) {
     CGContextSaveStateWithCompletion(context, [&] {
         context.setShadowWithColor({0, 0}, 0, std::nullopt);
         preset_->setPixellateImageSource(thumbnail);
+        preset_->setBackdropSample(thumbnail);
+        if (!textVariables_)
+            textVariables_ = std::make_shared<const OVTextVariables>(OVTextVariables::forImage(
+                source_->properties(), source_->path(), originalImageSize_, 1));
+        preset_->setTextVariables(textVariables_);
         preset_->setWatermarkBounds(frame);
         preset_->renderInContext(context);
     });

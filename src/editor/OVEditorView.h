@@ -61,6 +61,15 @@ public:
     [[nodiscard]] ov::ImagePtr image();
     /// Takes `image` as the thumbnail for the view's current size.
     void setImage(ov::ImagePtr image);
+    /// Off (the default): thumbnails are decoded on the main thread when first needed. On: they
+    /// are decoded on a worker thread, so a large photograph never holds up the window; until
+    /// the new one arrives the view draws the last one stretched to the frame (or the
+    /// background alone for a new source), and thumbnailReady() follows its arrival. The scale
+    /// is known at once either way, from the source's properties.
+    void setDecodesInBackground(bool background) { decodesInBackground_ = background; }
+    [[nodiscard]] bool decodesInBackground() const { return decodesInBackground_; }
+    /// True while a thumbnail is being decoded in the background.
+    [[nodiscard]] bool isDecoding() const { return pending_.source != nullptr; }
     /// View points per unscaled unit; at most 1, set only by updateScaleFactor().
     [[nodiscard]] double scale() const { return scale_; }
     /// The photograph's pixel size after orientation (6 and 8 exchange width and height) and
@@ -112,7 +121,8 @@ public:
     //! \name Editing
     /// Forwards to the delegate's watermark(watermark, index).
     void watermark(const OVWatermarkPtr& watermark, std::size_t clickedAtIndex);
-    /// Removes the selected watermark and asks the delegate to reload.
+    /// Removes the selected watermark (the delegate may take the removal over; see
+    /// editorViewRemoveWatermark()) and asks the delegate to reload. The Delete key does the same.
     void removeWatermarkFromContextMenu();
     /// Pops the cursor stack once when the current cursor is not the arrow.
     void resetCursor();
@@ -129,6 +139,10 @@ public:
     void saveCurrentImageToDirectory(const std::filesystem::path& directory);
     /// Sends the files to the delegate.
     void editorViewDragDestinationReceivedImages(const std::vector<std::filesystem::path>& files);
+
+Q_SIGNALS:
+    /// A thumbnail decoded in the background is in place (the view has asked for a redraw).
+    void thumbnailReady();
 
 protected:
     //! \name The view's mouse operations (the static variant turns the left-button ones off)
@@ -172,6 +186,11 @@ private:
     /// The thumbnail was built for the view's current size and pixel ratio.
     [[nodiscard]] bool imageFitsView() const;
     [[nodiscard]] Qt::CursorShape currentCursorShape() const;
+    /// The thumbnail's size in device pixels for the view's current size.
+    [[nodiscard]] ov::Rect thumbnailRect();
+    /// Starts the background decode for the current source and size, unless it runs already or
+    /// the thumbnail in place was made for them.
+    void requestThumbnail();
 
     void moveStep(QMouseEvent* event);
     void endMove(QMouseEvent* event);
@@ -188,6 +207,8 @@ private:
 
     std::weak_ptr<OVEditorViewDelegate> delegate_;
     ov::ImageSourcePtr source_;
+    // The values of the photograph shown for the variables of texts; made at the first draw.
+    std::shared_ptr<const OVTextVariables> textVariables_;
     OVPresetPtr preset_;
     ov::ImagePtr image_;
     bool imageIsOpaque_ = false; ///< of the thumbnail the view built itself
@@ -195,6 +216,19 @@ private:
         QSize size;
         double devicePixelRatio = 0;
     } imageBuiltFor_; ///< the view the thumbnail was built for
+    bool decodesInBackground_ = false;
+    /// A background decode: for which source, view size, pixel ratio and thumbnail size.
+    struct Request {
+        const ov::ImageSource* source = nullptr;
+        QSize size;
+        double devicePixelRatio = 0;
+        ov::Size pixels;
+        bool operator==(const Request&) const = default;
+    };
+    Request pending_;                   ///< under way
+    Request built_;                     ///< what image_ was decoded for
+    std::shared_ptr<int> decodeTicket_; ///< held for the latest request
+    void thumbnailArrived(ov::ImagePtr thumbnail, bool opaque, const Request& request);
     double scale_ = 1;
     ov::Size originalImageSize_;
     ov::Point mousePoint_;

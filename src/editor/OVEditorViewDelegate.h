@@ -18,6 +18,12 @@ public:
     /// reload the lists that show watermarks and redraw.
     virtual void presetShouldReloadWatermarks() = 0;
 
+    /// The user asked the view to remove `watermark` (its context menu, the Delete key). Return
+    /// true when the host removed it itself, for instance to keep the removal undoable and the
+    /// picture of an image watermark on disk; false lets the view remove it with the preset's
+    /// removeWatermark().
+    virtual bool editorViewRemoveWatermark(const OVWatermarkPtr& /*watermark*/) { return false; }
+
     /// Forwarded unchanged from the view's own watermark(watermark, index).
     virtual void watermark(const OVWatermarkPtr& /*watermark*/, std::size_t /*clickedAtIndex*/) {}
 

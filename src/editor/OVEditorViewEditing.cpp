@@ -252,7 +252,9 @@ void OVEditorView::removeWatermarkFromContextMenu() {
     const OVWatermarkPtr selected = preset_ ? preset_->selectedWatermark() : nullptr;
     if (!selected)
         return;
-    preset_->removeWatermark(selected);
+    const auto d = delegate_.lock();
+    if (!d || !d->editorViewRemoveWatermark(selected))
+        preset_->removeWatermark(selected);
     sendReload();
 }
 
@@ -260,14 +262,10 @@ void OVEditorView::removeWatermarkFromContextMenu() {
 
 void OVEditorView::keyDown(QKeyEvent* event) {
     const double step = (event->modifiers() & Qt::ShiftModifier) ? kShiftNudgeStep : kNudgeStep;
-    const OVWatermarkPtr selected = preset_ ? preset_->selectedWatermark() : nullptr;
     switch (event->key()) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
-        if (selected) {
-            preset_->removeWatermark(selected);
-            sendReload();
-        }
+        removeWatermarkFromContextMenu();
         break;
     case Qt::Key_Escape:
         if (preset_) {

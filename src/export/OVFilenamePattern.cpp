@@ -1,5 +1,8 @@
 #include "inkstead/export/OVFilenamePattern.h"
 
+#include "inkstead/watermarks/OVTextVariables.h"
+
+#include <algorithm>
 #include <ctime>
 
 OVFilenamePattern::~OVFilenamePattern() = default;
@@ -49,6 +52,18 @@ std::string OVFilenamePattern::renameWithCurrentPattern(std::string_view filenam
 
 std::string OVFilenamePattern::renameWithCurrentPattern(std::string_view filename,
                                                         std::optional<std::int64_t> increment) {
+    return renameWithCurrentPattern(filename, increment, nullptr);
+}
+
+bool OVFilenamePattern::hasVariableTokens() const {
+    return std::any_of(tokens_.begin(), tokens_.end(), [](const std::string& token) {
+        return OVTextVariables::mayHoldVariables(token);
+    });
+}
+
+std::string OVFilenamePattern::renameWithCurrentPattern(std::string_view filename,
+                                                        std::optional<std::int64_t> increment,
+                                                        const OVTextVariables* variables) {
     const OVFilenameParts parts = OVSplitFilename(filename);
     std::string result;
     for (const std::string& token : tokens_) {
@@ -58,6 +73,8 @@ std::string OVFilenamePattern::renameWithCurrentPattern(std::string_view filenam
             result += date();
         else if (token == kOVPatternIncrementKey)
             result += numberFormatter().stringFromNumber(increment.value_or(1));
+        else if (variables)
+            result += variables->expandForFilename(token);
         else
             result += token;
     }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+class OVTextVariables;
+
 /// Token that appends the source file name without its extension.
 inline constexpr std::string_view kOVPatternFilenameKey = "filename";
 /// Token that appends the current date in the user's locale.
@@ -51,7 +53,7 @@ private:
 
 /// Names the files of a batch export. A pattern is an ordered list of tokens; renaming walks the
 /// tokens and concatenates the source's base name, the date, the running number or the token's
-/// own text, then puts the source's extension back after a dot (always written, so a source
+/// own text (with its {variables} filled, as in watermark texts), then puts the source's extension back after a dot (always written, so a source
 /// without extension gives a name ending with a dot). Not thread-safe: one thread at a time.
 class OVFilenamePattern {
 public:
@@ -83,6 +85,13 @@ public:
     [[nodiscard]] std::string renameWithCurrentPattern(std::string_view filename,
                                                        std::optional<std::int64_t> increment);
     [[nodiscard]] std::string renameWithCurrentPattern(std::string_view filename);
+    /// The same, with the {variables} of tokens filled from `variables` (null: tokens as they
+    /// are), characters unsafe in file names replaced.
+    [[nodiscard]] std::string renameWithCurrentPattern(std::string_view filename,
+                                                       std::optional<std::int64_t> increment,
+                                                       const OVTextVariables* variables);
+    /// Whether a token may hold a {variable}, so that names need the images' metadata.
+    [[nodiscard]] bool hasVariableTokens() const;
 
     /// The date text of this moment: "/" replaced by "-", "," removed.
     [[nodiscard]] std::string date();

@@ -1,7 +1,11 @@
 #include "inkstead/export/OVOutputNames.h"
 
 #include "inkstead/export/OVFilenamePattern.h"
+#include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVUniqueFilename.h"
+#include "inkstead/platform/imageio/ImageDestination.h"
+#include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
 #include <algorithm>
 #include <set>
@@ -24,13 +28,33 @@ fs::path mirroredSubfolder(const fs::path& source, const std::vector<fs::path>& 
     return {};
 }
 
+// "photo.jpg" as "photo.png" when written as PNG; a name that already says the type stays.
+std::string withExtensionOfType(const std::string& name, const std::string& type) {
+    if (type.empty() || OVImageTypeForExtension(name) == type)
+        return name;
+    const std::string extension = ov::ImageDestination::filenameExtensionForType(type);
+    return extension.empty() ? name : fs::path(name).replace_extension(extension).string();
+}
+
 bool taken(const OVOutputNaming& naming, const fs::path& relative,
            const std::set<fs::path>& given) {
     if (given.contains(relative))
         return true;
     std::error_code error;
-    return naming.conflict == OVConflictPolicy::Unique &&
+    return naming.consultFolder && naming.conflict == OVConflictPolicy::Unique &&
            fs::exists(fs::symlink_status(naming.directory / relative, error));
+}
+
+// The values of a source for the variables of names: its metadata and its upright stored size.
+OVTextVariables variablesOf(const fs::path& source, std::int64_t counter) {
+    const auto image = ov::ImageSource::createWithURL(source);
+    const ov::Properties properties = image ? image->properties() : ov::Properties();
+    ov::Size size{properties.number(ov::kOVPropertyPixelWidth).value_or(0),
+                  properties.number(ov::kOVPropertyPixelHeight).value_or(0)};
+    const auto orientation = properties.integer(ov::kOVPropertyOrientation).value_or(0);
+    if (orientation >= 5 && orientation <= 8)
+        size = {size.height, size.width};
+    return OVTextVariables::forImage(properties, source, size, counter);
 }
 
 } // namespace
@@ -43,9 +67,16 @@ std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& 
         if (!sources[k])
             continue;
         const std::string filename = sources[k]->filename().string();
-        const std::string wanted =
-            naming.pattern ? naming.pattern->renameWithCurrentPattern(filename, std::int64_t(k + 1))
-                           : filename;
+        const auto counter = static_cast<std::int64_t>(k + 1);
+        std::string wanted = filename;
+        if (naming.pattern && naming.pattern->hasVariableTokens()) {
+            const OVTextVariables variables = variablesOf(*sources[k], counter);
+            wanted = naming.pattern->renameWithCurrentPattern(filename, counter, &variables);
+        } else if (naming.pattern) {
+            wanted = naming.pattern->renameWithCurrentPattern(filename, counter);
+        }
+        if (k < naming.outputTypes.size())
+            wanted = withExtensionOfType(wanted, naming.outputTypes[k]);
         fs::path folder = mirroredSubfolder(*sources[k], naming.mirroredFolders);
         if (folder == ".")
             folder.clear();

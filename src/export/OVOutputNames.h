@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class OVFilenamePattern;
@@ -27,6 +28,13 @@ struct OVOutputNaming {
     /// With Skip and Overwrite a name taken by an existing file is kept as it is; two sources of
     /// the same batch still never get the same name.
     OVConflictPolicy conflict = OVConflictPolicy::Unique;
+    /// False: names depend on the list alone and files already in the folder are not looked at
+    /// (runs that are resumed or split into shards must name every source the same each time).
+    bool consultFolder = true;
+    /// The type identifier each source is written in, by position ("public.png"): a name whose
+    /// extension says another type gets the type's own extension. Empty, or an empty entry:
+    /// the name's extension stays.
+    std::vector<std::string> outputTypes;
 };
 
 /// The output path of each source, relative to the output folder, decided in input order before

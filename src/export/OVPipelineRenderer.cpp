@@ -2,6 +2,7 @@
 
 #include "inkstead/imaging/OVExportWarnings.h"
 #include "inkstead/imaging/OVImageMetadata.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
 #include "inkstead/imaging/OVWatermarkedPicture.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
@@ -56,29 +57,48 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
                                                       const std::string& presetID,
                                                       const std::filesystem::path& destination,
                                                       std::vector<std::string>& warnings) {
+    return saveNumberedImage(source, presetID, destination, warnings, 1);
+}
+
+std::string OVPipelineRenderer::saveNumberedImage(const std::filesystem::path& source,
+                                                  const std::string& presetID,
+                                                  const std::filesystem::path& destination,
+                                                  std::vector<std::string>& warnings,
+                                                  std::int64_t counter) {
     const ov::ImageSourcePtr imageSource = ov::ImageSource::createWithURL(source);
     if (!imageSource)
         return "not an image Inkstead can read";
-    const std::string type = outputType_.empty() ? imageSource->type() : outputType_;
-    const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
-    if (!output)
-        return "cannot write images of type " + type;
-    if (quality_)
-        output->setLossyCompressionQuality(*quality_);
-
     // Rendering changes the preset (bounds, export mode, pixellate source): every image renders
     // its own copy.
     const std::shared_ptr<OVPreset> shared = lookup_ ? lookup_(presetID) : nullptr;
     const std::shared_ptr<OVPreset> preset = shared ? shared->copy() : nullptr;
+
+    std::string type = outputTypeFor(preset.get());
+    if (type.empty())
+        type = imageSource->type();
+    const ov::ImageDestinationPtr output = ov::ImageDestination::createWithURL(destination, type);
+    if (!output)
+        return ov::ImageDestination::isKnownType(type)
+                   ? "cannot write " + ov::ImageDestination::filenameExtensionForType(type) +
+                         " images: this build of the image library has no encoder for them"
+                   : "cannot write images of type " + type;
+    if (quality_)
+        output->setLossyCompressionQuality(*quality_);
+    else if (preset && preset->outputQuality() > 0)
+        output->setLossyCompressionQuality(preset->outputQuality());
     const ov::Properties sourceProperties = imageSource->properties();
+    if (preset)
+        OVPresetFillTextVariables(*preset, imageSource,
+                                  OVWatermarkedPictureSize(sourceProperties, preset.get()), counter);
     auto picture = OVWatermarkedPictureWithPreset(imageSource, preset);
     if (!picture)
         return kUndecodable;
 
-    ov::Properties properties =
-        sourceProperties.empty()
-            ? ov::Properties()
-            : propertiesForExport(sourceProperties, preset && preset->shouldStripMetadata());
+    ov::Properties properties;
+    if (preset)
+        properties = propertiesForExport(sourceProperties, *preset);
+    else if (!sourceProperties.empty())
+        properties = propertiesForExport(sourceProperties, false);
     // Every output says it is one, so that a later run over the same folder passes it by.
     OVAddOutputMark(properties);
     output->addPicture(std::move(*picture), &properties);
@@ -90,8 +110,25 @@ std::string OVPipelineRenderer::saveImageWithWarnings(const std::filesystem::pat
             return "a file named " + destination.filename().string() + " already exists";
         return "cannot write the image: " + error.message();
     }
-    warnings = OVExportWarnings(sourceProperties, imageSource->type());
+    warnings = OVExportWarnings(sourceProperties, imageSource->type(), type);
+    if (preset)
+        for (const auto& watermark : preset->watermarks())
+            if (auto warning = watermark->renderWarning())
+                warnings.push_back(std::move(*warning));
     return {};
+}
+
+std::string OVPipelineRenderer::outputTypeFor(const OVPreset* preset) const {
+    if (!outputType_.empty())
+        return outputType_;
+    return preset ? std::string(OVOutputFormatType(preset->outputFormat())) : std::string();
+}
+
+std::string OVPipelineRenderer::outputType(const std::string& presetID) {
+    if (!outputType_.empty())
+        return outputType_;
+    const auto preset = lookup_ ? lookup_(presetID) : nullptr;
+    return outputTypeFor(preset.get());
 }
 
 void OVPipelineRenderer::batchWillStart() {
@@ -124,7 +161,7 @@ std::string OVImageTypeForExtension(const std::filesystem::path& path) {
         {".tif", "public.tiff"},           {".tiff", "public.tiff"},
         {".webp", "org.webmproject.webp"}, {".heic", "public.heic"},
         {".heif", "public.heic"},          {".avif", "public.avif"},
-        {".gif", "com.compuserve.gif"},
+        {".gif", "com.compuserve.gif"},    {".jxl", "public.jxl"},
     };
     for (const auto& [ext, type] : kTypes)
         if (extension == ext)

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -47,6 +48,7 @@ struct OVSaveManager::Impl {
     std::weak_ptr<OVPresetManager> presetManager;
     std::weak_ptr<Batch> current; // the batch started last
     Executor executor;
+    ImageHandler imageHandler;
     std::shared_ptr<OVSaveProgress> progress;
 
     std::mutex namingMutex;  // a pattern is used by one batch at a time
@@ -67,6 +69,7 @@ struct OVSaveManager::Batch {
     fs::path directory;
     std::size_t width = 1;
     Executor executor;
+    ImageHandler imageHandler;
     std::shared_ptr<OVSaveProgress> progress;
     CompletionHandler completion;
 
@@ -116,11 +119,23 @@ struct OVSaveManager::Batch {
     }
 
     void makeNames();
+    /// The type each image is written in, by position, for its name's extension.
+    [[nodiscard]] std::vector<std::string> outputTypes() const {
+        std::vector<std::string> types;
+        for (const std::size_t index : indexes)
+            types.push_back(renderer && index < model->count()
+                                ? renderer->outputType(model->presetIDAtIndex(index))
+                                : "");
+        return types;
+    }
     void run(const std::shared_ptr<Batch>& self);
     void saveImage(std::size_t position);
-    std::string renderImage(const fs::path& source, std::size_t index, const fs::path& temporary,
+    std::string renderImage(const fs::path& source, std::size_t position, const fs::path& temporary,
                             std::vector<std::string>& warnings);
     void fail(std::size_t position, fs::path source, std::string reason);
+    void tell(OVSaveImageEvent event);
+    // When the image the calling worker saves was started.
+    static thread_local std::chrono::steady_clock::time_point imageStart;
     void finish();
     void completeImage();
     void skip(std::size_t index, fs::path source, fs::path existing);
@@ -144,7 +159,8 @@ void OVSaveManager::Batch::makeNames() {
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 unnamed[k] = sources[k];
-        const auto made = OVOutputNames(unnamed, {directory, nullptr, mirroredFolders, conflict});
+        const auto made = OVOutputNames(
+            unnamed, {directory, nullptr, mirroredFolders, conflict, true, outputTypes()});
         for (std::size_t k = 0; k < indexes.size(); ++k)
             if (names[k].empty())
                 names[k] = made[k];
@@ -155,23 +171,34 @@ void OVSaveManager::Batch::makeNames() {
         lock.lock(); // a pattern is used by one batch at a time
     // Decided in index order before the first write, as a dry run decides them; the write itself
     // never replaces a file either.
-    names = OVOutputNames(sources, {directory, pattern, mirroredFolders, conflict});
+    names = OVOutputNames(sources,
+                          {directory, pattern, mirroredFolders, conflict, true, outputTypes()});
 }
 
 void OVSaveManager::Batch::fail(std::size_t position, fs::path source, std::string reason) {
+    tell({OVSaveImageEvent::Kind::Failed, indexes[position], source, {}, reason});
     std::lock_guard lock(reportMutex);
     report.failures.push_back({indexes[position], std::move(source), std::move(reason)});
 }
 
+void OVSaveManager::Batch::tell(OVSaveImageEvent event) {
+    if (!imageHandler)
+        return;
+    event.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - imageStart).count();
+    imageHandler(event);
+}
+
 // An allocation that fails under a memory limit fails this image only; the batch goes on.
-std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t index,
+std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_t position,
                                               const fs::path& temporary,
                                               std::vector<std::string>& warnings) {
     if (!renderer)
         return "no image renderer";
     try {
-        return renderer->saveImageWithWarnings(source, model->presetIDAtIndex(index), temporary,
-                                               warnings);
+        return renderer->saveNumberedImage(source, model->presetIDAtIndex(indexes[position]),
+                                           temporary,
+                                           warnings, static_cast<std::int64_t>(position) + 1);
     } catch (const std::bad_alloc&) {
         return "out of memory";
     } catch (const std::exception& error) {
@@ -179,7 +206,10 @@ std::string OVSaveManager::Batch::renderImage(const fs::path& source, std::size_
     }
 }
 
+thread_local std::chrono::steady_clock::time_point OVSaveManager::Batch::imageStart;
+
 void OVSaveManager::Batch::saveImage(std::size_t position) {
+    imageStart = std::chrono::steady_clock::now();
     const std::size_t index = indexes[position];
     const std::optional<fs::path> source = model->URLAtIndex(index);
     const fs::path folder = directory / names[position].parent_path();
@@ -207,7 +237,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
             }
             const fs::path temporary = OVTemporaryFilePath(folder, name);
             std::vector<std::string> warnings;
-            std::string error = renderImage(*source, index, temporary, warnings);
+            std::string error = renderImage(*source, position, temporary, warnings);
             std::optional<fs::path> output;
             if (error.empty()) {
                 std::string reason;
@@ -222,6 +252,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
                     error = "cannot write " + name + ": " + reason;
             }
             if (output) {
+                tell({OVSaveImageEvent::Kind::Written, index, *source, *output, {}});
                 std::lock_guard lock(reportMutex);
                 report.outputs.push_back({index, *source, *output, std::move(warnings)});
             } else {
@@ -239,6 +270,7 @@ void OVSaveManager::Batch::completeImage() {
 }
 
 void OVSaveManager::Batch::skip(std::size_t index, fs::path source, fs::path existing) {
+    tell({OVSaveImageEvent::Kind::Skipped, index, source, existing, "the output exists"});
     std::lock_guard lock(reportMutex);
     report.skipped.push_back({index, std::move(source), std::move(existing), {}});
 }
@@ -387,6 +419,11 @@ void OVSaveManager::setMainQueueExecutor(Executor executor) {
     d->executor = std::move(executor);
 }
 
+void OVSaveManager::setImageHandler(ImageHandler handler) {
+    std::lock_guard lock(d->mutex);
+    d->imageHandler = std::move(handler);
+}
+
 std::shared_ptr<OVSaveProgress> OVSaveManager::progress() const {
     std::lock_guard lock(d->mutex);
     return d->progress;
@@ -407,6 +444,7 @@ std::shared_ptr<OVSaveManager::Batch> OVSaveManager::makeBatch(std::vector<std::
         batch->conflict = d->conflict;
         batch->width = d->width;
         batch->executor = d->executor;
+        batch->imageHandler = d->imageHandler;
     }
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
@@ -450,6 +488,16 @@ void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<s
     auto batch = makeBatch(std::move(indexes), std::move(completion));
     batch->window = window;
     batch->presenter = progressWindowController();
+    startBatch(batch, false);
+}
+
+void OVSaveManager::beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                             std::vector<fs::path> filenames,
+                                             CompletionHandler completion) {
+    auto batch = makeBatch(std::move(indexes), std::move(completion));
+    batch->window = window;
+    batch->presenter = progressWindowController();
+    batch->given = std::move(filenames);
     startBatch(batch, false);
 }
 

@@ -41,6 +41,7 @@ class OVSaveManager : public OVSaveProgressDelegate,
 public:
     using CompletionHandler = std::function<void(bool finished, const OVSaveReport& report)>;
     using Executor = std::function<void(std::function<void()>)>;
+    using ImageHandler = std::function<void(const OVSaveImageEvent& event)>;
 
     explicit OVSaveManager(std::filesystem::path url);
     /// Waits for the batches still running (unless released on a batch's own thread; a batch
@@ -90,12 +91,22 @@ public:
     /// they run on the batch's own threads, one at a time.
     void setMainQueueExecutor(Executor executor);
 
+    /// Called on the worker thread as each image of a batch is done (written, skipped or failed),
+    /// before the batch's completion; several workers may call it at once. Empty by default.
+    void setImageHandler(ImageHandler handler);
+
     /// Progress of the batch started last; null before the first.
     [[nodiscard]] std::shared_ptr<OVSaveProgress> progress() const;
 
     /// Starts a batch of the given model indexes and returns at once. Indexes beyond the model's
     /// count are skipped; duplicates are saved once. `completion` may be empty.
     void beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                  CompletionHandler completion);
+    /// As above, writing each image under `filenames[index]` (a path relative to the output
+    /// folder, such as OVPlanShard() makes); an entry that is missing or empty gives a name made
+    /// from the source.
+    void beginSheetModalForWindow(OVHostWindow* window, std::vector<std::size_t> indexes,
+                                  std::vector<std::filesystem::path> filenames,
                                   CompletionHandler completion);
 
     /// Names the outputs of the given model indexes and dispatches one save per index, without

@@ -1,5 +1,8 @@
 #include "inkstead/imaging/OVImageMetadata.h"
 
+#include "inkstead/platform/imageio/MetadataEdits.h"
+#include "inkstead/presets/OVPreset.h"
+
 namespace {
 
 // Where a photograph was taken or what place it shows, by name or by code, in IPTC datasets and
@@ -64,6 +67,17 @@ ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation
                            std::end(kXMPPlacePrefixes));
     }
     properties.removeXMPProperties(xmpPrefixes);
+    return properties;
+}
+
+ov::Properties propertiesForExport(ov::Properties properties, const OVPreset& preset) {
+    const OVMetadataPolicy policy = preset.metadataPolicy();
+    properties = propertiesForExport(std::move(properties), policy != OVMetadataPolicyKeepAll);
+    if (policy == OVMetadataPolicyStripPrivate)
+        ov::removePrivateMetadata(properties);
+    else if (policy == OVMetadataPolicyCopyrightOnly)
+        ov::keepOnlyCopyrightMetadata(properties);
+    ov::setAuthorshipMetadata(properties, preset.metadataArtist(), preset.metadataCopyright());
     return properties;
 }
 

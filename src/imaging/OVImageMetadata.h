@@ -4,8 +4,11 @@
 #include "inkstead/platform/imageio/Properties.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
+
+class OVPreset;
 
 /// The property dictionary to write with a watermarked export of `source`: the source's own
 /// metadata (camera, lens and maker-note data, dates, IPTC, XMP, colour profile) edited to
@@ -21,6 +24,10 @@ propertiesForImageSource(const ov::ImageSourcePtr& source, bool stripLocation);
 
 /// The same edit applied to a dictionary already read.
 [[nodiscard]] ov::Properties propertiesForExport(ov::Properties properties, bool stripLocation);
+
+/// The same edit under the preset's metadata policy (location, private facts, everything but
+/// the copyright), then with the preset's artist and copyright notice stated.
+[[nodiscard]] ov::Properties propertiesForExport(ov::Properties properties, const OVPreset& preset);
 
 /// The namespace of the mark every export writes into its output's XMP ("inkstead:Output"), by
 /// which later runs know the file for an output and not a photo to stamp again.

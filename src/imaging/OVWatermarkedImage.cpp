@@ -1,6 +1,7 @@
 #include "inkstead/imaging/OVWatermarkedImage.h"
 
 #include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
 #include "inkstead/presets/OVPreset.h"
 
 #include <cmath>
@@ -69,6 +70,13 @@ bool hasPixellateWatermark(const OVPreset& preset) {
 
 } // namespace
 
+void OVPresetSetBackdropSampleFromSource(OVPreset& preset, const ov::ImageSourcePtr& source) {
+    // Enough pixels for a fair mean under a mark a few percent of the picture wide.
+    constexpr double kSampleSide = 512;
+    if (source && preset.wantsBackdropSample())
+        preset.setBackdropSample(source->createThumbnail(kSampleSide));
+}
+
 ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& source,
                                                      const std::shared_ptr<OVPreset>& preset) {
     if (!source) {
@@ -106,6 +114,8 @@ ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& s
         preset->setPixellateImageSource(hasPixellateWatermark(*preset) ? context->makeImage()
                                                                        : nullptr);
         preset->setEnableExportMode();
+        OVPresetFillTextVariables(*preset, source, size);
+        OVPresetSetBackdropSampleFromSource(*preset, source);
         preset->setWatermarkBounds(canvas);
         preset->renderInContext(*context);
     }

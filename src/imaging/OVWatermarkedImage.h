@@ -33,6 +33,10 @@ CGContextCreateWithCGImageForSize(const ov::ImagePtr& image, double width, doubl
 [[nodiscard]] std::unique_ptr<ov::GraphicsContext>
 CGContextCreateWithCGImage(const ov::ImagePtr& image);
 
+/// Gives the preset's watermarks that draw according to the picture under them (automatic text
+/// colour) a small upright copy of the source's picture; nothing when none does.
+void OVPresetSetBackdropSampleFromSource(OVPreset& preset, const ov::ImageSourcePtr& source);
+
 /// The source's picture, upright and at the output size of the preset's export settings, with
 /// the preset's watermarks drawn on it in output pixels; null when the source cannot be
 /// decoded. A null preset gives the plain upright picture.

@@ -1,9 +1,13 @@
 #include "inkstead/imaging/OVWatermarkedPicture.h"
 
 #include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/imaging/OVImageTextVariables.h"
+#include "inkstead/imaging/OVWatermarkedImage.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
+#include "inkstead/watermarks/OVTiledRendering.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,10 +22,11 @@ constexpr int kSurroundings = 32;
 // as a fraction of the frame's longer side, plus a fixed reach.
 constexpr double kInkReachFactor = 0.1;
 constexpr double kInkReach = 40;
-// Largest box drawn in one go: a drawing surface holds at most 32767 pixels a side, and boxes
-// are decoded whole before they are drawn, so tall boxes are cut into bands.
+// Largest box drawn in one go: a drawing surface holds at most 32767 pixels a side, and the
+// rows of a box (and its surroundings) are held, decoded, from the moment it is drawn until the
+// encoder has passed it, so boxes are cut into short bands: memory stays with a few hundred rows.
 constexpr int kMaxBoxWidth = 8192;
-constexpr int kMaxBoxHeight = 1024;
+constexpr int kMaxBoxHeight = 256;
 
 // The box of whole pixels (rows from the top) that covers a y-up rectangle of the canvas.
 ov::PixelBox pixelBoxFor(const ov::Rect& rect, double canvasHeight) {
@@ -36,14 +41,23 @@ ov::PixelBox pixelBoxFor(const ov::Rect& rect, double canvasHeight) {
     return {clamp(left), clamp(top), clamp(right) - clamp(left), clamp(bottom) - clamp(top)};
 }
 
-// Where each visible mark may draw, cut into boxes a drawing surface can hold.
-std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& canvas) {
-    std::vector<ov::PixelBox> boxes;
+// A visible mark and the box of the picture it may draw into.
+struct MarkInk {
+    OVWatermarkPtr watermark;
+    ov::PixelBox box;
+};
+
+// Where each visible mark may draw, in drawing order.
+std::vector<MarkInk> markInks(const OVPreset& preset, const ov::PixelBox& canvas) {
+    std::vector<MarkInk> inks;
     for (const auto& watermark : preset.watermarks()) {
         if (!watermark || !watermark->isVisible())
             continue;
-        // A strike-through crosses the whole picture, whatever its frame says.
-        const ov::Rect ink = watermark->type() == OVWatermarkTypeStrikethrough
+        // A strike-through crosses the whole picture, whatever its frame says, and a tiled mark
+        // covers it.
+        const bool whole =
+            watermark->type() == OVWatermarkTypeStrikethrough || OVWatermarkIsTiled(*watermark);
+        const ov::Rect ink = whole
                                  ? watermark->bounds().standardized()
                                  : watermark->frame()
                                        .united(watermark->rotatedDrawRect())
@@ -52,15 +66,24 @@ std::vector<ov::PixelBox> markBoxes(const OVPreset& preset, const ov::PixelBox& 
         if (!std::isfinite(ink.minX()) || !std::isfinite(ink.maxX()) ||
             !std::isfinite(ink.minY()) || !std::isfinite(ink.maxY()))
             continue;
-        const double reach =
-            kInkReach + kInkReachFactor * std::max(ink.size.width, ink.size.height);
+        const double reach = kInkReach + watermark->drawingOutset() +
+                             kInkReachFactor * std::max(ink.size.width, ink.size.height);
         const ov::PixelBox box =
             pixelBoxFor(ink.insetBy(-reach, -reach), canvas.height).intersection(canvas);
+        if (!box.isEmpty())
+            inks.push_back({watermark, box});
+    }
+    return inks;
+}
+
+// The marks' boxes cut into boxes a drawing surface can hold.
+std::vector<ov::PixelBox> markBoxes(const std::vector<MarkInk>& inks) {
+    std::vector<ov::PixelBox> boxes;
+    for (const auto& [watermark, box] : inks)
         for (int y = box.y; y < box.bottom(); y += kMaxBoxHeight)
             for (int x = box.x; x < box.right(); x += kMaxBoxWidth)
                 boxes.push_back({x, y, std::min(kMaxBoxWidth, box.right() - x),
                                  std::min(kMaxBoxHeight, box.bottom() - y)});
-    }
     return boxes;
 }
 
@@ -108,16 +131,22 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
         return picture;
 
     preset->setEnableExportMode();
+    OVPresetFillTextVariables(*preset, source, size);
+    OVPresetSetBackdropSampleFromSource(*preset, source);
     preset->setWatermarkBounds(CGRectFromCGSize({double(picture.width), double(picture.height)}));
     const ov::PixelBox canvas{0, 0, picture.width, picture.height};
-    picture.boxes = markBoxes(*preset, canvas);
+    auto inks = markInks(*preset, canvas);
+    picture.boxes = markBoxes(inks);
+    // The strips of the picture draw the same marks: tiled ones are rasterised once.
+    auto stamps = std::make_shared<OVStampCache>();
     const std::optional<int> block = widestBlock(*preset);
     const bool pixellates = block.has_value();
     // A mosaic block that meets a box is averaged over all its pixels, up to a block beyond it.
     picture.surroundings = std::max(kSurroundings, 2 * block.value_or(0) + 2);
     const int canvasHeight = picture.height;
     const int canvasWidth = picture.width;
-    picture.painter = [preset, pixellates, canvasWidth, canvasHeight](
+    picture.painter = [preset, inks = std::move(inks), stamps, pixellates, canvasWidth,
+                       canvasHeight](
                           uint8_t* pixels, std::size_t bytesPerRow, const ov::PixelBox& area) {
         auto context =
             ov::GraphicsContext::createWithData(pixels, area.width, area.height, bytesPerRow);
@@ -136,7 +165,15 @@ OVWatermarkedPictureWithPreset(const ov::ImageSourcePtr& source,
                                             canvasWidth, canvasHeight);
         }
         context->translateCTM(-area.x, -bottom);
-        preset->renderInContext(*context);
+        // Only the marks that reach the area: the others would draw nothing in it.
+        for (const auto& [watermark, box] : inks) {
+            if (box.intersection(area).isEmpty())
+                continue;
+            if (OVWatermarkIsTiled(*watermark))
+                OVRenderTiledWatermark(*watermark, *context, stamps.get());
+            else
+                watermark->renderInContext(*context);
+        }
         return true;
     };
     return picture;

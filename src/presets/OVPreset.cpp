@@ -3,6 +3,8 @@
 #include "inkstead/platform/dispatch/Dispatch.h"
 #include "inkstead/platform/notify/NotificationCenter.h"
 #include "inkstead/presets/OVNotifications.h"
+#include "inkstead/watermarks/OVTiledRendering.h"
+#include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <algorithm>
 #include <mutex>
@@ -29,6 +31,8 @@ struct OVPreset::Shared {
     mutable std::mutex listLock;
     std::vector<OVWatermarkPtr> watermarks;
     std::optional<std::string> name;
+    std::shared_ptr<const OVTextVariables> textVariables;
+    std::shared_ptr<OVStampCache> stampCache;
     std::atomic<bool> shouldSave{false};
     std::shared_ptr<ov::dispatch::TimerSource> saveTimer;
     // Set when the preset goes away. Ticks run under `tickLock` and check it first, and the
@@ -109,7 +113,11 @@ std::shared_ptr<OVPreset> OVPreset::copy() const {
     copy->resizeMethod_ = resizeMethod_;
     copy->resizeValue_ = resizeValue_;
     copy->shouldResize_ = shouldResize_;
-    copy->shouldStripMetadata_ = shouldStripMetadata_;
+    copy->metadataPolicy_ = metadataPolicy_;
+    copy->metadataArtist_ = metadataArtist_;
+    copy->metadataCopyright_ = metadataCopyright_;
+    copy->outputFormat_ = outputFormat_;
+    copy->outputQuality_ = outputQuality_;
     return copy;
 }
 
@@ -258,8 +266,27 @@ OVWatermarkPtr OVPreset::watermarkWithID(const ov::UUID& uuid) const {
 // invalidate the walk.
 
 void OVPreset::renderInContext(ov::GraphicsContext& context) {
+    for (const auto& watermark : watermarks()) {
+        if (OVWatermarkIsTiled(*watermark))
+            OVRenderTiledWatermark(*watermark, context, shared_->stampCache.get());
+        else
+            watermark->renderInContext(context);
+    }
+}
+
+bool OVPreset::wantsBackdropSample() const {
+    const auto& list = watermarks();
+    return std::any_of(list.begin(), list.end(),
+                       [](const OVWatermarkPtr& w) { return w->wantsBackdropSample(); });
+}
+
+void OVPreset::setBackdropSample(ov::ImagePtr sample) {
     for (const auto& watermark : watermarks())
-        watermark->renderInContext(context);
+        watermark->setBackdropSample(sample);
+}
+
+void OVPreset::setStampCache(std::shared_ptr<OVStampCache> cache) {
+    shared_->stampCache = std::move(cache);
 }
 
 void OVPreset::setWatermarkBounds(ov::Rect bounds) {
@@ -271,6 +298,16 @@ void OVPreset::setPixellateImageSource(ov::ImagePtr image) {
     for (const auto& watermark : watermarks())
         if (watermark->type() == OVWatermarkTypePixellate)
             watermark->setBackdropImage(image);
+}
+
+void OVPreset::setTextVariables(std::shared_ptr<const OVTextVariables> variables) {
+    shared_->textVariables = variables;
+    for (const auto& watermark : watermarks())
+        watermark->setTextVariables(variables);
+}
+
+std::shared_ptr<const OVTextVariables> OVPreset::textVariables() const {
+    return shared_->textVariables;
 }
 
 void OVPreset::setEnableExportMode() {

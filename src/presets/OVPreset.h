@@ -33,6 +33,9 @@ class GraphicsContext;
 /// background save timer that turns dirty flags into "preset-should-save" notifications posted on
 /// the main queue; it reads the list under a lock that the list operations also take, and stops
 /// when the preset is destroyed.
+class OVStampCache;
+class OVTextVariables;
+
 class OVPreset : public std::enable_shared_from_this<OVPreset>, public ov::KeyedCoding {
 public:
     /// The plain initializer: empty name and list, nil uuid, default settings, no save timer.
@@ -95,8 +98,26 @@ public:
     void setResizeMethod(OVResizeMethod m) { resizeMethod_ = m; }
     [[nodiscard]] double resizeValue() const { return resizeValue_; }
     void setResizeValue(double value) { resizeValue_ = value; }
-    [[nodiscard]] bool shouldStripMetadata() const { return shouldStripMetadata_; }
-    void setShouldStripMetadata(bool strip) { shouldStripMetadata_ = strip; }
+    /// True under every metadata policy but OVMetadataPolicyKeepAll (each drops the location).
+    [[nodiscard]] bool shouldStripMetadata() const {
+        return metadataPolicy_ != OVMetadataPolicyKeepAll;
+    }
+    /// False keeps all metadata; true strips the location unless a stricter policy is set.
+    void setShouldStripMetadata(bool strip);
+    [[nodiscard]] OVMetadataPolicy metadataPolicy() const { return metadataPolicy_; }
+    void setMetadataPolicy(OVMetadataPolicy policy) { metadataPolicy_ = policy; }
+    /// Creator and copyright notice written into every export (EXIF, XMP, IPTC); empty: the
+    /// source's own are left as they are.
+    [[nodiscard]] const std::string& metadataArtist() const { return metadataArtist_; }
+    void setMetadataArtist(std::string artist) { metadataArtist_ = std::move(artist); }
+    [[nodiscard]] const std::string& metadataCopyright() const { return metadataCopyright_; }
+    void setMetadataCopyright(std::string notice) { metadataCopyright_ = std::move(notice); }
+    /// The file type of exports; the source's own by default.
+    [[nodiscard]] OVOutputFormat outputFormat() const { return outputFormat_; }
+    void setOutputFormat(OVOutputFormat format) { outputFormat_ = format; }
+    /// Quality of lossy outputs from 0 to 1; 0 (the default) leaves it to the encoder.
+    [[nodiscard]] double outputQuality() const { return outputQuality_; }
+    void setOutputQuality(double quality);
     /// The size an image of `size` pixels is rendered at under these settings: unchanged unless
     /// shouldResize; otherwise scaled with its aspect kept, never enlarged, the constrained side
     /// never below 5 % of its length (see OVPresetExportSettings.cpp).
@@ -131,7 +152,8 @@ public:
 
     //! \name Rendering
     //! A render sets the pixellate source, (for export) export mode, then the bounds, then renders.
-    /// Renders every watermark bottom to top; each decides itself whether it is visible.
+    /// Renders every watermark bottom to top; each decides itself whether it is visible. Tiled
+    /// watermarks are drawn repeated (OVRenderTiledWatermark()).
     void renderInContext(ov::GraphicsContext& context);
     /// Gives every watermark the image rectangle, which re-derives relative sizes and positions.
     void setWatermarkBounds(ov::Rect bounds);
@@ -139,6 +161,20 @@ public:
     void setPixellateImageSource(ov::ImagePtr image);
     /// Deselects every watermark, so no selection frame or handles are drawn.
     void setEnableExportMode();
+    /// Gives every watermark the values of the image it is drawn on, for the {variables} of
+    /// texts (null: texts as written). Set before the bounds, so that frames fit the filled
+    /// texts.
+    void setTextVariables(std::shared_ptr<const OVTextVariables> variables);
+    /// Whether a watermark draws according to the picture under it (automatic text colour).
+    [[nodiscard]] bool wantsBackdropSample() const;
+    /// Hands a small copy of the whole picture to every watermark (see wantsBackdropSample()).
+    void setBackdropSample(ov::ImagePtr sample);
+    /// Keeps the rasterised copies of tiled watermarks in `cache` between renders (null: none
+    /// are kept). Only while the watermarks do not change, such as for the strips of one
+    /// export.
+    void setStampCache(std::shared_ptr<OVStampCache> cache);
+    /// The values last given to setTextVariables(); null before.
+    [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const;
 
     //! \name Selection and hit testing (points in frame space)
     /// The topmost editable watermark, or null.
@@ -199,7 +235,11 @@ private:
     OVResizeConstraint resizeConstraint_ = OVResizeConstraintWidth;
     OVResizeMethod resizeMethod_ = OVResizeMethodPixels;
     double resizeValue_ = 0;
-    bool shouldStripMetadata_ = false;
+    OVMetadataPolicy metadataPolicy_ = OVMetadataPolicyKeepAll;
+    std::string metadataArtist_;
+    std::string metadataCopyright_;
+    OVOutputFormat outputFormat_ = OVOutputFormatSource;
+    double outputQuality_ = 0;
     std::atomic<bool> shouldInsert_{false};
     OVWatermarkPtr watermarkToInsert_;
 };

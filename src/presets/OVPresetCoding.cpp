@@ -27,6 +27,17 @@ void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
     coder.encodeFloat(static_cast<float>(resizeValue()), kOVResizeValue);
     coder.encodeBoolNumber(shouldResize(), kOVResizeShouldResize);
     coder.encodeBoolNumber(shouldStripMetadata(), kOVShouldStripMetadata);
+    // The newer settings only when set, so that a record without them is written as before.
+    if (metadataPolicy() > OVMetadataPolicyStripLocation)
+        coder.encodeInt64(static_cast<std::int64_t>(metadataPolicy()), kOVMetadataPolicy);
+    if (!metadataArtist().empty())
+        coder.encodeString(metadataArtist(), kOVMetadataArtist);
+    if (!metadataCopyright().empty())
+        coder.encodeString(metadataCopyright(), kOVMetadataCopyright);
+    if (outputFormat() != OVOutputFormatSource)
+        coder.encodeInt64(static_cast<std::int64_t>(outputFormat()), kOVOutputFormatKey);
+    if (outputQuality() > 0)
+        coder.encodeDouble(outputQuality(), kOVOutputQuality);
 }
 
 bool OVPreset::initWithCoder(ov::KeyedUnarchiver& coder) {
@@ -40,6 +51,17 @@ bool OVPreset::initWithCoder(ov::KeyedUnarchiver& coder) {
     setResizeMethod(static_cast<OVResizeMethod>(coder.decodeInt64(kOVResizeMethod)));
     setResizeValue(coder.decodeFloat(kOVResizeValue));
     setShouldStripMetadata(coder.decodeBoolNumber(kOVShouldStripMetadata));
+    // Values this reader does not know (from a newer writer, or damaged) keep the defaults.
+    if (const auto policy = coder.decodeInt64(kOVMetadataPolicy);
+        policy > std::int64_t{OVMetadataPolicyStripLocation} &&
+        policy <= std::int64_t{OVMetadataPolicyCopyrightOnly})
+        setMetadataPolicy(static_cast<OVMetadataPolicy>(policy));
+    setMetadataArtist(coder.decodeString(kOVMetadataArtist).value_or(""));
+    setMetadataCopyright(coder.decodeString(kOVMetadataCopyright).value_or(""));
+    if (const auto format = coder.decodeInt64(kOVOutputFormatKey);
+        format > 0 && format <= std::int64_t{OVOutputFormatJPEGXL})
+        setOutputFormat(static_cast<OVOutputFormat>(format));
+    setOutputQuality(coder.decodeDouble(kOVOutputQuality));
     setShouldSave(false); // naming marks the preset dirty; a decoded preset has no changes
     sharedSetup();
     return true;

@@ -1,8 +1,10 @@
-// The output size of a preset's resize settings.
+// The export settings of a preset: the output size of its resize settings, the metadata
+// policy, the output format.
 
 #include "inkstead/presets/OVPreset.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -54,5 +56,33 @@ ov::Size OVPreset::scaleSizeWithPresetResizeSettings(ov::Size size) const {
     }
     default:
         return size;
+    }
+}
+
+void OVPreset::setShouldStripMetadata(bool strip) {
+    if (!strip)
+        metadataPolicy_ = OVMetadataPolicyKeepAll;
+    else if (metadataPolicy_ == OVMetadataPolicyKeepAll)
+        metadataPolicy_ = OVMetadataPolicyStripLocation;
+}
+
+void OVPreset::setOutputQuality(double quality) {
+    outputQuality_ = std::isfinite(quality) ? std::clamp(quality, 0.0, 1.0) : 0.0;
+}
+
+std::string_view OVOutputFormatType(OVOutputFormat format) {
+    switch (format) {
+    case OVOutputFormatJPEG:
+        return "public.jpeg";
+    case OVOutputFormatPNG:
+        return "public.png";
+    case OVOutputFormatWebP:
+        return "org.webmproject.webp";
+    case OVOutputFormatAVIF:
+        return "public.avif";
+    case OVOutputFormatJPEGXL:
+        return "public.jxl";
+    default:
+        return {};
     }
 }

@@ -1,5 +1,7 @@
 #include "inkstead/presets/OVPresetJson.h"
 
+#include "inkstead/platform/gfx/VectorPicture.h"
+
 #include "inkstead/geometry/OVColorText.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
@@ -55,6 +57,9 @@ json colorToJson(const std::optional<ov::Color>& color) {
 json pictureToJson(const ov::ImagePtr& picture) {
     if (!picture)
         return nullptr;
+    // A vector picture travels as its SVG document, to stay sharp at any size.
+    if (const auto& vector = picture->vectorSource())
+        return json(ov::detail::encodeBase64(vector->data()));
     const auto png = ov::encodeImage(*picture, "public.png", nullptr);
     return png.empty() ? json(nullptr) : json(ov::detail::encodeBase64(png));
 }
@@ -404,6 +409,37 @@ void readExportSettings(OVPreset& preset, Fields& f) {
         preset.setResizeValue(*v);
     if (auto v = f.boolean("stripMetadata"))
         preset.setShouldStripMetadata(*v);
+    if (auto v = f.enumeration("metadata", kOVMetadataPolicyNames))
+        preset.setMetadataPolicy(static_cast<OVMetadataPolicy>(*v));
+    if (auto v = f.string("artist"))
+        preset.setMetadataArtist(*v);
+    if (auto v = f.string("copyright"))
+        preset.setMetadataCopyright(*v);
+    if (auto v = f.enumeration("format", kOVOutputFormatNames))
+        preset.setOutputFormat(static_cast<OVOutputFormat>(*v));
+    if (auto v = f.number("quality", 0, 1))
+        preset.setOutputQuality(*v);
+}
+
+// The settings that older documents do not have are written only when they are set, so that
+// such documents read and write back unchanged.
+json exportSettingsToJson(const OVPreset& preset) {
+    json j = {{"resize", preset.shouldResize()},
+              {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
+              {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
+              {"value", preset.resizeValue()},
+              {"stripMetadata", preset.shouldStripMetadata()}};
+    if (preset.metadataPolicy() > OVMetadataPolicyStripLocation)
+        j["metadata"] = enumToJson(preset.metadataPolicy(), kOVMetadataPolicyNames);
+    if (!preset.metadataArtist().empty())
+        j["artist"] = preset.metadataArtist();
+    if (!preset.metadataCopyright().empty())
+        j["copyright"] = preset.metadataCopyright();
+    if (preset.outputFormat() != OVOutputFormatSource)
+        j["format"] = enumToJson(preset.outputFormat(), kOVOutputFormatNames);
+    if (preset.outputQuality() > 0)
+        j["quality"] = preset.outputQuality();
+    return j;
 }
 
 json watermarkToJson(const OVWatermark& mark, bool withPictures) {
@@ -438,12 +474,7 @@ json presetToJson(const OVPreset& preset, bool withPictures) {
         {"version", kOVPresetJsonVersion},
         {"name", preset.name()},
         {"uuid", preset.uuid().uuidString()},
-        {"export",
-         {{"resize", preset.shouldResize()},
-          {"constraint", enumToJson(preset.resizeConstraint(), kConstraintNames)},
-          {"method", enumToJson(preset.resizeMethod(), kMethodNames)},
-          {"value", preset.resizeValue()},
-          {"stripMetadata", preset.shouldStripMetadata()}}},
+        {"export", exportSettingsToJson(preset)},
         {"watermarks", marks},
     };
 }

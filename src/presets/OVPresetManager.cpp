@@ -160,6 +160,8 @@ bool hasReadableImageMarks(const OVPresetPtr& preset) {
     return true;
 }
 
+using PictureList = std::function<std::vector<fs::path>()>;
+
 void attachToStorage(const std::vector<OVPresetPtr>& list, const OVStorageFolder& storage) {
     for (const auto& preset : list)
         if (preset)
@@ -181,9 +183,10 @@ struct OVPresetManager::State {
     bool loadedCompletely = false;
     PresetsObserver observer;
 
-    std::mutex sweepMutex; // guards the two fields below
+    std::mutex sweepMutex; // guards the three fields below
     int sweepHolds = 0;
     bool sweepPending = false;
+    std::vector<std::weak_ptr<const PictureList>> pictureReferences;
 
     void sweep(const OVPresetManager& manager);
     void releaseSweepHold(std::weak_ptr<State> weak, const OVPresetManager* manager);
@@ -437,6 +440,17 @@ void OVPresetManager::State::sweep(const OVPresetManager& manager) {
     for (const auto& path : manager.validPresetAssets())
         if (fs::exists(path, error))
             keep.insert(path.string());
+    std::vector<std::shared_ptr<const PictureList>> references;
+    {
+        std::lock_guard lock(sweepMutex);
+        std::erase_if(pictureReferences, [](const auto& weak) { return weak.expired(); });
+        for (const auto& weak : pictureReferences)
+            if (auto live = weak.lock())
+                references.push_back(std::move(live));
+    }
+    for (const auto& pictures : references)
+        for (const auto& path : (*pictures)())
+            keep.insert(path.string());
     for (const auto& path : manager.expiringPresetAssets())
         if (!keep.contains(path.string()))
             fs::remove_all(path, error);
@@ -474,4 +488,12 @@ std::shared_ptr<void> OVPresetManager::holdSweeps() {
         if (auto alive = weak.lock())
             alive->releaseSweepHold(weak, this);
     });
+}
+
+std::shared_ptr<void> OVPresetManager::addPictureReferences(
+    std::function<std::vector<std::filesystem::path>()> pictures) {
+    auto reference = std::make_shared<PictureList>(std::move(pictures));
+    std::lock_guard lock(d->sweepMutex);
+    d->pictureReferences.push_back(reference);
+    return reference;
 }

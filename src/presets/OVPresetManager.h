@@ -100,8 +100,8 @@ public:
     /// Everything in the picture folder, subfolders entered, hidden items skipped.
     [[nodiscard]] std::vector<std::filesystem::path> expiringPresetAssets() const;
     /// Schedules the sweep: after the delay given at construction, deletes (on the main queue)
-    /// every item of expiringPresetAssets() that no listed preset uses; folders go with their
-    /// contents. Errors are ignored.
+    /// every item of expiringPresetAssets() that no listed preset uses and no picture reference
+    /// (addPictureReferences()) names; folders go with their contents. Errors are ignored.
     ///
     /// Nothing is deleted while the pictures may still be needed: when the list did not load
     /// completely (an unreadable or damaged presets file, an image watermark without a readable
@@ -112,6 +112,11 @@ public:
     /// Keeps sweeps waiting until the returned object is released (from any thread). Batch
     /// exports hold one while they render, so no picture they draw goes from under them.
     [[nodiscard]] std::shared_ptr<void> holdSweeps();
+    /// Pictures in use outside the listed presets, such as those of watermarks an undo history
+    /// can bring back: every sweep calls `pictures` (on the main queue) and keeps the files it
+    /// names, for as long as the returned object lives.
+    [[nodiscard]] std::shared_ptr<void>
+    addPictureReferences(std::function<std::vector<std::filesystem::path>()> pictures);
 
 private:
     struct State;

@@ -84,6 +84,7 @@ const OVWatermarkKind& OVArrowWatermark::kind() {
                                         &OVArrowWatermark::setRelativeEnding),
             },
         .registerArchivedClass = archivedClass<OVArrowWatermark>("OVArrowWatermark"),
+        .classType = &typeid(OVArrowWatermark),
     };
     return kind;
 }

@@ -3,6 +3,7 @@
 #include "inkstead/geometry/OVGeometry.h"
 #include "inkstead/platform/files/AtomicFile.h"
 #include "inkstead/platform/files/FileContents.h"
+#include "inkstead/platform/gfx/VectorPicture.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/platform/imageio/ImageSource.h"
@@ -24,8 +25,25 @@ constexpr double kFullSize = 1e7;
 
 ov::ImagePtr decodeFile(const std::filesystem::path& path) {
     auto source = ov::ImageSource::createWithURL(path);
-    return source ? source->createThumbnail(kFullSize) : nullptr;
+    if (source)
+        return source->createThumbnail(kFullSize);
+    // Not a bitmap the decoders know: an SVG document, or nothing usable.
+    auto bytes = ov::readFileContents(path);
+    if (!bytes || !ov::VectorPicture::isVectorData(*bytes))
+        return nullptr;
+    auto picture = OVPictureWithVectorData(std::move(*bytes));
+    return picture ? picture.value() : nullptr;
 }
+
+// What the picture file holds: the SVG document of a vector rendition, else TIFF data.
+std::vector<uint8_t> encodedPicture(const ov::Image& picture) {
+    if (const auto& vector = picture.vectorSource())
+        return vector->data();
+    return ov::encodeImage(picture, kPictureType, nullptr);
+}
+
+// An enlargement above this is reported: a few percent are not visible.
+constexpr double kVisibleEnlargement = 1.05;
 
 } // namespace
 
@@ -110,7 +128,7 @@ void OVImageWatermark::setInternal_image(ov::ImagePtr image) {
 }
 
 ov::Result<void> OVImageWatermark::writePictureFile(const ov::ImagePtr& picture) const {
-    const std::vector<uint8_t> encoded = ov::encodeImage(*picture, kPictureType, nullptr);
+    const std::vector<uint8_t> encoded = encodedPicture(*picture);
     if (encoded.empty())
         return ov::makeError(std::errc::invalid_argument,
                              "The picture of an image mark could not be encoded");
@@ -128,7 +146,7 @@ ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     imageWriteError_.clear();
     if (!picture)
         return ov::makeError(std::errc::invalid_argument, "An image mark needs a picture");
-    const std::vector<uint8_t> encoded = ov::encodeImage(*picture, kPictureType, nullptr);
+    const std::vector<uint8_t> encoded = encodedPicture(*picture);
     if (encoded.empty())
         return ov::makeError(std::errc::invalid_argument,
                              "The picture of an image mark could not be encoded");
@@ -137,9 +155,11 @@ ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     if (!written)
         imageWriteError_ = written.error().code;
 
-    // The watermark can never be made larger than the picture's pixels.
-    const ov::Size pixelSize{double(picture->width()), double(picture->height())};
-    setHasMaxSize(true);
+    // Unless asked otherwise, a bitmap is never made larger than its pixels.
+    const ov::Size pixelSize = picture->vectorSource()
+                                   ? picture->vectorSource()->size()
+                                   : ov::Size{double(picture->width()), double(picture->height())};
+    setHasMaxSize(!picture->vectorSource() && !allowsEnlargement());
     setMaxSize(pixelSize);
 
     ov::Size container = bounds().size;
@@ -154,6 +174,32 @@ ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     calculateRelativePosition();
     setInternal_image(nullptr);
     return written;
+}
+
+void OVImageWatermark::setAllowsEnlargement(bool allows) {
+    allowsEnlargement_ = allows;
+    if (allows) {
+        setHasMaxSize(false);
+        return;
+    }
+    // Back to the cap (never for a vector picture): a watermark enlarged meanwhile shrinks to
+    // the picture's pixels.
+    const ov::ImagePtr picture = cachedPicture();
+    if (picture && !picture->vectorSource()) {
+        setHasMaxSize(true);
+        setMaxSize({double(picture->width()), double(picture->height())});
+        const ov::Size current = size();
+        setSize({0, 0});
+        setSize(current);
+    }
+}
+
+std::optional<std::string> OVImageWatermark::renderWarning() const {
+    if (!(lastEnlargement_ > kVisibleEnlargement) || !std::isfinite(lastEnlargement_))
+        return std::nullopt;
+    return "the picture of " + (hasTitle() ? "\"" + title() + "\"" : std::string("a watermark")) +
+           " is drawn at " + std::to_string(static_cast<int>(std::lround(lastEnlargement_ * 100))) +
+           " % of its pixel size and looks soft";
 }
 
 void OVImageWatermark::removeImage() {
@@ -171,7 +217,9 @@ void OVImageWatermark::detachFromStorage() {
 
 std::shared_ptr<OVWatermark> OVImageWatermark::copy() const {
     auto base = OVWatermark::copy();
-    static_cast<OVImageWatermark*>(base.get())->setInternal_image(cachedPicture());
+    auto* copy = static_cast<OVImageWatermark*>(base.get());
+    copy->setInternal_image(cachedPicture());
+    copy->allowsEnlargement_ = allowsEnlargement();
     return base;
 }
 
@@ -197,7 +245,17 @@ void OVImageWatermark::renderInContext(ov::GraphicsContext& context) {
         applyShadow(context);
         applyAlpha(context);
         context.concatCTM(rotationTransform());
-        context.drawImage(drawRect(), *picture);
+        const ov::Rect content = drawRect();
+        if (const auto& vector = picture->vectorSource()) {
+            vector->draw(context, content);
+            lastEnlargement_ = 1;
+        } else {
+            context.drawImage(content, *picture);
+            // Device pixels per picture pixel, across.
+            const ov::AffineTransform device = context.getCTM();
+            const double scale = std::sqrt(std::fabs(device.a * device.d - device.b * device.c));
+            lastEnlargement_ = scale * content.size.width / picture->width();
+        }
     }
     OVWatermark::renderInContext(context);
     if (isEditable())
@@ -236,9 +294,16 @@ const OVWatermarkKind& OVImageWatermark::kind() {
         .title = "Image",
         .make = [] { return std::static_pointer_cast<OVWatermark>(imageWatermark()); },
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
-                          OVSharedSettingAnchorPlacement,
-        .properties = {pictureProperty()},
+                          OVSharedSettingAnchorPlacement | OVSharedSettingTiling,
+        .properties = joined({pictureProperty(),
+                              additional(boolProperty<OVImageWatermark>(
+                                  "allowEnlargement", "enlarge",
+                                  "Enlarge beyond the picture's pixels", false,
+                                  &OVImageWatermark::allowsEnlargement,
+                                  &OVImageWatermark::setAllowsEnlargement))},
+                             tilingProperties()),
         .registerArchivedClass = archivedClass<OVImageWatermark>("OVImageWatermark"),
+        .classType = &typeid(OVImageWatermark),
     };
     return kind;
 }

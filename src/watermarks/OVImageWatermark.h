@@ -37,7 +37,8 @@ public:
     /// The copy under a new uuid with the picture written to a file of its own (a failed write
     /// is logged; the duplicate still draws its picture until it is reloaded).
     [[nodiscard]] std::shared_ptr<OVWatermark> duplicate() const override;
-    /// The picture scaled to fill drawRect(), rotated, faded by alpha and shadowed; then the
+    /// The picture scaled to fill drawRect() (a vector picture drawn at the context's
+    /// resolution), rotated, faded by alpha and shadowed; then the
     /// selection frame and handles when editable. Draws nothing at all (no frame either) while
     /// invisible or when the picture cannot be read.
     void renderInContext(ov::GraphicsContext& context) override;
@@ -48,10 +49,12 @@ public:
     virtual void setInternal_image(ov::ImagePtr image);
     /// The picture read afresh from the file at every call; null when missing or unreadable.
     [[nodiscard]] virtual ov::ImagePtr image() const;
-    /// Stores `image` as the watermark's picture file (replacing it atomically), caps the size
-    /// at its pixel size, fits the watermark into its bounds, and drops the cached decode.
-    /// Fails and changes nothing when there is no image or it cannot be encoded; when only the
-    /// write fails the geometry is still updated and the write's error is returned.
+    /// Stores `image` as the watermark's picture file (replacing it atomically; the SVG document
+    /// of a vector rendition as it is), caps the size at its pixel size (unless enlargement is
+    /// allowed or the picture is a vector one), fits the watermark into its bounds, and drops
+    /// the cached decode. Fails and changes nothing when there is no image or it cannot be
+    /// encoded; when only the write fails the geometry is still updated and the write's error
+    /// is returned.
     virtual ov::Result<void> setImage(const ov::ImagePtr& image);
     /// setImage() with the first picture of an image file of any format the library reads,
     /// turned upright (OVPictureWithContentsOfFile()). Fails, changing nothing, when the file
@@ -61,6 +64,15 @@ public:
     /// the picture could not be read or encoded).
     [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
     [[nodiscard]] std::error_code storageError() const override { return imageWriteError_; }
+    /// Whether a bitmap picture may be drawn larger than its pixels (it then looks soft);
+    /// off by default, when the watermark's size is capped at the picture's pixel size. A
+    /// picture from an SVG document is drawn sharp at any size and never capped.
+    [[nodiscard]] virtual bool allowsEnlargement() const { return allowsEnlargement_; }
+    virtual void setAllowsEnlargement(bool allows);
+    /// After a draw that enlarged a bitmap picture beyond its pixels by more than a few percent:
+    /// what the viewer will see and why.
+    [[nodiscard]] std::optional<std::string> renderWarning() const override;
+
     /// Deletes the picture file (errors ignored) and drops the cached decode.
     void removeImage() override;
     /// Decodes the picture into the cache (shared by later copies), then deletes the file.
@@ -91,4 +103,7 @@ private:
     mutable std::mutex pictureMutex_;
     mutable ov::ImagePtr internalImage_;
     std::error_code imageWriteError_;
+    bool allowsEnlargement_ = false;
+    // How much the last draw enlarged a bitmap picture (1: not at all).
+    double lastEnlargement_ = 1;
 };

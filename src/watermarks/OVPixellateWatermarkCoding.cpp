@@ -31,6 +31,7 @@ const OVWatermarkKind& OVPixellateWatermark::kind() {
                                                      &OVPixellateWatermark::setIntensity),
             },
         .registerArchivedClass = archivedClass<OVPixellateWatermark>("OVPixellateWatermark"),
+        .classType = &typeid(OVPixellateWatermark),
     };
     return kind;
 }

@@ -33,8 +33,8 @@ const OVWatermarkKind& OVShapeWatermark::kind() {
         .title = "Shape",
         .make = [] { return std::static_pointer_cast<OVWatermark>(shapeWatermark()); },
         .sharedSettings =
-            OVSharedSettingOpacity | OVSharedSettingAnchorPlacement | OVSharedSettingAreaPlacement,
-        .properties =
+            OVSharedSettingOpacity | OVSharedSettingAnchorPlacement | OVSharedSettingAreaPlacement | OVSharedSettingTiling,
+        .properties = joined(
             {
                 choiceProperty<OVShapeWatermark, OVShapeType>(
                     "shape", "shape", "Figure", {"square", "circle"}, OVShapeTypeSquare,
@@ -52,7 +52,9 @@ const OVWatermarkKind& OVShapeWatermark::kind() {
                                                  0.0, &OVShapeWatermark::lineDash,
                                                  &OVShapeWatermark::setLineDash),
             },
+            tilingProperties()),
         .registerArchivedClass = archivedClass<OVShapeWatermark>("OVShapeWatermark"),
+        .classType = &typeid(OVShapeWatermark),
     };
     return kind;
 }

@@ -44,6 +44,7 @@ const OVWatermarkKind& OVStrikethroughWatermark::kind() {
             },
         .registerArchivedClass =
             archivedClass<OVStrikethroughWatermark>("OVStrikethroughWatermark"),
+        .classType = &typeid(OVStrikethroughWatermark),
     };
     return kind;
 }

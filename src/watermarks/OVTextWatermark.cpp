@@ -1,10 +1,14 @@
 #include "inkstead/watermarks/OVTextWatermark.h"
 
 #include "inkstead/geometry/OVGeometry.h"
+#include "inkstead/geometry/OVRoundedRect.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/platform/log/Log.h"
 #include "inkstead/platform/text/Typesetter.h"
+#include "inkstead/watermarks/OVBackdropLuminance.h"
+#include "inkstead/watermarks/OVTextVariables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -142,6 +146,15 @@ std::shared_ptr<OVWatermark> OVTextWatermark::copy() const {
     copy->setFont(font());
     copy->setFontSize(fontSize());
     copy->setShouldUseDynamicFontSize(shouldUseDynamicFontSize());
+    copy->setTextVariables(textVariables());
+    copy->setOutlineWidth(outlineWidth());
+    copy->setOutlineColor(outlineColor());
+    copy->setPlateColor(plateColor());
+    copy->setPlateOpacity(plateOpacity());
+    copy->setPlatePadding(platePadding());
+    copy->setPlateCornerRadius(plateCornerRadius());
+    copy->setUsesAutomaticColor(usesAutomaticColor());
+    copy->setBackdropSample(backdropSample_);
     return base;
 }
 
@@ -178,9 +191,39 @@ void OVTextWatermark::setStringValue(std::optional<std::string> stringValue) {
     if (!stringValue)
         return;
     stringValue_ = std::move(stringValue);
-    attrString()->replaceAllCharacters(*stringValue_);
+    attrString()->replaceAllCharacters(displayedText());
     if (!stringValue_->empty())
         reloadText();
+}
+
+std::string OVTextWatermark::displayedText() const {
+    const std::string text = stringValue().value_or(std::string());
+    return textVariables_ ? textVariables_->expand(text) : text;
+}
+
+void OVTextWatermark::setTextVariables(std::shared_ptr<const OVTextVariables> variables) {
+    if (variables == textVariables_)
+        return;
+    textVariables_ = std::move(variables);
+    if (!stringValue_)
+        return;
+    const std::string text = displayedText();
+    attrString()->replaceAllCharacters(text);
+    const bool onImage = !(bounds().size == ov::SizeZero);
+    if (shouldUseDynamicFontSize()) {
+        if (onImage)
+            fontSize_ = dynamicFontSize();
+        return;
+    }
+    if (text.empty())
+        return; // nothing is drawn; the frame keeps its size
+    reloadText();
+    if (!onImage)
+        return;
+    if (placement())
+        applyPlacement();
+    else if (shouldUseRelativePosition() && isRelativePositionComputed())
+        setOrigin(adjustOrigin());
 }
 
 double OVTextWatermark::dynamicFontSize() {
@@ -248,15 +291,68 @@ void OVTextWatermark::renderInContext(ov::GraphicsContext& context) {
         ov::log("renderInContext: Frame inf+ Bailing out.");
         return;
     }
-    const auto color = fontColor();
+    const auto color = drawnColor();
     if (!color)
         return;
     const auto string = attrString();
-    string->setForegroundColor(color);
     context.setTextMatrix(ov::AffineTransform::identity());
     string->setFont(ov::Font(fontName(), fontSize()));
     applyShadow(context);
     applyAlpha(context);
     context.concatCTM(rotationTransform());
+    // The shadow goes under the lowest layer only: plate, else outline, else glyphs.
+    if (drawPlate(context, *string, content))
+        context.setShadowWithColor({0, 0}, 0, std::nullopt);
+    const auto outline = outlineColor();
+    if (outline && outlineWidth() > 0) {
+        string->setForegroundColor(outline);
+        // Half the stroke lies under the glyphs drawn next.
+        ov::strokeFrame(context, *string, content, 2 * outlineWidth() * fontSize());
+        context.setShadowWithColor({0, 0}, 0, std::nullopt);
+    }
+    string->setForegroundColor(color);
     ov::drawFrame(context, *string, content);
+}
+
+bool OVTextWatermark::drawPlate(ov::GraphicsContext& context, const ov::AttributedString& string,
+                                const ov::Rect& content) {
+    const auto color = plateColor();
+    const double opacity = std::clamp(plateOpacity(), 0.0, 1.0);
+    if (!color || !(opacity > 0))
+        return false;
+    const ov::Rect ink = ov::frameInkBounds(string, content).value_or(content);
+    const double padding = std::max(0.0, platePadding() * fontSize());
+    const ov::Rect plate = ink.insetBy(-padding, -padding);
+    const double radius = std::clamp(plateCornerRadius() * fontSize(), 0.0,
+                                     std::min(plate.size.width, plate.size.height) / 2);
+    if (!std::isfinite(radius) || plate.isEmpty())
+        return false;
+    context.setFillColor({color->red, color->green, color->blue, color->alpha * opacity});
+    context.beginPath();
+    context.addPath(OVRoundedRectPath(plate, radius));
+    context.fillPath();
+    return true;
+}
+
+std::optional<ov::Color> OVTextWatermark::drawnColor() const {
+    const auto color = fontColor();
+    if (!color || !usesAutomaticColor() || !backdropSample_)
+        return color;
+    const ov::Rect image = bounds();
+    if (!(image.size.width > 0) || !(image.size.height > 0))
+        return color;
+    const ov::Rect ink = inkRect();
+    const ov::Rect area{(ink.minX() - image.minX()) / image.size.width,
+                        (ink.minY() - image.minY()) / image.size.height,
+                        ink.size.width / image.size.width, ink.size.height / image.size.height};
+    const auto luminance = OVMeanLuminance(*backdropSample_, area);
+    return luminance ? OVContrastingColor(*luminance, color->alpha) : color;
+}
+
+double OVTextWatermark::drawingOutset() const {
+    const double size = std::fabs(fontSize());
+    double outset = outlineColor() ? std::max(0.0, outlineWidth()) * size : 0;
+    if (plateColor())
+        outset = std::max(outset, std::max(0.0, platePadding()) * size);
+    return std::isfinite(outset) ? outset : 0;
 }

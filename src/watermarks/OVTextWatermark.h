@@ -110,6 +110,46 @@ public:
     /// The text; no value before one is set.
     [[nodiscard]] virtual std::optional<std::string> stringValue() const { return stringValue_; }
     [[nodiscard]] bool shouldUseDynamicFontSize() const override { return dynamicFontSize_; }
+    /// Fills the {variables} of the text with these values from now on (null: the text as
+    /// written). The stored text keeps its variables. In fixed mode the frame is measured
+    /// again and, on an image, placed again; in dynamic mode the frame stays and the font size
+    /// follows the filled text.
+    void setTextVariables(std::shared_ptr<const OVTextVariables> variables) override;
+    [[nodiscard]] std::shared_ptr<const OVTextVariables> textVariables() const {
+        return textVariables_;
+    }
+    /// The text as drawn: stringValue() with its variables filled.
+    [[nodiscard]] std::string displayedText() const;
+
+    //! \name Legibility
+    //! Lengths are fractions of the font size, so that they scale with the text.
+    /// Width of the outline around the glyphs (outside them); 0 for none.
+    [[nodiscard]] virtual double outlineWidth() const { return outlineWidth_; }
+    virtual void setOutlineWidth(double width) { outlineWidth_ = width; }
+    [[nodiscard]] virtual std::optional<ov::Color> outlineColor() const { return outlineColor_; }
+    virtual void setOutlineColor(std::optional<ov::Color> color) { outlineColor_ = color; }
+    /// Colour of the plate behind the text; none for no plate.
+    [[nodiscard]] virtual std::optional<ov::Color> plateColor() const { return plateColor_; }
+    virtual void setPlateColor(std::optional<ov::Color> color) { plateColor_ = color; }
+    /// Opacity of the plate, 0 to 1, on top of its colour's own and the watermark's.
+    [[nodiscard]] virtual double plateOpacity() const { return plateOpacity_; }
+    virtual void setPlateOpacity(double opacity) { plateOpacity_ = opacity; }
+    /// Room between the glyphs' ink and the plate's edges.
+    [[nodiscard]] virtual double platePadding() const { return platePadding_; }
+    virtual void setPlatePadding(double padding) { platePadding_ = padding; }
+    [[nodiscard]] virtual double plateCornerRadius() const { return plateCornerRadius_; }
+    virtual void setPlateCornerRadius(double radius) { plateCornerRadius_ = radius; }
+    /// Whether the text is drawn white or black, whichever stands out from the picture under
+    /// it (its mean luminance from the backdrop sample), instead of fontColor(); the font
+    /// colour's opacity is kept. Without a backdrop sample fontColor() is used.
+    [[nodiscard]] virtual bool usesAutomaticColor() const { return automaticColor_; }
+    virtual void setUsesAutomaticColor(bool automatic) { automaticColor_ = automatic; }
+    /// The colour the text is drawn in on the current backdrop.
+    [[nodiscard]] virtual std::optional<ov::Color> drawnColor() const;
+    bool wantsBackdropSample() const override { return automaticColor_; }
+    void setBackdropSample(ov::ImagePtr sample) override { backdropSample_ = std::move(sample); }
+    /// The plate's padding and the outline, in image units.
+    [[nodiscard]] double drawingOutset() const override;
     void setShouldUseDynamicFontSize(bool dynamic) override { dynamicFontSize_ = dynamic; }
 
 protected:
@@ -117,6 +157,9 @@ protected:
 
 private:
     [[nodiscard]] std::string fontName() const;
+    // Fills the plate behind the glyphs of `string` in `content`; false when there is none.
+    bool drawPlate(ov::GraphicsContext& context, const ov::AttributedString& string,
+                   const ov::Rect& content);
     [[nodiscard]] double dynamicFontSize();
 
     std::optional<std::string> stringValue_;
@@ -125,4 +168,13 @@ private:
     std::optional<ov::Color> fontColor_;
     bool dynamicFontSize_ = false;
     std::shared_ptr<ov::AttributedString> attrString_;
+    std::shared_ptr<const OVTextVariables> textVariables_;
+    double outlineWidth_ = 0;
+    std::optional<ov::Color> outlineColor_ = ov::Color::white();
+    std::optional<ov::Color> plateColor_;
+    double plateOpacity_ = 0.6;
+    double platePadding_ = 0.3;
+    double plateCornerRadius_ = 0.2;
+    bool automaticColor_ = false;
+    ov::ImagePtr backdropSample_;
 };

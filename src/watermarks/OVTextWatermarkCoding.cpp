@@ -97,8 +97,8 @@ const OVWatermarkKind& OVTextWatermark::kind() {
         .title = "Text",
         .make = [] { return std::static_pointer_cast<OVWatermark>(textWatermark()); },
         .sharedSettings = OVSharedSettingOpacity | OVSharedSettingShadow | OVSharedSettingRotation |
-                          OVSharedSettingAnchorPlacement,
-        .properties =
+                          OVSharedSettingAnchorPlacement | OVSharedSettingTiling,
+        .properties = joined(
             {
                 fontProperty(),
                 numberProperty<OVTextWatermark>("fontSize", "size", "Font size", 0, 100000, 96.0,
@@ -109,8 +109,33 @@ const OVWatermarkKind& OVTextWatermark::kind() {
                                                &OVTextWatermark::setFontColor),
                 dynamicSizeProperty(),
                 stringProperty(),
+                additional(numberProperty<OVTextWatermark>(
+                    "outlineWidth", "outline", "Outline width (of the font size)", 0, 1, 0.0,
+                    &OVTextWatermark::outlineWidth, &OVTextWatermark::setOutlineWidth)),
+                additional(colorProperty<OVTextWatermark>(
+                    "outlineColor", "outline-color", "Outline colour", ov::Color::white(),
+                    &OVTextWatermark::outlineColor, &OVTextWatermark::setOutlineColor)),
+                additional(colorProperty<OVTextWatermark>(
+                    "plateColor", "plate", "Plate colour", std::nullopt,
+                    &OVTextWatermark::plateColor, &OVTextWatermark::setPlateColor)),
+                additional(numberProperty<OVTextWatermark>(
+                    "plateOpacity", "plate-opacity", "Plate opacity", 0, 1, 0.6,
+                    &OVTextWatermark::plateOpacity, &OVTextWatermark::setPlateOpacity)),
+                additional(numberProperty<OVTextWatermark>(
+                    "platePadding", "plate-padding", "Plate padding (of the font size)", 0, 10,
+                    0.3, &OVTextWatermark::platePadding, &OVTextWatermark::setPlatePadding)),
+                additional(numberProperty<OVTextWatermark>(
+                    "plateCornerRadius", "plate-radius", "Plate corner radius (of the font size)",
+                    0, 10, 0.2, &OVTextWatermark::plateCornerRadius,
+                    &OVTextWatermark::setPlateCornerRadius)),
+                additional(boolProperty<OVTextWatermark>(
+                    "autoColor", "auto-color", "Black or white by the picture", false,
+                    &OVTextWatermark::usesAutomaticColor,
+                    &OVTextWatermark::setUsesAutomaticColor)),
             },
+            tilingProperties()),
         .registerArchivedClass = archivedClass<OVTextWatermark>("OVTextWatermark"),
+        .classType = &typeid(OVTextWatermark),
     };
     return kind;
 }

@@ -4,6 +4,7 @@
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -181,6 +182,7 @@ std::shared_ptr<OVWatermark> OVWatermark::copy() const {
     copy->setRelativeSizeComputed(isRelativeSizeComputed());
     copy->placement_ = placement(); // stored as it is: the copy is placed at its first bounds
     copy->setVisible(isVisible());
+    copy->setTiling(tiling());
     copy->setMaxSize(maxSize());
     copy->setHasMaxSize(hasMaxSize());
     return copy;
@@ -631,6 +633,19 @@ OVRelativeQuadrant OVWatermark::relativeQuadrant() const {
 }
 void OVWatermark::setRelativeQuadrant(OVRelativeQuadrant quadrant) {
     relativeQuadrant_ = quadrant;
+}
+
+OVTiling OVWatermark::tiling() const {
+    return tiling_;
+}
+
+void OVWatermark::setTiling(OVTiling tiling) {
+    const auto clamp = [](double value, double low, double high) {
+        return std::isfinite(value) ? std::clamp(value, low, high) : 0.0;
+    };
+    tiling.spacing = clamp(tiling.spacing, 0, kOVTilingMaxSpacing);
+    tiling.angle = clamp(tiling.angle, -kOVTilingMaxAngle, kOVTilingMaxAngle);
+    tiling_ = tiling;
 }
 
 bool OVWatermark::isDrawable() const {

@@ -6,6 +6,7 @@
 #include "inkstead/platform/gfx/Geometry.h"
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/watermarks/OVPlacement.h"
+#include "inkstead/watermarks/OVTiling.h"
 #include "inkstead/watermarks/OVWatermarkKeys.h"
 
 #include <atomic>
@@ -59,6 +60,8 @@ class OVStorageFolder;
 ///
 /// Objects are shared (std::shared_ptr). Not thread-safe except for shouldSave and hasMaxSize,
 /// which are atomic because a preset's save timer reads shouldSave on a background thread.
+class OVTextVariables;
+
 class OVWatermark : public std::enable_shared_from_this<OVWatermark>, public ov::KeyedCoding {
 public:
     /// The plain initializer: every field zero, false or empty, a nil uuid, zero alpha and an
@@ -197,6 +200,16 @@ public:
     /// Box of what the watermark draws, rotation included, in the space of frame(). The base
     /// returns frame(); kinds whose content does not fill their frame (text) return less.
     [[nodiscard]] virtual ov::Rect inkRect() const;
+    /// How far, in image units, the content may draw beyond frame() (a text's outline and
+    /// background plate); a shadow's blur comes on top. The base returns 0.
+    [[nodiscard]] virtual double drawingOutset() const { return 0; }
+
+    //! \name Repeating over the image
+    /// How the watermark repeats over the image; disabled by default. Kinds that cross or
+    /// sample the image (strike-through, pixellate) do not repeat whatever it says.
+    [[nodiscard]] virtual OVTiling tiling() const;
+    /// Stores the tiling; spacing and angle outside their ranges are clamped into them.
+    virtual void setTiling(OVTiling tiling);
 
     //! \name Geometry (computed on request)
     /// Axis-aligned box the watermark occupies, rotation included, with drawRect()'s origin.
@@ -281,9 +294,21 @@ public:
     /// Why the watermark's last write into the storage failed (the image kind's picture file);
     /// empty when it succeeded or nothing was written.
     [[nodiscard]] virtual std::error_code storageError() const { return {}; }
+    /// Why the last draw looks worse than it could (image kind: a bitmap picture enlarged
+    /// beyond its pixels), for the export's report; nothing when it does not.
+    [[nodiscard]] virtual std::optional<std::string> renderWarning() const { return std::nullopt; }
     /// Pixellate kind: the picture the watermarks are drawn over, which the mosaic samples.
     /// Called by the preset's setPixellateImageSource() on pixellate watermarks.
     virtual void setBackdropImage(ov::ImagePtr /*image*/) {}
+    /// Whether the watermark draws according to the picture under it and wants a small copy of
+    /// the whole picture for it (text kind, automatic colour).
+    [[nodiscard]] virtual bool wantsBackdropSample() const { return false; }
+    /// A small copy of the whole picture the watermark is drawn on (any size; it stands for
+    /// bounds()). Called by the preset's setBackdropSample().
+    virtual void setBackdropSample(ov::ImagePtr /*sample*/) {}
+    /// Text kind: the values of the image the watermark is drawn on, for the {variables} of its
+    /// text; null shows the text as written. Called by the preset's setTextVariables().
+    virtual void setTextVariables(std::shared_ptr<const OVTextVariables> /*variables*/) {}
 
 protected:
     //! \name Drawing chores the kinds share
@@ -325,6 +350,7 @@ private:
     bool relativePositionComputed_ = false;
     bool relativeSizeComputed_ = false;
     std::optional<OVPlacement> placement_;
+    OVTiling tiling_;
 };
 
 using OVWatermarkPtr = std::shared_ptr<OVWatermark>;

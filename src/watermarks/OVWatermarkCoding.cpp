@@ -1,5 +1,86 @@
 #include "inkstead/watermarks/OVWatermark.h"
 
+#include "inkstead/watermarks/OVWatermarkKind.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The kind's additional settings that differ from their defaults, each under its key.
+void encodeAdditional(const OVWatermark& watermark, ov::KeyedArchiver& coder) {
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
+    if (!kind)
+        return;
+    for (const auto& property : kind->properties) {
+        if (!property.additional)
+            continue;
+        const OVPropertyValue value = property.get(watermark);
+        if (value == property.defaultValue)
+            continue;
+        switch (property.type) {
+        case OVPropertyType::Bool:
+            coder.encodeBoolNumber(std::get<bool>(value), property.key);
+            break;
+        case OVPropertyType::Number:
+            coder.encodeDouble(std::get<double>(value), property.key);
+            break;
+        case OVPropertyType::Choice:
+            coder.encodeInt64(static_cast<std::int64_t>(std::get<double>(value)), property.key);
+            break;
+        case OVPropertyType::Color:
+            coder.encodeColor(std::get<std::optional<ov::Color>>(value), property.key);
+            break;
+        case OVPropertyType::Text:
+        case OVPropertyType::FontName:
+            coder.encodeString(std::get<std::string>(value), property.key);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// The kind's additional settings the record holds; values out of range (damaged records) are
+// brought into it.
+void decodeAdditional(OVWatermark& watermark, ov::KeyedUnarchiver& coder) {
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
+    if (!kind)
+        return;
+    for (const auto& property : kind->properties) {
+        if (!property.additional || !coder.containsValueForKey(property.key))
+            continue;
+        const auto inRange = [&](double v) {
+            return std::isfinite(v) ? std::clamp(v, property.minimum, property.maximum)
+                                    : property.minimum;
+        };
+        switch (property.type) {
+        case OVPropertyType::Bool:
+            property.set(watermark, coder.decodeBoolNumber(property.key));
+            break;
+        case OVPropertyType::Number:
+            property.set(watermark, inRange(coder.decodeDouble(property.key)));
+            break;
+        case OVPropertyType::Choice:
+            property.set(watermark,
+                         inRange(static_cast<double>(coder.decodeInt64(property.key))));
+            break;
+        case OVPropertyType::Color:
+            property.set(watermark, coder.decodeColor(property.key));
+            break;
+        case OVPropertyType::Text:
+        case OVPropertyType::FontName:
+            if (auto text = coder.decodeString(property.key))
+                property.set(watermark, *text);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace
+
 // The base record of every watermark kind. Doubles are stored as 32-bit floats and flags as
 // boolean number objects; the kind's class name is recorded by the archiver.
 
@@ -39,6 +120,7 @@ void OVWatermark::encodeWithCoder(ov::KeyedArchiver& coder) const {
                           kOVWatermarkPlacementSizeRuleKey);
         coder.encodeDouble(placed->size, kOVWatermarkPlacementSizeKey);
     }
+    encodeAdditional(*this, coder);
 }
 
 bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
@@ -90,5 +172,6 @@ bool OVWatermark::initWithCoder(ov::KeyedUnarchiver& coder) {
         if (placed.isValid())
             placement_ = placed;
     }
+    decodeAdditional(*this, coder);
     return true;
 }

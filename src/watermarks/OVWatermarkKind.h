@@ -14,10 +14,15 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
 class OVWatermark;
+
+/// Whether `watermark` is drawn repeated over the image: its kind repeats and its tiling is
+/// enabled.
+[[nodiscard]] bool OVWatermarkIsTiled(const OVWatermark& watermark);
 
 /// The value of one editable property of a watermark kind. Which alternative a property uses
 /// follows from its type: Bool → bool; Number → double; Text and FontName → std::string;
@@ -37,6 +42,8 @@ enum OVSharedSetting : unsigned {
     OVSharedSettingAnchorPlacement = 1u << 3,
     /// Placed over an area of the image (relative position and size of a rectangle).
     OVSharedSettingAreaPlacement = 1u << 4,
+    /// Repeats over the image in a grid (OVTiling); the kind lists the tiling properties.
+    OVSharedSettingTiling = 1u << 5,
 };
 
 /// One property a kind adds to the base watermark: its names, its type and range, and how to
@@ -58,6 +65,10 @@ struct OVWatermarkProperty {
     /// False for state that travels with the watermark (in archives and JSON) but is not offered
     /// for editing, such as an arrow's points as fractions of the image.
     bool editable = true;
+    /// A setting that the first readers of the presets file do not know: archived under its
+    /// key, and written to the preset JSON form (which then needs version 2), only when it
+    /// differs from its default. Read back by every kind through the base record.
+    bool additional = false;
     /// Setting it rebuilds the base geometry (origin, size): a reader of a whole record sets it
     /// after the base entries, so that it wins.
     bool setsGeometry = false;
@@ -80,6 +91,9 @@ struct OVWatermarkKind {
     std::vector<OVWatermarkProperty> properties;
     /// Registers the class for decoding; called once by OVRegisterWatermarkKinds().
     std::function<void()> registerArchivedClass;
+    /// The kind's class; a watermark of another class (a plain OVWatermark carrying the kind's
+    /// type code) has none of the kind's properties.
+    const std::type_info* classType = nullptr;
 
     [[nodiscard]] bool drawsWith(OVSharedSetting setting) const {
         return (sharedSettings & setting) != 0;
@@ -101,6 +115,8 @@ const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfType(OVWatermarkType type);
 /// The kind with this name, or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindNamed(std::string_view name);
+/// The kind of `watermark` when it is an object of the kind's class, else null.
+[[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfInstance(const OVWatermark& watermark);
 /// The kind of `watermark` (by its type code), or null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark);
 
@@ -126,5 +142,13 @@ inline constexpr double kOVMaxWatermarkPicturePixels = 100e6;
 /// has more than kOVMaxWatermarkPicturePixels pixels (code file_too_large).
 [[nodiscard]] ov::Result<ov::ImagePtr>
 OVPictureWithContentsOfFile(const std::filesystem::path& file);
+/// Longest side of the bitmap rendition of a vector picture (previews, hit testing); drawing
+/// uses the vector picture itself.
+inline constexpr int kOVVectorRenditionSide = 2048;
+/// A picture from an SVG document: a bitmap rendition at the document's size (its longer side
+/// at most kOVVectorRenditionSide pixels) that keeps the document (Image::vectorSource()), so
+/// that image watermarks draw it sharp at any size. Refused when the bytes are no SVG document
+/// with a size.
+[[nodiscard]] ov::Result<ov::ImagePtr> OVPictureWithVectorData(std::vector<std::uint8_t> bytes);
 /// The same for a picture held in memory (such as one from a preset's JSON form).
 [[nodiscard]] ov::Result<ov::ImagePtr> OVPictureWithData(std::span<const std::uint8_t> bytes);

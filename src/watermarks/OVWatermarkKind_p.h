@@ -52,6 +52,31 @@ OVWatermarkProperty colorProperty(std::string_view key, std::string_view option,
     return property;
 }
 
+template <class Kind>
+OVWatermarkProperty boolProperty(std::string_view key, std::string_view option,
+                                 std::string_view label, bool defaultValue,
+                                 bool (Kind::*getter)() const, void (Kind::*setter)(bool)) {
+    OVWatermarkProperty property;
+    property.key = key;
+    property.option = option;
+    property.label = label;
+    property.type = OVPropertyType::Bool;
+    property.defaultValue = defaultValue;
+    property.get = [getter](const OVWatermark& w) {
+        return OVPropertyValue((static_cast<const Kind&>(w).*getter)());
+    };
+    property.set = [setter](OVWatermark& w, const OVPropertyValue& v) {
+        (static_cast<Kind&>(w).*setter)(std::get<bool>(v));
+    };
+    return property;
+}
+
+/// `property`, marked as additional (OVWatermarkProperty::additional).
+inline OVWatermarkProperty additional(OVWatermarkProperty property) {
+    property.additional = true;
+    return property;
+}
+
 /// A choice stored as an enumeration of consecutive values from 0.
 template <class Kind, class Enum>
 OVWatermarkProperty choiceProperty(std::string_view key, std::string_view option,
@@ -75,6 +100,13 @@ OVWatermarkProperty choiceProperty(std::string_view key, std::string_view option
     };
     return property;
 }
+
+/// The settings of OVTiling, for kinds that repeat (OVSharedSettingTiling): "tiled",
+/// "tileSpacing", "tileOffsetRows" and "tileAngle", all additional.
+std::vector<OVWatermarkProperty> tilingProperties();
+/// `list` followed by `more`.
+std::vector<OVWatermarkProperty> joined(std::vector<OVWatermarkProperty> list,
+                                        std::vector<OVWatermarkProperty> more);
 
 /// Registers `Kind` for decoding under `name`, as a subclass of the base watermark.
 template <class Kind> std::function<void()> archivedClass(std::string_view name) {

@@ -43,6 +43,11 @@ const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark) {
     return OVWatermarkKindOfType(watermark.type());
 }
 
+const OVWatermarkKind* OVWatermarkKindOfInstance(const OVWatermark& watermark) {
+    const OVWatermarkKind* kind = OVWatermarkKindOf(watermark);
+    return kind && kind->classType && *kind->classType == typeid(watermark) ? kind : nullptr;
+}
+
 const OVWatermarkProperty* OVWatermarkKind::property(std::string_view keyOrOption) const {
     auto byKey = std::find_if(properties.begin(), properties.end(),
                               [&](const OVWatermarkProperty& p) { return p.key == keyOrOption; });
@@ -53,4 +58,9 @@ const OVWatermarkProperty* OVWatermarkKind::property(std::string_view keyOrOptio
             return !p.option.empty() && p.option == keyOrOption;
         });
     return byOption != properties.end() ? &*byOption : nullptr;
+}
+
+bool OVWatermarkIsTiled(const OVWatermark& watermark) {
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
+    return kind && kind->drawsWith(OVSharedSettingTiling) && watermark.tiling().enabled;
 }

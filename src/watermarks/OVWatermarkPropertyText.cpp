@@ -1,6 +1,8 @@
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include "inkstead/geometry/OVColorText.h"
+#include "inkstead/platform/files/FileContents.h"
+#include "inkstead/platform/gfx/VectorPicture.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 
 // Property values and pictures read from what people type and name.
 
@@ -61,11 +64,35 @@ ov::Result<ov::ImagePtr> checkedPicture(const ov::ImageSourcePtr& source, const 
     if (!picture)
         return ov::makeError(std::errc::invalid_argument,
                              "cannot read " + name +
-                                 " as a picture (PNG, JPEG, TIFF, WebP, HEIF or GIF)");
+                                 " as a picture (PNG, JPEG, TIFF, WebP, HEIF, GIF or SVG)");
     return picture;
 }
 
+// Whether the file begins as an SVG document does (reads its first bytes only).
+bool startsLikeVectorPicture(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::vector<std::uint8_t> head(4096);
+    stream.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, stream.gcount())));
+    return ov::VectorPicture::isVectorData(head);
+}
+
 } // namespace
+
+ov::Result<ov::ImagePtr> OVPictureWithVectorData(std::vector<std::uint8_t> bytes) {
+    const auto vector = ov::VectorPicture::createWithData(std::move(bytes));
+    if (!vector)
+        return ov::makeError(std::errc::invalid_argument,
+                             "cannot read the SVG document (no size, or not valid)");
+    const ov::Size size = vector->size();
+    const double scale = std::min(1.0, kOVVectorRenditionSide / std::max(size.width, size.height));
+    const auto rendition =
+        vector->rasterize(std::max(1, static_cast<int>(std::lround(size.width * scale))),
+                          std::max(1, static_cast<int>(std::lround(size.height * scale))));
+    if (!rendition)
+        return ov::makeError(std::errc::invalid_argument, "cannot draw the SVG document");
+    return ov::Image::withVectorSource(*rendition, vector);
+}
 
 ov::Result<ov::ImagePtr> OVPictureWithContentsOfFile(const std::filesystem::path& file) {
     std::error_code error;
@@ -74,10 +101,18 @@ ov::Result<ov::ImagePtr> OVPictureWithContentsOfFile(const std::filesystem::path
     if (!std::filesystem::is_regular_file(file, error))
         return ov::makeError(std::errc::no_such_file_or_directory,
                              "no picture file at " + file.string());
+    if (startsLikeVectorPicture(file)) {
+        auto bytes = ov::readFileContents(file, &error);
+        if (!bytes)
+            return ov::Error{error, "cannot read " + file.string() + ": " + error.message()};
+        return OVPictureWithVectorData(std::move(*bytes));
+    }
     return checkedPicture(ov::ImageSource::createWithURL(file), file.string());
 }
 
 ov::Result<ov::ImagePtr> OVPictureWithData(std::span<const std::uint8_t> bytes) {
+    if (ov::VectorPicture::isVectorData(bytes))
+        return OVPictureWithVectorData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     return checkedPicture(
         ov::ImageSource::createWithData(std::vector<std::uint8_t>(bytes.begin(), bytes.end())),
         "the data");

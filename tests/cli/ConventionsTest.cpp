@@ -58,6 +58,11 @@ TEST(Conventions, BadNumbersNameTheOptionAndWhatIsExpected) {
 }
 
 TEST(Conventions, TyposGetTheNearestCommandAndTheVersionComesFromTheProject) {
+    const auto help = runInkstead({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("export"), std::string::npos);
+    EXPECT_EQ(runInkstead({}).exitCode, 2);
+
     const auto typo = runInkstead({"exprot", "x", "-o", "y"});
     EXPECT_EQ(typo.exitCode, 2);
     EXPECT_TRUE(contains(typo.err, "inkstead: error: ")) << typo.err;

@@ -32,7 +32,7 @@ TEST(DemoCommand, WatermarksUprightPhotosWithEveryKindAndRerunsWithoutOverwritin
     EXPECT_TRUE(fs::exists(demo / "home"));
     EXPECT_TRUE(clitest::decodeUpright(demo / "editor-preview.png")) << "the editor's view";
 
-    const auto outputs = clitest::folderEntries(demo / "out");
+    const auto outputs = ov::test::listDirectory(demo / "out");
     ASSERT_EQ(outputs.size(), 3u);
     for (const auto& name : outputs) {
         SCOPED_TRACE(name);
@@ -75,7 +75,7 @@ TEST(DemoCommand, WatermarksUprightPhotosWithEveryKindAndRerunsWithoutOverwritin
 
     const auto second = clitest::runInkstead({"demo", demo.string(), "-q"}, options);
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(clitest::folderEntries(demo / "out").size(), 6u) << "new names, nothing replaced";
+    EXPECT_EQ(ov::test::listDirectory(demo / "out").size(), 6u) << "new names, nothing replaced";
     // The rerun replaced the demo preset; only the new preset's logo picture stays.
-    EXPECT_EQ(clitest::folderEntries(demo / "home" / "Inkstead" / "images").size(), 1u);
+    EXPECT_EQ(ov::test::listDirectory(demo / "home" / "Inkstead" / "images").size(), 1u);
 }

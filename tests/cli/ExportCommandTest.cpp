@@ -3,6 +3,7 @@
 #include "CliRunner.h"
 #include "ExportTestPhotos.h"
 
+#include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/platform/imageio/Properties.h"
 #include "support/TestSupport.h"
 
@@ -12,8 +13,8 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using clitest::folderEntries;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::TempDir;
 
 namespace {
@@ -39,13 +40,13 @@ protected:
 TEST_F(ExportCommand, KeepsSourceNamesAndNeverOverwrites) {
     const auto first = run({"export", in(""), "-o", out(), "-q"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"a.jpg", "b.jpg"}));
     EXPECT_TRUE(first.err.empty()) << "-q prints nothing on success: " << first.err;
 
     // The second run takes the next free names; the first outputs stay.
     const auto sizeBefore = fs::file_size(dir / "out" / "a.jpg");
     ASSERT_EQ(run({"export", in("a.jpg"), "-o", out(), "-q"}).exitCode, 0);
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg"}));
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg"}));
     EXPECT_EQ(fs::file_size(dir / "out" / "a.jpg"), sizeBefore);
 }
 
@@ -54,13 +55,13 @@ TEST_F(ExportCommand, PatternTokensDigitsAndLiteralText) {
                    "filename,-,increment", "--digits", "2", "-q"})
                   .exitCode,
               0);
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a-01.jpg", "b-02.jpg"}));
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"a-01.jpg", "b-02.jpg"}));
 
     const fs::path web = dir / "web";
     ASSERT_EQ(
         run({"export", in(""), "-o", web.string(), "--pattern", "web_,increment", "-q"}).exitCode,
         0);
-    EXPECT_EQ(folderEntries(web), (Names{"web_001.jpg", "web_002.jpg"}));
+    EXPECT_EQ(listDirectory(web), (Names{"web_001.jpg", "web_002.jpg"}));
 
     // Tokens that would name a path, or empty ones, are refused before anything is written.
     EXPECT_EQ(run({"export", in(""), "-o", out(), "--pattern", "../x,increment"}).exitCode, 2);
@@ -78,7 +79,7 @@ TEST_F(ExportCommand, DryRunPrintsThePlanAndWritesNothing) {
     EXPECT_NE(result.out.find((dir / "out" / "b.jpg").string()), std::string::npos);
     EXPECT_NE(result.out.find("Default"), std::string::npos) << "names the preset";
     EXPECT_NE(result.out.find("text"), std::string::npos) << "lists the ad-hoc mark";
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg"}));
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"a.jpg"}));
 
     const fs::path missing = dir / "not" / "yet";
     EXPECT_EQ(run({"export", in(""), "-o", missing.string(), "-n", "-q"}).exitCode, 0);
@@ -95,7 +96,7 @@ TEST_F(ExportCommand, JsonReportAndOneCorruptImageAmongGoodOnes) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("c-broken.jpg"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("notes.txt"), std::string::npos) << result.err;
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"a.jpg", "b.jpg"})) << "no partial files";
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"a.jpg", "b.jpg"})) << "no partial files";
 
     const auto report = nlohmann::json::parse(result.out);
     EXPECT_EQ(report["version"], 1);
@@ -132,7 +133,6 @@ TEST_F(ExportCommand, UsageAndConfigurationErrorsExitTwoWithAHint) {
 
     fs::create_directories(dir / "empty");
     EXPECT_EQ(run({"export", (dir / "empty").string(), "-o", out()}).exitCode, 2);
-    EXPECT_EQ(run({"export", in(""), "-o", out(), "--resize", "200%"}).exitCode, 2);
     EXPECT_EQ(run({"export", in(""), "-o", out(), "--resize", "diagonal:20"}).exitCode, 2);
     EXPECT_EQ(run({"export", in(""), "-o", out(), "--quality", "0"}).exitCode, 2);
     EXPECT_EQ(run({"export", in(""), "-o", out(), "--strip-location", "--keep-location"}).exitCode,
@@ -177,13 +177,6 @@ TEST_F(ExportCommand, OutputsAreUprightAndKeepMetadataUnlessLocationIsStripped) 
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width(), 120);
     EXPECT_EQ(image->height(), 80);
-    // Stored upright: the pixels themselves have red top-left and yellow bottom-right.
-    const auto topLeft = clitest::colorAtFraction(*image, 0.2, 0.2);
-    const auto bottomRight = clitest::colorAtFraction(*image, 0.8, 0.8);
-    EXPECT_GT(topLeft.red, 0.8);
-    EXPECT_LT(topLeft.green, 0.2);
-    EXPECT_GT(bottomRight.green, 0.8);
-    EXPECT_LT(bottomRight.blue, 0.2);
     const auto properties = clitest::readProperties(kept);
     EXPECT_LE(properties.integer(ov::kOVPropertyOrientation).value_or(1), 1);
     ASSERT_TRUE(properties.dictionary(ov::kOVPropertyTIFFDictionary));
@@ -200,10 +193,6 @@ TEST_F(ExportCommand, OutputsAreUprightAndKeepMetadataUnlessLocationIsStripped) 
     EXPECT_EQ(strippedProperties.dictionary(ov::kOVPropertyTIFFDictionary)->string("Model"),
               "Body One");
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
     clitest::writeTestPhoto(dir / "logo.png", {.width = 40, .height = 40});
@@ -225,21 +214,13 @@ TEST_F(ExportCommand, AdHocLogoIsStampedAndLeavesNoPictureInTheStorage) {
     EXPECT_TRUE(!fs::exists(pictures) || fs::is_empty(pictures));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(ExportCommand, OutputFolderInsideTheInputIsNotExportedAgain) {
     const std::string nested = (dir / "in" / "out").string();
     ASSERT_EQ(run({"export", in(""), "-o", nested, "-q"}).exitCode, 0);
     ASSERT_EQ(run({"export", in(""), "-o", nested, "-q"}).exitCode, 0);
-    EXPECT_EQ(folderEntries(nested),
+    EXPECT_EQ(listDirectory(nested),
               (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg", "b_Watermarked_1.jpg"}));
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ExportCommand, QualityTradesSizeForFidelity) {
     clitest::writeTestPhoto(dir / "in" / "big.jpg", {.width = 600, .height = 400});
@@ -288,7 +269,39 @@ TEST_F(ExportCommand, DryRunNamesAreTheRealNamesForDuplicateNames) {
             EXPECT_EQ(outputs(written.out).size(), 5u);
         }
     }
-    EXPECT_EQ(folderEntries(dir / "out-mirrored" / "y"),
+    EXPECT_EQ(listDirectory(dir / "out-mirrored" / "y"),
               (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg", "a_Watermarked_3.jpg",
                      "a_Watermarked_4.jpg"}));
+}
+
+TEST_F(ExportCommand, OutputFormatOfThePresetOrTheRunSetsTypeAndExtension) {
+    struct Row {
+        std::vector<std::string> options;
+        std::string name; // of a.jpg's output
+        std::string type;
+    };
+    const Row rows[] = {
+        {{"--format", "png"}, "a.png", "public.png"},
+        {{"--format", "webp", "--quality", "60"}, "a.webp", "org.webmproject.webp"},
+        {{"--format", "avif"}, "a.avif", "public.avif"},
+        {{"--format", "jxl"}, "a.jxl", "public.jxl"},
+        {{"--format", "jpeg"}, "a.jpg", "public.jpeg"},
+        {{"--format", "png", "--pattern", "web_,increment"}, "web_001.png", "public.png"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const fs::path folder = dir / ("out" + std::to_string(i));
+        std::vector<std::string> args{"export", in("a.jpg"), "-o", folder.string(), "-q"};
+        args.insert(args.end(), rows[i].options.begin(), rows[i].options.end());
+        const auto result = run(args);
+        ASSERT_EQ(result.exitCode, 0) << rows[i].name << ": " << result.err;
+        EXPECT_EQ(listDirectory(folder), (Names{rows[i].name}));
+        EXPECT_EQ(ov::ImageSource::typeOfFile(folder / rows[i].name), rows[i].type);
+    }
+
+    // Stored in the preset, the format names the planned outputs too.
+    ASSERT_EQ(run({"presets", "set", "Default", "--format", "png", "--quality", "80"}).exitCode, 0);
+    const auto plan = run({"export", in(""), "-o", out(), "--dry-run"});
+    EXPECT_NE(plan.out.find("a.png"), std::string::npos) << plan.out;
+    EXPECT_NE(plan.out.find("b.png"), std::string::npos) << plan.out;
+    EXPECT_EQ(run({"export", in(""), "-o", out(), "--format", "gif"}).exitCode, 2);
 }

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
-using clitest::folderEntries;
 using clitest::runInkstead;
+using ov::test::listDirectory;
 using ov::test::readFile;
 using ov::test::TempDir;
 using ov::test::writeFile;
@@ -54,7 +54,7 @@ TEST_F(ExportConflict, PoliciesTreatAnExistingOutputAsAsked) {
         const auto result =
             run({"export", in().string(), "-o", out.string(), "--on-conflict", c.policy});
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(folderEntries(out), c.entries);
+        EXPECT_EQ(listDirectory(out), c.entries);
         EXPECT_EQ(readFile(out / "a.jpg") == old, c.existingKept);
         EXPECT_NE(result.err.find(c.summary), std::string::npos) << result.err;
         if (!c.existingKept)
@@ -74,7 +74,7 @@ TEST_F(ExportConflict, OverwriteNeverReplacesThePhotoItself) {
 TEST_F(ExportConflict, ExportingBesideTheOriginalsSkipsEarlierOutputs) {
     const std::string a = readFile(in("a.jpg"));
     ASSERT_EQ(run({"export", in().string(), "-o", in().string(), "-q"}).exitCode, 0);
-    EXPECT_EQ(folderEntries(in()),
+    EXPECT_EQ(listDirectory(in()),
               (Names{"a.jpg", "a_Watermarked_1.jpg", "b.jpg", "b_Watermarked_1.jpg"}));
 
     const auto plan = run({"export", in().string(), "-o", in().string(), "--dry-run"});
@@ -85,7 +85,7 @@ TEST_F(ExportConflict, ExportingBesideTheOriginalsSkipsEarlierOutputs) {
 
     const auto second = run({"export", in().string(), "-o", in().string()});
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(folderEntries(in()), (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg",
+    EXPECT_EQ(listDirectory(in()), (Names{"a.jpg", "a_Watermarked_1.jpg", "a_Watermarked_2.jpg",
                                           "b.jpg", "b_Watermarked_1.jpg", "b_Watermarked_2.jpg"}));
     EXPECT_NE(second.err.find("Exported 2 images"), std::string::npos) << second.err;
     EXPECT_EQ(readFile(in("a.jpg")), a);
@@ -93,7 +93,7 @@ TEST_F(ExportConflict, ExportingBesideTheOriginalsSkipsEarlierOutputs) {
     const auto again = run({"export", in("a_Watermarked_1.jpg").string(), "-o",
                             (dir / "more").string(), "--include-outputs", "-q"});
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(folderEntries(dir / "more"), Names{"a_Watermarked_1.jpg"});
+    EXPECT_EQ(listDirectory(dir / "more"), Names{"a_Watermarked_1.jpg"});
 }
 
 TEST_F(ExportConflict, InputsFromAListOnStandardInput) {
@@ -103,14 +103,14 @@ TEST_F(ExportConflict, InputsFromAListOnStandardInput) {
     const auto result =
         run({"export", "--files-from", "-", "-o", (dir / "out").string(), "-q"}, list);
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(folderEntries(dir / "out"), (Names{"-dash.jpg", "b.jpg"}));
+    EXPECT_EQ(listDirectory(dir / "out"), (Names{"-dash.jpg", "b.jpg"}));
 
     // After --, a name that starts with a dash is an input, not an option.
     const fs::path cwdOut = dir / "out2";
     const auto dashed = runInkstead({"export", "-o", cwdOut.string(), "-q", "--", "-dash.jpg"},
                                     {.home = dir / "home", .workingDirectory = dir.path()});
     ASSERT_EQ(dashed.exitCode, 0) << dashed.err;
-    EXPECT_EQ(folderEntries(cwdOut), Names{"-dash.jpg"});
+    EXPECT_EQ(listDirectory(cwdOut), Names{"-dash.jpg"});
 }
 
 } // namespace

@@ -53,11 +53,10 @@ TEST_P(ExportInterrupt, SignalMidBatchStopsCleanlyAndLeavesOnlyWholeFiles) {
     ASSERT_TRUE(sawOutput);
     ::kill(pid, GetParam().number);
     EXPECT_EQ(clitest::waitForInkstead(pid), GetParam().exitCode);
-    std::ifstream err(dir / "stderr");
-    const std::string said(std::istreambuf_iterator<char>(err), {});
+    const std::string said = ov::test::readFile(dir / "stderr");
     EXPECT_NE(said.find("cancelling"), std::string::npos) << "not a clean stop: " << said;
 
-    const auto names = clitest::folderEntries(out);
+    const auto names = ov::test::listDirectory(out);
     EXPECT_GE(names.size(), 1u);
     EXPECT_LT(names.size(), static_cast<std::size_t>(kPhotos)) << "the batch stopped early";
     for (const auto& name : names) {

@@ -91,13 +91,4 @@ double maxDifference(const ov::Image& a, const ov::Image& b, double fx0, double 
     return largest;
 }
 
-std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace clitest

@@ -37,7 +37,4 @@ void writeTestPhoto(const std::filesystem::path& path, const PhotoRecipe& recipe
 [[nodiscard]] double maxDifference(const ov::Image& a, const ov::Image& b, double fx0, double fy0,
                                    double fx1, double fy1);
 
-/// Names of the entries of a folder, sorted (hidden ones included).
-[[nodiscard]] std::vector<std::string> folderEntries(const std::filesystem::path& folder);
-
 } // namespace clitest

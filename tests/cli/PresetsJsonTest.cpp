@@ -38,10 +38,6 @@ void addEveryKind(const Store& store, const TempDir& dir) {
     }
 }
 
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 } // namespace
 
 TEST(PresetsJson, ImportingAPresetThatExistsGivesItNewIdentifiersAndPictures) {
@@ -80,8 +76,8 @@ TEST(PresetsJson, DamagedFilesAreUsageErrorsThatChangeNothing) {
     addEveryKind(store, dir);
     json bad = store.exported("Every kind");
     bad["watermarks"][5]["intensity"] = -3; // after a valid picture
-    writeText(dir / "bad.json", bad.dump());
-    writeText(dir / "future.json", R"({"format": "inkstead-preset", "version": 2})");
+    ov::test::writeFile(dir / "bad.json", bad.dump());
+    ov::test::writeFile(dir / "future.json", R"({"format": "inkstead-preset", "version": 2})");
     const std::string presetsBefore = store.presetsBytes();
     const auto picturesBefore = store.pictures();
     const auto result = store.run({"presets", "import", (dir / "bad.json").string()});
@@ -96,17 +92,15 @@ TEST(PresetsJson, DamagedFilesAreUsageErrorsThatChangeNothing) {
 TEST(PresetsJson, ExportNeverReplacesAFileUnlessForced) {
     TempDir dir;
     const Store store(dir / "home");
-    writeText(dir / "taken.json", "keep me");
+    ov::test::writeFile(dir / "taken.json", "keep me");
     const auto refused = store.run({"presets", "export", "Default", (dir / "taken.json").string()});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
-    std::ifstream in(dir / "taken.json");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
+    EXPECT_EQ(ov::test::readFile(dir / "taken.json"), "keep me");
 
     store.ok({"presets", "export", "Default", (dir / "taken.json").string(), "--force"});
-    std::ifstream replaced(dir / "taken.json");
-    EXPECT_EQ(json::parse(replaced)["name"], "Default");
-    EXPECT_EQ(clitest::folderEntries(dir.path()), (std::vector<std::string>{"home", "taken.json"}))
+    EXPECT_EQ(json::parse(ov::test::readFile(dir / "taken.json"))["name"], "Default");
+    EXPECT_EQ(ov::test::listDirectory(dir.path()), (std::vector<std::string>{"home", "taken.json"}))
         << "no temporary file left behind";
     EXPECT_EQ(
         store.run({"presets", "export", "Default", (dir / "no" / "such.json").string()}).exitCode,
@@ -118,7 +112,7 @@ TEST(PresetsJson, StandardOutputAndInput) {
     const Store store(dir / "home");
     json preset = json::parse(store.ok({"presets", "export", "Default", "-"}).out);
     preset["name"] = "Piped";
-    writeText(dir / "in.json", preset.dump());
+    ov::test::writeFile(dir / "in.json", preset.dump());
     // `import -` reads standard input; the runner connects it to /dev/null, so an empty
     // document is a usage error, and the file route imports.
     EXPECT_EQ(store.run({"presets", "import", "-"}).exitCode, 2);

@@ -56,12 +56,4 @@ void writeLogo(const std::filesystem::path& path, int width, int height, const o
 /// `json` with every "uuid" member removed, at any depth.
 [[nodiscard]] nlohmann::json withoutUUIDs(nlohmann::json json);
 
-/// The smallest rectangle (top-left origin, y downward, in pixels) holding every pixel within
-/// `tolerance` (0..255 per component) of `color`; width 0 when there is none.
-struct PixelBox {
-    int left = 0, top = 0, width = 0, height = 0;
-};
-[[nodiscard]] PixelBox boxOfColor(const ov::Image& image, const ov::Color& color,
-                                  int tolerance = 40);
-
 } // namespace clitest

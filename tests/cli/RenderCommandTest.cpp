@@ -46,16 +46,12 @@ TEST(RenderCommand, RefusesToOverwriteUnlessForced) {
     clitest::writeTestPhoto(dir / "photo.jpg");
     std::ofstream(dir / "taken.jpg") << "precious";
     const clitest::RunOptions options{.home = dir / "home"};
-    const auto readTaken = [&] {
-        std::ifstream in(dir / "taken.jpg");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
 
     const auto refused = runInkstead(
         {"render", (dir / "photo.jpg").string(), (dir / "taken.jpg").string()}, options);
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
-    EXPECT_EQ(readTaken(), "precious");
+    EXPECT_EQ(ov::test::readFile(dir / "taken.jpg"), "precious");
 
     ASSERT_EQ(runInkstead({"render", (dir / "photo.jpg").string(), (dir / "taken.jpg").string(),
                            "--force", "-q"},
@@ -63,7 +59,7 @@ TEST(RenderCommand, RefusesToOverwriteUnlessForced) {
                   .exitCode,
               0);
     EXPECT_EQ(clitest::typeOf(dir / "taken.jpg"), "public.jpeg");
-    EXPECT_EQ(clitest::folderEntries(dir.path()),
+    EXPECT_EQ(ov::test::listDirectory(dir.path()),
               (std::vector<std::string>{"home", "photo.jpg", "taken.jpg"}))
         << "no temporary file left beside the output";
 }

@@ -14,9 +14,11 @@
 #include "inkstead/export/OVSaveReport.h"
 #include "inkstead/model/OVModel.h"
 #include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/watermarks/OVImageWatermark.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "inkstead/watermarks/OVTextWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "inkstead/watermarks/OVTextWatermark.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,8 +26,13 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -87,8 +94,9 @@ protected:
         unsetenv("INKSTEAD_HOME");
     }
 
-    std::unique_ptr<MainWindow> openWindow() {
-        auto window = std::make_unique<MainWindow>();
+    std::unique_ptr<MainWindow>
+    openWindow(std::chrono::milliseconds sweepDelay = std::chrono::seconds(5)) {
+        auto window = std::make_unique<MainWindow>(sweepDelay);
         window->resize(1200, 800);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -226,30 +234,74 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
 
 namespace {
 
-// The watermark list: hiding, stacking by drag and removing, each undone where it is an edit.
+// An opaque square of `color` over the image rectangle `frame` (image pixels, y up).
+OVWatermarkPtr square(ov::Rect frame, ov::Color color) {
+    auto mark = OVShapeWatermark::squareShapeWatermark();
+    mark->setFillColor(color);
+    mark->setStrokeColor(color);
+    mark->setShouldUseRelativePosition(false);
+    mark->setShouldUseRelativeSize(false);
+    mark->setOrigin(frame.origin);
+    mark->setSize(frame.size);
+    return mark;
+}
+
+// Drags row `from` of the list onto the upper part of row `to`: a press selects it, the drop
+// arrives as Qt delivers it at the end of a drag.
+void dropRow(MarkList& list, int from, int to) {
+    const QRect source = list.visualItemRect(list.item(from));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, source.center());
+    ASSERT_EQ(list.currentRow(), from);
+    std::unique_ptr<QMimeData> data(list.model()->mimeData({list.model()->index(from, 0)}));
+    const QRect target = list.visualItemRect(list.item(to));
+    const QPoint at(target.center().x(), target.top() + 2);
+    QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &move);
+    QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+    QCoreApplication::processEvents();
+}
+
+// The colour the editor shows at an image point.
+QColor shownAt(OVEditorView& view, ov::Point image) {
+    view.repaint();
+    return view.grab().toImage().pixelColor(onEditor(view, image));
+}
+
+// The watermark list: hiding, stacking by drag (drawn in the new order) and removing, each
+// undone where it is an edit.
 TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     auto window = openWindow();
     window->addFiles({photos[0]});
     const OVPresetPtr preset = window->currentPreset();
     ASSERT_TRUE(preset);
-    preset->setWatermarks({OVTextWatermark::textWatermark(), OVTextWatermark::textWatermark()});
-    const auto bottom = preset->watermarks()[0];
-    const auto top = preset->watermarks()[1];
+    const auto red = square({{100, 100}, {200, 150}}, {1, 0, 0, 1});
+    const auto blue = square({{200, 150}, {200, 150}}, {0, 0, 1, 1});
+    preset->setWatermarks({red, blue});
     MarkList& list = *window->markList();
     list.reload(preset);
     ASSERT_EQ(list.count(), 2);
+    OVEditorView& view = *window->editor();
+    const ov::Point overlap{250, 200};
+    EXPECT_GT(shownAt(view, overlap).blue(), 200);
 
-    list.item(0)->setCheckState(Qt::Unchecked); // the topmost row
-    EXPECT_FALSE(top->isVisible());
-    EXPECT_TRUE(bottom->isVisible());
-
-    Q_EMIT list.marksReordered({top, bottom});
-    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(top));
+    dropRow(list, 1, 0); // red on top
+    ASSERT_TRUE(preset->watermarks()[1]->isEqualToWatermark(red));
+    EXPECT_GT(shownAt(view, overlap).red(), 200);
+    EXPECT_LT(shownAt(view, overlap).blue(), 60);
     window->undoStack()->undo();
-    EXPECT_TRUE(preset->watermarks()[0]->isEqualToWatermark(bottom));
-    EXPECT_FALSE(preset->watermarkWithID(top->uuid())->isVisible()) << "undo shows hidden marks";
+    EXPECT_TRUE(preset->watermarks()[1]->isEqualToWatermark(blue));
+    EXPECT_GT(shownAt(view, overlap).blue(), 200);
 
-    preset->enableEditingForWatermark(preset->watermarkWithID(bottom->uuid()));
+    list.item(0)->setCheckState(Qt::Unchecked); // hides the topmost: blue
+    EXPECT_FALSE(preset->watermarkWithID(blue->uuid())->isVisible());
+    EXPECT_GT(shownAt(view, overlap).red(), 200);
+    window->undoStack()->redo();
+    EXPECT_FALSE(preset->watermarkWithID(blue->uuid())->isVisible()) << "undo shows hidden marks";
+
+    preset->enableEditingForWatermark(preset->watermarkWithID(red->uuid()));
     window->removeSelectedMark();
     ASSERT_EQ(preset->numberOfWatermarks(), 1u);
     EXPECT_EQ(list.count(), 1);
@@ -257,7 +309,110 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     EXPECT_EQ(preset->numberOfWatermarks(), 2u);
     EXPECT_EQ(list.count(), 2);
     ASSERT_TRUE(preset->selectedWatermark());
-    EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(bottom));
+    EXPECT_TRUE(preset->selectedWatermark()->isEqualToWatermark(red));
+}
+
+// The presets list: duplicate (with watermarks of their own), rename, choose for the selected
+// images, add and remove (the last preset stays); then the images leave the list.
+TEST_F(DesktopFlow, PresetListEditsAndAppliesToTheSelectedImages) {
+    auto window = openWindow();
+    window->addFiles(photos);
+    PresetPanel& panel = *window->presetPanel();
+    OVPresetManager& presets = *window->presetManager();
+    const OVPresetPtr first = panel.currentPreset();
+    ASSERT_TRUE(first);
+    first->addWatermark(OVTextWatermark::textWatermark());
+
+    panel.duplicatePreset();
+    ASSERT_EQ(presets.count(), 2u);
+    const OVPresetPtr copy = panel.currentPreset();
+    ASSERT_NE(copy, first);
+    ASSERT_EQ(copy->numberOfWatermarks(), 1u);
+    EXPECT_NE(copy->watermarkAtIndex(0)->uuid(), first->watermarkAtIndex(0)->uuid());
+    panel.list()->item(1)->setText("Trip");
+    EXPECT_EQ(copy->name(), "Trip");
+
+    window->imageList()->selectAll();
+    panel.list()->setCurrentRow(0);
+    for (const auto& entry : window->model()->modelObjects())
+        EXPECT_EQ(entry->presetID(), first->uuid());
+    EXPECT_EQ(window->currentPreset(), first);
+
+    panel.addPreset();
+    EXPECT_EQ(presets.count(), 3u);
+    for (int i = 0; i < 3; ++i)
+        panel.removePreset();
+    ASSERT_EQ(presets.count(), 1u);
+    EXPECT_EQ(window->currentPreset(), presets.firstPreset());
+
+    window->imageList()->selectAll();
+    window->removeSelectedImages();
+    EXPECT_EQ(window->model()->count(), 0u);
+    EXPECT_FALSE(window->editor()->hasImage());
+}
+
+// The summary after an export names each image that failed and why, and offers the folder.
+TEST_F(DesktopFlow, ExportSummaryNamesEachFailure) {
+    auto window = openWindow();
+    window->addFiles({photos[0], photos[1]});
+    fs::remove(photos[1]);
+    QSignalSpy finished(window.get(), &MainWindow::exportFinished);
+    window->exportImages(dir / "out", nullptr);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(window->lastReport().outputs.size(), 1u);
+    ASSERT_EQ(window->lastReport().failures.size(), 1u);
+    auto* summary = window->findChild<QMessageBox*>("exportSummary");
+    ASSERT_TRUE(summary);
+    EXPECT_TRUE(summary->text().startsWith("1 image(s) exported")) << summary->text().toStdString();
+    EXPECT_TRUE(summary->detailedText().startsWith("b.jpg: "))
+        << summary->detailedText().toStdString();
+    EXPECT_TRUE(summary->findChild<QPushButton*>("openFolder"));
+}
+
+// Removed by the view's context menu, an image watermark comes back by undo with its picture,
+// even after another click in the view and a sweep of unused pictures.
+TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
+    auto window = openWindow(std::chrono::milliseconds(0));
+    window->addFiles({photos[0]});
+    const OVPresetPtr preset = window->currentPreset();
+    ASSERT_TRUE(preset);
+    auto logo = OVImageWatermark::imageWatermark();
+    ASSERT_TRUE(logo->setImageWithContentsOfFile(photos[1]));
+    const fs::path picture = logo->imageURL();
+    ASSERT_TRUE(fs::exists(picture));
+    preset->setWatermarks({logo});
+    preset->enableEditingForWatermark(logo);
+    OVEditorView& view = *window->editor();
+    const QPoint onLogo = onEditor(view, center(logo));
+
+    QTimer::singleShot(50, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        menu->actions().front()->trigger();
+        menu->close();
+    });
+    QTest::mouseClick(&view, Qt::RightButton, {}, onLogo);
+    ASSERT_EQ(preset->numberOfWatermarks(), 0u);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, onEditor(view, {10, 10}));
+    window->presetManager()->cleanupOrphanedPresetAssets();
+    QTest::qWait(100);
+
+    window->undoStack()->undo();
+    ASSERT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_TRUE(fs::exists(picture)) << "swept while an undo step uses it";
+    window->undoStack()->redo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 0u);
+
+    // The Delete key removes it as one step too.
+    window->undoStack()->undo();
+    preset->enableEditingForWatermark(preset->watermarkAtIndex(0));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Delete);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(preset->numberOfWatermarks(), 0u);
+    window->undoStack()->undo();
+    EXPECT_EQ(preset->numberOfWatermarks(), 1u);
+    EXPECT_TRUE(fs::exists(picture));
 }
 
 } // namespace

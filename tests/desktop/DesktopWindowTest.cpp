@@ -4,9 +4,9 @@
 #include "inkstead/appearance/OVQtBridge.h"
 #include "inkstead/appearance/OVStyleKit.h"
 #include "inkstead/presets/OVPresetManager.h"
+#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
 
 #include <QImage>
 #include <QRect>

@@ -1,5 +1,7 @@
 #include "EditorTestSupport.h"
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +75,32 @@ TEST(EditorDisplay, ResizingRebuildsTheThumbnailAndKeepsThePhotoCentred) {
     EXPECT_NEAR(frame.midX() * view.scale(), 500, 1e-9);
     EXPECT_NEAR(frame.midY() * view.scale(), 350, 1e-9);
     EXPECT_EQ(view.image()->width(), std::round(2000 * 700.0 / 1500 * ratio));
+}
+
+// Decoded in the background: the scale is known at once, the thumbnail arrives later, and a
+// resize keeps the old one on screen until the new size arrives.
+TEST(EditorDisplay, BackgroundDecodingDeliversEachSizeOnTheMainThread) {
+    TestView view;
+    view.setDecodesInBackground(true);
+    QSignalSpy ready(&view, &OVEditorView::thumbnailReady);
+    view.resize(800, 700);
+    view.setPreset(std::make_shared<OVPreset>());
+    view.setSource(ov::ImageSource::createWithURL(editorPhoto(2000, 1500)));
+    EXPECT_NEAR(view.scale(), 800.0 / 2000, 1e-12);
+    EXPECT_TRUE(view.isDecoding());
+    EXPECT_FALSE(view.image());
+    ASSERT_TRUE(ready.wait(10000));
+    const double ratio = view.devicePixelRatioF();
+    ASSERT_TRUE(view.image());
+    EXPECT_EQ(view.image()->width(), 800 * ratio);
+
+    view.resize(1000, 700);
+    view.windowDidResize();
+    EXPECT_EQ(view.image()->width(), 800 * ratio) << "the old thumbnail stays meanwhile";
+    EXPECT_NEAR(view.scale(), 700.0 / 1500, 1e-12);
+    ASSERT_TRUE(ready.wait(10000));
+    EXPECT_EQ(view.image()->width(), std::round(2000 * 700.0 / 1500 * ratio));
+    EXPECT_FALSE(view.isDecoding());
 }
 
 /// The colour at a view point (y up) of the view's drawing, as 0–255 components.

@@ -1,5 +1,8 @@
 #include "inkstead/export/OVFilenamePattern.h"
 
+#include "inkstead/export/OVOutputNames.h"
+
+#include "support/CapturePhoto.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -75,11 +78,6 @@ TEST(OVFilenamePattern, DigitsGetterAndPadding) {
     EXPECT_EQ(pattern->renameWithCurrentPattern("a.jpg", 42), "42.jpg");
 }
 
-TEST(OVFilenamePattern, AvailableOptionsInOrder) {
-    EXPECT_EQ(OVFilenamePattern::availablePatternOptions(),
-              (std::vector<std::string>{"filename", "date", "increment", "-"}));
-}
-
 // The date depends on the user's locale; the portable locale writes its short date with slashes
 // (month/day/year), which the pattern must turn into hyphens.
 class DateStyles : public testing::Test {
@@ -116,6 +114,27 @@ TEST_F(DateStyles, WordedStylesDropCommasAndUnknownStyleIsEmpty) {
 
     pattern->setDateStyle(7);
     EXPECT_EQ(pattern->renameWithCurrentPattern("x.jpg"), ".jpg");
+}
+
+} // namespace
+
+namespace {
+
+// Tokens may hold the variables of watermark texts, filled from each photograph's metadata and
+// made safe for file names.
+TEST(OVFilenamePattern, VariableTokensNameOutputsFromTheirPhotos) {
+    ov::test::TempDir dir;
+    auto exif = ov::test::typicalCaptureExif();
+    ov::test::writeCapturePhoto(dir / "a.jpg", exif);
+    exif["Exif.Image.Model"] = "Body/III";
+    ov::test::writeCapturePhoto(dir / "b.jpg", exif);
+    auto pattern = OVFilenamePattern::pattern();
+    pattern->setTokens({"{camera}", "-", "{date:%Y}", "_", "increment", "{nope}"});
+    const auto names =
+        OVOutputNames({dir / "a.jpg", dir / "b.jpg"}, {dir / "out", pattern, {}, {}});
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0], "Maker Body II-2024_001{nope}.jpg");
+    EXPECT_EQ(names[1], "Maker Body_III-2024_002{nope}.jpg");
 }
 
 } // namespace

@@ -15,11 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <fstream>
-
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -81,14 +76,11 @@ TEST_F(AllKindsRenderTest, EveryKindRendersAndSurvivesThePresetsFile) {
     EXPECT_TRUE(colorNear(image->colorAt(175, 300), {0, 1, 0, 1})); // arrow shaft
     EXPECT_TRUE(colorNear(image->colorAt(300, 200), {0, 0, 0, 1})); // diagonals cross
     EXPECT_EQ(image->colorAt(300, 5), plain->colorAt(300, 5));      // photo between the lines
-    // Mosaic: blocks on the grid through (150, 150), each uniform; the photo differs inside.
+    // Mosaic (its blocks are the pixellate tests' concern): the photo differs inside.
     int changed = 0;
     for (int y = 50; y < 130; ++y)
-        for (int x = 350; x < 550; ++x) {
-            const int bx = 150 + (x - 150) / 20 * 20, by = 150 - (150 - y + 19) / 20 * 20;
-            ASSERT_EQ(image->colorAt(x, y), image->colorAt(bx, by)) << x << "," << y;
+        for (int x = 350; x < 550; ++x)
             changed += !(image->colorAt(x, y) == plain->colorAt(x, y));
-        }
     EXPECT_GT(changed, 200 * 80 / 2);
     EXPECT_EQ(image->colorAt(345, 90), plain->colorAt(345, 90)); // just left of the mosaic
 
@@ -115,13 +107,7 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     auto logoWatermark = std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[2]);
     const fs::path kept = logoWatermark->imageURL();
     ASSERT_TRUE(fs::exists(kept));
-    auto files = [] {
-        std::vector<fs::path> list;
-        for (const auto& entry : fs::directory_iterator(imageCacheDestinationURL()))
-            list.push_back(entry.path());
-        std::sort(list.begin(), list.end());
-        return list;
-    };
+    auto files = [] { return ov::test::listDirectory(imageCacheDestinationURL()); };
     const auto before = files();
     const auto image = render(preset);
     ASSERT_NE(image, nullptr);
@@ -148,5 +134,6 @@ TEST_F(AllKindsRenderTest, RendersWriteNothingAndDuplicatesKeepTheirPictures) {
     ASSERT_NE(decoded, nullptr);
     const auto again = render(decoded);
     ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1})) << "the duplicate draws its logo";
+    EXPECT_TRUE(colorNear(again->colorAt(520, 340), {0, 0, 1, 1}))
+        << "the duplicate draws its logo";
 }

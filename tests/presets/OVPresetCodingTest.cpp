@@ -51,6 +51,31 @@ TEST(OVPresetCoding, RoundTripsEveryField) {
     EXPECT_FALSE(decoded->shouldSave());
 }
 
+TEST(OVPresetCoding, RoundTripsOutputSettingsUnderKeysOlderReadersSkip) {
+    auto source = std::make_shared<OVPreset>("Web");
+    source->setMetadataPolicy(OVMetadataPolicyCopyrightOnly);
+    source->setMetadataArtist("Ada Lovelace");
+    source->setMetadataCopyright("© 2026 Ada");
+    source->setOutputFormat(OVOutputFormatAVIF);
+    source->setOutputQuality(0.85);
+    auto decoded = archiveRoundTrip(source);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->metadataPolicy(), OVMetadataPolicyCopyrightOnly);
+    EXPECT_TRUE(decoded->shouldStripMetadata()); // what an older reader acts on
+    EXPECT_EQ(decoded->metadataArtist(), "Ada Lovelace");
+    EXPECT_EQ(decoded->metadataCopyright(), "© 2026 Ada");
+    EXPECT_EQ(decoded->outputFormat(), OVOutputFormatAVIF);
+    EXPECT_EQ(decoded->outputQuality(), 0.85);
+
+    // A preset at the defaults is written with the keys an older writer wrote, and no others.
+    const auto plain =
+        ov::KeyedArchiver::archivedDataWithRootArray({std::make_shared<OVPreset>("P")});
+    const std::string text(plain.begin(), plain.end());
+    for (const auto key : {kOVMetadataPolicy, kOVMetadataArtist, kOVMetadataCopyright,
+                           kOVOutputFormatKey, kOVOutputQuality})
+        EXPECT_EQ(text.find(key), std::string::npos) << key;
+}
+
 TEST(OVPresetCoding, MissingEntriesGiveDefaults) {
     ov::KeyedUnarchiver coder(presetWithOnlyAName());
     auto preset = coder.decodeObjectOfClass<OVPreset>("root");
@@ -61,6 +86,10 @@ TEST(OVPresetCoding, MissingEntriesGiveDefaults) {
     EXPECT_FALSE(preset->shouldStripMetadata());
     EXPECT_EQ(preset->resizeValue(), 0.0);
     EXPECT_TRUE(preset->uuid().isNil());
+    EXPECT_EQ(preset->metadataPolicy(), OVMetadataPolicyKeepAll);
+    EXPECT_EQ(preset->metadataArtist(), "");
+    EXPECT_EQ(preset->outputFormat(), OVOutputFormatSource);
+    EXPECT_EQ(preset->outputQuality(), 0.0);
 }
 
 TEST(OVPresetCoding, ReadsAFileFromAnotherWriter) {

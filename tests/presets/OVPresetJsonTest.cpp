@@ -10,6 +10,7 @@
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVStrikethroughWatermark.h"
 #include "inkstead/watermarks/OVTextWatermark.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +22,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-ov::ImagePtr solidPicture(int width, int height, ov::Color color) {
-    auto context = ov::GraphicsContext::createBitmap(width, height);
-    context->setFillColor(color);
-    context->fillRect({0, 0, double(width), double(height)});
-    return context->makeImage();
-}
 
 // A preset with one watermark of every kind, none of them at its defaults.
 OVPresetPtr everyKind() {
@@ -41,7 +35,7 @@ OVPresetPtr everyKind() {
                                    OVPlacementMarginUnit::ShorterSideFraction, 0.04,
                                    OVPlacementSizeRule::WidthFraction, 0.3});
     auto image = OVImageWatermark::imageWatermark();
-    EXPECT_TRUE(image->setImage(solidPicture(90, 30, {0.2, 0.4, 1, 1})));
+    EXPECT_TRUE(image->setImage(ov::test::solidCanvas(90, 30, {0.2, 0.4, 1, 1})->makeImage()));
     image->setAlpha(0.7);
     image->setPlacement(OVPlacement{OVPlacementAnchor::Bottom, OVPlacementMarginUnit::Pixels, 9,
                                     OVPlacementSizeRule::LongerSideFraction, 0.2});
@@ -73,9 +67,7 @@ OVPresetPtr everyKind() {
 
 std::vector<std::uint8_t> rendered(const OVPreset& stored) {
     auto preset = stored.copy();
-    auto context = ov::GraphicsContext::createBitmap(300, 200);
-    context->setFillColor({0.8, 0.7, 0.6, 1});
-    context->fillRect({0, 0, 300, 200});
+    auto context = ov::test::solidCanvas(300, 200, {0.8, 0.7, 0.6, 1});
     preset->setPixellateImageSource(context->makeImage());
     preset->setWatermarkBounds({0, 0, 300, 200});
     preset->renderInContext(*context);
@@ -122,11 +114,7 @@ std::string base64(const std::string& bytes) {
 }
 
 std::vector<std::string> pictureFiles() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(imageCacheDestinationURL()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    return ov::test::listDirectory(imageCacheDestinationURL());
 }
 
 class PresetJson : public testing::Test {
@@ -158,6 +146,33 @@ TEST_F(PresetJson, RoundTripKeepsEveryFieldOfAllSixKinds) {
 
     // Two routes, one picture.
     EXPECT_EQ(rendered(*read->preset), rendered(*preset));
+}
+
+TEST_F(PresetJson, OutputSettingsRoundTripAndOlderDocumentsReadBackUnchanged) {
+    auto preset = std::make_shared<OVPreset>("Web");
+    const std::string older = OVPresetJsonString(*preset);
+    for (const char* key : {"metadata", "artist", "copyright", "format", "quality"})
+        EXPECT_FALSE(json::parse(older)["export"].contains(key)) << key;
+    auto plain = OVPresetFromJson(older);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->preset->outputFormat(), OVOutputFormatSource);
+    EXPECT_EQ(OVPresetJsonString(*plain->preset), older);
+
+    preset->setMetadataPolicy(OVMetadataPolicyStripPrivate);
+    preset->setMetadataArtist("Ada Lovelace");
+    preset->setMetadataCopyright("© 2026 Ada");
+    preset->setOutputFormat(OVOutputFormatJPEGXL);
+    preset->setOutputQuality(0.8);
+    const std::string text = OVPresetJsonString(*preset);
+    EXPECT_EQ(json::parse(text)["export"]["format"], "jxl");
+    auto read = OVPresetFromJson(text);
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(read->preset->metadataPolicy(), OVMetadataPolicyStripPrivate);
+    EXPECT_EQ(read->preset->metadataArtist(), "Ada Lovelace");
+    EXPECT_EQ(read->preset->metadataCopyright(), "© 2026 Ada");
+    EXPECT_EQ(read->preset->outputFormat(), OVOutputFormatJPEGXL);
+    EXPECT_EQ(read->preset->outputQuality(), 0.8);
+    EXPECT_EQ(OVPresetJsonString(*read->preset), text);
 }
 
 TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
@@ -208,6 +223,8 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
          edited([](json& j) { j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000)); }),
          "too large"},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; }), "export.resize"},
+        {"unknownFormat", edited([](json& j) { j["export"]["format"] = "bmp"; }), "export.format"},
+        {"qualityAboveOne", edited([](json& j) { j["export"]["quality"] = 85; }), "export.quality"},
         // The picture of the image watermark is valid; a later watermark is not.
         {"failureAfterAPicture", edited([](json& j) { j["watermarks"][5]["intensity"] = -3; }),
          "watermarks[5].intensity"},

@@ -30,7 +30,7 @@ protected:
 
 } // namespace
 
-TEST_F(PresetList, DisplayIndexesCountFromTheTop) {
+TEST_F(PresetList, DisplayIndexesCountFromTheTopForLookUpsAndInsertions) {
     ASSERT_EQ(list(), (std::vector<OVWatermarkPtr>{a, b, c}));
     EXPECT_EQ(preset->numberOfWatermarks(), 3u);
     EXPECT_EQ(preset->watermarkAtIndex(0), c);
@@ -40,9 +40,9 @@ TEST_F(PresetList, DisplayIndexesCountFromTheTop) {
     EXPECT_EQ(preset->indexOfWatermark(a), 0u);
     EXPECT_EQ(preset->indexOfWatermark(makeWatermark(OVWatermarkTypeText, {})), 0u);
     EXPECT_EQ(preset->indexOfWatermark(c->copy()), 2u); // matched by identity of uuid
-}
+    EXPECT_EQ(preset->watermarkWithID(b->uuid()), b);
+    EXPECT_EQ(preset->watermarkWithID(ov::UUID::random()), nullptr);
 
-TEST_F(PresetList, InsertAtDisplayIndex) {
     auto d = makeWatermark(OVWatermarkTypeText, {});
     preset->insertWatermark(d, 3);
     EXPECT_EQ(list(), (std::vector<OVWatermarkPtr>{d, a, b, c}));
@@ -98,20 +98,16 @@ TEST_F(PresetList, AddSelectsAndAdjustsKindsAtOnce) {
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST_F(PresetList, TextTurnsOnDynamicFontSizeWhenAdded) {
+// An added text scales its font with its frame; a removed image mark takes its picture along.
+TEST_F(PresetList, KindHooksOnAddingAndRemoving) {
+    auto image = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeImage);
     auto text = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeText);
     text->setShouldUseRelativeSize(false);
     preset->addWatermark(text);
     EXPECT_TRUE(text->isEditable());
     EXPECT_TRUE(text->shouldUseDynamicFontSize());
     EXPECT_TRUE(text->shouldUseRelativeSize());
-}
-
-TEST_F(PresetList, RemovingAnImageWatermarkDeletesItsPicture) {
-    auto image = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeImage);
-    auto text = std::make_shared<presettest::HookRecorder>(OVWatermarkTypeText);
     preset->insertWatermark(image, 0);
-    preset->insertWatermark(text, 0);
     preset->removeWatermark(text);
     preset->removeWatermarkAtIndex(0);
     EXPECT_EQ(image->removeImageCalls, 1);
@@ -119,15 +115,13 @@ TEST_F(PresetList, RemovingAnImageWatermarkDeletesItsPicture) {
     EXPECT_EQ(list(), (std::vector<OVWatermarkPtr>{a, b, c}));
 }
 
-TEST_F(PresetList, LookUpsAndImageIdentifiers) {
+TEST_F(PresetList, ImageIdentifiersInListOrder) {
     auto image1 = makeWatermark(OVWatermarkTypeImage, {});
     auto image2 = makeWatermark(OVWatermarkTypeImage, {});
     preset->insertWatermark(image1, 2);
     preset->insertWatermark(image2, 0);
     EXPECT_EQ(preset->allWatermarkIDs(),
               (std::vector<std::string>{image1->uuid().uuidString(), image2->uuid().uuidString()}));
-    EXPECT_EQ(preset->watermarkWithID(b->uuid()), b);
-    EXPECT_EQ(preset->watermarkWithID(ov::UUID::random()), nullptr);
 }
 
 TEST_F(PresetList, DuplicateIsACopyWithItsOwnIdentity) {
@@ -169,7 +163,5 @@ TEST(PresetTemplate, DefaultPresetIsEmptyWithDefaultSettings) {
     EXPECT_FALSE(preset->uuid().isNil());
     EXPECT_EQ(preset->numberOfWatermarks(), 0u);
     EXPECT_FALSE(preset->shouldResize());
-    EXPECT_EQ(preset->resizeValue(), 0);
-    EXPECT_FALSE(preset->shouldStripMetadata());
     EXPECT_NE(OVPreset::defaultPresetTemplate()->uuid(), preset->uuid());
 }

@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -142,25 +143,32 @@ TEST_F(PresetManagerTest, BurstOfSavesEndsWithTheLatestList) {
     EXPECT_EQ(stored->back()->name(), "P39");
 }
 
+// Bytes that do not decode, and an archive whose root is not a list.
 TEST_F(PresetManagerTest, UndecodableFileIsKeptAsideAndLeavesNoList) {
-    const std::string garbage = "bplist00 this is not what it claims";
-    writeFile(presetsFile(), garbage);
-    {
-        OVPresetManager manager;
-        EXPECT_EQ(manager.count(), 0u);
-        EXPECT_FALSE(manager.allPresets());
-        EXPECT_EQ(manager.firstPreset(), nullptr);
-        EXPECT_EQ(manager.presetAtIndex(0), nullptr);
-        manager.insertObject(std::make_shared<OVPreset>("Lost"), 0); // no list: changes nothing
-        manager.savePresets();
-        EXPECT_EQ(manager.count(), 0u);
+    ov::KeyedArchiver archiver;
+    archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
+    const auto notAList = archiver.encodedData();
+    for (const std::string& bad : {std::string("bplist00 this is not what it claims"),
+                                   std::string(notAList.begin(), notAList.end())}) {
+        fs::remove_all(storage());
+        writeFile(presetsFile(), bad);
+        {
+            OVPresetManager manager;
+            EXPECT_EQ(manager.count(), 0u);
+            EXPECT_FALSE(manager.allPresets());
+            EXPECT_EQ(manager.firstPreset(), nullptr);
+            EXPECT_EQ(manager.presetAtIndex(0), nullptr);
+            manager.insertObject(std::make_shared<OVPreset>("Lost"), 0); // no list: no change
+            manager.savePresets();
+            EXPECT_EQ(manager.count(), 0u);
+        }
+        auto entries = storageEntries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_TRUE(entries[0].starts_with("presets.bin.corrupt-"));
+        const fs::path aside = storage() / entries[0];
+        EXPECT_EQ(readFile(aside), bad);
+        EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
     }
-    auto entries = storageEntries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(entries[0].starts_with("presets.bin.corrupt-"));
-    const fs::path aside = storage() / entries[0];
-    EXPECT_EQ(readFile(aside), garbage);
-    EXPECT_NE(log().find(aside.string()), std::string::npos) << log();
 }
 
 TEST_F(PresetManagerTest, FifoInPlaceOfThePresetsFileIsLeftAloneWithoutBlocking) {
@@ -186,16 +194,6 @@ TEST_F(PresetManagerTest, FifoInPlaceOfThePresetsFileIsLeftAloneWithoutBlocking)
     EXPECT_EQ(fs::status(presetsFile()).type(), fs::file_type::fifo);
 }
 
-TEST_F(PresetManagerTest, ArchiveWhoseRootIsNotAListIsKeptAside) {
-    ov::KeyedArchiver archiver;
-    archiver.encodeObject(std::make_shared<OVPreset>("Alone"), "root");
-    auto bytes = archiver.encodedData();
-    writeFile(presetsFile(), std::string(bytes.begin(), bytes.end()));
-    OVPresetManager manager;
-    EXPECT_FALSE(manager.presets());
-    EXPECT_FALSE(fs::exists(presetsFile()));
-}
-
 TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     // A preset whose image watermark uses one picture; saved before the manager loads it.
     auto image = OVWatermark::watermarkWithType(OVWatermarkTypeImage);
@@ -209,10 +207,13 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     const fs::path orphan = images / (ov::UUID::random().uuidString() + ".png");
     const fs::path hidden = images / ".DS_Store";
     const fs::path stray = images / "stray";
-    for (const auto& path : {used, orphan, hidden, stray / "inside.png"})
+    // Used by no preset, but by something that can bring its watermark back (an undo step).
+    const fs::path referenced = images / (ov::UUID::random().uuidString() + ".png");
+    for (const auto& path : {used, orphan, hidden, stray / "inside.png", referenced})
         writeFile(path, "png");
 
     OVPresetManager manager(300ms);
+    auto reference = manager.addPictureReferences([&] { return std::vector{referenced}; });
     ov::dispatch::runMainLoopFor(50ms);
     EXPECT_TRUE(fs::exists(orphan)) << "swept before its delay";
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphan); }, 5s);
@@ -220,6 +221,12 @@ TEST_F(PresetManagerTest, SweepDeletesOrphansKeepsUsedAndHiddenPictures) {
     EXPECT_FALSE(fs::exists(stray));
     EXPECT_TRUE(fs::exists(used));
     EXPECT_TRUE(fs::exists(hidden));
+    EXPECT_TRUE(fs::exists(referenced));
+
+    reference.reset();
+    manager.cleanupOrphanedPresetAssets();
+    ov::dispatch::runMainLoopUntil([&] { return !fs::exists(referenced); }, 5s);
+    EXPECT_FALSE(fs::exists(referenced)) << "kept after its last reference went";
 }
 
 TEST_F(PresetManagerTest, StoredFileReadsInPythonWithTheExactKeys) {

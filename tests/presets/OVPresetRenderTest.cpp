@@ -1,13 +1,9 @@
 #include "inkstead/presets/OVPreset.h"
 
-#include "PresetTestSupport.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-using presettest::drainMainQueue;
 
 namespace {
 
@@ -93,36 +89,4 @@ TEST(PresetRendering, SetPixellateImageSourceReachesOnlyPixellateWatermarks) {
     preset.setPixellateImageSource(picture);
     EXPECT_EQ(pixellate->received, picture);
     EXPECT_EQ(other->received, nullptr);
-}
-
-// A preset of several shapes, one rotated and one selected, saved as PNG for a visual check.
-TEST(PresetRendering, ShapePresetWritesAPicture) {
-    auto preset = std::make_shared<OVPreset>("Shapes");
-    auto square = filledSquare({40, 40, 140, 90}, {0.95, 0.75, 0.2, 1});
-    square->setStrokeThickness(6);
-    auto circle = OVShapeWatermark::circleShapeWatermark();
-    circle->setOrigin({200, 120});
-    circle->setSize({150, 100});
-    circle->setFillColor(ov::Color{0.2, 0.5, 0.9, 0.8});
-    circle->setStrokeThickness(4);
-    circle->setLineDash(8);
-    auto turned = filledSquare({250, 30, 100, 50}, {0.3, 0.8, 0.4, 1});
-    turned->setRotation(30);
-    for (const auto& shape : {square, circle, turned})
-        preset->addWatermark(shape);
-    preset->enableEditingForWatermark(circle);
-    drainMainQueue();
-
-    auto context = ov::GraphicsContext::createBitmap(400, 300);
-    context->setFillColor({1, 1, 1, 1});
-    context->fillRect({0, 0, 400, 300});
-    preset->setWatermarkBounds({0, 0, 400, 300});
-    preset->renderInContext(*context);
-    const auto path = std::filesystem::path(OV_BINARY_DIR) / "preset-shapes.png";
-    ASSERT_TRUE(context->writePNG(path));
-    auto image = ov::Image::readPNG(path);
-    ASSERT_TRUE(image);
-    // The rotated square's frame is the bounding box of the turned content.
-    EXPECT_GT(turned->frame().size.height, 50);
-    EXPECT_NEAR(image->colorAt(110, 85).red, 0.95, 0.02);
 }

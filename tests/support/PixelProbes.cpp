@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -12,9 +13,9 @@ bool colorNear(const Color& a, const Color& b, double tolerance) {
            std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
 
-std::unique_ptr<GraphicsContext> whiteCanvas(int width, int height) {
+std::unique_ptr<GraphicsContext> solidCanvas(int width, int height, const Color& color) {
     auto context = GraphicsContext::createBitmap(width, height);
-    context->setFillColor(Color::white());
+    context->setFillColor(color);
     context->fillRect({0, 0, double(width), double(height)});
     return context;
 }
@@ -23,6 +24,17 @@ void expectGray(const GraphicsContext& context, std::initializer_list<GrayProbe>
     const ImagePtr image = context.makeImage();
     for (const GrayProbe& p : probes)
         EXPECT_NEAR(image->colorAt(p.x, p.y).red, p.gray, 2.0 / 255) << "at " << p.x << "," << p.y;
+}
+
+PixelBox pixelBox(const Image& image, const std::function<bool(const Color&)>& inked) {
+    PixelBox box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inked(image.colorAt(x, y))) {
+                box = {std::min(box.minX, x), std::min(box.minY, y), std::max(box.maxX, x),
+                       std::max(box.maxY, y)};
+            }
+    return box;
 }
 
 void expectUprightPicture(const Image& image, int width, int height, const std::string& label) {

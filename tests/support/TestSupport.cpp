@@ -54,7 +54,8 @@ std::string readFile(const fs::path& path) {
 
 std::vector<std::string> listDirectory(const fs::path& directory) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory))
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(directory, error))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -35,7 +35,7 @@ std::filesystem::path testDataDir();
 std::filesystem::path writeFile(const std::filesystem::path& path, const std::string& content);
 /// The bytes of a file, empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
-/// Names of the entries of `directory`, sorted.
+/// Names of the entries of `directory` (hidden ones included), sorted; none when it is missing.
 std::vector<std::string> listDirectory(const std::filesystem::path& directory);
 
 /// Sets an environment variable for the life of the object, then restores the previous value.

@@ -6,6 +6,7 @@
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVTextWatermark.h"
+#include "support/PixelProbes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,20 +25,12 @@ InkBox renderedInk(OVWatermark& mark, int width, int height) {
     auto context = ov::GraphicsContext::createBitmap(width, height);
     mark.setBounds({0, 0, double(width), double(height)});
     mark.renderInContext(*context);
-    const auto image = context->makeImage();
-    int minX = width, minY = height, maxX = -1, maxY = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (image->colorAt(x, y).alpha > 0.3) { // rows counted upward
-                minX = std::min(minX, x);
-                maxX = std::max(maxX, x);
-                minY = std::min(minY, y);
-                maxY = std::max(maxY, y);
-            }
-    if (maxX < 0)
+    const auto box =
+        ov::test::pixelBox(*context->makeImage(), [](const ov::Color& c) { return c.alpha > 0.3; });
+    if (box.empty())
         return {};
-    return {double(minX), double(minY), double(width - 1 - maxX), double(height - 1 - maxY),
-            double(maxX - minX + 1)};
+    return {double(box.minX), double(box.minY), double(width - 1 - box.maxX),
+            double(height - 1 - box.maxY), double(box.width())};
 }
 
 std::shared_ptr<OVWatermark> filledBox() {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -289,69 +290,60 @@ INSTANTIATE_TEST_SUITE_P(
             "bottomRight", {780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WatermarkPlacement, EquidistantWatermarkIsAnchoredBottomLeft) {
-    auto w = makeWatermark({400, 400}, {200, 200});
-    w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
-    w->setBounds({0, 0, 1000, 1000});
-    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantBottomLeft);
-}
-
-TEST(WatermarkPlacement, PortraitImageKeepsAspectRatioFromWidthFraction) {
-    auto w = makeWatermark({0, 0}, {400, 200});
-    w->setRelativeSize({0.2, 0.2});
-    w->setBounds({0, 0, 500, 1000});
-    EXPECT_EQ(w->size(), (ov::Size{100, 50}));
-}
-
-TEST(WatermarkPlacement, SameBoundsTwiceChangesNothingEvenAfterAMove) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setBounds({0, 0, 1000, 500});
-    w->setOrigin({300, 300}); // a plain store: relative data still says (100, 50)
-    w->setBounds({0, 0, 1000, 500});
-    EXPECT_EQ(w->origin(), (ov::Point{300, 300}));
-}
-
-TEST(WatermarkPlacement, ZeroBoundsLeaveRelativeDataAlone) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setRelativePosition({0.3, 0.4});
-    w->setRelativeQuadrant(OVRelativeQuadrantTopLeft);
-    w->setRelativeSize({0.5, 0.5});
-    w->calculateRelativePosition();
-    EXPECT_EQ(w->relativePosition(), (ov::Point{0.3, 0.4}));
-    EXPECT_EQ(w->relativeQuadrant(), OVRelativeQuadrantTopLeft);
-    EXPECT_EQ(w->relativeSize(), (ov::Size{0.5, 0.5}));
-}
-
-TEST(WatermarkPlacement, ZeroOrNonFiniteRelativePositionDoesNotMoveTheOrigin) {
-    for (ov::Point relative : {ov::Point{0, 0}, ov::Point{std::nan(""), 0.1},
-                               ov::Point{std::numeric_limits<double>::infinity(), 0.1}}) {
+// Relative data that cannot place the mark leave its origin alone; a damaged quadrant gives
+// (0, 0). Neither do the same bounds twice, nor bounds with the relative flags off, move it.
+TEST(WatermarkPlacement, UnusableRelativeDataOrFlagsOffKeepTheOrigin) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::tuple<ov::Point, int, ov::Point> cases[] = {
+        {{0, 0}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{std::nan(""), 0.1}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{inf, 0.1}, OVRelativeQuadrantTopRight, {123, 45}},
+        {{0.1, 0.1}, 7, {0, 0}},
+    };
+    for (const auto& [relative, quadrant, origin] : cases) {
         auto w = makeWatermark({123, 45}, {200, 100});
         w->setShouldUseRelativeSize(false);
-        w->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+        w->setRelativeQuadrant(static_cast<OVRelativeQuadrant>(quadrant));
         w->setRelativePosition(relative);
         w->setBounds({0, 0, 1000, 500});
-        EXPECT_EQ(w->origin(), (ov::Point{123, 45}));
+        EXPECT_EQ(w->origin(), origin) << relative.x << " in quadrant " << quadrant;
     }
+
+    auto moved = makeWatermark({100, 50}, {200, 100});
+    moved->setBounds({0, 0, 1000, 500});
+    moved->setOrigin({300, 300}); // a plain store: relative data still say (100, 50)
+    moved->setBounds({0, 0, 1000, 500});
+    EXPECT_EQ(moved->origin(), (ov::Point{300, 300}));
+
+    auto fixed = makeWatermark({100, 50}, {200, 100});
+    fixed->setShouldUseRelativeSize(false);
+    fixed->setShouldUseRelativePosition(false);
+    fixed->setBounds({0, 0, 1000, 500});
+    fixed->setBounds({0, 0, 2000, 1000});
+    EXPECT_EQ(fixed->size(), (ov::Size{200, 100}));
+    EXPECT_EQ(fixed->origin(), (ov::Point{100, 50}));
 }
 
-TEST(WatermarkPlacement, DamagedQuadrantGivesZeroOrigin) {
-    auto w = makeWatermark({100, 100}, {200, 100});
-    w->setShouldUseRelativeSize(false);
-    w->setRelativeQuadrant(static_cast<OVRelativeQuadrant>(7));
-    w->setRelativePosition({0.1, 0.1});
-    w->setBounds({0, 0, 1000, 500});
-    EXPECT_EQ(w->adjustOrigin(), (ov::Point{0, 0}));
-    EXPECT_EQ(w->origin(), (ov::Point{0, 0}));
-}
+// Where the mark is equally far from every corner, on a portrait image, and without bounds.
+TEST(WatermarkPlacement, EquidistantPortraitAndUnboundedCases) {
+    auto equidistant = makeWatermark({400, 400}, {200, 200});
+    equidistant->setRelativeQuadrant(OVRelativeQuadrantTopRight);
+    equidistant->setBounds({0, 0, 1000, 1000});
+    EXPECT_EQ(equidistant->relativeQuadrant(), OVRelativeQuadrantBottomLeft) << "equidistant";
 
-TEST(WatermarkPlacement, FlagsOffKeepAbsoluteGeometry) {
-    auto w = makeWatermark({100, 50}, {200, 100});
-    w->setShouldUseRelativeSize(false);
-    w->setShouldUseRelativePosition(false);
-    w->setBounds({0, 0, 1000, 500});
-    w->setBounds({0, 0, 2000, 1000});
-    EXPECT_EQ(w->size(), (ov::Size{200, 100}));
-    EXPECT_EQ(w->origin(), (ov::Point{100, 50}));
+    auto portrait = makeWatermark({0, 0}, {400, 200});
+    portrait->setRelativeSize({0.2, 0.2});
+    portrait->setBounds({0, 0, 500, 1000});
+    EXPECT_EQ(portrait->size(), (ov::Size{100, 50})) << "aspect ratio kept from the width";
+
+    auto unbounded = makeWatermark({100, 50}, {200, 100});
+    unbounded->setRelativePosition({0.3, 0.4});
+    unbounded->setRelativeQuadrant(OVRelativeQuadrantTopLeft);
+    unbounded->setRelativeSize({0.5, 0.5});
+    unbounded->calculateRelativePosition();
+    EXPECT_EQ(unbounded->relativePosition(), (ov::Point{0.3, 0.4})) << "zero bounds";
+    EXPECT_EQ(unbounded->relativeQuadrant(), OVRelativeQuadrantTopLeft);
+    EXPECT_EQ(unbounded->relativeSize(), (ov::Size{0.5, 0.5}));
 }
 
 // MARK: Copying

@@ -210,4 +210,10 @@ FileReferenceResolution resolveFileReference(const FileReferenceData& reference)
     return result;
 }
 
+std::optional<std::filesystem::path>
+recordedPathOfFileReference(const FileReferenceData& reference) {
+    const auto decoded = decode(reference);
+    return decoded ? std::optional(decoded->path) : std::nullopt;
+}
+
 } // namespace ov

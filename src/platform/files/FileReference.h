@@ -36,4 +36,9 @@ struct FileReferenceResolution {
 /// entries; the file system root is never searched.
 [[nodiscard]] FileReferenceResolution resolveFileReference(const FileReferenceData& reference);
 
+/// The path the reference recorded: where the file was when it was referenced, for naming a
+/// file that can no longer be found. Reads nothing from disk; nothing for damaged data.
+[[nodiscard]] std::optional<std::filesystem::path>
+recordedPathOfFileReference(const FileReferenceData& reference);
+
 } // namespace ov

@@ -126,4 +126,11 @@ Result<void> Image::writePNG(const std::filesystem::path& path) const {
     return pngWritten(status, path);
 }
 
+std::shared_ptr<const Image> Image::withVectorSource(const Image& image,
+                                                   std::shared_ptr<const VectorPicture> vector) {
+    auto copy = std::shared_ptr<Image>(new Image(image));
+    copy->vectorSource_ = std::move(vector);
+    return copy;
+}
+
 } // namespace ov

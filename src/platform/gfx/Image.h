@@ -11,6 +11,8 @@
 
 namespace ov {
 
+class VectorPicture;
+
 /// Alpha layout codes of a 32-bit pixel (the platform's CGImageAlphaInfo values).
 enum class AlphaInfo : uint32_t {
     none = 0,
@@ -68,6 +70,15 @@ public:
     /// Writes the image as a PNG (tests and debugging).
     [[nodiscard]] Result<void> writePNG(const std::filesystem::path& path) const;
 
+    /// The vector picture this bitmap is a rendition of (a logo read from an SVG document),
+    /// for drawing it sharp at any size; null for an ordinary bitmap.
+    [[nodiscard]] const std::shared_ptr<const VectorPicture>& vectorSource() const {
+        return vectorSource_;
+    }
+    /// A copy of `image` that is a rendition of `vector`.
+    static std::shared_ptr<const Image> withVectorSource(const Image& image,
+                                                         std::shared_ptr<const VectorPicture> vector);
+
 private:
     Image() = default;
     int width_ = 0;
@@ -75,6 +86,7 @@ private:
     std::size_t bytesPerRow_ = 0;
     uint32_t bitmapInfo_ = kNativeBitmapInfo;
     std::vector<uint8_t> pixels_;
+    std::shared_ptr<const VectorPicture> vectorSource_;
 };
 
 using ImagePtr = std::shared_ptr<const Image>;

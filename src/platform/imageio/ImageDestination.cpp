@@ -1,6 +1,8 @@
 #include "inkstead/platform/imageio/ImageDestination.h"
 
 #include "inkstead/platform/files/AtomicFile.h"
+#include "inkstead/platform/imageio/ColorConversion_p.h"
+#include "inkstead/platform/imageio/JpegMetadataSplice_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
@@ -25,16 +27,18 @@ struct Format {
     bool lossy;
     bool alpha;       ///< can store transparency
     bool exiv2Writes; ///< metadata goes in with Exiv2 after encoding; else through the encoder
+    bool deep;        ///< keeps 16 bits a sample of a source that has them
 };
 
-constexpr std::array<Format, 7> kFormats{{
-    {"public.jpeg", ".jpg", true, false, true},
-    {"public.png", ".png", false, true, true},
-    {"public.tiff", ".tif", false, true, true},
-    {"org.webmproject.webp", ".webp", true, true, true},
-    {"public.heic", ".heic", true, true, false},
-    {"public.avif", ".avif", true, true, false},
-    {"com.compuserve.gif", ".gif", false, true, false},
+constexpr std::array<Format, 8> kFormats{{
+    {"public.jpeg", ".jpg", true, false, true, false},
+    {"public.png", ".png", false, true, true, true},
+    {"public.tiff", ".tif", false, true, true, true},
+    {"org.webmproject.webp", ".webp", true, true, true, false},
+    {"public.heic", ".heic", true, true, false, false},
+    {"public.avif", ".avif", true, true, false, false},
+    {"com.compuserve.gif", ".gif", false, true, false, false},
+    {"public.jxl", ".jxl", true, true, false, false},
 }};
 
 const Format* formatForType(std::string_view type) {
@@ -113,10 +117,10 @@ void setBlob(vips::VImage& image, const char* name, const std::vector<uint8_t>& 
     vips_image_set_blob_copy(image.get_image(), name, bytes.data(), bytes.size());
 }
 
-// Encodes a picture with the properties' resolution, profile and metadata. Throws
-// vips::VError when encoding fails; empty when the metadata cannot be written.
-std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std::string& type,
-                            const Properties* properties, double quality, bool chromaSubsampling) {
+// The picture with the properties' resolution and profile, and, for the encoders that write
+// metadata themselves, their EXIF and XMP.
+vips::VImage withProperties(vips::VImage vimage, const Format& format,
+                            const Properties* properties) {
     // Resolution: the encoder wants pixels per millimetre.
     const double dpiX = properties ? properties->number(kOVPropertyDPIWidth).value_or(72.0) : 72.0;
     const double dpiY = properties ? properties->number(kOVPropertyDPIHeight).value_or(dpiX) : 72.0;
@@ -124,7 +128,9 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
                              ->set("xres", (dpiX > 0 ? dpiX : 72.0) / 25.4)
                              ->set("yres", (dpiY > 0 ? dpiY : 72.0) / 25.4));
     if (properties != nullptr) {
-        if (const auto icc = properties->bytes(kOVPropertyICCProfile)) {
+        // The pixels are RGB whatever the source was: a grey or CMYK profile would not fit.
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile);
+            icc && imageio::isRGBProfile(*icc)) {
             setBlob(vimage, VIPS_META_ICC_NAME, *icc);
         }
         if (!format.exiv2Writes) {
@@ -134,6 +140,11 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
             }
         }
     }
+    return vimage;
+}
+
+vips::VOption* encoderOptions(const Format& format, const std::string& type, double quality,
+                              bool chromaSubsampling) {
     auto options = vips::VImage::option();
     if (format.lossy) {
         options->set("Q", std::clamp(static_cast<int>(std::lround(quality * 100)), 1, 100));
@@ -149,9 +160,18 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
     } else if (type == "public.avif") {
         options->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1);
     }
+    return options;
+}
+
+// Encodes a picture with the properties' resolution, profile and metadata. Throws
+// vips::VError when encoding fails; empty when the metadata cannot be written.
+std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std::string& type,
+                            const Properties* properties, double quality, bool chromaSubsampling) {
+    vimage = withProperties(vimage, format, properties);
     void* buffer = nullptr;
     std::size_t size = 0;
-    vimage.write_to_buffer(std::string(format.suffix).c_str(), &buffer, &size, options);
+    vimage.write_to_buffer(std::string(format.suffix).c_str(), &buffer, &size,
+                           encoderOptions(format, type, quality, chromaSubsampling));
     // Metadata goes in with Exiv2, which reads the encoded bytes into a buffer of its own;
     // the encoder's buffer is released as soon as it is no longer needed.
     std::unique_ptr<void, decltype(&g_free)> owned(buffer, g_free);
@@ -168,6 +188,78 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
     return encoded;
 }
 
+gint64 writeToSplicer(VipsTargetCustom*, const void* data, gint64 length, gpointer user) {
+    try {
+        auto& splicer = *static_cast<imageio::JpegSegmentSplicer*>(user);
+        return splicer.write({static_cast<const uint8_t*>(data), static_cast<std::size_t>(length)})
+                   ? length
+                   : -1;
+    } catch (const std::exception&) {
+        return -1; // no exception may cross libvips' C frames
+    }
+}
+
+// Encodes a JPEG straight into the file, its metadata segments written on the way, so that the
+// file is neither whole in memory nor rewritten. Throws vips::VError when encoding fails;
+// false when the metadata cannot be written or the file refuses the bytes.
+bool encodeJpegInto(AtomicFile& file, vips::VImage vimage, const Format& format,
+                    const Properties* properties, double quality, bool chromaSubsampling,
+                    std::size_t& written) {
+    auto options = encoderOptions(format, "public.jpeg", quality, chromaSubsampling);
+    std::vector<uint8_t> segments;
+    if (properties != nullptr) {
+        // All of it comes from the properties: the encoder adds nothing of its own.
+        auto metadata = imageio::jpegMetadataSegments(*properties);
+        if (!metadata) {
+            delete options;
+            return false;
+        }
+        segments = std::move(*metadata);
+        if (const auto icc = properties->bytes(kOVPropertyICCProfile);
+            icc && imageio::isRGBProfile(*icc)) {
+            const auto profile = imageio::jpegProfileSegments(*icc);
+            segments.insert(segments.end(), profile.begin(), profile.end());
+        }
+        options->set("strip", true);
+    } else {
+        vimage = withProperties(vimage, format, nullptr);
+    }
+    written = 0;
+    imageio::JpegSegmentSplicer splicer(std::move(segments), [&](std::span<const uint8_t> bytes) {
+        written += bytes.size();
+        return file.write(bytes);
+    });
+    VipsTargetCustom* custom = vips_target_custom_new();
+    g_signal_connect(custom, "write", G_CALLBACK(writeToSplicer), &splicer);
+    vips::VTarget target(VIPS_TARGET(custom)); // takes over the reference
+    vimage.write_to_target(".jpg", target, options);
+    return splicer.finished() && !file.error();
+}
+
+// Writes the encoded picture into the file; JPEG streams, the other formats are encoded whole
+// and then written. Throws vips::VError when encoding fails; false otherwise.
+bool encodeInto(AtomicFile& file, vips::VImage vimage, const Format& format,
+                const std::string& type, const Properties* properties, double quality,
+                bool chromaSubsampling, std::size_t& written) {
+    if (type == "public.jpeg") {
+        return encodeJpegInto(file, std::move(vimage), format, properties, quality,
+                              chromaSubsampling, written);
+    }
+    const auto encoded =
+        encode(std::move(vimage), format, type, properties, quality, chromaSubsampling);
+    written = encoded.size();
+    return !encoded.empty() && file.write(encoded);
+}
+
+// Calls `use` with the image as a libvips picture of straight pixels, converted row by row as
+// the encoder pulls them.
+template <typename Use> auto withStraightPixels(const Image& image, const Format& format, Use use) {
+    const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
+    const Image& pixels = native ? *native : image;
+    const StraightPixels job{&pixels, format.alpha && !isOpaque(pixels)};
+    return use(straightImage(job));
+}
+
 } // namespace
 
 std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
@@ -177,11 +269,11 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
     if (format == nullptr || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsForType(type);
     try {
-        const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
-        const Image& pixels = native ? *native : image;
-        const StraightPixels job{&pixels, format->alpha && !isOpaque(pixels)};
-        return encode(straightImage(job), *format, type, properties, quality, chromaSubsampling);
+        return withStraightPixels(image, *format, [&](vips::VImage pixels) {
+            return encode(pixels, *format, type, properties, quality, chromaSubsampling);
+        });
     } catch (const std::exception&) {
         vips_error_clear();
         return {};
@@ -190,28 +282,46 @@ std::vector<uint8_t> encodeImage(const Image& image, const std::string& type,
 
 namespace {
 
-// Empty on failure, with `sourceFailed` telling whether the source was to blame.
-std::vector<uint8_t> encodePicture(const StreamedPicture& picture, const std::string& type,
-                                   const Properties* properties, double quality,
-                                   bool chromaSubsampling, bool& sourceFailed) {
-    sourceFailed = false;
-    const Format* format = formatForType(type);
-    if (format == nullptr || !picture.source || !imageio::ensureVips()) {
-        return {};
+// Whether this build of libvips can encode the format: its encoder may be left out of the build,
+// or (AVIF, HEIC) present without the codec library it needs. Tried once on a tiny picture.
+bool encoderWorks(const Format& format) {
+    static std::mutex mutex;
+    static std::map<std::string_view, bool> known;
+    std::lock_guard lock(mutex);
+    if (const auto it = known.find(format.type); it != known.end()) {
+        return it->second;
     }
-    std::shared_ptr<imageio::StreamState> state;
-    try {
-        auto vimage = imageio::streamedImage(picture, format->alpha, state);
-        return encode(vimage, *format, type, properties, quality, chromaSubsampling);
-    } catch (const std::exception&) {
-        vips_error_clear();
-        // No pipeline at all means the source could not even be opened.
-        sourceFailed = !state || imageio::sourceFailed(*state);
-        return {};
+    bool works = false;
+    if (imageio::ensureVips()) {
+        try {
+            const auto grey =
+                (vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3)) + 128)
+                    .cast(VIPS_FORMAT_UCHAR);
+            imageio::ensureCodecsForType(std::string(format.type));
+            works = !encode(grey, format, std::string(format.type), nullptr, 0.5, true).empty();
+        } catch (const std::exception&) {
+            vips_error_clear();
+        }
     }
+    known.emplace(format.type, works);
+    return works;
 }
 
 } // namespace
+
+bool ImageDestination::keepsSixteenBits(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr && format->deep;
+}
+
+bool ImageDestination::isKnownType(const std::string& type) {
+    return formatForType(type) != nullptr;
+}
+
+std::string ImageDestination::filenameExtensionForType(const std::string& type) {
+    const Format* format = formatForType(type);
+    return format != nullptr ? std::string(format->suffix.substr(1)) : std::string();
+}
 
 struct ImageDestination::Impl {
     std::filesystem::path path;
@@ -224,10 +334,41 @@ struct ImageDestination::Impl {
     std::error_code error;
     bool failedDecoding = false;
     std::size_t encodedSize = 0;
+
+    /// Encodes the image or picture into `file`; false on failure, with `failedDecoding` set
+    /// when the picture's source was to blame.
+    bool encodeInto(AtomicFile& file);
 };
 
+bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
+    failedDecoding = false;
+    const Format* format = formatForType(type);
+    if (format == nullptr || (!image && !(picture && picture->source)) || !imageio::ensureVips()) {
+        return false;
+    }
+    imageio::ensureCodecsForType(type);
+    const Properties* metadata = properties ? &*properties : nullptr;
+    const auto write = [&](vips::VImage pixels) {
+        return ov::encodeInto(file, std::move(pixels), *format, type, metadata, quality,
+                              chromaSubsampling, encodedSize);
+    };
+    std::shared_ptr<imageio::StreamState> state;
+    try {
+        if (image) {
+            return withStraightPixels(*image, *format, write);
+        }
+        return write(imageio::streamedImage(*picture, format->alpha, format->deep, state));
+    } catch (const std::exception&) {
+        vips_error_clear();
+        // No pipeline at all means the source could not even be opened.
+        failedDecoding = picture && (!state || imageio::sourceFailed(*state));
+        return false;
+    }
+}
+
 bool ImageDestination::canWriteType(const std::string& type) {
-    return formatForType(type) != nullptr;
+    const Format* format = formatForType(type);
+    return format != nullptr && encoderWorks(*format);
 }
 
 std::shared_ptr<ImageDestination> ImageDestination::createWithURL(const std::filesystem::path& path,
@@ -276,23 +417,27 @@ Result<void> ImageDestination::finalize() {
         d->error = std::make_error_code(std::errc::invalid_argument);
         return Error{d->error, "No image to write to " + d->path.string()};
     }
-    const Properties* properties = d->properties ? &*d->properties : nullptr;
-    d->failedDecoding = false;
-    const auto encoded =
-        d->image ? encodeImage(*d->image, d->type, properties, d->quality, d->chromaSubsampling)
-                 : encodePicture(*d->picture, d->type, properties, d->quality, d->chromaSubsampling,
-                                 d->failedDecoding);
-    if (encoded.empty()) {
-        d->error = encodingFailed();
+    AtomicFile file(d->path);
+    if (!file.error() && !d->encodeInto(file)) {
+        d->error = file.error() ? file.error() : encodingFailed();
+        d->encodedSize = 0;
+        if (file.error())
+            return Error{d->error, "Could not write " + d->path.string() + ": " +
+                                       d->error.message()};
         return Error{d->error, (d->failedDecoding ? "Could not decode the picture for "
                                                   : "Could not encode ") +
                                    d->path.string()};
     }
-    auto written = writeFileAtomically(d->path, encoded, FileWriteMode::CreateExclusive);
-    d->error = written ? std::error_code() : written.error().code;
-    if (written)
-        d->encodedSize = encoded.size();
-    return written;
+    if (file.error()) {
+        d->error = file.error();
+        d->encodedSize = 0;
+        return Error{d->error, "Could not write " + d->path.string() + ": " + d->error.message()};
+    }
+    auto committed = file.commit(FileWriteMode::CreateExclusive);
+    d->error = committed ? std::error_code() : committed.error().code;
+    if (!committed)
+        d->encodedSize = 0;
+    return committed;
 }
 
 std::error_code ImageDestination::error() const {

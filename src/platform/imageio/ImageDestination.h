@@ -21,12 +21,21 @@ namespace ov {
 class ImageDestination {
 public:
     /// A destination for one image of `type` ("public.jpeg", "public.png", "public.tiff",
-    /// "org.webmproject.webp", "public.heic", "public.avif", "com.compuserve.gif"); null for a
-    /// type the library cannot write.
+    /// "org.webmproject.webp", "public.heic", "public.avif", "com.compuserve.gif",
+    /// "public.jxl"); null for a type the library cannot write.
     static std::shared_ptr<ImageDestination> createWithURL(const std::filesystem::path& path,
                                                            const std::string& type);
-    /// Whether `type` can be written.
+    /// Whether `type` can be written: it is one of the types above and this build of the image
+    /// library has a working encoder for it.
     static bool canWriteType(const std::string& type);
+    /// Whether `type` is one of the types above, whether or not this build can encode it.
+    static bool isKnownType(const std::string& type);
+    /// The usual file name extension of `type`, without the dot ("jpg"); empty for an unknown
+    /// type.
+    static std::string filenameExtensionForType(const std::string& type);
+    /// Whether pictures written as `type` keep the 16 bits a sample of a source that has them
+    /// (PNG and TIFF); other types get 8.
+    static bool keepsSixteenBits(const std::string& type);
 
     ~ImageDestination();
     ImageDestination(const ImageDestination&) = delete;

@@ -74,12 +74,13 @@ std::string ImageSource::typeOfFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, ec) || !imageio::ensureVips()) {
         return {};
     }
+    const auto head = readHead(path, 16);
+    imageio::ensureCodecsFor(head.data(), head.size());
     const char* loader = vips_foreign_find_load(path.c_str());
     if (loader == nullptr) {
         vips_error_clear();
         return {};
     }
-    const auto head = readHead(path, 16);
     return typeForLoader(loader, head.data(), head.size());
 }
 
@@ -87,6 +88,7 @@ std::string ImageSource::typeOfData(const uint8_t* bytes, std::size_t length) {
     if (bytes == nullptr || length == 0 || !imageio::ensureVips()) {
         return {};
     }
+    imageio::ensureCodecsFor(bytes, length);
     const char* loader = vips_foreign_find_load_buffer(bytes, length);
     if (loader == nullptr) {
         vips_error_clear();
@@ -224,6 +226,40 @@ vips::VImage loadHeader(const ImageSource::Impl& d) {
     return vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
 }
 
+// How much a JPEG picture can shrink in its decoder (by 2, 4 or 8, in the DCT: far cheaper than
+// decoding it whole and resampling) and still be at least width × height once upright; 1 for
+// other formats. libvips' own choice leaves a factor of 2 to its resampler, which at the sizes
+// of exports costs more than the decode itself.
+int jpegShrink(const ImageSource::Impl& d, int width, int height) {
+    if (d.type != "public.jpeg") {
+        return 1;
+    }
+    auto header = loadHeader(d);
+    const int orientation =
+        header.get_typeof(VIPS_META_ORIENTATION) != 0 ? header.get_int(VIPS_META_ORIENTATION) : 1;
+    if (orientation >= 5 && orientation <= 8) {
+        std::swap(width, height);
+    }
+    for (int shrink : {8, 4, 2}) {
+        if (header.width() / shrink >= width && header.height() / shrink >= height) {
+            return shrink;
+        }
+    }
+    return 1;
+}
+
+// The JPEG picture decoded smaller by `shrink`, top to bottom.
+vips::VImage loadShrunk(const ImageSource::Impl& d, int shrink) {
+    auto options = vips::VImage::option()
+                       ->set("shrink", shrink)
+                       ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (d.isFile()) {
+        return vips::VImage::new_from_file(d.path.c_str(), options);
+    }
+    return vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+}
+
 // Decoded at the given box, shrinking in the decoder, rotated upright, and brought to 8-bit
 // sRGB with alpha.
 vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, VipsSize size) {
@@ -232,7 +268,9 @@ vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, Vip
                        ->set("size", size)
                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     vips::VImage image;
-    if (d.isFile()) {
+    if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1; shrink > 1) {
+        image = loadShrunk(d, shrink).thumbnail_image(width, options);
+    } else if (d.isFile()) {
         image = vips::VImage::thumbnail(d.path.c_str(), width, options);
     } else {
         // The blob only points at the source's bytes, which outlive this decode; the operation
@@ -371,6 +409,36 @@ vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int 
                          vips::VImage::option()->set("vscale", double(height) / image.height()));
     }
     return image;
+}
+
+vips::VImage imageio::orientedDeepPicture(const ImageSource& source, int width, int height) {
+    const auto& d = source.impl();
+    auto image = loadHeader(d);
+    if (image.format() != VIPS_FORMAT_USHORT) {
+        return {};
+    }
+    // A turned picture is read whole to be turned; an upright one streams.
+    const int orientation =
+        image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
+    if (orientation > 1 && orientation <= 8) {
+        auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+        image = d.isFile()
+                    ? vips::VImage::new_from_file(d.path.c_str(), options)
+                    : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+        image = image.autorot();
+    }
+    if (image.interpretation() != VIPS_INTERPRETATION_RGB16) {
+        image = image.colourspace(VIPS_INTERPRETATION_RGB16);
+    }
+    if (image.bands() > 4) {
+        image = image.extract_band(0, vips::VImage::option()->set("n", 4));
+    }
+    if (image.width() != width || image.height() != height) {
+        image =
+            image.resize(double(width) / image.width(),
+                         vips::VImage::option()->set("vscale", double(height) / image.height()));
+    }
+    return image.cast(VIPS_FORMAT_USHORT);
 }
 
 } // namespace ov

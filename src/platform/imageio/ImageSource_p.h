@@ -25,4 +25,8 @@ namespace ov::imageio {
 /// Throws vips::VError when the source cannot be opened.
 vips::VImage orientedPicture(const ImageSource& source, int width, int height);
 
+/// The same at 16 bits a sample (RGB, 3 or 4 bands) for a source that stores 16 bits; a null
+/// image for any other source. Throws vips::VError when the source cannot be opened.
+vips::VImage orientedDeepPicture(const ImageSource& source, int width, int height);
+
 } // namespace ov::imageio

@@ -1,11 +1,12 @@
 #include "inkstead/platform/imageio/StreamedPicture.h"
 
 #include "inkstead/platform/imageio/ImageSource_p.h"
-#include "inkstead/platform/imageio/PixelRows_p.h"
+#include "inkstead/platform/imageio/MarkCanvas_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace ov {
@@ -30,7 +31,7 @@ namespace {
 
 struct PaintedBox {
     PixelBox box;
-    std::vector<uint8_t> pixels; ///< the painted box, straight, rows of box.width × bands
+    std::vector<uint8_t> pixels; ///< the painted box in the picture's samples
     bool painted = false;
 };
 
@@ -41,6 +42,9 @@ struct StreamState {
     vips::VImage direct; ///< the upright clean picture
     vips::VImage cached; ///< the same through a cache of the rows around boxes
     int bands = 3;
+    bool deep = false; ///< 16 bits a sample, else 8
+    /// From the marks' sRGB into the photograph's colour space; null when that is sRGB.
+    std::unique_ptr<const ColorConversion> conversion;
     std::mutex mutex;
     std::vector<PaintedBox> boxes;
     std::atomic<bool> sourceFailed = false;
@@ -82,7 +86,7 @@ void* startRegions(VipsImage*, void* a, void*) {
 }
 
 // Decodes the box with its surroundings, lets the painter draw on it in native pixels and
-// keeps the box itself, back in the picture's own bytes.
+// keeps the box itself, back in the picture's own samples.
 bool paint(StreamState& state, PaintedBox& painted) {
     const PixelBox picture{0, 0, state.picture.width, state.picture.height};
     const PixelBox area = painted.box.grown(state.picture.surroundings).intersection(picture);
@@ -96,24 +100,13 @@ bool paint(StreamState& state, PaintedBox& painted) {
         g_object_unref(region);
         return false;
     }
-    const std::size_t nativeRow = static_cast<std::size_t>(area.width) * 4;
-    std::vector<uint8_t> native(nativeRow * area.height);
-    for (int y = 0; y < area.height; ++y) {
-        premultiplyRow(VIPS_REGION_ADDR(region, area.x, area.y + y), native.data() + y * nativeRow,
-                       area.width, state.bands);
-    }
+    MarkCanvas canvas(area, state.bands, state.deep, state.conversion.get());
+    canvas.load(region);
     g_object_unref(region);
-    if (!state.picture.painter(native.data(), nativeRow, area)) {
+    if (!state.picture.painter(canvas.pixels(), canvas.bytesPerRow(), area)) {
         return false;
     }
-    const PixelBox& box = painted.box;
-    const std::size_t row = static_cast<std::size_t>(box.width) * state.bands;
-    painted.pixels.resize(row * box.height);
-    for (int y = 0; y < box.height; ++y) {
-        const uint8_t* src = native.data() + (box.y - area.y + y) * nativeRow +
-                             static_cast<std::size_t>(box.x - area.x) * 4;
-        straightenRow(src, painted.pixels.data() + y * row, box.width, state.bands);
-    }
+    canvas.store(painted.box, painted.pixels);
     painted.painted = true;
     return true;
 }
@@ -154,11 +147,12 @@ int generateStrip(VipsRegion* out, void* sequence, void* a, void*, gboolean*) {
             vips_error("inkstead", "%s", "the marks could not be drawn");
             return -1;
         }
-        const std::size_t row = static_cast<std::size_t>(painted.box.width) * state.bands;
+        const std::size_t pixelSize = VIPS_IMAGE_SIZEOF_PEL(out->im);
+        const std::size_t row = static_cast<std::size_t>(painted.box.width) * pixelSize;
         for (int y = common.y; y < common.bottom(); ++y) {
             const uint8_t* src = painted.pixels.data() + (y - painted.box.y) * row +
-                                 static_cast<std::size_t>(common.x - painted.box.x) * state.bands;
-            std::copy_n(src, static_cast<std::size_t>(common.width) * state.bands,
+                                 static_cast<std::size_t>(common.x - painted.box.x) * pixelSize;
+            std::copy_n(src, static_cast<std::size_t>(common.width) * pixelSize,
                         VIPS_REGION_ADDR(out, common.x, y));
         }
         if (strip.bottom() >= painted.box.bottom()) {
@@ -183,20 +177,32 @@ int generate(VipsRegion* out, void* sequence, void* a, void* b, gboolean* stop) 
 
 } // namespace
 
-vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha,
+vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha, bool keepDepth,
                            std::shared_ptr<StreamState>& state) {
     state = std::make_shared<StreamState>();
     state->picture = picture;
     vips::VImage input;
     try {
-        input = orientedPicture(*picture.source, picture.width, picture.height);
+        if (keepDepth)
+            input = orientedDeepPicture(*picture.source, picture.width, picture.height);
+        if (input.is_null())
+            input = orientedPicture(*picture.source, picture.width, picture.height);
     } catch (const vips::VError&) {
         state->sourceFailed = true;
         throw;
     }
+    state->deep = input.format() == VIPS_FORMAT_USHORT;
+    if (input.get_typeof(VIPS_META_ICC_NAME) != 0) {
+        const void* data = nullptr;
+        std::size_t length = 0;
+        if (vips_image_get_blob(input.get_image(), VIPS_META_ICC_NAME, &data, &length) == 0) {
+            const auto* bytes = static_cast<const uint8_t*>(data);
+            state->conversion = ColorConversion::withProfile({bytes, bytes + length});
+        }
+    }
     if (input.bands() == 4 && !keepAlpha) {
         // Premultiplied pixels written without their alpha: the picture over black.
-        input = input.flatten().cast(VIPS_FORMAT_UCHAR);
+        input = input.flatten().cast(input.format());
     }
     state->bands = input.bands();
     const PixelBox whole{0, 0, picture.width, picture.height};
@@ -222,8 +228,9 @@ vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha,
     // A fresh image rather than the decoder's: none of the source's metadata (orientation
     // included) may reach the encoder unless the caller's properties say so.
     VipsImage* out = vips_image_new();
-    vips_image_init_fields(out, picture.width, picture.height, state->bands, VIPS_FORMAT_UCHAR,
-                           VIPS_CODING_NONE, VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+    vips_image_init_fields(
+        out, picture.width, picture.height, state->bands, input.format(), VIPS_CODING_NONE,
+        state->deep ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
     if (vips_image_pipelinev(out, VIPS_DEMAND_STYLE_THINSTRIP, nullptr) != 0 ||
         vips_image_generate(out, startRegions, generate, stopRegions, state.get(), nullptr) != 0) {
         g_object_unref(out);

@@ -14,13 +14,15 @@ namespace ov::imageio {
 /// has finished.
 struct StreamState;
 
-/// The picture as an 8-bit sRGB libvips image of 3 bands, or 4 when the source has alpha and
-/// `keepAlpha` is true (otherwise the picture is laid over black). `state` receives what the
-/// image reads. Throws vips::VError when the source cannot be opened.
 /// Whether the pipeline failed because the source could not be decoded.
 bool sourceFailed(const StreamState& state);
 
-vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha,
+/// The picture as an 8-bit RGB libvips image of 3 bands, or 4 when the source has alpha and
+/// `keepAlpha` is true (otherwise the picture is laid over black); 16 bits a sample when the
+/// source has them and `keepDepth` is true. The pixels stay in the source's colour space (its
+/// profile travels in the caller's properties); the marks' sRGB colours are converted into it.
+/// `state` receives what the image reads. Throws vips::VError when the source cannot be opened.
+vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha, bool keepDepth,
                            std::shared_ptr<StreamState>& state);
 
 } // namespace ov::imageio

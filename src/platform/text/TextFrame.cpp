@@ -75,7 +75,11 @@ struct FrameLayout {
 
 } // namespace
 
-void drawFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect) {
+namespace {
+
+// Fills the glyphs of the frame, or strokes their outlines `strokeWidth` user units wide.
+void paintFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect,
+                std::optional<double> strokeWidth) {
     const FrameLayout frame(string, rect);
     if (frame.lines.empty())
         return;
@@ -87,6 +91,12 @@ void drawFrame(GraphicsContext& context, const AttributedString& string, const R
         cairo_translate(cr, rect.origin.x, rect.origin.y + rect.size.height);
         cairo_scale(cr, scale, -scale);
         cairo_set_source_rgba(cr, color.red, color.green, color.blue, color.alpha);
+        if (strokeWidth) {
+            // In the layout space the glyphs are set in, where one unit is 1 / scale.
+            cairo_set_line_width(cr, *strokeWidth / scale);
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        }
         // The text matrix acts on glyphs in the y-up text space; conjugated into y-down.
         cairo_matrix_t textMatrix;
         cairo_matrix_init(&textMatrix, m.a, -m.b, -m.c, m.d, m.tx, -m.ty);
@@ -105,10 +115,29 @@ void drawFrame(GraphicsContext& context, const AttributedString& string, const R
             cairo_translate(cr, placed.x, placed.baseline);
             cairo_transform(cr, &textMatrix);
             cairo_move_to(cr, 0, 0);
+            if (strokeWidth) {
+                pango_cairo_layout_line_path(cr, placed.line);
+                cairo_restore(cr);
+                cairo_stroke(cr);
+                continue;
+            }
             pango_cairo_show_layout_line(cr, placed.line);
             cairo_restore(cr);
         }
     });
+}
+
+} // namespace
+
+void drawFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect) {
+    paintFrame(context, string, rect, std::nullopt);
+}
+
+void strokeFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect,
+                 double lineWidth) {
+    if (!(lineWidth > 0) || !std::isfinite(lineWidth))
+        return;
+    paintFrame(context, string, rect, lineWidth);
 }
 
 std::optional<Rect> frameInkBounds(const AttributedString& string, const Rect& rect) {

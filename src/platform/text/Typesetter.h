@@ -76,6 +76,12 @@ private:
 /// a font size that is zero, negative or not finite, or a rectangle that is not finite.
 void drawFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect);
 
+/// Strokes the outlines of the glyphs that drawFrame() fills, `lineWidth` user units wide (half
+/// of it outside the glyphs), with round joins, in the string's foreground colour. Nothing for
+/// a width that is not positive and finite.
+void strokeFrame(GraphicsContext& context, const AttributedString& string, const Rect& rect,
+                 double lineWidth);
+
 /// The box of the ink that drawFrame() puts down for `string` in `rect` (y-up user space, no
 /// transform): the glyph outlines of the lines that fit, without the space fonts reserve above,
 /// below and after them. No value when nothing would be drawn or every glyph is blank.

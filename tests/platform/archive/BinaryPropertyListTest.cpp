@@ -120,23 +120,6 @@ TEST(BinaryPropertyList, WideTablesUseWiderRefsAndOffsets) {
     EXPECT_EQ(reader->object(root->refs[299])->integer, 299);
 }
 
-TEST(BinaryPropertyList, ReadsTheWorkedExample) {
-    auto file = ov::test::defaultPresetArchive();
-    ASSERT_EQ(file.size(), 576u);
-    auto reader = Reader::open(file, nullptr);
-    ASSERT_TRUE(reader);
-    const Object* root = rootOf(reader);
-    ASSERT_NE(root, nullptr);
-    auto objectsRef = reader->lookup(*root, "$objects");
-    ASSERT_TRUE(objectsRef);
-    const Object* objects = reader->object(*objectsRef);
-    ASSERT_EQ(objects->count(), 11u);
-    const Object* preset = reader->object(objects->refs[2]);
-    auto value = reader->lookup(*preset, "resize-value");
-    ASSERT_TRUE(value);
-    EXPECT_TRUE(reader->object(*value)->singlePrecision);
-}
-
 struct HostileCase {
     const char* name;
     std::size_t offset; // from the end when `fromEnd`

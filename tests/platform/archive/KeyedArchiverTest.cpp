@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace ov;
 
 namespace {
@@ -300,8 +298,8 @@ TEST(KeyedArchiver, LenientGeometryAndColourText) {
     EXPECT_EQ(coder.decodeSize("short"), Size{});
 }
 
-// Damaged archives: every truncation and random byte flips must give an empty or partial
-// result, never a crash or an out-of-bounds read (run under AddressSanitizer).
+// Every truncation of an archive is refused, never read out of bounds (random damage is the
+// archive fuzz target's work).
 TEST(KeyedArchiverFuzz, EveryTruncationIsRefused) {
     auto s = fullSample();
     s->children = {fullSample()};
@@ -311,30 +309,6 @@ TEST(KeyedArchiverFuzz, EveryTruncationIsRefused) {
         auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(cut);
         EXPECT_FALSE(decoded) << "length " << length;
     }
-}
-
-TEST(KeyedArchiverFuzz, RandomByteFlipsNeverCrash) {
-    auto s = fullSample();
-    s->child = fullSample();
-    s->children = {fullSample(), s->child};
-    const auto data = archive({s, fullSample()});
-    std::mt19937 random(20261205);
-    std::uniform_int_distribution<std::size_t> position(0, data.size() - 1);
-    std::uniform_int_distribution<int> byte(0, 255), flips(1, 4);
-    int decodedFully = 0;
-    for (int round = 0; round < 4000; ++round) {
-        auto damaged = data;
-        for (int i = flips(random); i > 0; --i)
-            damaged[position(random)] = static_cast<std::uint8_t>(byte(random));
-        auto decoded = KeyedUnarchiver::unarchivedRootArrayOfClass<Sample>(damaged);
-        if (!decoded)
-            continue;
-        decodedFully += decoded->size() == 2;
-        for (const auto& sample : *decoded)
-            ASSERT_NE(sample, nullptr);
-    }
-    // Most damage lands in strings or numbers and leaves the structure readable.
-    EXPECT_GT(decodedFully, 0);
 }
 
 TEST(KeyedArchiver, ArraysStoredUnderNumberedKeysAreRead) {

@@ -110,6 +110,7 @@ TEST(FileReference, deletedFileDoesNotResolve) {
     const auto resolution = ov::resolveFileReference(reference);
     EXPECT_FALSE(resolution.path);
     EXPECT_NE(resolution.error.find("photo.jpg"), std::string::npos);
+    EXPECT_EQ(ov::recordedPathOfFileReference(reference), fs::canonical(dir.path()) / "photo.jpg");
 }
 
 TEST(FileReference, corruptBytesDoNotResolve) {
@@ -133,5 +134,6 @@ TEST(FileReference, corruptBytesDoNotResolve) {
         const auto resolution = ov::resolveFileReference(bytes);
         EXPECT_FALSE(resolution.path);
         EXPECT_FALSE(resolution.error.empty());
+        EXPECT_FALSE(ov::recordedPathOfFileReference(bytes));
     }
 }
