@@ -421,23 +421,33 @@ void ImageDestination::addPicture(StreamedPicture picture, const Properties* pro
     d->picture = std::move(picture);
 }
 
-bool ImageDestination::finalize() {
+Result<void> ImageDestination::finalize() {
     d->encodedSize = 0;
     if (!d->image && !d->picture) {
         d->error = std::make_error_code(std::errc::invalid_argument);
-        return false;
+        return Error{d->error, "No image to write to " + d->path.string()};
     }
     AtomicFile file(d->path);
     if (!file.error() && !d->encodeInto(file)) {
         d->error = file.error() ? file.error() : encodingFailed();
         d->encodedSize = 0;
-        return false;
+        if (file.error())
+            return Error{d->error, "Could not write " + d->path.string() + ": " +
+                                       d->error.message()};
+        return Error{d->error, (d->failedDecoding ? "Could not decode the picture for "
+                                                  : "Could not encode ") +
+                                   d->path.string()};
     }
-    d->error = file.error() ? file.error() : file.commit(FileWriteMode::CreateExclusive);
-    if (d->error) {
+    if (file.error()) {
+        d->error = file.error();
         d->encodedSize = 0;
+        return Error{d->error, "Could not write " + d->path.string() + ": " + d->error.message()};
     }
-    return !d->error;
+    auto committed = file.commit(FileWriteMode::CreateExclusive);
+    d->error = committed ? std::error_code() : committed.error().code;
+    if (!committed)
+        d->encodedSize = 0;
+    return committed;
 }
 
 std::error_code ImageDestination::error() const {

@@ -393,21 +393,23 @@ ImagePtr ImageSource::createThumbnail(double maxPixelSize) const {
     }
 }
 
-bool ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
-                                 std::size_t bytesPerRow) const {
+Result<void> ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
+                                         std::size_t bytesPerRow) const {
     if (width <= 0 || height <= 0 || pixels == nullptr ||
         bytesPerRow < static_cast<std::size_t>(width) * 4) {
-        return false;
+        return makeError(std::errc::invalid_argument, "no room to decode the image into");
     }
+    std::string reason = "the image could not be decoded";
     try {
         auto image = imageio::orientedPicture(*this, width, height);
         if (copyInto(image, pixels, bytesPerRow)) {
-            return true;
+            return {};
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reason += std::string(": ") + error.what();
     }
     vips_error_clear();
-    return false;
+    return makeError(std::errc::io_error, reason);
 }
 
 vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int height) {
