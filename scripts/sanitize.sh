@@ -27,7 +27,10 @@ esac
 shift
 subset=()
 case "${1:-}" in
-  --threads) subset=(platform_dispatch platform_notify platform_files presets export model cli); shift ;;
+  --threads)
+    subset=(platform_dispatch platform_notify platform_files presets export model cli)
+    shift
+    ;;
   --only) IFS=, read -ra subset <<<"$2"; shift 2 ;;
 esac
 targets=()

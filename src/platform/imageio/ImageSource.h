@@ -57,7 +57,8 @@ public:
     /// when the aspect differs) straight into `pixels`: rows top to bottom, `bytesPerRow` apart,
     /// native layout. The decode streams in strips, so no other full-size buffer is made.
     /// Fails, with `pixels` partly written, when decoding fails.
-    [[nodiscard]] Result<void> decodeOriented(int width, int height, uint8_t* pixels, std::size_t bytesPerRow) const;
+    [[nodiscard]] Result<void> decodeOriented(int width, int height, uint8_t* pixels,
+                                              std::size_t bytesPerRow) const;
 
     struct Impl;
     [[nodiscard]] const Impl& impl() const { return *d; } ///< image I/O internal, see _p.h
