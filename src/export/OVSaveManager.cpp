@@ -82,6 +82,9 @@ struct OVSaveManager::Batch {
     std::vector<fs::path> names;
     std::atomic<bool> sheetEnded{false};
     std::mutex reportMutex;
+    // Counting an image and posting the count happen together, so the posted counts arrive in
+    // order and each names its own image.
+    std::mutex progressMutex;
     OVSaveReport report;
 
     void onMain(std::function<void()> work) {
@@ -265,6 +268,7 @@ void OVSaveManager::Batch::saveImage(std::size_t position) {
 }
 
 void OVSaveManager::Batch::completeImage() {
+    const std::lock_guard lock(progressMutex);
     progress->completeUnit();
     updateProgressIndicator();
 }
