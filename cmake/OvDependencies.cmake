@@ -21,3 +21,4 @@ ov_pkg(EXIV2 exiv2)
 # Colour conversion of marks into the photograph's profile (libvips links it as well).
 ov_pkg(LCMS2 lcms2)
 ov_pkg(RSVG librsvg-2.0)
+ov_pkg(GMODULE gmodule-2.0)
