@@ -68,7 +68,7 @@ std::shared_ptr<OVPreset> tenWatermarks() {
         marks.push_back(text);
 
         auto image = OVImageWatermark::imageWatermark();
-        image->setImage(logo());
+        (void)image->setImage(logo());
         image->setOrigin({4600.0, 600.0 + 1200 * i});
         marks.push_back(image);
 

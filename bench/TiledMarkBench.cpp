@@ -56,8 +56,11 @@ void BM_DrawOnCanvas(benchmark::State& state) {
     const bool tiled = state.range(0) != 0;
     auto canvas = ov::GraphicsContext::createBitmap(bench::kPhotoWidth, bench::kPhotoHeight);
     auto source = ov::ImageSource::createWithURL(bench::photoPath());
-    source->decodeOriented(canvas->width(), canvas->height(), canvas->data(),
-                           canvas->bytesPerRow());
+    if (!source->decodeOriented(canvas->width(), canvas->height(), canvas->data(),
+                                canvas->bytesPerRow())) {
+        state.SkipWithError("cannot decode the benchmark photo");
+        return;
+    }
     for (auto _ : state) {
         auto preset = textMark(tiled);
         preset->setEnableExportMode();
@@ -68,18 +71,8 @@ void BM_DrawOnCanvas(benchmark::State& state) {
     state.SetLabel(tiled ? "tiled" : "single");
 }
 
-BENCHMARK(BM_StreamedExport)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(2.0)
-    ->UseRealTime();
-BENCHMARK(BM_DrawOnCanvas)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(2.0)
-    ->UseRealTime();
+BENCHMARK(BM_StreamedExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_DrawOnCanvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 

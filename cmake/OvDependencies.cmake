@@ -17,8 +17,9 @@ ov_pkg(CAIRO cairo)
 ov_pkg(PANGOCAIRO pangocairo)
 ov_pkg(FONTCONFIG fontconfig)
 ov_pkg(VIPS vips-cpp)
+# The image I/O loads libvips' optional codec modules itself.
+ov_pkg(GMODULE gmodule-2.0)
 ov_pkg(EXIV2 exiv2)
 # Colour conversion of marks into the photograph's profile (libvips links it as well).
 ov_pkg(LCMS2 lcms2)
 ov_pkg(RSVG librsvg-2.0)
-ov_pkg(GMODULE gmodule-2.0)

@@ -170,8 +170,10 @@ function(ov_test)
   if(OV_GUI AND NOT test_environment)
     set(test_environment QT_QPA_PLATFORM=offscreen)
   endif()
+  # Each case is labelled with its folder's name ("export", "platform_dispatch"), so that
+  # `ctest -L` picks whole executables.
   gtest_discover_tests(test_${tname} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
-                       PROPERTIES TIMEOUT 300 ENVIRONMENT "${test_environment}")
+                       PROPERTIES TIMEOUT 300 LABELS ${tname} ENVIRONMENT "${test_environment}")
 endfunction()
 
 # ov_extract_example(<markdown> <name> <output>)

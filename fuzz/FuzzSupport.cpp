@@ -67,7 +67,7 @@ std::shared_ptr<OVPreset> everyKindPreset(bool withPicture) {
         auto logo = ov::GraphicsContext::createBitmap(6, 4);
         logo->setFillColor({1, 0.5, 0, 1});
         logo->fillRect({0, 0, 6, 4});
-        image->setImage(logo->makeImage());
+        (void)image->setImage(logo->makeImage());
     }
     image->setOrigin({1, 1});
     image->setRotation(30);

@@ -161,7 +161,7 @@ for _ in $(seq 2400); do
   sleep 0.05
 done
 [ -n "$killed_after" ] || fail "task $KILLED never started writing"
-say "killed task $KILLED with SIGKILL after $killed_after photos"
+say "sent SIGKILL to task $KILLED once it had recorded $killed_after photos"
 wait_for_jobs
 share=$(((listed - KILLED) / SHARDS + 1))
 recorded=$(grep -c -v '^#' "$manifest" || true)

@@ -35,8 +35,9 @@ bool writeEditorPreview(const OVPreset& preset, const std::filesystem::path& pho
     const auto image = context->takeImage();
     const auto bytes =
         image ? ov::encodeImage(*image, "public.png", nullptr) : std::vector<uint8_t>{};
-    return !bytes.empty() && !ov::writeFileAtomically(file, std::span<const std::uint8_t>(bytes),
-                                                      ov::FileWriteMode::ReplaceExisting);
+    return !bytes.empty() && ov::writeFileAtomically(file, std::span<const std::uint8_t>(bytes),
+                                                     ov::FileWriteMode::ReplaceExisting)
+                                 .ok();
 }
 
 } // namespace cli

@@ -132,7 +132,7 @@ void run(const ExportCommandOptions& options, const CommonOptions& common, int& 
     if (!stored)
         throw usageError("there are no presets", "create one with: inkstead presets create NAME");
     job.preset = makeWorkingPreset(*stored, options.settings);
-    exitCode = runExport(job).exitCode;
+    exitCode = runExport(std::move(job)).exitCode;
 }
 
 } // namespace

@@ -146,10 +146,11 @@ void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings) {
                     "strip-private (also serial numbers, owner names, maker notes) or "
                     "copyright-only")
         ->check(CLI::IsMember(namesOf(kOVMetadataPolicyNames)));
-    command.add_option("--artist", settings.artist,
-                       "Creator written into the outputs (EXIF, XMP, IPTC); \"\" writes none");
+    command.add_option(
+        "--artist", settings.artist,
+        "Creator written into the outputs (EXIF, XMP, IPTC); \"\" keeps the photos' own");
     command.add_option("--copyright", settings.copyright,
-                       "Copyright notice written into the outputs; \"\" writes none");
+                       "Copyright notice written into the outputs; \"\" keeps the photos' own");
 }
 
 void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings) {

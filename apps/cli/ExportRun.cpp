@@ -223,11 +223,18 @@ ImageStatus statusOf(OVSaveImageEvent::Kind kind) {
     return ImageStatus::Failed;
 }
 
-// Runs the batch through the save manager and waits for it; Ctrl-C cancels it. With `names`,
+// Output names and list paths, by model index, of a job named from the whole list.
+struct ListedNames {
+    std::vector<fs::path> names;
+    std::vector<fs::path> sources;
+};
+
+// Runs the batch through the save manager and waits for it; Ctrl-C cancels it. With `listed`,
 // each model entry is written under its given name; with a manifest, each image is recorded as
-// soon as it is done.
+// soon as it is done, under its path in the list (the image list resolves links, and a rerun
+// looks the list's paths up).
 OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& model,
-                      const std::vector<fs::path>* names, OVExportManifest* manifest) {
+                      const ListedNames* listed, OVExportManifest* manifest) {
     auto manager = std::make_shared<OVSaveManager>(job.outputFolder);
     manager->setModel(model);
     const auto renderer = OVPipelineRenderer::rendererWithPreset(job.preset);
@@ -237,11 +244,13 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     manager->setMirroredFolders(mirroredFolders(job));
     manager->setConflictPolicy(job.conflict);
     if (manifest)
-        manager->setImageHandler([manifest](const OVSaveImageEvent& event) {
-            record(
-                manifest,
-                manifestRecord({event.source, event.output, statusOf(event.kind), event.reason, {}},
-                               event.seconds));
+        manager->setImageHandler([manifest, listed](const OVSaveImageEvent& event) {
+            const fs::path& source = listed && event.index < listed->sources.size()
+                                         ? listed->sources[event.index]
+                                         : event.source;
+            record(manifest,
+                   manifestRecord({source, event.output, statusOf(event.kind), event.reason, {}},
+                                  event.seconds));
         });
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
@@ -265,15 +274,13 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
         manager->cancelProgress();
     });
     auto finished = [&done](bool, const OVSaveReport& result) { done.set_value(result); };
-    if (names)
-        manager->beginSheetModalForWindow(nullptr, std::move(indexes), *names, finished);
+    if (listed)
+        manager->beginSheetModalForWindow(nullptr, std::move(indexes), listed->names, finished);
     else
         manager->beginSheetModalForWindow(nullptr, std::move(indexes), finished);
     manager->waitUntilFinished();
     return report.get();
 }
-
-} // namespace
 
 // The manifest of the job, opened for appending; null without one.
 std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
@@ -293,28 +300,29 @@ std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
 
 // The inputs of a job named from the whole list: a shard of it, or a run resumed from a
 // manifest.
-Collected collectListed(const ExportJob& job, OVExportManifest* manifest,
-                        std::vector<fs::path>& names) {
+Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
     ShardInputs shard = collectShard(job, manifest);
     if (!job.quiet) {
         if (job.shard)
             std::fprintf(stderr, "inkstead: shard %zu of %zu: %zu of %zu images\n",
                          job.shard->index, job.shard->count, shard.share, shard.listed);
         if (shard.finishedBefore > 0)
-            std::fprintf(stderr, "inkstead: %zu images already done by an earlier run\n",
-                         shard.finishedBefore);
+            std::fprintf(stderr, "inkstead: %zu image%s already done by an earlier run\n",
+                         shard.finishedBefore, shard.finishedBefore == 1 ? "" : "s");
     }
     for (const auto& image : shard.rejected)
         record(manifest, manifestRecord(image, 0));
-    names = std::move(shard.names);
+    listed = {std::move(shard.names), std::move(shard.sources)};
     return {std::move(shard.model), std::move(shard.rejected)};
 }
 
-ExportResult runExport(const ExportJob& job) {
+} // namespace
+
+ExportResult runExport(ExportJob job) {
     const auto manifest = openManifest(job);
-    std::vector<fs::path> names;
+    ListedNames listed;
     Collected collected =
-        namesFromList(job) ? collectListed(job, manifest.get(), names) : collectInputs(job);
+        namesFromList(job) ? collectListed(job, manifest.get(), listed) : collectInputs(job);
     if (namesFromList(job) && collected.model->count() == 0 && collected.rejected.empty()) {
         if (!job.quiet)
             std::fprintf(stderr, "inkstead: nothing left to export\n");
@@ -332,12 +340,12 @@ ExportResult runExport(const ExportJob& job) {
         if (fs::exists(job.outputFolder, ec) && !fs::is_directory(job.outputFolder, ec))
             throw usageError("the output folder " + job.outputFolder.string() + " is a file",
                              "give -o a folder (it is created when missing)");
-        summary.images = planOutputs(job, *collected.model, names);
+        summary.images = planOutputs(job, *collected.model, listed.names);
     } else if (collected.model->count() > 0) {
         makeOutputFolder(job.outputFolder);
         const auto start = std::chrono::steady_clock::now();
         const OVSaveReport report =
-            runBatch(job, collected.model, namesFromList(job) ? &names : nullptr, manifest.get());
+            runBatch(job, collected.model, namesFromList(job) ? &listed : nullptr, manifest.get());
         summary.elapsedSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         summary.cancelled = report.cancelled;

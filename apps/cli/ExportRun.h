@@ -56,7 +56,7 @@ struct ExportResult {
 /// summary (unless quiet), the JSON report (with `json`). Exit code 0 when every image was
 /// written, 1 when some failed, 130 when cancelled by Ctrl-C. Throws CliError (exit 2) when there
 /// is nothing to export or the output folder cannot be made.
-ExportResult runExport(const ExportJob& job);
+ExportResult runExport(ExportJob job);
 
 /// The type each of `count` outputs of the job is written in (the preset's output format; empty
 /// entries keep each source's type), for the extensions of their names.

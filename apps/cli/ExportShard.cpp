@@ -14,22 +14,25 @@ namespace {
 
 // Every task reads the same list, so this must not depend on what other tasks have written: a
 // file is taken as it is named, and only a folder is looked into.
-std::vector<fs::path> wholeList(const ExportJob& job) {
+// The inputs are taken over, so that a list of a million paths is held once.
+std::vector<fs::path> wholeList(std::vector<fs::path> inputs, const ov::UUID& presetID) {
     std::vector<fs::path> list;
+    list.reserve(inputs.size());
     std::unordered_set<std::string> seen;
-    const auto add = [&](const fs::path& path) {
-        if (seen.insert(path.string()).second)
-            list.push_back(path);
+    const auto add = [&](fs::path path) {
+        if (seen.insert(path.native()).second)
+            list.push_back(std::move(path));
     };
-    for (const auto& input : job.inputs) {
+    for (auto& input : inputs) {
         std::error_code ec;
-        const fs::path path = fs::absolute(input, ec).lexically_normal();
+        fs::path path = fs::absolute(input, ec).lexically_normal();
+        fs::path().swap(input); // frees it at once (clear() keeps its memory)
         if (!fs::is_directory(path, ec)) {
-            add(path);
+            add(std::move(path));
             continue;
         }
         OVModel folder;
-        folder.addURL(path, job.preset->uuid());
+        folder.addURL(path, presetID);
         for (std::size_t i = 0; i < folder.count(); ++i)
             if (const auto url = folder.URLAtIndex(i))
                 add(url->lexically_normal());
@@ -37,7 +40,7 @@ std::vector<fs::path> wholeList(const ExportJob& job) {
     return list;
 }
 
-// Why a file of this share cannot be exported; empty when it can.
+// Why a file of this share that the image list did not take cannot be exported.
 std::string rejection(const fs::path& path) {
     std::error_code ec;
     const auto status = fs::status(path, ec);
@@ -45,7 +48,7 @@ std::string rejection(const fs::path& path) {
         return "no such file or folder";
     if (!fs::is_regular_file(status) || ov::ImageSource::typeOfFile(path).empty())
         return "not an image inkstead can read";
-    return {};
+    return "the same file as an earlier entry";
 }
 
 } // namespace
@@ -62,14 +65,14 @@ std::vector<fs::path> mirroredFolders(const ExportJob& job) {
     return folders;
 }
 
-ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest) {
+ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest) {
     ShardInputs inputs;
-    const std::vector<fs::path> list = wholeList(job);
+    OVOutputNaming naming{job.outputFolder, job.pattern, mirroredFolders(job), job.conflict};
+    const std::vector<fs::path> list = wholeList(std::move(job.inputs), job.preset->uuid());
+    job.inputs.clear();
     inputs.listed = list.size();
-    const OVShardPlan plan = OVPlanShard(list,
-                                         {job.outputFolder, job.pattern, mirroredFolders(job),
-                                          job.conflict, false, outputTypesFor(job, list.size())},
-                                         job.shard.value_or(OVShard{}));
+    naming.outputTypes = outputTypesFor(job, list.size());
+    const OVShardPlan plan = OVPlanShard(list, std::move(naming), job.shard.value_or(OVShard{}));
     inputs.share = plan.positions.size();
     const auto presetID = job.preset->uuid();
     for (std::size_t k = 0; k < plan.positions.size(); ++k) {
@@ -78,11 +81,16 @@ ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest)
             ++inputs.finishedBefore;
             continue;
         }
-        if (const std::string why = rejection(source); !why.empty()) {
-            inputs.rejected.push_back({source, {}, ImageStatus::Failed, why, {}});
+        // The list's own checks (exists, is an image) run first; the reasons are looked for
+        // only for the few files it leaves out, since every look costs file-system operations.
+        const std::size_t before = inputs.model->count();
+        inputs.model->addURL(source, presetID);
+        if (inputs.model->count() == before) {
+            inputs.rejected.push_back({source, {}, ImageStatus::Failed, rejection(source), {}});
             continue;
         }
         if (!job.includeOutputs && OVIsMarkedOutput(source)) {
+            inputs.model->removeObjectAtIndex(before);
             inputs.rejected.push_back({source,
                                        {},
                                        ImageStatus::Skipped,
@@ -91,14 +99,8 @@ ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest)
                                        {}});
             continue;
         }
-        const std::size_t before = inputs.model->count();
-        inputs.model->addURL(source, presetID);
-        if (inputs.model->count() == before) {
-            inputs.rejected.push_back(
-                {source, {}, ImageStatus::Failed, "the same file as an earlier entry", {}});
-            continue;
-        }
         inputs.names.push_back(plan.names[k]);
+        inputs.sources.push_back(source);
     }
     return inputs;
 }

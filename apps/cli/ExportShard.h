@@ -19,11 +19,12 @@ namespace cli {
 
 struct ShardInputs {
     std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
-    std::vector<std::filesystem::path> names; ///< output name of each model entry
-    std::vector<ImageOutcome> rejected;       ///< entries of this share that cannot be exported
-    std::size_t listed = 0;                   ///< entries of the whole list
-    std::size_t share = 0;                    ///< entries of this share
-    std::size_t finishedBefore = 0;           ///< of the share, done by an earlier run
+    std::vector<std::filesystem::path> names;   ///< output name of each model entry
+    std::vector<std::filesystem::path> sources; ///< each model entry as the list names it
+    std::vector<ImageOutcome> rejected;         ///< entries of this share that cannot be exported
+    std::size_t listed = 0;                     ///< entries of the whole list
+    std::size_t share = 0;                      ///< entries of this share
+    std::size_t finishedBefore = 0;             ///< of the share, done by an earlier run
 };
 
 /// Input folders whose structure the outputs mirror (empty unless the job mirrors).
@@ -31,7 +32,7 @@ struct ShardInputs {
 
 /// The whole list (inputs as given, folders walked in sorted order, repeated paths once), this
 /// share's part of it and the names the whole list gives them. Entries that `manifest` (may be
-/// null) records as done are left out.
-[[nodiscard]] ShardInputs collectShard(const ExportJob& job, const OVExportManifest* manifest);
+/// null) records as done are left out. Takes the job's inputs over (they are cleared).
+[[nodiscard]] ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest);
 
 } // namespace cli

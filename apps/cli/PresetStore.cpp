@@ -98,7 +98,6 @@ struct PresetStore::Impl {
         auto bytes = ov::readFileContents(file);
         if (!bytes)
             throw usageError("cannot read " + file.string(), "check the file's permissions");
-        OVRegisterPresetClasses();
         auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
         if (!list)
             throw usageError(file.string() + " is not a presets file",
@@ -119,7 +118,7 @@ struct PresetStore::Impl {
         for (const auto& preset : *list)
             for (const auto& id : preset->allWatermarkIDs()) {
                 const std::string name = id + ".png";
-                fs::copy_file(pictures / name, imageCacheDestinationURLForFilename(name),
+                fs::copy_file(pictures / name, manager->storage().imageURLForFilename(name),
                               fs::copy_options::overwrite_existing, error);
             }
         manager->setPresets(std::move(list));

@@ -252,13 +252,14 @@ void exportPreset(const CommonOptions& common, const PresetsArgs& args) {
                          "create the folder first, or give another path");
     ov::AtomicFile file(args.file);
     file.write(text);
-    const auto error = file.commit(args.force ? ov::FileWriteMode::ReplaceExisting
-                                              : ov::FileWriteMode::CreateExclusive);
-    if (error == std::errc::file_exists)
+    const auto committed = file.commit(args.force ? ov::FileWriteMode::ReplaceExisting
+                                                  : ov::FileWriteMode::CreateExclusive);
+    if (!committed && committed.error().code == std::errc::file_exists)
         throw usageError(args.file + " already exists", "give another name, or --force to "
                                                         "replace it");
-    if (error)
-        throw CliError(kExitSomeFailed, "cannot write " + args.file + ": " + error.message());
+    if (!committed)
+        throw CliError(kExitSomeFailed,
+                       "cannot write " + args.file + ": " + committed.error().code.message());
     say(common, "Exported preset " + inQuotes(preset->name()) + " to " + args.file);
 }
 
@@ -310,8 +311,9 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     }
     const std::string recordedName = preset.name();
     preset.setName(store.manager().freePresetName(recordedName));
-    const bool newIdentity = !replaced && imported.makeDistinctFrom(listOf(store));
-    if (auto stored = imported.storePictures(); !stored)
+    const auto& storage = store.manager().storage();
+    const bool newIdentity = !replaced && imported.makeDistinctFrom(listOf(store), storage);
+    if (auto stored = imported.storePictures(storage); !stored)
         throw CliError(kExitSomeFailed, stored.error().message);
     preset.setShouldSave(false);
     auto& manager = store.manager();

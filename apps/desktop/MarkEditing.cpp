@@ -128,13 +128,17 @@ void MarkEditing::beginInsertion(AddKind kind, const std::filesystem::path& pict
             file = QFileDialog::getOpenFileName(editor_->window(), tr("Choose a picture"), {},
                                                 pictureFilter())
                        .toStdString();
-        auto* image = static_cast<OVImageWatermark*>(mark.get());
-        if (file.empty() || !image->setImageWithContentsOfFile(file)) {
+        if (file.empty()) {
             action->setChecked(false);
-            if (!file.empty())
-                Q_EMIT message(
-                    tr("Cannot use %1 as a picture").arg(QString::fromStdString(file.string())),
-                    5000);
+            return;
+        }
+        auto* image = static_cast<OVImageWatermark*>(mark.get());
+        if (const auto stored = image->setImageWithContentsOfFile(file); !stored) {
+            action->setChecked(false);
+            Q_EMIT message(tr("Cannot use %1 as a picture: %2")
+                               .arg(QString::fromStdString(file.string()),
+                                    QString::fromStdString(stored.error().message)),
+                           5000);
             return;
         }
     }

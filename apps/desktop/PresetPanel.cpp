@@ -248,8 +248,9 @@ QString PresetPanel::importPreset(const QString& file) {
     OVImportedPreset& imported = read.value();
     const OVPresetPtr preset = imported.preset;
     preset->setName(manager_->freePresetName(preset->name()));
-    imported.makeDistinctFrom(manager_->allPresets().value_or(std::vector<OVPresetPtr>{}));
-    if (auto stored = imported.storePictures(); !stored)
+    imported.makeDistinctFrom(manager_->allPresets().value_or(std::vector<OVPresetPtr>{}),
+                              manager_->storage());
+    if (auto stored = imported.storePictures(manager_->storage()); !stored)
         return QString::fromStdString(stored.error().message);
     preset->sharedSetup(); // later edits reach the file through its save timer
     manager_->insertObject(preset, manager_->count());
@@ -262,7 +263,7 @@ QString PresetPanel::exportPreset(const QString& file) {
     const auto preset = currentPreset();
     if (!preset)
         return tr("No preset is chosen");
-    const std::error_code error = ov::writeFileAtomically(
+    const auto written = ov::writeFileAtomically(
         file.toStdString(), OVPresetJsonString(*preset), ov::FileWriteMode::ReplaceExisting);
-    return error ? tr("%1: %2").arg(file, QString::fromStdString(error.message())) : QString();
+    return written ? QString() : QString::fromStdString(written.error().message);
 }

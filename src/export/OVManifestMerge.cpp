@@ -71,10 +71,11 @@ bool OVWriteManifest(const std::filesystem::path& file, const OVManifestSummary&
     std::string text(kOVManifestHeader);
     for (const auto& record : summary.records)
         text += OVManifestLine(record);
-    if (const auto failure = ov::writeFileAtomically(ov::linkTarget(file), text,
-                                                     ov::FileWriteMode::ReplaceExisting)) {
+    if (const auto written = ov::writeFileAtomically(ov::linkTarget(file), text,
+                                                     ov::FileWriteMode::ReplaceExisting);
+        !written) {
         if (error)
-            *error = "cannot write " + file.string() + ": " + failure.message();
+            *error = "cannot write " + file.string() + ": " + written.error().code.message();
         return false;
     }
     return true;

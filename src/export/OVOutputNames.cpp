@@ -8,8 +8,9 @@
 #include "inkstead/watermarks/OVTextVariables.h"
 
 #include <algorithm>
-#include <set>
+#include <string>
 #include <system_error>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -37,8 +38,8 @@ std::string withExtensionOfType(const std::string& name, const std::string& type
 }
 
 bool taken(const OVOutputNaming& naming, const fs::path& relative,
-           const std::set<fs::path>& given) {
-    if (given.contains(relative))
+           const std::unordered_set<std::string>& given) {
+    if (given.contains(relative.native()))
         return true;
     std::error_code error;
     return naming.consultFolder && naming.conflict == OVConflictPolicy::Unique &&
@@ -57,34 +58,50 @@ OVTextVariables variablesOf(const fs::path& source, std::int64_t counter) {
     return OVTextVariables::forImage(properties, source, size, counter);
 }
 
-} // namespace
-
-std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& sources,
-                                    const OVOutputNaming& naming) {
-    std::vector<fs::path> names(sources.size());
-    std::set<fs::path> given;
-    for (std::size_t k = 0; k < sources.size(); ++k) {
-        if (!sources[k])
+// Names `count` sources, `sourceAt(k)` giving the k-th or null when it is missing.
+template <typename SourceAt>
+std::vector<fs::path> namesOf(std::size_t count, SourceAt sourceAt, const OVOutputNaming& naming) {
+    std::vector<fs::path> names(count);
+    std::unordered_set<std::string> given;
+    given.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const fs::path* source = sourceAt(k);
+        if (!source)
             continue;
-        const std::string filename = sources[k]->filename().string();
+        const std::string filename = source->filename().string();
         const auto counter = static_cast<std::int64_t>(k + 1);
         std::string wanted = filename;
         if (naming.pattern && naming.pattern->hasVariableTokens()) {
-            const OVTextVariables variables = variablesOf(*sources[k], counter);
+            const OVTextVariables variables = variablesOf(*source, counter);
             wanted = naming.pattern->renameWithCurrentPattern(filename, counter, &variables);
         } else if (naming.pattern) {
             wanted = naming.pattern->renameWithCurrentPattern(filename, counter);
         }
         if (k < naming.outputTypes.size())
             wanted = withExtensionOfType(wanted, naming.outputTypes[k]);
-        fs::path folder = mirroredSubfolder(*sources[k], naming.mirroredFolders);
+        fs::path folder = mirroredSubfolder(*source, naming.mirroredFolders);
         if (folder == ".")
             folder.clear();
         fs::path name = folder / wanted;
         for (unsigned long n = 1; taken(naming, name, given); ++n)
             name = folder / OVWatermarkedFilename(wanted, n);
-        given.insert(name);
-        names[k] = name;
+        given.insert(name.native());
+        names[k] = std::move(name);
     }
     return names;
+}
+
+} // namespace
+
+std::vector<fs::path> OVOutputNames(const std::vector<std::optional<fs::path>>& sources,
+                                    const OVOutputNaming& naming) {
+    return namesOf(
+        sources.size(), [&sources](std::size_t k) { return sources[k] ? &*sources[k] : nullptr; },
+        naming);
+}
+
+std::vector<fs::path> OVOutputNames(std::span<const fs::path> sources,
+                                    const OVOutputNaming& naming) {
+    return namesOf(
+        sources.size(), [&sources](std::size_t k) { return &sources[k]; }, naming);
 }

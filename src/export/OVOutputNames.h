@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,3 +48,6 @@ struct OVOutputNaming {
 [[nodiscard]] std::vector<std::filesystem::path>
 OVOutputNames(const std::vector<std::optional<std::filesystem::path>>& sources,
               const OVOutputNaming& naming);
+/// The same for a list in which every source is present, without copying the list.
+[[nodiscard]] std::vector<std::filesystem::path>
+OVOutputNames(std::span<const std::filesystem::path> sources, const OVOutputNaming& naming);

@@ -103,10 +103,10 @@ std::string OVPipelineRenderer::saveNumberedImage(const std::filesystem::path& s
     // Every output says it is one, so that a later run over the same folder passes it by.
     OVAddOutputMark(properties);
     output->addPicture(std::move(*picture), &properties);
-    if (!output->finalize()) {
+    if (const auto written = output->finalize(); !written) {
         if (output->failedDecoding())
             return kUndecodable;
-        const auto error = output->error();
+        const auto error = written.error().code;
         if (error == std::errc::file_exists)
             return "a file named " + destination.filename().string() + " already exists";
         return "cannot write the image: " + error.message();

@@ -286,9 +286,9 @@ std::optional<fs::path> OVSaveManager::Batch::placeOutput(const fs::path& tempor
     case OVConflictPolicy::Unique:
         return OVPlaceFileExclusively(temporary, folder, name, &reason);
     case OVConflictPolicy::Skip:
-        if (const auto error = ov::moveFileExclusively(temporary, target)) {
-            skipped = error == std::errc::file_exists;
-            reason = error.message();
+        if (const auto moved = ov::moveFileExclusively(temporary, target); !moved) {
+            skipped = moved.error().code == std::errc::file_exists;
+            reason = moved.error().code.message();
             return std::nullopt;
         }
         return target;

@@ -71,13 +71,12 @@ std::optional<OVShard> OVShard::fromEnvironment(std::size_t count, std::string* 
 
 OVShardPlan OVPlanShard(const std::vector<std::filesystem::path>& sources, OVOutputNaming naming,
                         const OVShard& shard) {
-    std::vector<std::optional<std::filesystem::path>> all(sources.begin(), sources.end());
     naming.consultFolder = false;
-    const auto names = OVOutputNames(all, naming);
+    auto names = OVOutputNames(sources, naming);
     OVShardPlan plan;
     plan.positions = shard.positions(sources.size());
     plan.names.reserve(plan.positions.size());
     for (const std::size_t p : plan.positions)
-        plan.names.push_back(names[p]);
+        plan.names.push_back(std::move(names[p]));
     return plan;
 }

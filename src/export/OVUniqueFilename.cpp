@@ -55,12 +55,12 @@ std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const 
                                                std::string_view filename, std::string* error) {
     fs::path candidate = directory / std::string(filename);
     for (unsigned long n = 1;; ++n) {
-        const auto result = ov::moveFileExclusively(temporary, candidate);
-        if (!result)
+        const auto moved = ov::moveFileExclusively(temporary, candidate);
+        if (moved)
             return candidate;
-        if (result != std::errc::file_exists) {
+        if (moved.error().code != std::errc::file_exists) {
             if (error)
-                *error = result.message();
+                *error = moved.error().code.message();
             return std::nullopt;
         }
         candidate = directory / OVWatermarkedFilename(filename, n);

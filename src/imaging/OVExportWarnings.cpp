@@ -19,10 +19,5 @@ std::vector<std::string> OVExportWarnings(const ov::Properties& sourceProperties
         warnings.push_back(std::to_string(*depth) + "-bit colour was reduced to 8 bits");
     if (sourceProperties.contains(ov::kOVPropertyDamagedXMP))
         warnings.push_back("the XMP metadata is not valid XML and was left out");
-    // The JPEG XL encoder of the image library writes the colour profile but no EXIF or XMP.
-    if (outputType == "public.jxl" && (sourceProperties.contains(ov::kOVPropertyExifDictionary) ||
-                                       sourceProperties.contains(ov::kOVPropertyTIFFDictionary) ||
-                                       sourceProperties.contains(ov::kOVPropertyXMP)))
-        warnings.push_back("JPEG XL outputs carry no EXIF or XMP metadata; it was left out");
     return warnings;
 }

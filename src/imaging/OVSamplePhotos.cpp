@@ -253,9 +253,9 @@ ov::Result<void> writePhoto(const PhotoRecipe& recipe, const fs::path& path) {
     const ov::Properties properties = cameraProperties(recipe);
     destination->setLossyCompressionQuality(0.9);
     destination->addImage(image, &properties);
-    if (!destination->finalize() && destination->error() != std::errc::file_exists)
-        return ov::Error{destination->error(),
-                         "cannot write " + path.string() + ": " + destination->error().message()};
+    if (auto written = destination->finalize();
+        !written && written.error().code != std::errc::file_exists)
+        return written.error();
     return {};
 }
 
@@ -307,7 +307,7 @@ ov::Result<void> OVWriteSampleLogo(const fs::path& path) {
     ctx->fillPath();
     // Written aside, then linked into place: a file that appeared meanwhile is never replaced.
     const fs::path temporary = path.parent_path() / ("." + path.filename().string() + ".part");
-    const bool written = ctx->writePNG(temporary);
+    const bool written = ctx->writePNG(temporary).ok();
     if (written)
         fs::create_hard_link(temporary, path, ec);
     std::error_code ignored;

@@ -105,7 +105,8 @@ ov::ImagePtr CGImageCreateWatermarkedImageWithPreset(const ov::ImageSourcePtr& s
     }
     // The picture is decoded straight into the canvas, filling it; no intermediate image.
     if (!source->decodeOriented(context->width(), context->height(), context->data(),
-                                context->bytesPerRow())) {
+                                context->bytesPerRow())
+             .ok()) {
         return nullptr;
     }
     if (preset) {

@@ -60,11 +60,14 @@ public:
 
     //! \name Archiving (OVPresetCoding.cpp)
     /// Writes name, uuid, the watermark list, resize constraint, method and value, and the two
-    /// flags, in that order.
+    /// flags, in that order; then, each only when it is not at its default, the metadata policy
+    /// (beyond stripping the location), artist, copyright notice, output format and quality.
     void encodeWithCoder(ov::KeyedArchiver& coder) const override;
     /// Reads the record (a missing list is empty, missing flags are false), leaves the preset
     /// clean and starts its save timer.
     bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+    /// Registers the preset and watermark classes for decoding (OVRegisterPresetClasses()).
+    static void registerArchivedClasses();
     /// Records are decoded only as the classes they are expected to be (identifiers as UUIDs,
     /// titles as strings, flags as numbers): always true.
     [[nodiscard]] static constexpr bool supportsSecureCoding() { return true; }
@@ -244,7 +247,6 @@ private:
 
 using OVPresetPtr = std::shared_ptr<OVPreset>;
 
-/// Registers the preset and every watermark kind for decoding. Idempotent and thread-safe; the
-/// preset manager calls it before it reads its file. Call it before decoding presets or
-/// watermarks with a keyed unarchiver of your own.
+/// Registers the preset and every watermark kind for decoding. Idempotent and thread-safe;
+/// making a preset and every typed read of presets from a keyed unarchiver call it.
 void OVRegisterPresetClasses();

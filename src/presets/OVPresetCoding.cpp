@@ -10,13 +10,9 @@ void OVRegisterPresetClasses() {
     (void)registered;
 }
 
-namespace {
-
-// Registered when the library is loaded, so that presets decode before any has been made. This
-// file holds the preset's archive operations, so it is part of every program with presets.
-[[maybe_unused]] const bool registeredAtLoad = (OVRegisterPresetClasses(), true);
-
-} // namespace
+void OVPreset::registerArchivedClasses() {
+    OVRegisterPresetClasses();
+}
 
 void OVPreset::encodeWithCoder(ov::KeyedArchiver& coder) const {
     const auto list = watermarks();

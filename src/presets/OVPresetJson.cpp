@@ -25,7 +25,6 @@ namespace {
 // Geometry beyond this many units is no photograph's; it only comes from damaged files.
 constexpr double kMaxUnits = 1e7;
 
-const char* const kQuadrantNames[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
 const char* const kConstraintNames[] = {"width", "height", "longest-side"};
 const char* const kMethodNames[] = {"pixels", "percentage"};
 const char* const kMarginUnitNames[] = {"shorter-side", "pixels"};
@@ -250,46 +249,6 @@ std::optional<OVPlacement> readPlacement(Fields& f) {
 
 // The fields of the base record, in the order the setters must see them: the size before the
 // cap, so that a recorded size above its cap is kept as recorded.
-void readBase(OVWatermark& mark, Fields& f) {
-    if (auto v = f.uuid("uuid"))
-        mark.setUuid(*v);
-    if (auto v = f.string("title"))
-        mark.setTitle(*v);
-    mark.setHasMaxSize(false);
-    if (auto v = f.point("origin"))
-        mark.setOrigin(*v);
-    if (auto v = f.size("size"))
-        mark.setSize(*v);
-    if (auto v = f.number("alpha", 0, 1))
-        mark.setAlpha(*v);
-    if (auto v = f.number("rotation", -360000, 360000))
-        mark.setRotation(*v);
-    if (auto v = f.number("shadow", 0, 1))
-        mark.setShadow(*v);
-    if (auto v = f.boolean("proportional"))
-        mark.setShouldResizeProportionally(*v);
-    if (auto v = f.boolean("useRelativePosition"))
-        mark.setShouldUseRelativePosition(*v);
-    if (auto v = f.boolean("useRelativeSize"))
-        mark.setShouldUseRelativeSize(*v);
-    if (auto v = f.enumeration("relativeQuadrant", kQuadrantNames))
-        mark.setRelativeQuadrant(static_cast<OVRelativeQuadrant>(*v));
-    if (auto v = f.point("relativePosition"))
-        mark.setRelativePosition(*v);
-    if (auto v = f.size("relativeSize", -kMaxUnits))
-        mark.setRelativeSize(*v);
-    if (auto v = f.boolean("relativePositionComputed"))
-        mark.setRelativePositionComputed(*v);
-    if (auto v = f.boolean("relativeSizeComputed"))
-        mark.setRelativeSizeComputed(*v);
-    if (auto v = f.size("maxSize"))
-        mark.setMaxSize(*v);
-    if (auto v = f.boolean("hasMaxSize"))
-        mark.setHasMaxSize(*v);
-    // Stored as it is; it acts when the watermark is next placed on an image.
-    mark.storePlacement(readPlacement(f));
-}
-
 ov::ImagePtr readPicture(Fields& f, const std::string& key) {
     const auto text = f.string(key);
     if (!text)
@@ -349,7 +308,7 @@ std::optional<OVPropertyValue> readProperty(const OVWatermarkProperty& property,
             return *v;
         return std::nullopt;
     case OVPropertyType::Size:
-        if (auto v = f.size(key, -kMaxUnits))
+        if (auto v = f.size(key, property.minimum))
             return *v;
         return std::nullopt;
     case OVPropertyType::Picture:
@@ -358,6 +317,17 @@ std::optional<OVPropertyValue> readProperty(const OVWatermarkProperty& property,
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+void readBase(OVWatermark& mark, Fields& f) {
+    if (auto v = f.uuid("uuid"))
+        mark.setUuid(*v);
+    mark.setHasMaxSize(false);
+    for (const auto& property : OVWatermarkBaseProperties())
+        if (auto v = readProperty(property, f))
+            property.set(mark, *v);
+    // Stored as it is; it acts when the watermark is next placed on an image.
+    mark.storePlacement(readPlacement(f));
 }
 
 json propertyToJson(const OVWatermarkProperty& property, const OVWatermark& mark,
@@ -478,22 +448,8 @@ json watermarkToJson(const OVWatermark& mark, bool withPictures) {
     j["kind"] =
         kind ? json(std::string(kind->name)) : json(static_cast<std::uint64_t>(mark.type()));
     j["uuid"] = mark.uuid().uuidString();
-    j["title"] = mark.title();
-    j["origin"] = pointToJson(mark.origin());
-    j["size"] = sizeToJson(mark.size());
-    j["alpha"] = mark.alpha();
-    j["rotation"] = mark.rotation();
-    j["shadow"] = mark.shadow();
-    j["proportional"] = mark.shouldResizeProportionally();
-    j["useRelativePosition"] = mark.shouldUseRelativePosition();
-    j["useRelativeSize"] = mark.shouldUseRelativeSize();
-    j["relativeQuadrant"] = enumToJson(mark.relativeQuadrant(), kQuadrantNames);
-    j["relativePosition"] = pointToJson(mark.relativePosition());
-    j["relativeSize"] = sizeToJson(mark.relativeSize());
-    j["relativePositionComputed"] = mark.isRelativePositionComputed();
-    j["relativeSizeComputed"] = mark.isRelativeSizeComputed();
-    j["hasMaxSize"] = mark.hasMaxSize();
-    j["maxSize"] = sizeToJson(mark.maxSize());
+    for (const auto& property : OVWatermarkBaseProperties())
+        j[std::string(property.key)] = propertyToJson(property, mark, false);
     if (const auto placed = mark.placement())
         j["placement"] = {
             {"anchor", std::string(OVPlacementAnchorName(placed->anchor))},
@@ -635,9 +591,10 @@ ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text) {
     }
 }
 
-ov::Result<void> OVImportedPreset::storePictures() {
+ov::Result<void> OVImportedPreset::storePictures(const OVStorageFolder& storage) {
     for (std::size_t i = 0; i < pictures_.size(); ++i) {
         const auto& picture = pictures_[i];
+        picture.watermark->attachToStorage(storage);
         const OVWatermarkKind* kind = OVWatermarkKindOf(*picture.watermark);
         const OVWatermarkProperty* property = nullptr;
         if (kind)
@@ -670,7 +627,8 @@ void OVImportedPreset::removeStoredPictures() {
         picture.watermark->removeImage();
 }
 
-bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets) {
+bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets,
+                                        const OVStorageFolder& storage) {
     std::set<std::string> used;
     bool presetTaken = false;
     for (const auto& listed : presets) {
@@ -685,7 +643,7 @@ bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets)
         const bool pictureTaken =
             mark->type() == OVWatermarkTypeImage &&
             std::filesystem::exists(
-                imageCacheDestinationURLForFilename(mark->uuid().uuidString() + ".png"), error);
+                storage.imageURLForFilename(mark->uuid().uuidString() + ".png"), error);
         if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
             mark->setUuid(ov::UUID::random());
     }

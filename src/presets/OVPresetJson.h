@@ -3,6 +3,7 @@
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/platform/log/Result.h"
 #include "inkstead/presets/OVPreset.h"
+#include "inkstead/storage/OVStorage.h"
 
 #include <cstddef>
 #include <string>
@@ -39,10 +40,10 @@ class OVImportedPreset {
 public:
     OVPresetPtr preset;
 
-    /// Writes each image watermark's picture under its current identifier and restores the
-    /// recorded geometry (setting a picture fits the watermark to it). On failure removes the
-    /// pictures already written.
-    [[nodiscard]] ov::Result<void> storePictures();
+    /// Writes each image watermark's picture under its current identifier into `storage` (the
+    /// process's storage unless given) and restores the recorded geometry (setting a picture
+    /// fits the watermark to it). On failure removes the pictures already written.
+    [[nodiscard]] ov::Result<void> storePictures(const OVStorageFolder& storage = {});
     /// Removes the pictures storePictures() wrote (when the preset could not be saved after all).
     void removeStoredPictures();
     /// Gives the preset a new uuid when one of `presets` has its uuid, and its watermarks new
@@ -50,7 +51,8 @@ public:
     /// the storage; all of them when the preset got a new one), so that presets are found by
     /// uuid and every image watermark gets a picture file of its own. True when the preset's
     /// uuid changed.
-    bool makeDistinctFrom(const std::vector<OVPresetPtr>& presets);
+    bool makeDistinctFrom(const std::vector<OVPresetPtr>& presets,
+                          const OVStorageFolder& storage = {});
 
 private:
     friend ov::Result<OVImportedPreset> OVPresetFromJson(std::string_view text);

@@ -73,14 +73,15 @@ private:
                 pending_.reset();
             }
             // Through a symbolic link in the presets file's place, which stays.
-            auto error = ov::writeFileAtomically(ov::linkTarget(snapshot.path), snapshot.bytes,
-                                                 ov::FileWriteMode::ReplaceExisting);
+            auto written = ov::writeFileAtomically(ov::linkTarget(snapshot.path), snapshot.bytes,
+                                                   ov::FileWriteMode::ReplaceExisting);
             ov::Result<void> result;
-            if (error) {
+            if (!written) {
                 const std::string message = "Presets could not be saved to " +
-                                            snapshot.path.string() + ": " + error.message();
+                                            snapshot.path.string() + ": " +
+                                            written.error().code.message();
                 ov::log(message);
-                result = ov::Error{error, message};
+                result = ov::Error{written.error().code, message};
             }
             for (auto& promise : snapshot.promises)
                 promise.set_value(result);
@@ -161,9 +162,17 @@ bool hasReadableImageMarks(const OVPresetPtr& preset) {
 
 using PictureList = std::function<std::vector<fs::path>()>;
 
+void attachToStorage(const std::vector<OVPresetPtr>& list, const OVStorageFolder& storage) {
+    for (const auto& preset : list)
+        if (preset)
+            for (const auto& mark : preset->watermarks())
+                mark->attachToStorage(storage);
+}
+
 } // namespace
 
 struct OVPresetManager::State {
+    OVStorageFolder storage;
     mutable std::mutex mutex; // guards `presets` for the atomic getter and setter
     std::optional<std::vector<OVPresetPtr>> presets;
     std::chrono::nanoseconds sweepDelay{};
@@ -184,18 +193,12 @@ struct OVPresetManager::State {
 };
 
 OVPresetManager::OVPresetManager(std::optional<std::chrono::nanoseconds> sweepDelay)
-    : d(std::make_shared<State>()) {
-    setPresets(initializePresets());
-    if (sweepDelay) {
-        d->sweepDelay = *sweepDelay;
-        cleanupOrphanedPresetAssets();
-    }
-}
+    : OVPresetManager(std::filesystem::path(), sweepDelay) {}
 
 OVPresetManager::OVPresetManager(std::filesystem::path storageDirectory,
                                  std::optional<std::chrono::nanoseconds> sweepDelay)
     : d(std::make_shared<State>()) {
-    OVSetStorageDirectory(std::move(storageDirectory));
+    d->storage = OVStorageFolder(std::move(storageDirectory));
     setPresets(initializePresets());
     if (sweepDelay) {
         d->sweepDelay = *sweepDelay;
@@ -213,12 +216,18 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::presets() const {
 }
 
 void OVPresetManager::setPresets(std::optional<std::vector<OVPresetPtr>> presets) {
+    if (presets)
+        attachToStorage(*presets, d->storage);
     std::lock_guard lock(d->mutex);
     d->presets = std::move(presets);
 }
 
 std::filesystem::path OVPresetManager::presetArchivePath() const {
-    return OVPresetArchivePath();
+    return d->storage.presetArchivePath();
+}
+
+const OVStorageFolder& OVPresetManager::storage() const {
+    return d->storage;
 }
 
 std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
@@ -243,16 +252,15 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
                 "); it is left untouched");
         return std::nullopt;
     }
-    OVRegisterPresetClasses();
     ov::KeyedUnarchiver coder(*bytes);
     auto list = coder.decodeArrayOfObjectsOfClass<OVPreset>("root");
     if (!list) {
         // Nothing usable: move the file aside so no later save destroys what it holds.
         fs::path aside = asideName(path, kCorruptLabel);
-        if (auto moveError = ov::moveFileExclusively(path, aside)) {
+        if (auto moved = ov::moveFileExclusively(path, aside); !moved) {
             d->savesBlocked = true;
             ov::log("Presets file " + path.string() + " could not be decoded (" +
-                    coder.firstError() + ") nor moved aside: " + moveError.message());
+                    coder.firstError() + ") nor moved aside: " + moved.error().code.message());
         } else {
             ov::log("Presets file " + path.string() + " could not be decoded (" +
                     coder.firstError() + "); kept it as " + aside.string());
@@ -269,8 +277,10 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
         }
         ov::log("Presets file " + path.string() + " was partly unreadable (" + coder.firstError() +
                 "); a copy is kept as " + aside.string());
+        attachToStorage(*list, d->storage);
         return list;
     }
+    attachToStorage(*list, d->storage);
     d->loadedCompletely = std::all_of(list->begin(), list->end(), hasReadableImageMarks);
     return list;
 }
@@ -286,6 +296,8 @@ std::shared_future<ov::Result<void>> OVPresetManager::savePresets() {
                               " could not be read; it is kept untouched");
     if (path.empty())
         return failedSave(std::errc::no_such_file_or_directory, "there is no storage folder");
+    // Watermarks added to listed presets since the last save get their pictures here.
+    attachToStorage(*list, d->storage);
     // Archived here, on the caller's thread, so the file gets a consistent snapshot even if the
     // list or its presets change while the write runs.
     auto bytes = ov::KeyedArchiver::archivedDataWithRootArray({list->begin(), list->end()});
@@ -378,13 +390,13 @@ std::vector<std::filesystem::path> OVPresetManager::validPresetAssets() const {
     for (const auto& preset : *list)
         if (preset)
             for (const auto& id : preset->allWatermarkIDs())
-                paths.push_back(imageCacheDestinationURLForFilename(id + ".png"));
+                paths.push_back(d->storage.imageURLForFilename(id + ".png"));
     return paths;
 }
 
 std::vector<std::filesystem::path> OVPresetManager::expiringPresetAssets() const {
     std::vector<fs::path> paths;
-    const fs::path images = imageCacheDestinationURL();
+    const fs::path images = d->storage.imagesDirectory();
     if (images.empty())
         return paths;
     // Folder by folder, so that an entry or a folder that cannot be read is logged and the

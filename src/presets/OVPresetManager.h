@@ -39,8 +39,8 @@ public:
     explicit OVPresetManager(
         std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
     /// The same with `storageDirectory` as the storage folder (presets file and pictures)
-    /// instead of the one the environment names; it becomes the process's storage folder
-    /// (OVSetStorageDirectory()).
+    /// instead of the process's one. Nothing process-wide changes: several managers with
+    /// folders of their own can live side by side.
     explicit OVPresetManager(
         std::filesystem::path storageDirectory,
         std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
@@ -64,6 +64,10 @@ public:
     void waitForPendingSaves() const;
     /// The presets file; creates the storage directory when missing.
     [[nodiscard]] std::filesystem::path presetArchivePath() const;
+    /// The storage folder of the presets file and of the pictures of its image watermarks.
+    /// Listed presets' watermarks keep their pictures there: the manager attaches them when it
+    /// loads, when the list is set or changed and when it saves.
+    [[nodiscard]] const OVStorageFolder& storage() const;
 
     //! \name Look-ups
     /// Null when the index is negative or not below the count.

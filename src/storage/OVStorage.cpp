@@ -38,30 +38,51 @@ std::filesystem::path OVStorageDirectory() {
     return existingDirectory(container / kOVGroupContainerSubpath);
 }
 
-std::filesystem::path OVPresetArchivePath() {
-    std::filesystem::path storage = OVStorageDirectory();
+OVStorageFolder::OVStorageFolder(std::filesystem::path directory)
+    : directory_(std::move(directory)) {}
+
+std::filesystem::path OVStorageFolder::directory() const {
+    return directory_.empty() ? OVStorageDirectory() : existingDirectory(directory_);
+}
+
+std::filesystem::path OVStorageFolder::presetArchivePath() const {
+    std::filesystem::path storage = directory();
     if (storage.empty())
         return {};
     return storage / kOVPresetArchiveFilename;
 }
 
-ov::FileLock OVLockStorage() {
-    const std::filesystem::path storage = OVStorageDirectory();
-    return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
-}
-
-std::filesystem::path imageCacheDestinationURL() {
-    if (auto chosen = chosenDirectory(); !chosen.empty())
-        return existingDirectory(chosen / kOVWatermarkImagesDirectory);
-    std::filesystem::path container = ov::sharedContainerDirectory();
-    if (container.empty())
+std::filesystem::path OVStorageFolder::imagesDirectory() const {
+    std::filesystem::path storage = directory();
+    if (storage.empty())
         return {};
-    return existingDirectory(container / kOVGroupContainerSubpath / kOVWatermarkImagesDirectory);
+    return existingDirectory(storage / kOVWatermarkImagesDirectory);
 }
 
-std::filesystem::path imageCacheDestinationURLForFilename(std::string_view filename) {
-    std::filesystem::path images = imageCacheDestinationURL();
+std::filesystem::path OVStorageFolder::imageURLForFilename(std::string_view filename) const {
+    std::filesystem::path images = imagesDirectory();
     if (images.empty())
         return {};
     return images / filename;
+}
+
+ov::FileLock OVStorageFolder::lock() const {
+    const std::filesystem::path storage = directory();
+    return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
+}
+
+std::filesystem::path OVPresetArchivePath() {
+    return OVStorageFolder().presetArchivePath();
+}
+
+ov::FileLock OVLockStorage() {
+    return OVStorageFolder().lock();
+}
+
+std::filesystem::path imageCacheDestinationURL() {
+    return OVStorageFolder().imagesDirectory();
+}
+
+std::filesystem::path imageCacheDestinationURLForFilename(std::string_view filename) {
+    return OVStorageFolder().imageURLForFilename(filename);
 }

@@ -21,6 +21,38 @@ inline constexpr std::string_view kOVWatermarkImagesDirectory = "images";
 /// Name of the host's setting that remembers the last used preset (the library never reads it).
 inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
 
+/// One storage folder: the presets file, the pictures of image watermarks and the lock that
+/// serialises writers. A folder made from a path is that folder; a default-made one is the
+/// process's storage directory (OVStorageDirectory()), looked up at every use, so that a host
+/// can keep several storages side by side while the command-line tool keeps one per process.
+/// A small value; copies name the same folder.
+class OVStorageFolder {
+public:
+    /// The process's storage directory.
+    OVStorageFolder() = default;
+    /// `directory` itself; an empty path is the process's storage directory.
+    explicit OVStorageFolder(std::filesystem::path directory);
+
+    /// Whether this is the process's storage directory rather than a folder of its own.
+    [[nodiscard]] bool isProcessDefault() const { return directory_.empty(); }
+    /// The folder, created with its parents when missing (errors ignored); empty when this is
+    /// the process's directory and there is no shared container.
+    [[nodiscard]] std::filesystem::path directory() const;
+    /// The presets file inside it; creates the folder when missing, not the file.
+    [[nodiscard]] std::filesystem::path presetArchivePath() const;
+    /// The folder of watermark pictures inside it, created when missing (errors ignored).
+    [[nodiscard]] std::filesystem::path imagesDirectory() const;
+    /// A file in the folder of watermark pictures (neither created nor checked).
+    [[nodiscard]] std::filesystem::path imageURLForFilename(std::string_view filename) const;
+    /// Takes the storage's lock (see OVLockStorage()).
+    [[nodiscard]] ov::FileLock lock() const;
+
+    bool operator==(const OVStorageFolder&) const = default;
+
+private:
+    std::filesystem::path directory_;
+};
+
 /// The storage directory, created with its parents when missing (creation errors are ignored):
 /// the one OVSetStorageDirectory() chose, else "Inkstead" in the shared container. Empty when
 /// there is no shared container.
@@ -28,7 +60,7 @@ inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
 
 /// Makes `directory` the storage directory of this process (the presets file and the pictures of
 /// image watermarks), instead of the one the environment names; an empty path returns to that.
-/// A preset manager made with a folder calls it. Thread-safe.
+/// Folders made with a path of their own (OVStorageFolder) are not affected. Thread-safe.
 void OVSetStorageDirectory(std::filesystem::path directory);
 
 /// Path of the presets file; creates the storage directory when missing, not the file.

@@ -41,6 +41,8 @@ OVWatermarkProperty arrowGeometry(std::string_view key, std::string_view label, 
     property.defaultValue = Value{};
     property.editable = editable;
     property.setsGeometry = true;
+    property.minimum = -ov::detail::kMaxGeometry;
+    property.maximum = ov::detail::kMaxGeometry;
     property.get = [getter](const OVWatermark& w) {
         return OVPropertyValue((static_cast<const OVArrowWatermark&>(w).*getter)());
     };

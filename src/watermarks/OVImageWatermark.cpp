@@ -60,7 +60,43 @@ std::shared_ptr<OVImageWatermark> OVImageWatermark::imageWatermark() {
 }
 
 std::shared_ptr<OVWatermark> OVImageWatermark::newInstance() const {
-    return std::make_shared<OVImageWatermark>();
+    auto twin = std::make_shared<OVImageWatermark>();
+    twin->storage_ = storage();
+    return twin;
+}
+
+OVStorageFolder OVImageWatermark::storage() const {
+    std::lock_guard lock(storageMutex_);
+    return storage_;
+}
+
+void OVImageWatermark::attachToStorage(const OVStorageFolder& storage) {
+    const std::filesystem::path former = imageURL();
+    {
+        std::lock_guard lock(storageMutex_);
+        if (storage_ == storage)
+            return;
+        storage_ = storage;
+    }
+    // A picture already in the new storage (a preset read from it) is used as it is.
+    std::error_code error;
+    const std::filesystem::path target = imageURL();
+    if (target.empty() || std::filesystem::exists(target, error))
+        return;
+    ov::ImagePtr picture;
+    {
+        std::lock_guard lock(pictureMutex_);
+        picture = internalImage_;
+    }
+    ov::Result<void> stored;
+    if (picture) {
+        stored = writePictureFile(picture);
+    } else if (auto bytes = former.empty() ? std::nullopt : ov::readFileContents(former)) {
+        // The file as it is: no decode and encode for a move between storages.
+        stored = ov::writeFileAtomically(target, *bytes, ov::FileWriteMode::CreateExclusive);
+    }
+    if (!stored && stored.error().code != std::errc::file_exists)
+        ov::log("Image watermark: " + stored.error().message);
 }
 
 std::string OVImageWatermark::filename() const {
@@ -68,7 +104,7 @@ std::string OVImageWatermark::filename() const {
 }
 
 std::filesystem::path OVImageWatermark::imageURL() const {
-    return imageCacheDestinationURLForFilename(filename());
+    return storage().imageURLForFilename(filename());
 }
 
 ov::ImagePtr OVImageWatermark::image() const {
@@ -91,28 +127,33 @@ void OVImageWatermark::setInternal_image(ov::ImagePtr image) {
     internalImage_ = std::move(image);
 }
 
-bool OVImageWatermark::writePictureFile(const ov::ImagePtr& picture) const {
+ov::Result<void> OVImageWatermark::writePictureFile(const ov::ImagePtr& picture) const {
     const std::vector<uint8_t> encoded = encodedPicture(*picture);
     if (encoded.empty())
-        return false;
-    return !ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
+        return ov::makeError(std::errc::invalid_argument,
+                             "The picture of an image mark could not be encoded");
+    return ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
 }
 
-bool OVImageWatermark::setImageWithContentsOfFile(const std::filesystem::path& file) {
-    auto picture = decodeFile(file);
-    return picture && setImage(picture);
+ov::Result<void> OVImageWatermark::setImageWithContentsOfFile(const std::filesystem::path& file) {
+    auto picture = OVPictureWithContentsOfFile(file);
+    if (!picture)
+        return picture.error();
+    return setImage(picture.value());
 }
 
-bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
+ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     imageWriteError_.clear();
     if (!picture)
-        return false;
+        return ov::makeError(std::errc::invalid_argument, "An image mark needs a picture");
     const std::vector<uint8_t> encoded = encodedPicture(*picture);
     if (encoded.empty())
-        return false;
-    const std::error_code written =
+        return ov::makeError(std::errc::invalid_argument,
+                             "The picture of an image mark could not be encoded");
+    ov::Result<void> written =
         ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
-    imageWriteError_ = written;
+    if (!written)
+        imageWriteError_ = written.error().code;
 
     // Unless asked otherwise, a bitmap is never made larger than its pixels.
     const ov::Size pixelSize = picture->vectorSource()
@@ -132,7 +173,7 @@ bool OVImageWatermark::setImage(const ov::ImagePtr& picture) {
         setOrigin(ov::PointZero);
     calculateRelativePosition();
     setInternal_image(nullptr);
-    return !written;
+    return written;
 }
 
 void OVImageWatermark::setAllowsEnlargement(bool allows) {
@@ -186,9 +227,10 @@ std::shared_ptr<OVWatermark> OVImageWatermark::duplicate() const {
     auto base = OVWatermark::duplicate();
     const auto* twin = static_cast<const OVImageWatermark*>(base.get());
     const ov::ImagePtr picture = cachedPicture();
-    if (picture && !twin->writePictureFile(picture))
-        ov::log("Could not write the picture of a duplicated image watermark to " +
-                twin->imageURL().string());
+    if (picture) {
+        if (auto written = twin->writePictureFile(picture); !written)
+            ov::log("Duplicated image watermark: " + written.error().message);
+    }
     return base;
 }
 
@@ -235,7 +277,7 @@ OVWatermarkProperty pictureProperty() {
     // A null picture changes nothing.
     property.set = [](OVWatermark& w, const OVPropertyValue& v) {
         if (const auto& picture = std::get<ov::ImagePtr>(v))
-            static_cast<OVImageWatermark&>(w).setImage(picture);
+            (void)static_cast<OVImageWatermark&>(w).setImage(picture); // storageError() keeps why
     };
     return property;
 }

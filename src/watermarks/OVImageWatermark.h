@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inkstead/platform/gfx/Image.h"
+#include "inkstead/storage/OVStorage.h"
 #include "inkstead/watermarks/OVWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
@@ -50,13 +51,15 @@ public:
     [[nodiscard]] virtual ov::ImagePtr image() const;
     /// Stores `image` as the watermark's picture file (replacing it atomically; the SVG document
     /// of a vector rendition as it is), caps the size at its pixel size (unless enlargement is
-    /// allowed or the picture is a vector one), fits the watermark into its bounds, and drops the
-    /// cached decode. Returns false and changes nothing when there is no image or it cannot be
-    /// encoded; when only the write fails the geometry is still updated and false is returned.
-    virtual bool setImage(const ov::ImagePtr& image);
+    /// allowed or the picture is a vector one), fits the watermark into its bounds, and drops
+    /// the cached decode. Fails and changes nothing when there is no image or it cannot be
+    /// encoded; when only the write fails the geometry is still updated and the write's error
+    /// is returned.
+    virtual ov::Result<void> setImage(const ov::ImagePtr& image);
     /// setImage() with the first picture of an image file of any format the library reads,
-    /// turned upright. False, changing nothing, when the file cannot be decoded.
-    virtual bool setImageWithContentsOfFile(const std::filesystem::path& file);
+    /// turned upright (OVPictureWithContentsOfFile()). Fails, changing nothing, when the file
+    /// cannot be decoded.
+    virtual ov::Result<void> setImageWithContentsOfFile(const std::filesystem::path& file);
     /// Why the last setImage() could not store the picture file; empty when it was stored (or
     /// the picture could not be read or encoded).
     [[nodiscard]] std::error_code imageWriteError() const { return imageWriteError_; }
@@ -74,9 +77,16 @@ public:
     void removeImage() override;
     /// Decodes the picture into the cache (shared by later copies), then deletes the file.
     void detachFromStorage() override;
+    /// Writes the picture into `storage` when it is not there yet and keeps it there from now
+    /// on; the file in the former storage stays for whoever else uses it.
+    void attachToStorage(const OVStorageFolder& storage) override;
+    /// The storage holding the picture file; the process's storage unless attached elsewhere.
+    /// Copies and duplicates keep it.
+    [[nodiscard]] OVStorageFolder storage() const;
     /// "<UUID>.png", the uuid in upper case.
     [[nodiscard]] virtual std::string filename() const;
-    /// Where the picture file lives: filename() inside the shared folder of watermark pictures.
+    /// Where the picture file lives: filename() inside the folder of watermark pictures of
+    /// storage().
     [[nodiscard]] virtual std::filesystem::path imageURL() const;
 
 protected:
@@ -85,10 +95,11 @@ protected:
 private:
     /// The cached decode, decoding the file when nothing is cached.
     [[nodiscard]] ov::ImagePtr cachedPicture() const;
-    /// Writes `picture` as the file of the current uuid; false when it cannot be encoded or
-    /// written.
-    bool writePictureFile(const ov::ImagePtr& picture) const;
+    /// Writes `picture` as the file of the current uuid.
+    ov::Result<void> writePictureFile(const ov::ImagePtr& picture) const;
 
+    mutable std::mutex storageMutex_;
+    OVStorageFolder storage_;
     mutable std::mutex pictureMutex_;
     mutable ov::ImagePtr internalImage_;
     std::error_code imageWriteError_;

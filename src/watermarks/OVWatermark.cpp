@@ -100,6 +100,10 @@ OVWatermark::OVWatermark() {
 }
 OVWatermark::~OVWatermark() = default;
 
+void OVWatermark::registerArchivedClasses() {
+    OVRegisterWatermarkKinds();
+}
+
 void OVWatermark::initWithWatermarkType(OVWatermarkType type) {
     setOrigin({0, 0});
     setSize({200, 200});

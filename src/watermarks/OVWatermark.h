@@ -44,6 +44,8 @@ void OVSetMainScreenBackingScaleFactor(double factor);
 /// Smallest width (and, when resizing freely, height) that handle drags leave.
 inline constexpr double kOVWatermarkMinimumHandleSize = 25.0;
 
+class OVStorageFolder;
+
 /// The base of every watermark kind: identity, kind tag and title; geometry inside the image it
 /// is placed on; opacity and shadow; the selection, visibility and dirty flags; relative
 /// placement; handles, hit testing, moving and resizing; copying and equality.
@@ -101,6 +103,8 @@ public:
     /// Makes the watermark visible, then reads the 16 base entries; missing numbers read as 0
     /// and missing flags as false. A kind's override calls this first, then reads its own.
     bool initWithCoder(ov::KeyedUnarchiver& coder) override;
+    /// Registers every kind for decoding (OVRegisterWatermarkKinds()).
+    static void registerArchivedClasses();
     /// Records are decoded only as the classes they are expected to be (identifiers as UUIDs,
     /// titles as strings, flags as numbers): always true.
     [[nodiscard]] static constexpr bool supportsSecureCoding() { return true; }
@@ -284,6 +288,9 @@ public:
     /// Image kind: keep the decoded picture in memory only and delete its file, for a watermark
     /// that lives for one render and must leave nothing in the storage.
     virtual void detachFromStorage() {}
+    /// Image kind: keep the stored picture in `storage` from now on, writing it there when it
+    /// is not there yet. A preset manager attaches the watermarks of its presets to its storage.
+    virtual void attachToStorage(const OVStorageFolder& storage) {}
     /// Why the watermark's last write into the storage failed (the image kind's picture file);
     /// empty when it succeeded or nothing was written.
     [[nodiscard]] virtual std::error_code storageError() const { return {}; }

@@ -56,8 +56,8 @@ struct OVWatermarkProperty {
     /// Words for an inspector ("Outline colour").
     std::string_view label;
     OVPropertyType type = OVPropertyType::Number;
-    double minimum = 0; ///< Number: smallest value accepted
-    double maximum = 0; ///< Number: largest value accepted
+    double minimum = 0; ///< Number, Size (each side): smallest value accepted
+    double maximum = 0; ///< Number, Size (each side): largest value accepted
     /// Choice: the names of the values, by stored value.
     std::vector<std::string_view> choices;
     /// What the kind's factory sets.
@@ -101,6 +101,13 @@ struct OVWatermarkKind {
     /// The property with this key or, failing that, this option name; null when none.
     [[nodiscard]] const OVWatermarkProperty* property(std::string_view keyOrOption) const;
 };
+
+/// The settings every watermark has, described like a kind's own properties, in the order a
+/// reader of a whole record sets them: title, geometry, opacity, rotation, shadow and the
+/// relative placement model. The identifier and the anchor placement (OVPlacement) are not
+/// among them. Editable are the ones an inspector offers: title, opacity, rotation, shadow and
+/// proportional resizing.
+[[nodiscard]] const std::vector<OVWatermarkProperty>& OVWatermarkBaseProperties();
 
 /// Every kind, in type-code order, registered for decoding on the first call. Thread-safe.
 const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();

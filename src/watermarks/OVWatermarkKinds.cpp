@@ -60,15 +60,6 @@ const OVWatermarkProperty* OVWatermarkKind::property(std::string_view keyOrOptio
     return byOption != properties.end() ? &*byOption : nullptr;
 }
 
-namespace {
-
-// Decoding finds classes by their archived names, so the list is registered when the library is
-// loaded: a program that decodes before it has made any watermark still finds every kind. This
-// file is part of every program that has watermarks, since the base class calls the function.
-[[maybe_unused]] const bool registeredAtLoad = (OVRegisterWatermarkKinds(), true);
-
-} // namespace
-
 bool OVWatermarkIsTiled(const OVWatermark& watermark) {
     const OVWatermarkKind* kind = OVWatermarkKindOfInstance(watermark);
     return kind && kind->drawsWith(OVSharedSettingTiling) && watermark.tiling().enabled;

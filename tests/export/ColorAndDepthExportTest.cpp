@@ -102,7 +102,9 @@ TEST(ColorManagedExport, AnSRGBMarkLooksTheSameOnAWideGamutPhoto) {
 }
 
 TEST(ColorManagedExport, SixteenBitSourcesStaySixteenBitInTheirOwnType) {
-    for (const char* name : {"deep.png", "deep.tif"}) {
+    const std::pair<const char*, int> sources[] = {
+        {"deep.png", 1}, {"deep.tif", 1}, {"turned.tif", 6}};
+    for (const auto& [name, orientation] : sources) {
         SCOPED_TRACE(name);
         TempDir dir;
         // Levels whose low bytes differ from their high bytes: 8 bits could not hold them.
@@ -110,7 +112,9 @@ TEST(ColorManagedExport, SixteenBitSourcesStaySixteenBitInTheirOwnType) {
             (uprightPicture(200, 120).cast(VIPS_FORMAT_USHORT) * 257 + 77)
                 .cast(VIPS_FORMAT_USHORT)
                 .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
-        deep.write_to_file((dir / name).c_str());
+        storedForOrientation(deep, orientation).write_to_file((dir / name).c_str());
+        if (orientation != 1)
+            writeOrientationTag(dir / name, orientation);
         const fs::path output = dir / (std::string("out") + fs::path(name).extension().string());
         std::vector<std::string> warnings;
         ASSERT_EQ(OVPipelineRenderer::rendererWithPreset(redSquarePreset())
@@ -119,6 +123,7 @@ TEST(ColorManagedExport, SixteenBitSourcesStaySixteenBitInTheirOwnType) {
         EXPECT_TRUE(warnings.empty()) << warnings.front();
         const auto out = vips::VImage::new_from_file(output.c_str());
         EXPECT_EQ(out.format(), VIPS_FORMAT_USHORT);
+        ASSERT_EQ(out.width(), 200) << "upright";
         EXPECT_EQ(out.getpoint(100, 60), (std::vector<double>{65535, 0, 0})) << "the mark";
         for (const auto& [x, y] : {std::pair{10, 10}, {30, 20}, {190, 110}, {120, 30}})
             EXPECT_EQ(out.getpoint(x, y), deep.getpoint(x, y)) << x << "," << y;

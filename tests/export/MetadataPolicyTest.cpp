@@ -149,3 +149,21 @@ TEST(MetadataPolicy, ArtistGoesIntoAPhotoWithoutMetadata) {
 }
 
 } // namespace
+
+TEST(MetadataPolicy, JpegXLOutputsCarryTheMetadataToo) {
+    TempDir dir;
+    writePrivatePhoto(dir / "camera.jpg");
+    auto preset = std::make_shared<OVPreset>("JXL");
+    preset->setOutputFormat(OVOutputFormatJPEGXL);
+    preset->setMetadataPolicy(OVMetadataPolicyStripPrivate);
+    preset->setMetadataArtist("Ada Lovelace");
+    ASSERT_EQ(OVPipelineRenderer::rendererWithPreset(preset)->saveImage(dir / "camera.jpg", "",
+                                                                        dir / "out.jxl"),
+              "");
+    const Metadata written = readMetadata(dir / "out.jxl");
+    EXPECT_EQ(written.text("Exif.Image.Make"), "Inkstead Optics");
+    EXPECT_EQ(written.text("Exif.Image.Artist"), "Ada Lovelace");
+    EXPECT_FALSE(written.has("Exif.Photo.BodySerialNumber"));
+    EXPECT_EQ(written.text("Xmp.dc.creator"), "Ada Lovelace");
+    EXPECT_FALSE(written.has("Xmp.aux.SerialNumber"));
+}

@@ -6,22 +6,6 @@
 
 namespace {
 
-TEST(PixelFormatsTest, RecordsByAlphaLayout) {
-    const std::pair<uint32_t, uint32_t> known[] = {{1, 0x1}, {2, 8450}, {5, 0x5}, {6, 8454}};
-    for (const auto& [alpha, bitmapInfo] : known) {
-        vImage_CGImageFormat expected;
-        expected.bitsPerComponent = 8;
-        expected.bitsPerPixel = 32;
-        expected.bitmapInfo = bitmapInfo;
-        EXPECT_EQ(formatForCGImageAlphaType(alpha), expected) << alpha;
-    }
-    EXPECT_EQ(formatForCGImageAlphaType(2), CGImageAlphaPremultipliedFirstFormat());
-    EXPECT_EQ(formatForCGImageAlphaType(6), CGImageAlphaNoneSkipFirstFormat());
-    for (uint32_t other : {0u, 3u, 4u, 7u, 8u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(formatForCGImageAlphaType(other), vImage_CGImageFormat{}) << other;
-    }
-}
-
 // A 2 × 1 image whose pixels are given as premultiplied (r, g, b, a) and stored in `bitmapInfo`.
 ov::ImagePtr makeImage(uint32_t bitmapInfo, std::array<std::array<uint8_t, 4>, 2> rgba) {
     std::vector<uint8_t> bytes(8);

@@ -2,6 +2,8 @@
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
 #include "inkstead/platform/dispatch/Dispatch.h"
+#include "support/EveryKindPreset.h"
+#include "support/TestSupport.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/TestSupport.h"
@@ -388,4 +390,36 @@ TEST_F(PresetManagerTest, SweepWaitsForHoldsAndListsPastUnreadableEntries) {
     hold.reset();
     ov::dispatch::runMainLoopUntil([&] { return !fs::exists(orphans.front()); }, 5s);
     EXPECT_FALSE(fs::exists(orphans.back()));
+}
+
+// Two storages in one process: each manager keeps its presets file and pictures in its own
+// folder, and neither the process's storage nor the other manager's sweep touches them.
+TEST_F(PresetManagerTest, ManagersWithFoldersOfTheirOwnLiveSideBySide) {
+    const fs::path first = home.path() / "first";
+    const fs::path second = home.path() / "second";
+    auto logo = OVImageWatermark::imageWatermark();
+    {
+        OVPresetManager a(first, std::nullopt);
+        OVPresetManager b(second, 0ns);
+        ASSERT_TRUE(logo->setImage(ov::test::halfBlueLogo(16)));
+        auto preset = std::make_shared<OVPreset>("Logo");
+        preset->setWatermarks({logo});
+        a.insertObject(preset, 1);
+        ASSERT_TRUE(a.savePresets().get());
+        ov::dispatch::runMainLoopFor(50ms); // b's sweep
+        EXPECT_EQ(logo->imageURL(), first / "images" / logo->filename());
+        EXPECT_EQ(b.count(), 1u);
+    }
+    EXPECT_TRUE(fs::exists(first / "presets.bin"));
+    EXPECT_TRUE(fs::exists(second / "presets.bin"));
+    EXPECT_FALSE(fs::exists(second / "images" / logo->filename()));
+    EXPECT_FALSE(fs::exists(presetsFile())) << "the process's storage was used";
+
+    OVPresetManager reread(first, std::nullopt);
+    ASSERT_EQ(reread.count(), 2u);
+    const auto& marks = reread.presetAtIndex(1)->watermarks();
+    ASSERT_EQ(marks.size(), 1u);
+    auto picture = std::static_pointer_cast<OVImageWatermark>(marks[0])->image();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width(), 16);
 }

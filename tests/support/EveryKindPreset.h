@@ -35,7 +35,7 @@ inline std::vector<OVWatermarkPtr> watermarksOfEveryKind() {
     shape->setSize({60, 60});
 
     auto image = OVImageWatermark::imageWatermark();
-    image->setImage(halfBlueLogo(80));
+    (void)image->setImage(halfBlueLogo(80)); // a failed write shows as a missing picture
     image->setOrigin({500, 300});
 
     auto arrow = OVArrowWatermark::arrowWatermark();

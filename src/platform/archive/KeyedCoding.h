@@ -27,12 +27,14 @@ public:
     virtual bool initWithCoder(KeyedUnarchiver& coder) = 0;
 };
 
-/// The classes a keyed archive can hold records of, by archived class name. Each kind registers
-/// itself once (typically from a namespace-scope initialiser in the file holding its coding):
+/// The classes a keyed archive can hold records of, by archived class name. Classes are
+/// registered explicitly, by one idempotent function of the library that owns them:
 ///
-///     [[maybe_unused]] static const bool registered =
-///         OVKeyedClassRegistry::add<OVShapeWatermark>("OVShapeWatermark", {"OVWatermark"});
+///     OVKeyedClassRegistry::add<OVShapeWatermark>("OVShapeWatermark", {"OVWatermark"});
 ///
+/// A class T whose records need such registrations declares `static void
+/// registerArchivedClasses()`; the unarchiver's reads of objects of class T call it first
+/// (registerArchivedClassesOf), so a program can decode before it has made any object.
 /// Archived class names never change once shipped. Thread-safe.
 class KeyedClassRegistry {
 public:
@@ -75,6 +77,12 @@ private:
     struct State;
     State& state() const;
 };
+
+/// Calls T::registerArchivedClasses() when T declares it; nothing otherwise.
+template <class T> void registerArchivedClassesOf() {
+    if constexpr (requires { T::registerArchivedClasses(); })
+        T::registerArchivedClasses();
+}
 
 } // namespace ov
 

@@ -44,6 +44,7 @@ public:
     template <class T>
     [[nodiscard]] static std::optional<std::vector<std::shared_ptr<T>>>
     unarchivedRootArrayOfClass(std::span<const std::uint8_t> data) {
+        registerArchivedClassesOf<T>();
         KeyedUnarchiver coder(data);
         return coder.decodeArrayOfObjectsOfClass<T>("root");
     }
@@ -53,6 +54,7 @@ public:
     /// \name Objects
     [[nodiscard]] std::shared_ptr<KeyedCoding> decodeObject(std::string_view key);
     template <class T> [[nodiscard]] std::shared_ptr<T> decodeObjectOfClass(std::string_view key) {
+        registerArchivedClassesOf<T>();
         return std::dynamic_pointer_cast<T>(decodeObject(key));
     }
     /// The elements of an array record, decoded; no value when the key holds no array.
@@ -61,6 +63,7 @@ public:
     template <class T>
     [[nodiscard]] std::optional<std::vector<std::shared_ptr<T>>>
     decodeArrayOfObjectsOfClass(std::string_view key) {
+        registerArchivedClassesOf<T>();
         auto objects = decodeArray(key);
         if (!objects)
             return std::nullopt;

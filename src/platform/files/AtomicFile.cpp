@@ -62,8 +62,10 @@ std::filesystem::path linkTarget(const std::filesystem::path& path) {
     return target;
 }
 
-std::error_code moveFileExclusively(const std::filesystem::path& source,
-                                    const std::filesystem::path& destination) {
+namespace {
+
+std::error_code renameExclusively(const std::filesystem::path& source,
+                                  const std::filesystem::path& destination) {
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0)
         return {};
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
@@ -76,10 +78,23 @@ std::error_code moveFileExclusively(const std::filesystem::path& source,
     return {};
 }
 
-std::error_code createFileExclusively(const std::filesystem::path& path) {
+Result<void> failure(std::error_code code, const std::string& what) {
+    return Error{code, what + ": " + code.message()};
+}
+
+} // namespace
+
+Result<void> moveFileExclusively(const std::filesystem::path& source,
+                                 const std::filesystem::path& destination) {
+    if (auto code = renameExclusively(source, destination))
+        return failure(code, "Could not move " + source.string() + " to " + destination.string());
+    return {};
+}
+
+Result<void> createFileExclusively(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return lastError();
+        return failure(lastError(), "Could not create " + path.string());
     ::close(fd);
     return {};
 }
@@ -173,7 +188,7 @@ bool AtomicFile::write(std::string_view bytes) {
     return write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-std::error_code AtomicFile::commit(FileWriteMode mode) {
+Result<void> AtomicFile::commit(FileWriteMode mode) {
     if (d->finished && !d->error)
         d->fail(std::make_error_code(std::errc::bad_file_descriptor));
     if (!d->error && ::fsync(d->fd) != 0)
@@ -188,13 +203,13 @@ std::error_code AtomicFile::commit(FileWriteMode mode) {
         if (mode == FileWriteMode::ReplaceExisting) {
             if (::rename(d->temporary.c_str(), d->destination.c_str()) != 0)
                 d->fail(lastError());
-        } else if (auto code = moveFileExclusively(d->temporary, d->destination)) {
+        } else if (auto code = renameExclusively(d->temporary, d->destination)) {
             d->fail(code);
         }
     }
     if (d->error) {
         d->closeAndRemove();
-        return d->error;
+        return failure(d->error, "Could not write " + d->destination.string());
     }
     d->finished = true;
     syncDirectory(directoryOf(d->destination));
@@ -205,15 +220,15 @@ void AtomicFile::discard() {
     d->closeAndRemove();
 }
 
-std::error_code writeFileAtomically(const std::filesystem::path& destination,
-                                    std::span<const std::uint8_t> bytes, FileWriteMode mode) {
+Result<void> writeFileAtomically(const std::filesystem::path& destination,
+                                 std::span<const std::uint8_t> bytes, FileWriteMode mode) {
     AtomicFile file(destination);
     file.write(bytes);
     return file.commit(mode);
 }
 
-std::error_code writeFileAtomically(const std::filesystem::path& destination,
-                                    std::string_view bytes, FileWriteMode mode) {
+Result<void> writeFileAtomically(const std::filesystem::path& destination,
+                                 std::string_view bytes, FileWriteMode mode) {
     AtomicFile file(destination);
     file.write(bytes);
     return file.commit(mode);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inkstead/platform/log/Result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -41,8 +43,9 @@ public:
     bool write(std::string_view bytes);
 
     /// Flushes the data to disk and moves the file into place. On failure the temporary file is
-    /// removed and the destination is as it was.
-    [[nodiscard]] std::error_code commit(FileWriteMode mode);
+    /// removed and the destination is as it was; the error carries the code of `error()` and a
+    /// message naming the destination.
+    [[nodiscard]] Result<void> commit(FileWriteMode mode);
     /// Removes the temporary file (also done by the destructor when not committed).
     void discard();
 
@@ -52,11 +55,11 @@ private:
 };
 
 /// Writes `bytes` to `destination` through an `AtomicFile`.
-[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& destination,
-                                                  std::span<const std::uint8_t> bytes,
-                                                  FileWriteMode mode);
-[[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& destination,
-                                                  std::string_view bytes, FileWriteMode mode);
+[[nodiscard]] Result<void> writeFileAtomically(const std::filesystem::path& destination,
+                                               std::span<const std::uint8_t> bytes,
+                                               FileWriteMode mode);
+[[nodiscard]] Result<void> writeFileAtomically(const std::filesystem::path& destination,
+                                               std::string_view bytes, FileWriteMode mode);
 
 /// Where a replacing write of `path` goes so that a symbolic link at `path` stays a link: the
 /// file the link points at (followed through further links, relative ones from their folder),
@@ -65,11 +68,11 @@ private:
 
 /// Moves the finished file `source` to `destination` without ever replacing an existing file:
 /// fails with `std::errc::file_exists` when the name is taken. Both must be on one device.
-[[nodiscard]] std::error_code moveFileExclusively(const std::filesystem::path& source,
-                                                  const std::filesystem::path& destination);
+[[nodiscard]] Result<void> moveFileExclusively(const std::filesystem::path& source,
+                                               const std::filesystem::path& destination);
 
 /// Creates `path` as a new empty file, failing with `std::errc::file_exists` when it exists
 /// (reserves a name; safe between threads and processes).
-[[nodiscard]] std::error_code createFileExclusively(const std::filesystem::path& path);
+[[nodiscard]] Result<void> createFileExclusively(const std::filesystem::path& path);
 
 } // namespace ov

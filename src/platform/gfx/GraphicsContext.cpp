@@ -132,11 +132,12 @@ ImagePtr GraphicsContext::takeImage() {
     return image;
 }
 
-bool GraphicsContext::writePNG(const std::filesystem::path& path) const {
+Result<void> GraphicsContext::writePNG(const std::filesystem::path& path) const {
     if (!d->buffer())
-        return false;
+        return makeError(std::errc::invalid_argument,
+                         "An empty drawing cannot be written to " + path.string());
     cairo_surface_flush(d->surface);
-    return cairo_surface_write_to_png(d->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return pngWritten(cairo_surface_write_to_png(d->surface, path.c_str()), path);
 }
 
 // State

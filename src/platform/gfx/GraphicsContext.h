@@ -75,7 +75,8 @@ public:
     /// Hands the pixel buffer to an image without copying; the context must not be drawn into
     /// afterwards (it becomes an empty 0 × 0 context).
     [[nodiscard]] ImagePtr takeImage();
-    bool writePNG(const std::filesystem::path& path) const;
+    /// Writes the pixels as a PNG (tests and debugging).
+    [[nodiscard]] Result<void> writePNG(const std::filesystem::path& path) const;
 
     //! \name State
     void saveGState();

@@ -90,4 +90,13 @@ private:
 /// Cairo operator for a blend mode.
 cairo_operator_t cairoOperator(BlendMode mode);
 
+/// The outcome of writing a PNG to `path` that ended with `status`.
+inline Result<void> pngWritten(cairo_status_t status, const std::filesystem::path& path) {
+    if (status == CAIRO_STATUS_SUCCESS)
+        return {};
+    return makeError(status == CAIRO_STATUS_NO_MEMORY ? std::errc::not_enough_memory
+                                                      : std::errc::io_error,
+                     "Could not write " + path.string() + ": " + cairo_status_to_string(status));
+}
+
 } // namespace ov

@@ -1,5 +1,6 @@
 #include "inkstead/platform/gfx/Image.h"
 
+#include "inkstead/platform/gfx/GraphicsContextImpl_p.h"
 #include "inkstead/platform/gfx/PixelFormat_p.h"
 
 #include <cairo.h>
@@ -107,20 +108,22 @@ std::shared_ptr<const Image> Image::nativeCopy() const {
     return copy;
 }
 
-bool Image::writePNG(const std::filesystem::path& path) const {
+Result<void> Image::writePNG(const std::filesystem::path& path) const {
     std::shared_ptr<const Image> native;
     const Image* source = this;
     if (!isNativeLayout() || bytesPerRow_ % 4 != 0 || width_ > kMaxSide || height_ > kMaxSide) {
         native = nativeCopy();
         if (!native)
-            return false;
+            return makeError(std::errc::not_enough_memory,
+                             "The image could not be converted to write " + path.string());
         source = native.get();
     }
     cairo_surface_t* surface = surfaceOverNativePixels(*source);
-    const bool ok = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
-                    cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_status_t status = cairo_surface_status(surface);
+    if (status == CAIRO_STATUS_SUCCESS)
+        status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
-    return ok;
+    return pngWritten(status, path);
 }
 
 std::shared_ptr<const Image> Image::withVectorSource(const Image& image,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inkstead/platform/gfx/Color.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -66,8 +67,8 @@ public:
     [[nodiscard]] Color colorAt(int x, int y) const;
     /// The same image converted to the native layout (shares nothing with this one).
     [[nodiscard]] std::shared_ptr<const Image> nativeCopy() const;
-    /// Writes the image as a PNG (tests and debugging). False on failure.
-    bool writePNG(const std::filesystem::path& path) const;
+    /// Writes the image as a PNG (tests and debugging).
+    [[nodiscard]] Result<void> writePNG(const std::filesystem::path& path) const;
 
     /// The vector picture this bitmap is a rendition of (a logo read from an SVG document),
     /// for drawing it sharp at any size; null for an ordinary bitmap.

@@ -47,9 +47,9 @@ bool isIdentity(cmsHTRANSFORM transform) {
 
 } // namespace
 
-bool isRGBProfile(const std::vector<uint8_t>& icc) {
+bool fitsRGBPixels(const std::vector<uint8_t>& icc) {
     const Profile profile = openProfile(icc);
-    return profile && cmsGetColorSpace(profile.get()) == cmsSigRgbData;
+    return !profile || cmsGetColorSpace(profile.get()) == cmsSigRgbData;
 }
 
 std::unique_ptr<const ColorConversion>

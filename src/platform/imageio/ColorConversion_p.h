@@ -31,8 +31,9 @@ private:
     void* fromSRGB_;
 };
 
-/// Whether `icc` is a readable ICC profile of an RGB colour space (the only kind that can
-/// describe the library's RGB output).
-bool isRGBProfile(const std::vector<uint8_t>& icc);
+/// False for a profile of another colour space than RGB (grey, CMYK, Lab), which cannot describe
+/// the library's RGB output; true otherwise, also for bytes that are no profile it can read
+/// (they are passed on as they came).
+bool fitsRGBPixels(const std::vector<uint8_t>& icc);
 
 } // namespace ov::imageio

@@ -3,6 +3,7 @@
 #include "inkstead/platform/files/AtomicFile.h"
 #include "inkstead/platform/imageio/ColorConversion_p.h"
 #include "inkstead/platform/imageio/JpegMetadataSplice_p.h"
+#include "inkstead/platform/imageio/JxlContainer_p.h"
 #include "inkstead/platform/imageio/MetadataCodec_p.h"
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
@@ -130,7 +131,7 @@ vips::VImage withProperties(vips::VImage vimage, const Format& format,
     if (properties != nullptr) {
         // The pixels are RGB whatever the source was: a grey or CMYK profile would not fit.
         if (const auto icc = properties->bytes(kOVPropertyICCProfile);
-            icc && imageio::isRGBProfile(*icc)) {
+            icc && imageio::fitsRGBPixels(*icc)) {
             setBlob(vimage, VIPS_META_ICC_NAME, *icc);
         }
         if (!format.exiv2Writes) {
@@ -182,6 +183,15 @@ std::vector<uint8_t> encode(vips::VImage vimage, const Format& format, const std
                 *properties, bytes, size, [&] { owned.reset(); }, encoded)) {
             return {};
         }
+    } else if (properties != nullptr && type == "public.jxl") {
+        // The JPEG XL encoder writes the colour profile only.
+        const auto xmp = properties->string(kOVPropertyXMP).value_or("");
+        encoded =
+            imageio::jxlWithMetadata({bytes, size}, imageio::encodeExif(*properties),
+                                     {reinterpret_cast<const uint8_t*>(xmp.data()), xmp.size()});
+        if (encoded.empty()) {
+            encoded.assign(bytes, bytes + size);
+        }
     } else {
         encoded.assign(bytes, bytes + size);
     }
@@ -216,7 +226,7 @@ bool encodeJpegInto(AtomicFile& file, vips::VImage vimage, const Format& format,
         }
         segments = std::move(*metadata);
         if (const auto icc = properties->bytes(kOVPropertyICCProfile);
-            icc && imageio::isRGBProfile(*icc)) {
+            icc && imageio::fitsRGBPixels(*icc)) {
             const auto profile = imageio::jpegProfileSegments(*icc);
             segments.insert(segments.end(), profile.begin(), profile.end());
         }
@@ -411,23 +421,33 @@ void ImageDestination::addPicture(StreamedPicture picture, const Properties* pro
     d->picture = std::move(picture);
 }
 
-bool ImageDestination::finalize() {
+Result<void> ImageDestination::finalize() {
     d->encodedSize = 0;
     if (!d->image && !d->picture) {
         d->error = std::make_error_code(std::errc::invalid_argument);
-        return false;
+        return Error{d->error, "No image to write to " + d->path.string()};
     }
     AtomicFile file(d->path);
     if (!file.error() && !d->encodeInto(file)) {
         d->error = file.error() ? file.error() : encodingFailed();
         d->encodedSize = 0;
-        return false;
+        if (file.error())
+            return Error{d->error, "Could not write " + d->path.string() + ": " +
+                                       d->error.message()};
+        return Error{d->error, (d->failedDecoding ? "Could not decode the picture for "
+                                                  : "Could not encode ") +
+                                   d->path.string()};
     }
-    d->error = file.error() ? file.error() : file.commit(FileWriteMode::CreateExclusive);
-    if (d->error) {
+    if (file.error()) {
+        d->error = file.error();
         d->encodedSize = 0;
+        return Error{d->error, "Could not write " + d->path.string() + ": " + d->error.message()};
     }
-    return !d->error;
+    auto committed = file.commit(FileWriteMode::CreateExclusive);
+    d->error = committed ? std::error_code() : committed.error().code;
+    if (!committed)
+        d->encodedSize = 0;
+    return committed;
 }
 
 std::error_code ImageDestination::error() const {

@@ -3,6 +3,7 @@
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/platform/imageio/Properties.h"
 #include "inkstead/platform/imageio/StreamedPicture.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <filesystem>
 #include <memory>
@@ -57,9 +58,10 @@ public:
     /// not its area. The source's pixels with alpha keep it in formats that store it.
     void addPicture(StreamedPicture picture, const Properties* properties);
 
-    /// Encodes and writes the file. False (see error()) when there is no image, encoding fails,
-    /// the name is taken or the disk refuses the write; no partial file is left behind.
-    bool finalize();
+    /// Encodes and writes the file. Fails when there is no image, encoding fails, the name is
+    /// taken or the disk refuses the write; no partial file is left behind.
+    [[nodiscard]] Result<void> finalize();
+    /// The code of the last finalize()'s failure; empty after a success.
     [[nodiscard]] std::error_code error() const;
     /// Whether the last finalize() failed because the source of a streamed picture could not be
     /// decoded (damaged, truncated or vanished).

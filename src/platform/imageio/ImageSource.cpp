@@ -7,6 +7,7 @@
 
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -74,8 +75,18 @@ std::string ImageSource::typeOfFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, ec) || !imageio::ensureVips()) {
         return {};
     }
-    const auto head = readHead(path, 16);
+    // The formats the library reads are known by their first bytes: one read of the head spares
+    // the dozens of opens and stats of asking every loader about the file, which count on a
+    // shared file system. Only what the head does not settle goes to the loaders.
+    const auto head = readHead(path, 4096);
     imageio::ensureCodecsFor(head.data(), head.size());
+    if (!head.empty()) {
+        if (const char* loader = vips_foreign_find_load_buffer(head.data(), head.size())) {
+            if (auto type = typeForLoader(loader, head.data(), head.size()); !type.empty())
+                return type;
+        }
+        vips_error_clear();
+    }
     const char* loader = vips_foreign_find_load(path.c_str());
     if (loader == nullptr) {
         vips_error_clear();
@@ -382,21 +393,23 @@ ImagePtr ImageSource::createThumbnail(double maxPixelSize) const {
     }
 }
 
-bool ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
-                                 std::size_t bytesPerRow) const {
+Result<void> ImageSource::decodeOriented(int width, int height, uint8_t* pixels,
+                                         std::size_t bytesPerRow) const {
     if (width <= 0 || height <= 0 || pixels == nullptr ||
         bytesPerRow < static_cast<std::size_t>(width) * 4) {
-        return false;
+        return makeError(std::errc::invalid_argument, "no room to decode the image into");
     }
+    std::string reason = "the image could not be decoded";
     try {
         auto image = imageio::orientedPicture(*this, width, height);
         if (copyInto(image, pixels, bytesPerRow)) {
-            return true;
+            return {};
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reason += std::string(": ") + error.what();
     }
     vips_error_clear();
-    return false;
+    return makeError(std::errc::io_error, reason);
 }
 
 vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int height) {
@@ -411,18 +424,22 @@ vips::VImage imageio::orientedPicture(const ImageSource& source, int width, int 
 
 vips::VImage imageio::orientedDeepPicture(const ImageSource& source, int width, int height) {
     const auto& d = source.impl();
-    auto image = loadHeader(d);
-    if (image.format() != VIPS_FORMAT_USHORT) {
+    auto header = loadHeader(d);
+    if (header.format() != VIPS_FORMAT_USHORT) {
         return {};
     }
     // A turned picture is read whole to be turned; an upright one streams.
     const int orientation =
-        image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
-    if (orientation > 1 && orientation <= 8) {
-        auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-        image = d.isFile()
-                    ? vips::VImage::new_from_file(d.path.c_str(), options)
-                    : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+        header.get_typeof(VIPS_META_ORIENTATION) != 0 ? header.get_int(VIPS_META_ORIENTATION) : 1;
+    const bool turned = orientation > 1 && orientation <= 8;
+    auto options = vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (!turned) {
+        options->set("access", VIPS_ACCESS_SEQUENTIAL);
+    }
+    auto image = d.isFile()
+                     ? vips::VImage::new_from_file(d.path.c_str(), options)
+                     : vips::VImage::new_from_buffer(d.bytes.data(), d.bytes.size(), "", options);
+    if (turned) {
         image = image.autorot();
     }
     if (image.interpretation() != VIPS_INTERPRETATION_RGB16) {

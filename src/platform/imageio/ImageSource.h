@@ -2,6 +2,7 @@
 
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/platform/imageio/Properties.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -55,8 +56,9 @@ public:
     /// Decodes the first image upright at exactly width × height pixels (scaled, and stretched
     /// when the aspect differs) straight into `pixels`: rows top to bottom, `bytesPerRow` apart,
     /// native layout. The decode streams in strips, so no other full-size buffer is made.
-    /// False, with `pixels` partly written, when decoding fails.
-    bool decodeOriented(int width, int height, uint8_t* pixels, std::size_t bytesPerRow) const;
+    /// Fails, with `pixels` partly written, when decoding fails.
+    [[nodiscard]] Result<void> decodeOriented(int width, int height, uint8_t* pixels,
+                                              std::size_t bytesPerRow) const;
 
     struct Impl;
     [[nodiscard]] const Impl& impl() const { return *d; } ///< image I/O internal, see _p.h

@@ -8,6 +8,7 @@
 #include <vips/vips.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ov::imageio {
@@ -24,7 +25,7 @@ public:
 
     /// Reads the area from a region prepared over it.
     void load(VipsRegion* region);
-    [[nodiscard]] uint8_t* pixels() { return native_.data(); }
+    [[nodiscard]] uint8_t* pixels() { return native_.get(); }
     [[nodiscard]] std::size_t bytesPerRow() const { return std::size_t(area_.width) * 4; }
     /// The part `box` of the area, in the picture's samples, rows of box.width pixels.
     void store(const PixelBox& box, std::vector<uint8_t>& samples) const;
@@ -34,9 +35,10 @@ private:
     int bands_;
     bool deep_;
     const ColorConversion* conversion_;
-    std::vector<uint8_t> samples_; ///< as read
-    std::vector<uint8_t> native_;  ///< drawn on
-    std::vector<uint8_t> clean_;   ///< native_ before drawing
+    // Every byte is written before it is read: no zero-fill.
+    std::unique_ptr<uint8_t[]> samples_; ///< as read
+    std::unique_ptr<uint8_t[]> native_;  ///< drawn on
+    std::unique_ptr<uint8_t[]> clean_;   ///< native_ before drawing
 };
 
 } // namespace ov::imageio

@@ -36,8 +36,8 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 TEST(AtomicFile, replaceExistingSwapsTheContents) {
     ov::test::TempDir dir;
     const auto target = dir / "presets.bin";
-    ASSERT_FALSE(ov::writeFileAtomically(target, "old", ov::FileWriteMode::ReplaceExisting));
-    ASSERT_FALSE(ov::writeFileAtomically(target, "new", ov::FileWriteMode::ReplaceExisting));
+    ASSERT_TRUE(ov::writeFileAtomically(target, "old", ov::FileWriteMode::ReplaceExisting));
+    ASSERT_TRUE(ov::writeFileAtomically(target, "new", ov::FileWriteMode::ReplaceExisting));
     EXPECT_EQ(readFile(target), "new");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"presets.bin"});
 }
@@ -45,16 +45,19 @@ TEST(AtomicFile, replaceExistingSwapsTheContents) {
 TEST(AtomicFile, exclusiveCreationNeverTouchesAnExistingFile) {
     ov::test::TempDir dir;
     const auto target = dir / "photo.jpg";
-    ASSERT_FALSE(ov::writeFileAtomically(target, "mine", ov::FileWriteMode::CreateExclusive));
-    const auto error =
+    ASSERT_TRUE(ov::writeFileAtomically(target, "mine", ov::FileWriteMode::CreateExclusive));
+    const auto refused =
         ov::writeFileAtomically(target, "theirs", ov::FileWriteMode::CreateExclusive);
-    EXPECT_EQ(error, std::errc::file_exists);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, std::errc::file_exists);
+    EXPECT_NE(refused.error().message.find(target.string()), std::string::npos);
     EXPECT_EQ(readFile(target), "mine");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
 
-    EXPECT_EQ(ov::createFileExclusively(target), std::errc::file_exists);
-    EXPECT_FALSE(ov::createFileExclusively(dir / "reserved.jpg"));
-    EXPECT_EQ(ov::moveFileExclusively(dir / "reserved.jpg", target), std::errc::file_exists);
+    EXPECT_EQ(ov::createFileExclusively(target).error().code, std::errc::file_exists);
+    EXPECT_TRUE(ov::createFileExclusively(dir / "reserved.jpg"));
+    EXPECT_EQ(ov::moveFileExclusively(dir / "reserved.jpg", target).error().code,
+              std::errc::file_exists);
     EXPECT_EQ(readFile(target), "mine");
 }
 
@@ -68,7 +71,7 @@ TEST(AtomicFile, concurrentExclusiveWritersHaveExactlyOneWinner) {
     for (int i = 0; i < kWriters; ++i) {
         threads.emplace_back([&, i] {
             const std::string content(4096, static_cast<char>('a' + i));
-            if (!ov::writeFileAtomically(target, content, ov::FileWriteMode::CreateExclusive)) {
+            if (ov::writeFileAtomically(target, content, ov::FileWriteMode::CreateExclusive)) {
                 ++winners;
                 winner = i;
             }
@@ -108,11 +111,11 @@ TEST(AtomicFile, failedWriteLeavesNoFileBehind) {
     rlimit limited = previous;
     limited.rlim_cur = 1024;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto error = ov::writeFileAtomically(target, std::string(64 * 1024, 'x'),
-                                               ov::FileWriteMode::CreateExclusive);
+    const auto written = ov::writeFileAtomically(target, std::string(64 * 1024, 'x'),
+                                                 ov::FileWriteMode::CreateExclusive);
     ::setrlimit(RLIMIT_FSIZE, &previous);
     ::sigaction(SIGXFSZ, &previousAction, nullptr);
-    EXPECT_TRUE(error);
+    EXPECT_FALSE(written);
     EXPECT_TRUE(namesIn(dir.path()).empty());
 }
 
@@ -121,5 +124,5 @@ TEST(AtomicFile, missingFolderIsAnError) {
     ov::AtomicFile file(dir / "no-such-folder" / "a.jpg");
     EXPECT_TRUE(file.error());
     EXPECT_FALSE(file.write("x"));
-    EXPECT_TRUE(file.commit(ov::FileWriteMode::ReplaceExisting));
+    EXPECT_FALSE(file.commit(ov::FileWriteMode::ReplaceExisting));
 }

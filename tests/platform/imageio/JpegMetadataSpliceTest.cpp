@@ -59,9 +59,16 @@ TEST(JpegSegmentSplicer, PutsTheSegmentsAfterTheHeader) {
 TEST(JpegSegmentSplicer, LargeProfilesRoundTrip) {
     ov::test::TempDir dir;
     ov::Properties properties;
+    // An RGB display profile's header with no tags, and filler after it.
     Bytes profile(150'000);
-    for (std::size_t i = 0; i < profile.size(); ++i)
+    for (std::size_t i = 132; i < profile.size(); ++i)
         profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    const auto put = [&](std::size_t at, std::string_view text) {
+        std::copy(text.begin(), text.end(), profile.begin() + at);
+    };
+    profile[1] = 0x02, profile[2] = 0x49, profile[3] = 0xF0; // its size
+    profile[8] = 0x04, profile[9] = 0x30;                    // version 4.3
+    put(12, "mntr"), put(16, "RGB "), put(20, "XYZ "), put(36, "acsp");
     properties.set(ov::kOVPropertyICCProfile, profile);
     const auto path = dir / "profiled.jpg";
     auto destination = ov::ImageDestination::createWithURL(path, "public.jpeg");
