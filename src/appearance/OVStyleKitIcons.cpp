@@ -5,6 +5,7 @@
 
 #include "inkstead/appearance/OVStyleKit.h"
 
+#include "inkstead/geometry/OVRoundedRect.h"
 #include "inkstead/platform/gfx/Path.h"
 
 #include <algorithm>
@@ -26,26 +27,6 @@ constexpr Color kGlyphGrey{0.80, 0.80, 0.80, 1};
 constexpr Color kBadgeGrey{0.62, 0.62, 0.62, 1};
 // Glyphs on the toolbar buttons, which are filled with titlebarGradientColor.
 constexpr Color kToolbarGlyph{0.88, 0.88, 0.88, 1};
-
-// A cubic Bezier per quarter turn is accurate to well under a hundredth of the radius.
-constexpr double kQuarterArc = 0.5522847498;
-
-Path roundedRect(const Rect& r, double radius) {
-    const double x0 = r.minX(), y0 = r.minY(), x1 = r.maxX(), y1 = r.maxY();
-    const double k = radius * (1 - kQuarterArc);
-    Path p;
-    p.moveTo({x0 + radius, y0});
-    p.addLineTo({x1 - radius, y0});
-    p.addCurveTo({x1 - k, y0}, {x1, y0 + k}, {x1, y0 + radius});
-    p.addLineTo({x1, y1 - radius});
-    p.addCurveTo({x1, y1 - k}, {x1 - k, y1}, {x1 - radius, y1});
-    p.addLineTo({x0 + radius, y1});
-    p.addCurveTo({x0 + k, y1}, {x0, y1 - k}, {x0, y1 - radius});
-    p.addLineTo({x0, y0 + radius});
-    p.addCurveTo({x0, y0 + k}, {x0 + k, y0}, {x0 + radius, y0});
-    p.closeSubpath();
-    return p;
-}
 
 // Arc of `radius` around `c` from angle a0 to a1 (radians, counter-clockwise), starting a new
 // subpath at a0.
@@ -112,7 +93,7 @@ void stroke(GraphicsContext& ctx, const Path& path, const Color& color, double w
 //! Glyphs of the "add" icons, each inside the box (1.4, 0.9)…(16.6, 16.1).
 
 void imageGlyph(GraphicsContext& ctx, const Color& ink) {
-    stroke(ctx, roundedRect({2.2, 2.2, 13.6, 12.6}, 1.6), ink, 1.4);
+    stroke(ctx, OVRoundedRectPath({2.2, 2.2, 13.6, 12.6}, 1.6), ink, 1.4);
     fill(ctx, polygon({{3.6, 3.6}, {7.3, 9.4}, {9.6, 6.2}, {11.3, 8.2}, {14.4, 3.6}}), ink);
     fill(ctx, Path::withEllipseInRect({10.3, 10.0, 2.8, 2.8}), ink);
 }
@@ -130,7 +111,7 @@ void textGlyph(GraphicsContext& ctx, const Color& ink) {
 }
 
 void strikeGlyph(GraphicsContext& ctx, const Color& ink) {
-    stroke(ctx, roundedRect({2.2, 2.2, 13.6, 12.6}, 1.6), ink, 1.1);
+    stroke(ctx, OVRoundedRectPath({2.2, 2.2, 13.6, 12.6}, 1.6), ink, 1.1);
     Path cross = polyline({{4.2, 4.2}, {13.8, 12.8}});
     cross.addPath(polyline({{4.2, 12.8}, {13.8, 4.2}}));
     stroke(ctx, cross, ink, 1.5);
@@ -179,7 +160,7 @@ void addIcon(GraphicsContext& ctx, double width, void (*glyph)(GraphicsContext&,
 //! Toolbar buttons (43 × 22): a rounded body in titlebarGradientColor with a light glyph.
 
 void toolbarBody(GraphicsContext& ctx) {
-    const Path body = roundedRect({0.5, 0.5, 42.0, 21.0}, 4.0);
+    const Path body = OVRoundedRectPath({0.5, 0.5, 42.0, 21.0}, 4.0);
     fill(ctx, body, OVStyleKit::titlebarGradientColor());
     stroke(ctx, body, OVStyleKit::shadowWithLevel(OVStyleKit::titlebarGradientColor(), 0.45), 1.0);
 }
@@ -187,8 +168,8 @@ void toolbarBody(GraphicsContext& ctx) {
 void openButton(GraphicsContext& ctx) {
     toolbarBody(ctx);
     // A folder whose front flap leans open.
-    Path back = roundedRect({13.5, 5.0, 15.0, 10.0}, 1.2);
-    back.addPath(roundedRect({13.5, 13.0, 6.5, 3.6}, 1.2));
+    Path back = OVRoundedRectPath({13.5, 5.0, 15.0, 10.0}, 1.2);
+    back.addPath(OVRoundedRectPath({13.5, 13.0, 6.5, 3.6}, 1.2));
     fill(ctx, back, kToolbarGlyph);
     fill(ctx, polygon({{13.5, 5.0}, {28.5, 5.0}, {30.5, 11.5}, {15.8, 11.5}}),
          OVStyleKit::titlebarGradientColor());
@@ -213,7 +194,7 @@ void trayWithArrow(GraphicsContext& ctx, bool up) {
 //! Preset list buttons.
 
 void presetPopover(GraphicsContext& ctx, bool alternate) {
-    const Path body = roundedRect({1.0, 1.0, 15.0, 15.0}, 3.0);
+    const Path body = OVRoundedRectPath({1.0, 1.0, 15.0, 15.0}, 3.0);
     const Color lines = alternate ? ov::Color::white() : kGlyphGrey;
     if (alternate)
         fill(ctx, body, OVStyleKit::highlightControlColor());
@@ -226,8 +207,8 @@ void presetPopover(GraphicsContext& ctx, bool alternate) {
 }
 
 void presetDuplicate(GraphicsContext& ctx) {
-    stroke(ctx, roundedRect({0.6, 0.6, 6.2, 6.2}, 1.0), kGlyphGrey, 1.1);
-    fill(ctx, roundedRect({3.4, 3.4, 6.2, 6.2}, 1.0), kGlyphGrey);
+    stroke(ctx, OVRoundedRectPath({0.6, 0.6, 6.2, 6.2}, 1.0), kGlyphGrey, 1.1);
+    fill(ctx, OVRoundedRectPath({3.4, 3.4, 6.2, 6.2}, 1.0), kGlyphGrey);
 }
 
 void presetAddOrRemove(GraphicsContext& ctx, bool add) {
@@ -251,7 +232,7 @@ void insertCopyright(GraphicsContext& ctx) {
 }
 
 void popupButton(GraphicsContext& ctx) {
-    fill(ctx, roundedRect({0.0, 2.0, 167.0, 22.0}, 2.0), OVStyleKit::presetVCBackgroundColor());
+    fill(ctx, OVRoundedRectPath({0.0, 2.0, 167.0, 22.0}, 2.0), OVStyleKit::presetVCBackgroundColor());
     fill(ctx, polygon({{151.5, 11.5}, {155.25, 15.5}, {159.0, 11.5}}), ov::Color::black());
 }
 
