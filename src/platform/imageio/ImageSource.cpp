@@ -274,21 +274,26 @@ vips::VImage loadShrunk(const ImageSource::Impl& d, int shrink) {
 // Decoded at the given box, shrinking in the decoder, rotated upright, and brought to 8-bit
 // sRGB with alpha.
 vips::VImage loadOriented(const ImageSource::Impl& d, int width, int height, VipsSize size) {
-    auto options = vips::VImage::option()
-                       ->set("height", height)
-                       ->set("size", size)
-                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    // An option set is freed by the call it is given to, so it is made just before that call:
+    // a decode that throws before it would leave it behind.
+    const auto options = [&] {
+        return vips::VImage::option()
+            ->set("height", height)
+            ->set("size", size)
+            ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    };
     vips::VImage image;
     if (const int shrink = size == VIPS_SIZE_FORCE ? jpegShrink(d, width, height) : 1; shrink > 1) {
-        image = loadShrunk(d, shrink).thumbnail_image(width, options);
+        vips::VImage shrunk = loadShrunk(d, shrink);
+        image = shrunk.thumbnail_image(width, options());
     } else if (d.isFile()) {
-        image = vips::VImage::thumbnail(d.path.c_str(), width, options);
+        image = vips::VImage::thumbnail(d.path.c_str(), width, options());
     } else {
         // The blob only points at the source's bytes, which outlive this decode; the operation
         // takes its own reference.
         VipsBlob* blob = vips_blob_new(nullptr, d.bytes.data(), d.bytes.size());
         try {
-            image = vips::VImage::thumbnail_buffer(blob, width, options);
+            image = vips::VImage::thumbnail_buffer(blob, width, options());
         } catch (...) {
             vips_area_unref(VIPS_AREA(blob));
             throw;
