@@ -69,22 +69,6 @@ OVWatermarkProperty stringProperty() {
     return property;
 }
 
-OVWatermarkProperty dynamicSizeProperty() {
-    OVWatermarkProperty property;
-    property.key = "dynamicFontSize";
-    property.option = "dynamic-size";
-    property.label = "Font size follows the frame";
-    property.type = OVPropertyType::Bool;
-    property.defaultValue = false;
-    property.get = [](const OVWatermark& w) {
-        return OVPropertyValue(static_cast<const OVTextWatermark&>(w).shouldUseDynamicFontSize());
-    };
-    property.set = [](OVWatermark& w, const OVPropertyValue& v) {
-        static_cast<OVTextWatermark&>(w).setShouldUseDynamicFontSize(std::get<bool>(v));
-    };
-    return property;
-}
-
 } // namespace
 
 const OVWatermarkKind& OVTextWatermark::kind() {
@@ -107,7 +91,10 @@ const OVWatermarkKind& OVTextWatermark::kind() {
                 colorProperty<OVTextWatermark>("color", "color", "Colour", ov::Color::black(),
                                                &OVTextWatermark::fontColor,
                                                &OVTextWatermark::setFontColor),
-                dynamicSizeProperty(),
+                boolProperty<OVTextWatermark>("dynamicFontSize", "dynamic-size",
+                                              "Font size follows the frame", false,
+                                              &OVTextWatermark::shouldUseDynamicFontSize,
+                                              &OVTextWatermark::setShouldUseDynamicFontSize),
                 stringProperty(),
                 additional(numberProperty<OVTextWatermark>(
                     "outlineWidth", "outline", "Outline width (of the font size)", 0, 1, 0.0,
