@@ -15,8 +15,8 @@
 #include "inkstead/model/OVModel.h"
 #include "inkstead/presets/OVPresetManager.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVTextWatermark.h"
+#include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
@@ -230,22 +230,6 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
               QString());
 }
 
-} // namespace
-
-namespace {
-
-// An opaque square of `color` over the image rectangle `frame` (image pixels, y up).
-OVWatermarkPtr square(ov::Rect frame, ov::Color color) {
-    auto mark = OVShapeWatermark::squareShapeWatermark();
-    mark->setFillColor(color);
-    mark->setStrokeColor(color);
-    mark->setShouldUseRelativePosition(false);
-    mark->setShouldUseRelativeSize(false);
-    mark->setOrigin(frame.origin);
-    mark->setSize(frame.size);
-    return mark;
-}
-
 // Drags row `from` of the list onto the upper part of row `to`: a press selects it, the drop
 // arrives as Qt delivers it at the end of a drag.
 void dropRow(MarkList& list, int from, int to) {
@@ -277,8 +261,8 @@ TEST_F(DesktopFlow, MarkListHidesRestacksAndRemoves) {
     window->addFiles({photos[0]});
     const OVPresetPtr preset = window->currentPreset();
     ASSERT_TRUE(preset);
-    const auto red = square({{100, 100}, {200, 150}}, {1, 0, 0, 1});
-    const auto blue = square({{200, 150}, {200, 150}}, {0, 0, 1, 1});
+    const auto red = filledSquare({100, 100, 200, 150});
+    const auto blue = filledSquare({200, 150, 200, 150}, {0, 0, 1, 1});
     preset->setWatermarks({red, blue});
     MarkList& list = *window->markList();
     list.reload(preset);
@@ -414,10 +398,6 @@ TEST_F(DesktopFlow, ContextMenuRemovalUndoesWithItsPicture) {
     EXPECT_EQ(preset->numberOfWatermarks(), 1u);
     EXPECT_TRUE(fs::exists(picture));
 }
-
-} // namespace
-
-namespace {
 
 TEST(ExportNaming, PatternTextBecomesTokensAndAnExample) {
     struct Case {

@@ -4,7 +4,7 @@
 #include "inkstead/appearance/OVQtBridge.h"
 #include "inkstead/appearance/OVStyleKit.h"
 #include "inkstead/presets/OVPresetManager.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
@@ -33,19 +33,11 @@ TEST(DesktopWindow, ScreenshotShowsThemePhotoAndMark) {
     const auto photo = dir / "photo.jpg";
     writeOrientedPhoto(photo, 900, 600, 0, "[Q=95,strip]");
 
-    // A preset with a blue square in the photograph's left half (a shape without outline
-    // colour draws nothing, so the outline is blue too).
+    // A preset with a blue square in the photograph's left half.
     setenv("INKSTEAD_HOME", home.c_str(), 1);
     {
         OVPresetManager manager(std::nullopt);
-        auto square = OVShapeWatermark::squareShapeWatermark();
-        square->setFillColor(ov::Color{0, 0, 1, 1});
-        square->setStrokeColor(ov::Color{0, 0, 1, 1});
-        square->setShouldUseRelativePosition(false);
-        square->setShouldUseRelativeSize(false);
-        square->setOrigin({150, 250});
-        square->setSize({150, 100});
-        manager.firstPreset()->setWatermarks({square});
+        manager.firstPreset()->setWatermarks({filledSquare({150, 250, 150, 100}, {0, 0, 1, 1})});
         manager.savePresets();
         manager.waitForPendingSaves();
     }

@@ -6,7 +6,7 @@
 
 #include "inkstead/editor/OVEditorView.h"
 #include "inkstead/editor/OVStaticEditorView.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
@@ -93,22 +93,6 @@ void showPhoto(View& view, const OVPresetPtr& preset,
     view.setSource(ov::ImageSource::createWithURL(photo));
     view.show();
     (void)view.grab();
-}
-
-/// An opaque square without outline, placed absolutely at `frame` (image pixels, from the
-/// photograph's lower-left corner) and resized freely.
-inline OVWatermarkPtr square(ov::Rect frame, ov::Color fill = {1, 0, 0, 1}) {
-    auto mark = OVShapeWatermark::squareShapeWatermark();
-    mark->setShouldUseRelativePosition(false);
-    mark->setShouldUseRelativeSize(false);
-    mark->setShouldResizeProportionally(false);
-    mark->setStrokeColor(fill);
-    mark->setStrokeThickness(0);
-    mark->setFillColor(fill);
-    mark->setShadow(0);
-    mark->setSize(frame.size);
-    mark->setOrigin(frame.origin);
-    return mark;
 }
 
 /// The view point of a point given in image pixels.

@@ -112,7 +112,8 @@ QColor probe(const QImage& drawing, int viewHeight, double x, double y) {
 // A 400 × 300 photograph at scale 1 occupies (200, 200)–(600, 500) of the view.
 TEST(EditorDisplay, DrawsThePhotoAndMarksOnlyInsideTheImageFrame) {
     auto preset = std::make_shared<OVPreset>();
-    preset->setWatermarks({square({300, 100, 200, 100})}); // reaches 100 px past the right edge
+    preset->setWatermarks(
+        {filledSquare({300, 100, 200, 100})}); // reaches 100 px past the right edge
     TestView view;
     showPhoto(view, preset, nullptr, editorPhoto(400, 300));
     const QImage drawing = view.grab().toImage();

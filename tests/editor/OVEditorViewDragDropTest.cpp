@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Drags, EditorDrops,
 class EditorDragOut : public testing::Test {
 protected:
     void SetUp() override {
-        mark = square({1500, 1000, 300, 300});
+        mark = filledSquare({1500, 1000, 300, 300});
         preset->setWatermarks({mark});
         preset->enableEditingForWatermark(mark);
         showPhoto(view, preset, delegate, editorPhoto(2000, 1500));

@@ -25,7 +25,7 @@ void expectNear(ov::Rect actual, ov::Rect expected) {
 template <class View> class EditorScene : public testing::Test {
 protected:
     void SetUp() override {
-        mark = square({500, 500, 400, 200});
+        mark = filledSquare({500, 500, 400, 200});
         preset->setWatermarks({mark});
         showPhoto(view, preset, delegate, editorPhoto(2000, 1500));
         ASSERT_NEAR(view.scale(), 0.4, 1e-12);
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST_F(EditorEditing, ClickInInsertionModePlacesTheDefaultSizeLeftOfThePoint) {
-    auto pending = square({0, 0, 200, 200});
+    auto pending = filledSquare({0, 0, 200, 200});
     preset->enableInsertionForWatermark(pending);
     hover(view, at(300, 300));
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
@@ -124,7 +124,7 @@ TEST_F(EditorEditing, ClickInInsertionModePlacesTheDefaultSizeLeftOfThePoint) {
 }
 
 TEST_F(EditorEditing, DrawOutInInsertionModeMovesTheBottomRightHandle) {
-    auto pending = square({0, 0, 200, 200});
+    auto pending = filledSquare({0, 0, 200, 200});
     preset->enableInsertionForWatermark(pending);
     hover(view, at(1000, 1000));
     press(view, at(1525, 1000));
@@ -140,7 +140,7 @@ TEST_F(EditorEditing, DrawOutInInsertionModeMovesTheBottomRightHandle) {
 }
 
 TEST_F(EditorEditing, EscapeWithoutSelectionEndsInsertionAndReloads) {
-    preset->enableInsertionForWatermark(square({0, 0, 200, 200}));
+    preset->enableInsertionForWatermark(filledSquare({0, 0, 200, 200}));
     sendKey(view, Qt::Key_Escape);
     EXPECT_FALSE(preset->insertionModeEnabled());
     EXPECT_EQ(preset->selectedWatermark(), nullptr);

@@ -4,7 +4,7 @@
 #include "inkstead/imaging/OVWatermarkedPicture.h"
 #include "inkstead/platform/imageio/ImageDestination.h"
 #include "inkstead/presets/OVPreset.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/EveryKindPreset.h"
 
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
@@ -47,13 +47,8 @@ Levels render(const ov::test::TempDir& dir, const TileCase& c) {
     (vips::VImage::black(kWidth, kHeight, vips::VImage::option()->set("bands", 3)) + 255)
         .cast(VIPS_FORMAT_UCHAR)
         .write_to_file(photo.c_str());
-    auto square = OVShapeWatermark::squareShapeWatermark();
-    square->setStrokeThickness(0);
-    square->setFillColor(ov::Color{1, 0, 0, 1});
-    square->setShouldUseRelativePosition(false);
-    square->setShouldUseRelativeSize(false);
-    square->setSize({kSide, kSide});
-    square->setOrigin({kCentre.x - kSide / 2, kCentre.y - kSide / 2});
+    auto square =
+        ov::test::filledSquare({kCentre.x - kSide / 2, kCentre.y - kSide / 2, kSide, kSide});
     square->setTiling(
         {.enabled = true, .spacing = 1, .offsetRows = c.offsetRows, .angle = c.angle});
     auto preset = std::make_shared<OVPreset>();

@@ -5,8 +5,8 @@
 
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
 
+#include "support/EveryKindPreset.h"
 #include "support/GeneratedPhotos.h"
 #include "support/PixelProbes.h"
 #include "support/TestSupport.h"
@@ -19,17 +19,7 @@
 namespace {
 
 using ov::ImageSource;
-
-// A red square at (x, y) (y up, output pixels), filled, without outline.
-std::shared_ptr<OVShapeWatermark> redSquare(double x, double y, double side) {
-    auto shape = OVShapeWatermark::squareShapeWatermark();
-    shape->setStrokeColor(ov::Color{0, 0, 0, 0});
-    shape->setStrokeThickness(0);
-    shape->setFillColor(ov::Color{1, 0, 0, 1});
-    shape->setOrigin({x, y});
-    shape->setSize({side, side});
-    return shape;
-}
+using ov::test::filledSquare;
 
 std::shared_ptr<OVPreset> presetWith(std::vector<OVWatermarkPtr> watermarks) {
     auto preset = std::make_shared<OVPreset>();
@@ -55,7 +45,7 @@ TEST_P(RenderOrientationTest, UprightWithWatermarks) {
     ASSERT_TRUE(plain);
     expectUprightPicture(*plain, 320, 240, "plain " + std::to_string(orientation));
 
-    auto preset = presetWith({redSquare(100, 40, 20)});
+    auto preset = presetWith({filledSquare({100, 40, 20, 20})});
     preset->setShouldResize(true);
     preset->setResizeMethod(OVResizeMethodPercentage);
     preset->setResizeValue(50);
@@ -79,7 +69,7 @@ TEST(RenderTest, PixellateSamplesTheCleanPicture) {
     auto pixellate = OVPixellateWatermark::pixellateWatermark();
     pixellate->setOrigin({0, 0});
     pixellate->setSize({200, 100});
-    auto preset = presetWith({redSquare(0, 0, 60), pixellate});
+    auto preset = presetWith({filledSquare({0, 0, 60, 60}), pixellate});
     auto image = CGImageCreateWatermarkedImageWithPreset(source, preset);
     ASSERT_TRUE(image);
     // The mosaic covers everything; the red square under it is gone.
@@ -89,8 +79,9 @@ TEST(RenderTest, PixellateSamplesTheCleanPicture) {
 TEST(RenderTest, OddInputsRenderAndDamagedOnesGiveNull) {
     ov::test::TempDir dir;
     for (const auto& format : ov::test::writeOddFormats(dir.path(), 80, 60)) {
-        auto image = CGImageCreateWatermarkedImageWithPreset(
-            ImageSource::createWithURL(dir / format.name), presetWith({redSquare(5, 5, 10)}));
+        auto image =
+            CGImageCreateWatermarkedImageWithPreset(ImageSource::createWithURL(dir / format.name),
+                                                    presetWith({filledSquare({5, 5, 10, 10})}));
         ASSERT_TRUE(image) << format.name;
         EXPECT_EQ(image->width(), 80) << format.name;
         EXPECT_GT(image->colorAt(10, 10).red, 0.95) << format.name;
@@ -146,7 +137,7 @@ TEST(RenderConcurrencyTest, ParallelRendersAgree) {
             for (int o = 1 + t % 2; o <= 8; o += 2) {
                 auto source = ImageSource::createWithURL(dir / (std::to_string(o) + ".jpg"));
                 auto image = CGImageCreateWatermarkedImageWithPreset(
-                    source, presetWith({redSquare(10, 10, 8)}));
+                    source, presetWith({filledSquare({10, 10, 8, 8})}));
                 const auto properties = propertiesForImageSource(source, true);
                 if (!image || image->width() != 160 || image->height() != 120 || !properties ||
                     ov::encodeImage(*image, "public.jpeg", &*properties).empty()) {

@@ -3,6 +3,7 @@
 
 #include "inkstead/presets/OVPresetJson.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
+#include "inkstead/presets/OVBase64_p.h"
 #include "inkstead/storage/OVStorage.h"
 #include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
@@ -92,25 +93,6 @@ std::string pngClaiming(std::uint32_t width, std::uint32_t height) {
            chunk("IHDR" + bigEndian(width) + bigEndian(height) + std::string{8, 6, 0, 0, 0}) +
            chunk("IDAT" + std::string("\x78\x9c\x63\x60\x00\x00\x00\x02\x00\x01", 10)) +
            chunk("IEND");
-}
-
-std::string base64(const std::string& bytes) {
-    static const char* alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::uint32_t group = std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
-        if (i + 1 < bytes.size())
-            group |= std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
-        if (i + 2 < bytes.size())
-            group |= static_cast<unsigned char>(bytes[i + 2]);
-        const std::size_t left = bytes.size() - i;
-        text += alphabet[(group >> 18) & 63];
-        text += alphabet[(group >> 12) & 63];
-        text += left > 1 ? alphabet[(group >> 6) & 63] : '=';
-        text += left > 2 ? alphabet[group & 63] : '=';
-    }
-    return text;
 }
 
 std::vector<std::string> pictureFiles() {
@@ -219,8 +201,10 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
          "watermarks[1].picture"},
         {"notAPicture", edited([](json& j) { j["watermarks"][1]["picture"] = "aGVsbG8="; }),
          "watermarks[1].picture"},
-        {"pictureBomb",
-         edited([](json& j) { j["watermarks"][1]["picture"] = base64(pngClaiming(60000, 60000)); }),
+        {"pictureBomb", edited([](json& j) {
+             const std::string png = pngClaiming(60000, 60000);
+             j["watermarks"][1]["picture"] = ov::detail::encodeBase64({png.begin(), png.end()});
+         }),
          "too large"},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; }), "export.resize"},
         {"unknownFormat", edited([](json& j) { j["export"]["format"] = "bmp"; }), "export.format"},

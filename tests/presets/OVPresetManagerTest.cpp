@@ -2,10 +2,9 @@
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
 #include "inkstead/platform/dispatch/Dispatch.h"
-#include "support/EveryKindPreset.h"
-#include "support/TestSupport.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/EveryKindPreset.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,20 +1,13 @@
 #include "inkstead/presets/OVPreset.h"
 
 #include "inkstead/platform/gfx/GraphicsContext.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/EveryKindPreset.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::shared_ptr<OVShapeWatermark> filledSquare(ov::Rect frame, ov::Color fill) {
-    auto shape = OVShapeWatermark::squareShapeWatermark();
-    shape->setOrigin(frame.origin);
-    shape->setSize(frame.size);
-    shape->setFillColor(fill);
-    shape->setStrokeThickness(0);
-    return shape;
-}
+using ov::test::filledSquare;
 
 bool isRed(const ov::Image& image, int x, int y) {
     const ov::Color c = image.colorAt(x, y);

@@ -1,7 +1,8 @@
 #pragma once
 
-// A watermark of every kind placed on a 600 × 400 picture (header-only: include from test
-// executables that link the watermarks library).
+// Watermarks for tests: a filled square, a logo, and a watermark of every kind placed on a
+// 600 × 400 picture (header-only: include from test executables that link the watermarks
+// library).
 
 #include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/watermarks/OVArrowWatermark.h"
@@ -23,17 +24,27 @@ inline ImagePtr halfBlueLogo(int side) {
     return canvas->makeImage();
 }
 
+/// An opaque square of `fill` without outline or shadow over `frame`, placed absolutely (no
+/// relative position or size) and resized freely.
+inline std::shared_ptr<OVShapeWatermark> filledSquare(Rect frame, Color fill = {1, 0, 0, 1}) {
+    auto mark = OVShapeWatermark::squareShapeWatermark();
+    mark->setShouldUseRelativePosition(false);
+    mark->setShouldUseRelativeSize(false);
+    mark->setShouldResizeProportionally(false);
+    mark->setStrokeColor(fill);
+    mark->setStrokeThickness(0);
+    mark->setFillColor(fill);
+    mark->setShadow(0);
+    mark->setSize(frame.size);
+    mark->setOrigin(frame.origin);
+    return mark;
+}
+
 /// In drawing order: a red square at (20, 20), white text "WWW" at (100, 10), the logo at
 /// (500, 300), a green arrow from (100, 350) to (250, 250), the strikethrough cross, and a
 /// pixellate region of 200 × 100 at (350, 40) on top (covering what lies beneath it).
 inline std::vector<OVWatermarkPtr> watermarksOfEveryKind() {
-    auto shape = OVShapeWatermark::squareShapeWatermark();
-    shape->setStrokeThickness(0);
-    shape->setStrokeColor(Color{0, 0, 0, 0});
-    shape->setFillColor(Color{1, 0, 0, 1});
-    shape->setOrigin({20, 20});
-    shape->setSize({60, 60});
-
+    auto shape = filledSquare({20, 20, 60, 60});
     auto image = OVImageWatermark::imageWatermark();
     (void)image->setImage(halfBlueLogo(80)); // a failed write shows as a missing picture
     image->setOrigin({500, 300});
