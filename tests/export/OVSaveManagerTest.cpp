@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -26,23 +27,32 @@ struct Fixture {
     std::shared_ptr<PathImageList> list;
     std::shared_ptr<CopyRenderer> renderer = std::make_shared<CopyRenderer>();
 
-    // `names` are created in `folder` (the temporary folder by default) with distinct contents.
+    // `names` (paths below `sub`, the temporary folder by default) are created with distinct
+    // contents.
     explicit Fixture(const std::vector<std::string>& names, const fs::path& sub = {}) {
         std::vector<fs::path> files;
-        const fs::path folder = dir.path() / sub;
-        fs::create_directories(folder);
+        fs::create_directories(dir.path() / sub);
         for (const auto& name : names)
-            files.push_back(writeFile(folder / name, "pixels of " + name));
+            files.push_back(writeFile(dir.path() / sub / name, "pixels of " + name));
         list = std::make_shared<PathImageList>(files);
     }
 
     std::shared_ptr<OVSaveManager> manager(const fs::path& output) const {
+        std::error_code ignored; // a file in the folder's place stays for the test to see
+        fs::create_directories(output, ignored);
         auto m = std::make_shared<OVSaveManager>(output);
         m->setModel(list);
         m->setRenderer(renderer);
         return m;
     }
+    std::shared_ptr<OVSaveManager> intoOut() const { return manager(dir / "out"); }
 };
+
+std::vector<std::size_t> indexesBelow(std::size_t count) {
+    std::vector<std::size_t> all(count);
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
 
 // Runs one batch to its end and returns the report; checks that the completion came once.
 OVSaveReport runBatch(OVSaveManager& manager, std::vector<std::size_t> indexes) {
@@ -93,8 +103,7 @@ TEST(OVSaveManager, SourceNamesIntoTheirOwnFolderTwice) {
 
 TEST(OVSaveManager, PatternNumbersInIndexOrderBeforeAnyWrite) {
     Fixture f({"a.jpg", "b.jpg", "c.jpg"}, "in");
-    fs::create_directory(f.dir / "out");
-    auto manager = f.manager(f.dir / "out");
+    auto manager = f.intoOut();
     auto pattern = OVFilenamePattern::pattern();
     pattern->setTokens({"filename", "-", "increment"});
     manager->setFilenamePattern(pattern);
@@ -111,24 +120,18 @@ TEST(OVSaveManager, PatternNumbersInIndexOrderBeforeAnyWrite) {
 }
 
 TEST(OVSaveManager, SameNameTwiceInOneBatchGetsDistinctFiles) {
-    TempDir dir;
-    fs::create_directories(dir / "x");
-    fs::create_directories(dir / "y");
-    auto list = std::make_shared<PathImageList>(std::vector<fs::path>{
-        writeFile(dir / "x" / "IMG.jpg", "one"), writeFile(dir / "y" / "IMG.jpg", "two"),
-        writeFile(dir / "y" / "README", "three")});
-    auto manager = std::make_shared<OVSaveManager>(dir.path());
-    manager->setModel(list);
-    manager->setRenderer(std::make_shared<CopyRenderer>());
+    Fixture f({"x/IMG.jpg", "y/IMG.jpg", "y/README"});
+    auto manager = f.manager(f.dir.path());
     auto pattern = OVFilenamePattern::pattern();
     pattern->setTokens({"filename"}); // no running number: the two IMG.jpg collide
     manager->setFilenamePattern(pattern);
 
     const OVSaveReport report = runBatch(*manager, {0, 1, 2});
     ASSERT_EQ(report.outputs.size(), 3u);
-    EXPECT_EQ(listDirectory(dir.path()),
+    EXPECT_EQ(listDirectory(f.dir.path()),
               (std::vector<std::string>{"IMG.jpg", "IMG_Watermarked_1.jpg", "README.", "x", "y"}));
-    EXPECT_EQ(readFile(report.outputs[0].output) + readFile(report.outputs[1].output), "onetwo");
+    EXPECT_EQ(readFile(report.outputs[0].output) + readFile(report.outputs[1].output),
+              "pixels of x/IMG.jpgpixels of y/IMG.jpg");
 }
 
 TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
@@ -136,8 +139,7 @@ TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
     for (int i = 0; i < 100; ++i)
         names.push_back("img" + std::to_string(i) + ".jpg");
     Fixture f(names, "in");
-    fs::create_directory(f.dir / "out");
-    auto manager = f.manager(f.dir / "out");
+    auto manager = f.intoOut();
     manager->setMaximumConcurrentImages(4);
     auto presenter = std::make_shared<RecordingPresenter>();
     manager->setProgressWindowController(presenter);
@@ -148,9 +150,7 @@ TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
         std::this_thread::sleep_for(20ms);
         return std::string();
     };
-    std::vector<std::size_t> all(100);
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i] = i;
+    const auto all = indexesBelow(100);
 
     std::atomic<int> completions{0};
     OVSaveReport result;
@@ -181,8 +181,7 @@ TEST(OVSaveManager, CancelStopsEarlyCompletesOnceAndLeavesNoPartialFiles) {
 
 TEST(OVSaveManager, MissingAndFailingImagesLandInTheReport) {
     Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}, "in");
-    fs::create_directory(f.dir / "out");
-    auto manager = f.manager(f.dir / "out");
+    auto manager = f.intoOut();
     manager->setMaximumConcurrentImages(1);
     fs::remove(f.dir / "in" / "a.jpg"); // gone before the batch starts
     f.renderer->beforeEach = [&](const fs::path& source) -> std::string {
@@ -241,12 +240,9 @@ TEST(OVSaveManager, TwoBatchesIntoOneFolderAtOnceWriteDistinctFiles) {
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
     Fixture f(names, "in");
-    fs::create_directory(f.dir / "out");
-    auto first = f.manager(f.dir / "out");
-    auto second = f.manager(f.dir / "out");
-    std::vector<std::size_t> all(names.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i] = i;
+    auto first = f.intoOut();
+    auto second = f.intoOut();
+    const auto all = indexesBelow(names.size());
 
     OVSaveReport a, b;
     first->beginSheetModalForWindow(nullptr, all, [&](bool, const OVSaveReport& r) { a = r; });
@@ -266,8 +262,7 @@ TEST(OVSaveManager, TwoBatchesIntoOneFolderAtOnceWriteDistinctFiles) {
 
 TEST(OVSaveManager, PresenterSeesCountsFromFirstImageToLast) {
     Fixture f({"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}, "in");
-    fs::create_directory(f.dir / "out");
-    auto manager = f.manager(f.dir / "out");
+    auto manager = f.intoOut();
     manager->setMaximumConcurrentImages(1);
     auto presenter = std::make_shared<RecordingPresenter>();
     manager->setProgressWindowController(presenter);
@@ -310,16 +305,9 @@ TEST(OVSaveManager, CompletionMayDropTheLastReferenceToTheManager) {
 // Names come from the one naming function in index order, also when the outputs mirror their
 // folders; saveImageAtIndexes runs without a sheet and counts exactly the indexes given.
 TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
-    TempDir dir;
-    for (const char* sub : {"in/a", "in/b"})
-        fs::create_directories(dir / sub);
-    auto list = std::make_shared<PathImageList>(std::vector<fs::path>{
-        writeFile(dir / "in/a/IMG.jpg", "one"), writeFile(dir / "in/b/IMG.jpg", "two"),
-        writeFile(dir / "in/b/x.jpg", "three")});
-    auto manager = std::make_shared<OVSaveManager>(dir / "out");
-    fs::create_directories(dir / "out");
-    manager->setModel(list);
-    manager->setRenderer(std::make_shared<CopyRenderer>());
+    Fixture f({"a/IMG.jpg", "b/IMG.jpg", "b/x.jpg"}, "in");
+    const fs::path& dir = f.dir.path();
+    auto manager = f.intoOut();
     manager->setMirroredFolders({dir / "in"});
     const auto presenter = std::make_shared<RecordingPresenter>();
     manager->setProgressWindowController(presenter);
@@ -328,7 +316,8 @@ TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
     manager->waitUntilFinished();
     EXPECT_EQ(manager->progress()->totalUnitCount(), 2) << "index 7 is beyond the list";
     EXPECT_EQ(manager->progress()->completedUnitCount(), 2);
-    EXPECT_EQ(readFile(dir / "out/a/IMG.jpg") + readFile(dir / "out/b/IMG.jpg"), "onetwo");
+    EXPECT_EQ(readFile(dir / "out/a/IMG.jpg"), "pixels of a/IMG.jpg");
+    EXPECT_EQ(readFile(dir / "out/b/IMG.jpg"), "pixels of b/IMG.jpg");
     EXPECT_TRUE(presenter->calls().empty()) << "no sheet";
 
     const auto names = OVOutputNames(
@@ -338,5 +327,5 @@ TEST(OVSaveManager, SaveImageAtIndexesMirrorsFoldersAndCountsTheIndexesGiven) {
               (std::vector<fs::path>{"b/IMG_Watermarked_1.jpg", "", "b/IMG_Watermarked_2.jpg"}));
     manager->saveImageAtIndex(2, {"", "", "chosen.jpg"});
     manager->waitUntilFinished();
-    EXPECT_EQ(readFile(dir / "out/chosen.jpg"), "three");
+    EXPECT_EQ(readFile(dir / "out/chosen.jpg"), "pixels of b/x.jpg");
 }
