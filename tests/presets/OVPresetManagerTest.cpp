@@ -400,7 +400,7 @@ TEST_F(PresetManagerTest, ManagersWithFoldersOfTheirOwnLiveSideBySide) {
     {
         OVPresetManager a(first, std::nullopt);
         OVPresetManager b(second, 0ns);
-        ASSERT_TRUE(logo->setImage(ov::test::halfBlueLogo(16)));
+        ASSERT_TRUE(logo->setImage(ov::test::halfLogo(16, 16)));
         auto preset = std::make_shared<OVPreset>("Logo");
         preset->setWatermarks({logo});
         a.insertObject(preset, 1);

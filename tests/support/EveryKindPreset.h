@@ -16,11 +16,11 @@
 
 namespace ov::test {
 
-/// A logo: opaque blue on the left half, transparent on the right half.
-inline ImagePtr halfBlueLogo(int side) {
-    auto canvas = GraphicsContext::createBitmap(side, side);
-    canvas->setFillColor(Color{0, 0, 1, 1});
-    canvas->fillRect({0, 0, side / 2.0, double(side)});
+/// A logo of width × height: opaque `color` on the left half, transparent on the right half.
+inline ImagePtr halfLogo(int width, int height, Color color = {0, 0, 1, 1}) {
+    auto canvas = GraphicsContext::createBitmap(width, height);
+    canvas->setFillColor(color);
+    canvas->fillRect({0, 0, width / 2.0, double(height)});
     return canvas->makeImage();
 }
 
@@ -46,7 +46,7 @@ inline std::shared_ptr<OVShapeWatermark> filledSquare(Rect frame, Color fill = {
 inline std::vector<OVWatermarkPtr> watermarksOfEveryKind() {
     auto shape = filledSquare({20, 20, 60, 60});
     auto image = OVImageWatermark::imageWatermark();
-    (void)image->setImage(halfBlueLogo(80)); // a failed write shows as a missing picture
+    (void)image->setImage(halfLogo(80, 80)); // a failed write shows as a missing picture
     image->setOrigin({500, 300});
 
     auto arrow = OVArrowWatermark::arrowWatermark();

@@ -1,7 +1,9 @@
 #pragma once
 
-// Colour probes shared by the watermark kind tests, on the white canvas of tests/support.
+// Colour probes shared by the watermark kind tests, and drawing on the white canvas of
+// tests/support.
 
+#include "inkstead/watermarks/OVWatermark.h"
 #include "support/PixelProbes.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +20,13 @@ inline bool isWhite(const ov::Color& c) {
 }
 inline bool isBlack(const ov::Color& c) {
     return near(c, ov::Color::black());
+}
+
+/// `mark` drawn, with the bounds it has, on a white canvas of width × height.
+inline ov::ImagePtr drawnOnWhite(OVWatermark& mark, int width, int height) {
+    auto canvas = whiteCanvas(width, height);
+    mark.renderInContext(*canvas);
+    return canvas->makeImage();
 }
 
 } // namespace kinds_test

@@ -1,7 +1,7 @@
-#include "support/ArchiveSamples.h"
 #include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVPixellateWatermark.h"
 #include "inkstead/watermarks/OVStrikethroughWatermark.h"
+#include "support/ArchiveSamples.h"
 
 #include <gtest/gtest.h>
 

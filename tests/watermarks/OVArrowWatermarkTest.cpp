@@ -99,9 +99,7 @@ TEST(ArrowWatermark, HitTestingByFrameHandlesAndOutline) {
 TEST(ArrowWatermark, CoversShaftAndBarbsOnly) {
     auto arrow = OVArrowWatermark::arrowWatermark(); // (0, 200) to (200, 0), 10 wide
     arrow->setBounds({0, 0, 300, 300});
-    auto canvas = whiteCanvas(300, 300);
-    arrow->renderInContext(*canvas);
-    auto image = canvas->makeImage();
+    auto image = drawnOnWhite(*arrow, 300, 300);
     for (ov::Point p : {ov::Point{100, 100}, ov::Point{10, 190}, ov::Point{190, 10},
                         ov::Point{200, 30}, ov::Point{170, 1}, ov::Point{203, 3}})
         EXPECT_TRUE(isBlack(image->colorAt(int(p.x), int(p.y)))) << p.x << "," << p.y;
@@ -113,12 +111,9 @@ TEST(ArrowWatermark, CoversShaftAndBarbsOnly) {
 TEST(ArrowWatermark, EditableArrowAddsTwoPointHandlesAndNoFrame) {
     auto arrow = OVArrowWatermark::arrowWatermark();
     arrow->setBounds({50, 50, 300, 300});
-    auto plain = whiteCanvas(400, 400);
-    arrow->renderInContext(*plain);
+    auto a = drawnOnWhite(*arrow, 400, 400);
     arrow->setEditable(true);
-    auto editing = whiteCanvas(400, 400);
-    arrow->renderInContext(*editing);
-    auto a = plain->makeImage(), b = editing->makeImage();
+    auto b = drawnOnWhite(*arrow, 400, 400);
     int changed = 0;
     for (int y = 0; y < 400; ++y)
         for (int x = 0; x < 400; ++x) {

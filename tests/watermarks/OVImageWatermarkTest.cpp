@@ -2,6 +2,7 @@
 
 #include "KindsCanvas.h"
 #include "inkstead/platform/imageio/ImageSource.h"
+#include "support/EveryKindPreset.h"
 #include "support/TestSupport.h"
 
 #include <cmath>
@@ -20,10 +21,7 @@ class ImageWatermarkTest : public ::testing::Test {
 
 // A logo of `width` × `height`: opaque red on the left half, fully transparent on the right.
 ov::ImagePtr logo(int width, int height) {
-    auto canvas = ov::GraphicsContext::createBitmap(width, height);
-    canvas->setFillColor(ov::Color{1, 0, 0, 1});
-    canvas->fillRect({0, 0, width / 2.0, double(height)});
-    return canvas->makeImage();
+    return ov::test::halfLogo(width, height, {1, 0, 0, 1});
 }
 
 } // namespace
@@ -77,9 +75,7 @@ TEST_F(ImageWatermarkTest, HalfAlphaShowsLogoAtHalfStrengthAndTransparencyLeaves
     ASSERT_TRUE(watermark->setImage(logo(100, 50)));
     watermark->setOrigin({50, 25});
     watermark->setAlpha(0.5);
-    auto canvas = whiteCanvas(200, 100);
-    watermark->renderInContext(*canvas);
-    auto image = canvas->makeImage();
+    auto image = drawnOnWhite(*watermark, 200, 100);
     EXPECT_TRUE(near(image->colorAt(70, 50), ov::Color{1, 0.5, 0.5, 1})); // logo, half strength
     EXPECT_TRUE(isWhite(image->colorAt(130, 50)));                        // logo's clear half
     EXPECT_TRUE(isWhite(image->colorAt(20, 50)));                         // outside the logo
@@ -128,14 +124,11 @@ TEST_F(ImageWatermarkTest, CopiesShareThePictureAndDuplicatesGetTheirOwnFile) {
     EXPECT_TRUE(fs::exists(duplicate->imageURL()));
     EXPECT_EQ(duplicate->relativePosition(), source->relativePosition());
 
-    auto a = whiteCanvas(400, 400);
-    source->renderInContext(*a);
+    const auto a = drawnOnWhite(*source, 400, 400);
     source->removeImage();
     for (const auto& drawn : {copy, duplicate}) {
-        auto b = whiteCanvas(400, 400);
         drawn->setBounds({0, 0, 400, 400});
-        drawn->renderInContext(*b);
-        EXPECT_EQ(a->makeImage()->bytes(), b->makeImage()->bytes());
+        EXPECT_EQ(a->bytes(), drawnOnWhite(*drawn, 400, 400)->bytes());
     }
     EXPECT_TRUE(fs::exists(duplicate->imageURL())) << "removing the source's file keeps it";
 }

@@ -97,11 +97,9 @@ TEST(PixellateWatermark, NonPositiveIntensityShowsThePictureUnchanged) {
 }
 
 TEST(PixellateWatermark, DrawsNothingWithoutAPicture) {
-    auto canvas = whiteCanvas(100, 100);
     auto pixellate = region({0, 0}, {100, 100});
     pixellate->setEditable(true); // not even the selection frame
-    pixellate->renderInContext(*canvas);
-    auto image = canvas->makeImage();
+    auto image = drawnOnWhite(*pixellate, 100, 100);
     for (int i = 0; i < 100; i += 9)
         EXPECT_TRUE(isWhite(image->colorAt(i, i)));
 }

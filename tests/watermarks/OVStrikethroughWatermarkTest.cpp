@@ -20,9 +20,7 @@ TEST(StrikethroughWatermark, PathRunsTenUnitsOutsideTheImageAndFollowsItsOrigin)
 TEST(StrikethroughWatermark, DiagonalsCrossAtTheCentreWhateverTheFrame) {
     auto strike = OVStrikethroughWatermark::strikethroughWatermark();
     strike->setBounds({0, 0, 400, 300});
-    auto canvas = whiteCanvas(400, 300);
-    strike->renderInContext(*canvas);
-    auto image = canvas->makeImage();
+    auto image = drawnOnWhite(*strike, 400, 300);
     EXPECT_TRUE(isBlack(image->colorAt(200, 150)));
     EXPECT_TRUE(isBlack(image->colorAt(95, 70)));  // on the rising diagonal
     EXPECT_TRUE(isBlack(image->colorAt(95, 229))); // on the falling diagonal
@@ -36,9 +34,7 @@ TEST(StrikethroughWatermark, DiagonalsCrossAtTheCentreWhateverTheFrame) {
     // The watermark's own frame plays no part.
     strike->setOrigin({123, 45});
     strike->setSize({17, 300});
-    auto moved = whiteCanvas(400, 300);
-    strike->renderInContext(*moved);
-    EXPECT_EQ(moved->makeImage()->bytes(), image->bytes());
+    EXPECT_EQ(drawnOnWhite(*strike, 400, 300)->bytes(), image->bytes());
 
     EXPECT_FALSE(strike->containsPoint({200, 150}, 1));
 }
@@ -47,9 +43,7 @@ TEST(StrikethroughWatermark, DashesAlternateAlongTheDiagonal) {
     auto strike = OVStrikethroughWatermark::strikethroughWatermark();
     strike->setLineDash(8);
     strike->setBounds({0, 0, 300, 300});
-    auto canvas = whiteCanvas(300, 300);
-    strike->renderInContext(*canvas);
-    auto image = canvas->makeImage();
+    auto image = drawnOnWhite(*strike, 300, 300);
     int dark = 0, light = 0;
     for (int i = 20; i < 280; ++i)
         (image->colorAt(i, i).red < 0.5 ? dark : light)++;
@@ -60,9 +54,7 @@ TEST(StrikethroughWatermark, DashesAlternateAlongTheDiagonal) {
 TEST(StrikethroughWatermark, DrawsNothingWithoutBoundsOrColour) {
     auto blank = whiteCanvas(50, 50)->makeImage();
     auto check = [&](const std::shared_ptr<OVStrikethroughWatermark>& strike) {
-        auto canvas = whiteCanvas(50, 50);
-        strike->renderInContext(*canvas);
-        return canvas->makeImage()->bytes() == blank->bytes();
+        return drawnOnWhite(*strike, 50, 50)->bytes() == blank->bytes();
     };
     auto strike = OVStrikethroughWatermark::strikethroughWatermark();
     EXPECT_TRUE(check(strike)); // zero bounds

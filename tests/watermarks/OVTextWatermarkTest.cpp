@@ -45,11 +45,9 @@ std::shared_ptr<OVTextWatermark> placedText(double rotation = 0) {
     return text;
 }
 
-ov::ImagePtr render(OVTextWatermark& text, int width = 700, int height = 700) {
-    auto canvas = whiteCanvas(width, height);
-    text.setBounds({0, 0, double(width), double(height)});
-    text.renderInContext(*canvas);
-    return canvas->makeImage();
+ov::ImagePtr render(OVTextWatermark& text) {
+    text.setBounds({0, 0, 700, 700});
+    return kinds_test::drawnOnWhite(text, 700, 700);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "inkstead/platform/archive/BinaryPropertyList_p.h"
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
-#include "support/ArchiveSamples.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
+#include "support/ArchiveSamples.h"
 
 #include <gtest/gtest.h>
 

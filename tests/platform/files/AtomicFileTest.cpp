@@ -6,32 +6,14 @@
 
 #include <atomic>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-} // namespace
+using ov::test::listDirectory;
+using ov::test::readFile;
 
 TEST(AtomicFile, replaceExistingSwapsTheContents) {
     ov::test::TempDir dir;
@@ -39,7 +21,7 @@ TEST(AtomicFile, replaceExistingSwapsTheContents) {
     ASSERT_TRUE(ov::writeFileAtomically(target, "old", ov::FileWriteMode::ReplaceExisting));
     ASSERT_TRUE(ov::writeFileAtomically(target, "new", ov::FileWriteMode::ReplaceExisting));
     EXPECT_EQ(readFile(target), "new");
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"presets.bin"});
+    EXPECT_EQ(listDirectory(dir.path()), std::vector<std::string>{"presets.bin"});
 }
 
 TEST(AtomicFile, exclusiveCreationNeverTouchesAnExistingFile) {
@@ -52,7 +34,7 @@ TEST(AtomicFile, exclusiveCreationNeverTouchesAnExistingFile) {
     EXPECT_EQ(refused.error().code, std::errc::file_exists);
     EXPECT_NE(refused.error().message.find(target.string()), std::string::npos);
     EXPECT_EQ(readFile(target), "mine");
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"photo.jpg"});
+    EXPECT_EQ(listDirectory(dir.path()), std::vector<std::string>{"photo.jpg"});
 
     EXPECT_EQ(ov::createFileExclusively(target).error().code, std::errc::file_exists);
     EXPECT_TRUE(ov::createFileExclusively(dir / "reserved.jpg"));
@@ -81,7 +63,7 @@ TEST(AtomicFile, concurrentExclusiveWritersHaveExactlyOneWinner) {
         thread.join();
     ASSERT_EQ(winners.load(), 1);
     EXPECT_EQ(readFile(target), std::string(4096, static_cast<char>('a' + winner.load())));
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.png"});
+    EXPECT_EQ(listDirectory(dir.path()), std::vector<std::string>{"out.png"});
 }
 
 TEST(AtomicFile, temporaryFileIsHiddenBesideTheDestinationWithItsExtension) {
@@ -95,7 +77,7 @@ TEST(AtomicFile, temporaryFileIsHiddenBesideTheDestinationWithItsExtension) {
         EXPECT_TRUE(fs::exists(file.temporaryPath()));
         file.write("partial");
     } // dropped without commit
-    EXPECT_TRUE(namesIn(dir.path()).empty());
+    EXPECT_TRUE(listDirectory(dir.path()).empty());
 }
 
 TEST(AtomicFile, failedWriteLeavesNoFileBehind) {
@@ -116,7 +98,7 @@ TEST(AtomicFile, failedWriteLeavesNoFileBehind) {
     ::setrlimit(RLIMIT_FSIZE, &previous);
     ::sigaction(SIGXFSZ, &previousAction, nullptr);
     EXPECT_FALSE(written);
-    EXPECT_TRUE(namesIn(dir.path()).empty());
+    EXPECT_TRUE(listDirectory(dir.path()).empty());
 }
 
 TEST(AtomicFile, missingFolderIsAnError) {
