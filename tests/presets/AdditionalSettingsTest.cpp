@@ -10,6 +10,7 @@
 
 #include "support/ArchiveSamples.h"
 #include "support/PixelProbes.h"
+#include "support/PropertyValues.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-// A value of `property` other than its default, within its range.
-OVPropertyValue otherValue(const OVWatermarkProperty& property) {
-    switch (property.type) {
-    case OVPropertyType::Bool:
-        return !std::get<bool>(property.defaultValue);
-    case OVPropertyType::Number: {
-        const double value = property.minimum + (property.maximum - property.minimum) * 0.375;
-        return value != std::get<double>(property.defaultValue) ? value : property.maximum;
-    }
-    case OVPropertyType::Color:
-        return std::optional<ov::Color>(ov::Color{0.2, 0.4, 0.6, 1});
-    default:
-        return property.defaultValue;
-    }
-}
 
 // A mark of `kind`; an image mark gets a picture, which it needs to be stored.
 OVWatermarkPtr markOf(const OVWatermarkKind& kind) {
@@ -62,7 +47,7 @@ TEST_F(AdditionalSettings, EveryOneRoundTripsThroughTheFileAndJson) {
                 continue;
             SCOPED_TRACE(std::string(kind->name) + "." + std::string(property.key));
             auto mark = markOf(*kind);
-            const OVPropertyValue value = otherValue(property);
+            const OVPropertyValue value = ov::test::otherValue(property, property.defaultValue);
             ASSERT_NE(value, property.defaultValue);
             property.set(*mark, value);
             auto preset = std::make_shared<OVPreset>("New");

@@ -48,22 +48,6 @@ int paintedPixels(const ov::Image& image) {
 
 } // namespace
 
-TEST(ShapeWatermark, CopyKeepsClassAndShapeFields) {
-    auto shape = makeShape(static_cast<OVShapeType>(7), {10, 10, 50, 50}, 3.5);
-    shape->setLineDash(4);
-    auto copy = std::dynamic_pointer_cast<OVShapeWatermark>(shape->copy());
-    ASSERT_TRUE(copy);
-    EXPECT_TRUE(copy->isEqualToWatermark(shape));
-    EXPECT_EQ(copy->shapeType(), static_cast<OVShapeType>(7));
-    EXPECT_EQ(copy->strokeThickness(), 3.5);
-    EXPECT_EQ(copy->lineDash(), 4);
-    EXPECT_EQ(copy->fillColor(), kRed);
-    EXPECT_EQ(copy->strokeColor(), kBlue);
-    EXPECT_FALSE(copy->shouldUseRelativePosition());
-    EXPECT_EQ(OVShapeWatermark::circleShapeWatermark()->shapeType(), OVShapeTypeCircle);
-    EXPECT_EQ(OVShapeWatermark::squareShapeWatermark()->shapeType(), OVShapeTypeSquare);
-}
-
 TEST(ShapeRendering, RectangleIsFilledAndOutlinedAcrossTheFrameEdge) {
     // A 100 × 50 frame at (50, 50) with a 10-unit outline: 5 units outside, 5 inside.
     auto image = render(*makeShape(OVShapeTypeSquare, {50, 50, 100, 50}, 10));

@@ -42,44 +42,25 @@ std::shared_ptr<OVWatermark> decodeRoot(const std::vector<std::uint8_t>& data) {
 
 } // namespace
 
-TEST(OVWatermarkCoding, RoundTripsEveryBaseField) {
+// Each setting's round trip is checked with the kinds' property tables; here a plain base
+// record keeps its class and identity, numbers stored as floats narrow, and display state stays
+// out of the archive.
+TEST(OVWatermarkCoding, BaseRecordKeepsIdentityNarrowsFloatsAndLeavesDisplayState) {
     auto source = OVWatermark::watermarkWithType(OVWatermarkTypeImage);
-    source->setOrigin({12.5, -3});
-    source->setTitle("Logo \xE2\x98\x83");
     source->setAlpha(0.3);
     source->setRotation(33.3);
-    source->setShadow(0.5);
-    source->setRelativePosition({0.1, 0.2});
-    source->setRelativeSize({0.25, 0.5});
-    source->setShouldResizeProportionally(false);
-    source->setShouldUseRelativePosition(true);
-    source->setShouldUseRelativeSize(false);
-    source->setRelativeQuadrant(OVRelativeQuadrantTopRight);
-    source->setMaxSize({400, 300});
-    source->setHasMaxSize(true);
     source->setVisible(false);
     source->setEditable(true);
+    source->setBounds({0, 0, 100, 100});
 
     auto decoded = archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(typeid(*decoded), typeid(OVWatermark));
-    EXPECT_EQ(decoded->origin(), source->origin());
-    EXPECT_EQ(decoded->size(), source->size());
     EXPECT_EQ(decoded->type(), OVWatermarkTypeImage);
     EXPECT_EQ(decoded->uuid(), source->uuid());
     EXPECT_TRUE(decoded->isEqualToWatermark(source.get()));
-    EXPECT_EQ(decoded->title(), source->title());
     EXPECT_EQ(decoded->alpha(), 0.30000001192092896); // the nearest 32-bit value
     EXPECT_EQ(decoded->rotation(), static_cast<double>(33.3f));
-    EXPECT_EQ(decoded->shadow(), 0.5);
-    EXPECT_EQ(decoded->relativePosition(), source->relativePosition());
-    EXPECT_EQ(decoded->relativeSize(), source->relativeSize());
-    EXPECT_FALSE(decoded->shouldResizeProportionally());
-    EXPECT_TRUE(decoded->shouldUseRelativePosition());
-    EXPECT_FALSE(decoded->shouldUseRelativeSize());
-    EXPECT_EQ(decoded->relativeQuadrant(), OVRelativeQuadrantTopRight);
-    EXPECT_TRUE(decoded->hasMaxSize());
-    EXPECT_EQ(decoded->maxSize(), (ov::Size{400, 300}));
     // Display state is not archived: decoded watermarks are visible, unselected and clean.
     EXPECT_TRUE(decoded->isVisible());
     EXPECT_FALSE(decoded->isEditable());
@@ -135,27 +116,16 @@ TEST(OVWatermarkCoding, OtherWritersNumberFormsAreAccepted) {
     EXPECT_EQ(decoded->relativeQuadrant(), OVRelativeQuadrantTopLeft);
 }
 
-TEST(OVShapeWatermarkCoding, RoundTripsShapeFields) {
+TEST(OVShapeWatermarkCoding, NarrowsTheLineWidthAndKeepsUnknownFiguresAndNoColour) {
     auto source = OVShapeWatermark::squareShapeWatermark();
     source->setStrokeThickness(2.3);
-    source->setLineDash(5);
-    source->setStrokeColor(ov::Color{0.2, 0.4, 0.6, 0.8});
-    source->setFillColor(ov::Color::clear());
+    source->setStrokeColor(std::nullopt);
     source->setShapeType(static_cast<OVShapeType>(7)); // unknown figures survive archiving
-
     auto decoded = archiveRoundTrip(source);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->strokeThickness(), static_cast<double>(2.3f));
-    EXPECT_NE(decoded->strokeThickness(), 2.3);
-    EXPECT_EQ(decoded->lineDash(), 5.0);
-    EXPECT_EQ(decoded->strokeColor(), source->strokeColor());
-    EXPECT_EQ(decoded->fillColor(), ov::Color::clear());
     EXPECT_EQ(decoded->shapeType(), 7u);
-    EXPECT_EQ(decoded->type(), OVWatermarkTypeShape);
-    EXPECT_EQ(decoded->title(), "Shape");
-
-    source->setStrokeColor(std::nullopt);
-    EXPECT_EQ(archiveRoundTrip(source)->strokeColor(), std::nullopt);
+    EXPECT_EQ(decoded->strokeColor(), std::nullopt);
 }
 
 // Files written before the computed flags existed keep their meaning: a relative size of
