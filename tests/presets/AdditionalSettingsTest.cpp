@@ -1,5 +1,6 @@
-// The settings added after the presets file's first readers: every one survives the presets
-// file and the JSON form, and presets that do not use them are stored as before.
+// Every setting of the base record and of each kind survives a copy, the presets file and the
+// JSON form; the settings added after the presets file's first readers are stored only when
+// used, so presets that do not use them are stored as before.
 
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/presets/OVPreset.h"
@@ -17,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace {
 
@@ -39,33 +41,43 @@ protected:
     ov::test::TempDir home;
 };
 
-TEST_F(AdditionalSettings, EveryOneRoundTripsThroughTheFileAndJson) {
+// Each setting set to another value than the factory's, on a watermark of the kind.
+TEST_F(AdditionalSettings, EverySettingSurvivesCopyFileAndJson) {
     int checked = 0;
     for (const OVWatermarkKind* kind : OVRegisterWatermarkKinds()) {
-        for (const auto& property : kind->properties) {
-            if (!property.additional)
+        std::vector<const OVWatermarkProperty*> properties;
+        for (const auto& property : OVWatermarkBaseProperties())
+            properties.push_back(&property);
+        for (const auto& property : kind->properties)
+            properties.push_back(&property);
+        for (const OVWatermarkProperty* property : properties) {
+            // A picture has no other value here; a text's frame follows its text.
+            if (property->type == OVPropertyType::Picture ||
+                (kind->type == OVWatermarkTypeText && property->key == "size"))
                 continue;
-            SCOPED_TRACE(std::string(kind->name) + "." + std::string(property.key));
+            SCOPED_TRACE(std::string(kind->name) + "." + std::string(property->key));
             auto mark = markOf(*kind);
-            const OVPropertyValue value = ov::test::otherValue(property, property.defaultValue);
-            ASSERT_NE(value, property.defaultValue);
-            property.set(*mark, value);
+            const OVPropertyValue value = ov::test::otherValue(*property, property->get(*mark));
+            property->set(*mark, value);
+            ASSERT_EQ(property->get(*mark), value);
             auto preset = std::make_shared<OVPreset>("New");
             preset->setWatermarks({mark});
-
             const auto decoded = ov::test::archiveRoundTrip(preset);
             ASSERT_TRUE(decoded);
-            EXPECT_EQ(property.get(*decoded->watermarks().front()), value);
-
             const std::string text = OVPresetJsonString(*preset);
-            EXPECT_EQ(nlohmann::json::parse(text)["version"], 2);
+            EXPECT_EQ(nlohmann::json::parse(text)["version"], property->additional ? 2 : 1);
             auto read = OVPresetFromJson(text);
             ASSERT_TRUE(read) << read.error().message;
-            EXPECT_EQ(property.get(*read->preset->watermarks().front()), value);
+            for (const auto& [route, other] : {std::pair{"copy", mark->copy()},
+                                               {"file", decoded->watermarks().front()},
+                                               {"json", read->preset->watermarks().front()}}) {
+                EXPECT_EQ(typeid(*other), typeid(*mark)) << route;
+                EXPECT_EQ(property->get(*other), value) << route;
+            }
             ++checked;
         }
     }
-    EXPECT_GE(checked, 14);
+    EXPECT_GE(checked, 100);
 }
 
 TEST_F(AdditionalSettings, PresetsWithoutThemAreStoredAsBefore) {

@@ -2,15 +2,10 @@
 // hostile documents are refused with an error that names the field, writing nothing.
 
 #include "inkstead/presets/OVPresetJson.h"
-#include "inkstead/platform/gfx/GraphicsContext.h"
 #include "inkstead/presets/OVBase64_p.h"
 #include "inkstead/storage/OVStorage.h"
-#include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
-#include "inkstead/watermarks/OVPixellateWatermark.h"
-#include "inkstead/watermarks/OVShapeWatermark.h"
-#include "inkstead/watermarks/OVStrikethroughWatermark.h"
-#include "inkstead/watermarks/OVTextWatermark.h"
+#include "support/EveryKindPreset.h"
 #include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
@@ -24,45 +19,18 @@ using nlohmann::json;
 
 namespace {
 
-// A preset with one watermark of every kind, none of them at its defaults.
+// A preset with one watermark of every kind (shape, text, image, arrow, strikethrough,
+// pixellate), the text and the image placed by anchor. Each setting's round trip is checked
+// with the kinds' property tables.
 OVPresetPtr everyKind() {
-    auto text = OVTextWatermark::textWatermark();
-    text->setStringValue("© 2026 Me");
-    text->setFont(ov::Font("DejaVu Sans", 12));
-    text->setFontColor(ov::Color{0x11 / 255.0, 0x22 / 255.0, 0x33 / 255.0, 0x80 / 255.0});
-    text->setRotation(-12);
-    text->setShadow(0.4);
-    text->setPlacement(OVPlacement{OVPlacementAnchor::TopRight,
-                                   OVPlacementMarginUnit::ShorterSideFraction, 0.04,
-                                   OVPlacementSizeRule::WidthFraction, 0.3});
-    auto image = OVImageWatermark::imageWatermark();
-    EXPECT_TRUE(image->setImage(ov::test::solidCanvas(90, 30, {0.2, 0.4, 1, 1})->makeImage()));
-    image->setAlpha(0.7);
-    image->setPlacement(OVPlacement{OVPlacementAnchor::Bottom, OVPlacementMarginUnit::Pixels, 9,
-                                    OVPlacementSizeRule::LongerSideFraction, 0.2});
-    auto shape = OVShapeWatermark::circleShapeWatermark();
-    shape->setStrokeColor(ov::Color{0, 1, 0, 1});
-    shape->setFillColor(ov::Color{0, 0, 1, 0.25});
-    shape->setStrokeThickness(7);
-    shape->setLineDash(9);
-    shape->placeOverArea({0.05, 0.1, 0.25, 0.2});
-    auto arrow = OVArrowWatermark::arrowWatermark();
-    arrow->setBounds(kOVPlacementReferenceBounds);
-    arrow->setBeginPoint({600, 400});
-    arrow->setEndPoint({1350, 1400});
-    arrow->setStrokeColor(ov::Color{1, 0.84, 0, 1});
-    arrow->setStrokeThickness(14);
-    arrow->setShadow(0.3);
-    auto strike = OVStrikethroughWatermark::strikethroughWatermark();
-    strike->setColor(ov::Color{1, 0, 0, 0.5});
-    strike->setStrokeThickness(5);
-    strike->setLineDash(25);
-    auto pixellate = OVPixellateWatermark::pixellateWatermark();
-    pixellate->placeOverArea({0.6, 0.2, 0.2, 0.15});
-    pixellate->setIntensity(27);
-
+    auto marks = ov::test::watermarksOfEveryKind();
+    marks[1]->setPlacement(OVPlacement{OVPlacementAnchor::TopRight,
+                                       OVPlacementMarginUnit::ShorterSideFraction, 0.04,
+                                       OVPlacementSizeRule::WidthFraction, 0.3});
+    marks[2]->setPlacement(OVPlacement{OVPlacementAnchor::Bottom, OVPlacementMarginUnit::Pixels, 9,
+                                       OVPlacementSizeRule::LongerSideFraction, 0.2});
     auto preset = std::make_shared<OVPreset>("Every kind");
-    preset->setWatermarks({text, image, shape, arrow, strike, pixellate});
+    preset->setWatermarks(marks);
     return preset;
 }
 
@@ -117,10 +85,10 @@ TEST_F(PresetJson, RoundTripKeepsEveryFieldOfAllSixKinds) {
     EXPECT_EQ(document["format"], "inkstead-preset");
     EXPECT_EQ(document["version"], 1);
     ASSERT_EQ(document["watermarks"].size(), 6u);
-    EXPECT_TRUE(document["watermarks"][1]["picture"].is_string());
+    EXPECT_TRUE(document["watermarks"][2]["picture"].is_string());
 
     // Reading writes nothing; storing writes the picture, and the form is the same.
-    fs::remove(std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[1])->imageURL());
+    fs::remove(std::static_pointer_cast<OVImageWatermark>(preset->watermarks()[2])->imageURL());
     EXPECT_TRUE(pictureFiles().empty());
     ASSERT_TRUE(read->storePictures());
     EXPECT_EQ(pictureFiles().size(), 1u);
@@ -180,30 +148,30 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
         {"noName", edited([](json& j) { j.erase("name"); }), "name"},
         {"badUUID", edited([](json& j) { j["uuid"] = "not-a-uuid"; }), "uuid"},
         {"marksNotArray", edited([](json& j) { j["watermarks"] = "all of them"; }), "watermarks"},
-        {"unknownKind", edited([](json& j) { j["watermarks"][2]["kind"] = "hologram"; }),
-         "watermarks[2].kind"},
-        {"alphaText", edited([](json& j) { j["watermarks"][0]["alpha"] = "half"; }),
-         "watermarks[0].alpha"},
-        {"alphaOutOfRange", edited([](json& j) { j["watermarks"][0]["alpha"] = 7; }),
-         "watermarks[0].alpha: expected a number from 0 to 1"},
-        {"hugeOrigin", edited([](json& j) { j["watermarks"][2]["origin"]["x"] = 1e300; }),
-         "watermarks[2].origin.x"},
-        {"originNotObject", edited([](json& j) { j["watermarks"][2]["origin"] = 5; }),
-         "watermarks[2].origin"},
-        {"badColor", edited([](json& j) { j["watermarks"][0]["color"] = "#12"; }),
-         "watermarks[0].color"},
+        {"unknownKind", edited([](json& j) { j["watermarks"][0]["kind"] = "hologram"; }),
+         "watermarks[0].kind"},
+        {"alphaText", edited([](json& j) { j["watermarks"][1]["alpha"] = "half"; }),
+         "watermarks[1].alpha"},
+        {"alphaOutOfRange", edited([](json& j) { j["watermarks"][1]["alpha"] = 7; }),
+         "watermarks[1].alpha: expected a number from 0 to 1"},
+        {"hugeOrigin", edited([](json& j) { j["watermarks"][0]["origin"]["x"] = 1e300; }),
+         "watermarks[0].origin.x"},
+        {"originNotObject", edited([](json& j) { j["watermarks"][0]["origin"] = 5; }),
+         "watermarks[0].origin"},
+        {"badColor", edited([](json& j) { j["watermarks"][1]["color"] = "#12"; }),
+         "watermarks[1].color"},
         {"misspeltField", edited([](json& j) { j["watermarks"][3]["strokeColour"] = "#000000"; }),
          "watermarks[3].strokeColour: unknown field"},
         {"badPlacement",
-         edited([](json& j) { j["watermarks"][0]["placement"]["anchor"] = "nowhere"; }),
-         "watermarks[0].placement.anchor"},
-        {"notBase64", edited([](json& j) { j["watermarks"][1]["picture"] = "@@@@"; }),
-         "watermarks[1].picture"},
-        {"notAPicture", edited([](json& j) { j["watermarks"][1]["picture"] = "aGVsbG8="; }),
-         "watermarks[1].picture"},
+         edited([](json& j) { j["watermarks"][1]["placement"]["anchor"] = "nowhere"; }),
+         "watermarks[1].placement.anchor"},
+        {"notBase64", edited([](json& j) { j["watermarks"][2]["picture"] = "@@@@"; }),
+         "watermarks[2].picture"},
+        {"notAPicture", edited([](json& j) { j["watermarks"][2]["picture"] = "aGVsbG8="; }),
+         "watermarks[2].picture"},
         {"pictureBomb", edited([](json& j) {
              const std::string png = pngClaiming(60000, 60000);
-             j["watermarks"][1]["picture"] = ov::detail::encodeBase64({png.begin(), png.end()});
+             j["watermarks"][2]["picture"] = ov::detail::encodeBase64({png.begin(), png.end()});
          }),
          "too large"},
         {"resizeText", edited([](json& j) { j["export"]["resize"] = "yes"; }), "export.resize"},

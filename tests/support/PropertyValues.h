@@ -31,8 +31,12 @@ inline OVPropertyValue otherValue(const OVWatermarkProperty& property,
         return std::optional<Color>(Color{0.25, 0.5, 0.75, 1});
     case OVPropertyType::Point:
         return Point{std::get<Point>(current).x + 12.5, std::get<Point>(current).y + 7.25};
-    case OVPropertyType::Size:
-        return Size{std::get<Size>(current).width + 12.5, std::get<Size>(current).height + 7.25};
+    case OVPropertyType::Size: {
+        // Smaller when there is room, since a size may be capped (by a picture's pixels).
+        const Size size = std::get<Size>(current);
+        return size.width > 20 && size.height > 10 ? Size{size.width - 12.5, size.height - 7.25}
+                                                   : Size{size.width + 12.5, size.height + 7.25};
+    }
     default:
         return current;
     }
