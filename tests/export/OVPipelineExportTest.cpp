@@ -19,29 +19,12 @@ using namespace ov::test;
 
 namespace {
 
-class ListWithPresets : public OVSaveImageList {
-public:
-    std::vector<std::pair<fs::path, std::string>> entries;
-    std::size_t count() const override { return entries.size(); }
-    std::optional<fs::path> URLAtIndex(std::size_t i) const override {
-        return fs::exists(entries[i].first) ? std::optional(entries[i].first) : std::nullopt;
-    }
-    std::string presetIDAtIndex(std::size_t i) const override { return entries[i].second; }
-};
-
 OVSaveReport exportAll(const std::shared_ptr<OVSaveImageList>& list,
                        const std::shared_ptr<OVSaveImageRenderer>& renderer, const fs::path& out) {
     auto manager = std::make_shared<OVSaveManager>(out);
     manager->setModel(list);
     manager->setRenderer(renderer);
-    std::vector<std::size_t> all(list->count());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    OVSaveReport result;
-    manager->beginSheetModalForWindow(nullptr, all,
-                                      [&](bool, const OVSaveReport& r) { result = r; });
-    manager->waitUntilFinished();
-    return result;
+    return runBatch(*manager, indexesBelow(list->count()));
 }
 
 double meanDifference(const fs::path& a, const fs::path& b) {
@@ -68,8 +51,9 @@ TEST(OVPipelineExport, PhotosComeOutWatermarkedInTheirOwnType) {
     const std::string id = preset->uuid().uuidString();
 
     writeOrientedPhoto(dir / "photo.jpg", 360, 240, 1, "");
-    auto list = std::make_shared<ListWithPresets>();
-    list->entries = {{dir / "photo.jpg", id}, {dir / "drawing.png", id}, {dir / "broken.jpg", id}};
+    auto list = std::make_shared<PathImageList>(
+        std::vector<fs::path>{dir / "photo.jpg", dir / "drawing.png", dir / "broken.jpg"},
+        std::vector<std::string>(3, id));
     const OVSaveReport report =
         exportAll(list, OVPipelineRenderer::rendererWithPresetManager(presetManager), dir / "out");
 
@@ -86,9 +70,8 @@ TEST(OVPipelineExport, PhotosComeOutWatermarkedInTheirOwnType) {
     }
     // The same images under an identifier that matches no preset are written without
     // watermarks: the watermarked outputs must differ from them.
-    auto plainList = std::make_shared<ListWithPresets>(*list);
-    for (auto& entry : plainList->entries)
-        entry.second = "no such preset";
+    auto plainList =
+        std::make_shared<PathImageList>(list->files, std::vector<std::string>(3, "no such preset"));
     const OVSaveReport plain = exportAll(
         plainList, OVPipelineRenderer::rendererWithPresetManager(presetManager), dir / "plain");
     ASSERT_EQ(plain.outputs.size(), 2u);
@@ -108,8 +91,7 @@ TEST(OVPipelineExport, CameraDataIsKeptAndLocationDroppedOnlyWhenThePresetSaysSo
         preset->setShouldStripMetadata(strip);
         auto renderer =
             std::make_shared<OVPipelineRenderer>([preset](const std::string&) { return preset; });
-        auto list = std::make_shared<ListWithPresets>();
-        list->entries = {{dir / "trip.jpg", "any"}};
+        auto list = std::make_shared<PathImageList>(std::vector<fs::path>{dir / "trip.jpg"});
         const fs::path out = dir / (strip ? "stripped" : "kept");
         fs::create_directories(out);
         const OVSaveReport report = exportAll(list, renderer, out);

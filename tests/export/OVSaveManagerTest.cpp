@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <numeric>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -47,27 +46,6 @@ struct Fixture {
     }
     std::shared_ptr<OVSaveManager> intoOut() const { return manager(dir / "out"); }
 };
-
-std::vector<std::size_t> indexesBelow(std::size_t count) {
-    std::vector<std::size_t> all(count);
-    std::iota(all.begin(), all.end(), 0);
-    return all;
-}
-
-// Runs one batch to its end and returns the report; checks that the completion came once.
-OVSaveReport runBatch(OVSaveManager& manager, std::vector<std::size_t> indexes) {
-    std::atomic<int> calls{0};
-    OVSaveReport result;
-    manager.beginSheetModalForWindow(nullptr, std::move(indexes),
-                                     [&](bool finished, const OVSaveReport& report) {
-                                         EXPECT_TRUE(finished);
-                                         result = report;
-                                         ++calls;
-                                     });
-    manager.waitUntilFinished();
-    EXPECT_EQ(calls.load(), 1);
-    return result;
-}
 
 std::vector<std::string> outputNames(const OVSaveReport& report) {
     std::vector<std::string> names;

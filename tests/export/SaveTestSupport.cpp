@@ -1,15 +1,38 @@
 #include "SaveTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
+#include <numeric>
 
 namespace fs = std::filesystem;
 
 namespace ov::test {
 
 std::optional<fs::path> PathImageList::URLAtIndex(std::size_t index) const {
-    if (index >= files_.size() || !fs::exists(files_[index]))
+    if (index >= files.size() || !fs::exists(files[index]))
         return std::nullopt;
-    return files_[index];
+    return files[index];
+}
+
+std::vector<std::size_t> indexesBelow(std::size_t count) {
+    std::vector<std::size_t> all(count);
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+OVSaveReport runBatch(OVSaveManager& manager, std::vector<std::size_t> indexes) {
+    std::atomic<int> calls{0};
+    OVSaveReport result;
+    manager.beginSheetModalForWindow(nullptr, std::move(indexes),
+                                     [&](bool finished, const OVSaveReport& report) {
+                                         EXPECT_TRUE(finished);
+                                         result = report;
+                                         ++calls;
+                                     });
+    manager.waitUntilFinished();
+    EXPECT_EQ(calls.load(), 1);
+    return result;
 }
 
 std::string CopyRenderer::saveImage(const fs::path& source, const std::string&,

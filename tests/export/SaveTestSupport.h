@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inkstead/export/OVSaveImageList.h"
+#include "inkstead/export/OVSaveManager.h"
 #include "inkstead/export/OVSaveProgressPresenter.h"
 #include "support/TestSupport.h"
 
@@ -14,16 +15,21 @@
 
 namespace ov::test {
 
-/// An image list of plain paths: an entry resolves while its file exists.
+/// An image list of plain paths: an entry resolves while its file exists. Its preset is the
+/// one of `presetIDs` at its index, or "preset".
 class PathImageList : public OVSaveImageList {
 public:
-    explicit PathImageList(std::vector<std::filesystem::path> files) : files_(std::move(files)) {}
-    std::size_t count() const override { return files_.size(); }
+    explicit PathImageList(std::vector<std::filesystem::path> files,
+                           std::vector<std::string> presetIDs = {})
+        : files(std::move(files)), presetIDs(std::move(presetIDs)) {}
+    std::size_t count() const override { return files.size(); }
     std::optional<std::filesystem::path> URLAtIndex(std::size_t index) const override;
-    std::string presetIDAtIndex(std::size_t) const override { return "preset"; }
+    std::string presetIDAtIndex(std::size_t index) const override {
+        return index < presetIDs.size() ? presetIDs[index] : "preset";
+    }
 
-private:
-    std::vector<std::filesystem::path> files_;
+    std::vector<std::filesystem::path> files;
+    std::vector<std::string> presetIDs;
 };
 
 /// Writes the source's bytes as the "rendered" output, with a hook that runs before each image
@@ -39,6 +45,13 @@ public:
                           const std::filesystem::path& destination) override;
     void batchDidFinish() override { ++batchesFinished; }
 };
+
+/// 0, 1, ..., count - 1.
+std::vector<std::size_t> indexesBelow(std::size_t count);
+
+/// Runs one batch of `manager` to its end and returns the report; checks that the completion
+/// came once.
+OVSaveReport runBatch(OVSaveManager& manager, std::vector<std::size_t> indexes);
 
 /// Records every presenter call in order.
 class RecordingPresenter : public OVSaveProgressPresenter {
