@@ -18,46 +18,29 @@ std::string rename(std::vector<std::string> tokens, std::string_view name,
     return pattern->renameWithCurrentPattern(name, increment);
 }
 
-struct RenameCase {
-    const char* label;
-    std::vector<std::string> tokens;
-    const char* source;
-    std::optional<std::int64_t> increment;
-    const char* expected;
-};
-
-class RenameTable : public testing::TestWithParam<RenameCase> {};
-
-TEST_P(RenameTable, BuildsTheName) {
-    const RenameCase& c = GetParam();
-    EXPECT_EQ(rename(c.tokens, c.source, c.increment), c.expected);
+TEST(OVFilenamePattern, BuildsTheNameFromItsTokens) {
+    struct Case {
+        std::vector<std::string> tokens;
+        const char* source;
+        std::optional<std::int64_t> increment;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"filename", "-", "increment"}, "IMG_0001.JPG", 7, "IMG_0001-007.JPG"},
+        {{"increment"}, "a.png", std::nullopt, "001.png"}, // no increment means one
+        {{"increment"}, "a.png", 1234, "1234.png"},        // a wide number keeps all digits
+        {{"increment"}, "a.png", -7, "-007.png"},          // padded after the sign
+        {{"filename"}, "README", 1, "README."},            // no extension: ends with a dot
+        {{}, "photo.jpg", 1, ".jpg"},
+        {{"filename", "_x"}, "archive.tar.gz", 1, "archive.tar_x.gz"}, // the last dot splits
+        {{"filename"}, ".profile", 1, ".profile."}, // a hidden file has no extension
+        {{"Filename", "INCREMENT"}, "a.b", 1, "FilenameINCREMENT.b"}, // tokens are case-sensitive
+        {{"filename", "-", "increment"}, "my%20pic.jpg", 2, "my%20pic-002.jpg"},
+        {{"filename", "filename"}, "ab.c", 1, "abab.c"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rename(c.tokens, c.source, c.increment), c.expected) << c.source;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tokens, RenameTable,
-    testing::Values(
-        RenameCase{"filenameSeparatorIncrement",
-                   {"filename", "-", "increment"},
-                   "IMG_0001.JPG",
-                   7,
-                   "IMG_0001-007.JPG"},
-        RenameCase{"noIncrementMeansOne", {"increment"}, "a.png", std::nullopt, "001.png"},
-        RenameCase{"wideNumberKeepsAllDigits", {"increment"}, "a.png", 1234, "1234.png"},
-        RenameCase{"negativePaddedAfterSign", {"increment"}, "a.png", -7, "-007.png"},
-        RenameCase{"noExtensionEndsWithDot", {"filename"}, "README", 1, "README."},
-        RenameCase{"noTokensOnlyExtension", {}, "photo.jpg", 1, ".jpg"},
-        RenameCase{
-            "onlyLastDotSplits", {"filename", "_x"}, "archive.tar.gz", 1, "archive.tar_x.gz"},
-        RenameCase{"hiddenFileHasNoExtension", {"filename"}, ".profile", 1, ".profile."},
-        RenameCase{
-            "tokensAreCaseSensitive", {"Filename", "INCREMENT"}, "a.b", 1, "FilenameINCREMENT.b"},
-        RenameCase{"percentEscapesPassThrough",
-                   {"filename", "-", "increment"},
-                   "my%20pic.jpg",
-                   2,
-                   "my%20pic-002.jpg"},
-        RenameCase{"repeatedTokens", {"filename", "filename"}, "ab.c", 1, "abab.c"}),
-    [](const testing::TestParamInfo<RenameCase>& info) { return info.param.label; });
 
 TEST(OVFilenamePattern, DigitsGetterAndPadding) {
     auto pattern = OVFilenamePattern::pattern();

@@ -28,56 +28,47 @@ TEST(OVShard, EveryPositionBelongsToExactlyOneShard) {
     EXPECT_TRUE((OVShard{0, 4}.positions(10).empty())); // no such task: nothing, never everything
 }
 
-struct EnvironmentCase {
-    const char* name;
-    std::map<std::string, std::string> variables;
-    std::size_t count;
-    std::size_t expected; // 0: refused
-};
-
-class ShardFromEnvironment : public testing::TestWithParam<EnvironmentCase> {};
-
-TEST_P(ShardFromEnvironment, ReadsTheSchedulersTaskNumber) {
-    const auto& c = GetParam();
-    const auto environment = [&c](const char* name) -> const char* {
-        const auto it = c.variables.find(name);
-        return it == c.variables.end() ? nullptr : it->second.c_str();
+TEST(OVShard, FromEnvironmentReadsTheSchedulersTaskNumber) {
+    using Variables = std::map<std::string, std::string>;
+    struct Case {
+        const char* name;
+        Variables variables;
+        std::size_t count;
+        std::size_t expected; // 0: refused
     };
-    std::string error;
-    const auto shard = OVShard::fromEnvironment(c.count, &error, environment);
-    if (c.expected == 0) {
-        EXPECT_FALSE(shard);
-        EXPECT_FALSE(error.empty());
-    } else {
-        ASSERT_TRUE(shard) << error;
-        EXPECT_EQ(shard->index, c.expected);
-        EXPECT_EQ(shard->count, c.count);
+    const auto slurm = [](const char* id, const char* first) {
+        Variables variables{{"SLURM_ARRAY_TASK_ID", id}};
+        if (*first)
+            variables["SLURM_ARRAY_TASK_MIN"] = first;
+        return variables;
+    };
+    const Case cases[] = {
+        {"slurmOneBased", slurm("4", "1"), 4, 4},
+        {"slurmResubmittedAlone", slurm("3", "3"), 4, 3},
+        {"slurmZeroBasedArray", slurm("3", "0"), 4, 4},
+        {"slurmTaskZero", slurm("0", ""), 4, 1},
+        {"slurmBeyondTheCount", slurm("5", ""), 4, 0},
+        {"slurmNotANumber", slurm("3x", ""), 4, 0},
+        {"kubernetesZeroBased", {{"JOB_COMPLETION_INDEX", "0"}}, 4, 1},
+        {"kubernetesLast", {{"JOB_COMPLETION_INDEX", "3"}}, 4, 4},
+        {"kubernetesBeyond", {{"JOB_COMPLETION_INDEX", "4"}}, 4, 0},
+        {"noScheduler", {}, 4, 0},
+        {"noShards", slurm("1", ""), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto environment = [&c](const char* name) -> const char* {
+            const auto it = c.variables.find(name);
+            return it == c.variables.end() ? nullptr : it->second.c_str();
+        };
+        std::string error;
+        const auto shard = OVShard::fromEnvironment(c.count, &error, environment);
+        EXPECT_EQ(shard ? shard->index : 0, c.expected) << error;
+        EXPECT_EQ(error.empty(), c.expected != 0);
+        if (shard)
+            EXPECT_EQ(shard->count, c.count);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tasks, ShardFromEnvironment,
-    testing::Values(EnvironmentCase{"slurmOneBased",
-                                    {{"SLURM_ARRAY_TASK_ID", "4"}, {"SLURM_ARRAY_TASK_MIN", "1"}},
-                                    4,
-                                    4},
-                    EnvironmentCase{"slurmResubmittedAlone",
-                                    {{"SLURM_ARRAY_TASK_ID", "3"}, {"SLURM_ARRAY_TASK_MIN", "3"}},
-                                    4,
-                                    3},
-                    EnvironmentCase{"slurmZeroBasedArray",
-                                    {{"SLURM_ARRAY_TASK_ID", "3"}, {"SLURM_ARRAY_TASK_MIN", "0"}},
-                                    4,
-                                    4},
-                    EnvironmentCase{"slurmTaskZero", {{"SLURM_ARRAY_TASK_ID", "0"}}, 4, 1},
-                    EnvironmentCase{"slurmBeyondTheCount", {{"SLURM_ARRAY_TASK_ID", "5"}}, 4, 0},
-                    EnvironmentCase{"slurmNotANumber", {{"SLURM_ARRAY_TASK_ID", "3x"}}, 4, 0},
-                    EnvironmentCase{"kubernetesZeroBased", {{"JOB_COMPLETION_INDEX", "0"}}, 4, 1},
-                    EnvironmentCase{"kubernetesLast", {{"JOB_COMPLETION_INDEX", "3"}}, 4, 4},
-                    EnvironmentCase{"kubernetesBeyond", {{"JOB_COMPLETION_INDEX", "4"}}, 4, 0},
-                    EnvironmentCase{"noScheduler", {}, 4, 0},
-                    EnvironmentCase{"noShards", {{"SLURM_ARRAY_TASK_ID", "1"}}, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // The union of the shards gives every source the name one unsharded batch gives it: the running
 // number is the global position, and equal names go to the earlier source in the whole list.

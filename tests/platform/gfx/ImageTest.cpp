@@ -1,5 +1,6 @@
 #include "inkstead/platform/gfx/Image.h"
 
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,56 +13,45 @@ using ov::AlphaInfo;
 using ov::Color;
 using ov::Image;
 
-// One pixel of colour (r, g, b) = (200, 100, 0) at alpha 128, stored in each layout.
-struct LayoutCase {
-    const char* name;
-    uint32_t bitmapInfo;
-    std::vector<uint8_t> bytes;
-    bool opaque;
-};
-
-class ImageLayouts : public testing::TestWithParam<LayoutCase> {};
-
 constexpr uint32_t layout(AlphaInfo a, uint32_t order = 0) {
     return static_cast<uint32_t>(a) | order;
 }
 constexpr uint32_t kLittle = ov::kBitmapByteOrder32Little;
 
-TEST_P(ImageLayouts, ReadTheSameColourAndConvertToNative) {
-    const LayoutCase& c = GetParam();
-    auto image = Image::create(1, 1, 4, c.bitmapInfo, c.bytes);
-    ASSERT_TRUE(image);
-    const Color expected = c.opaque ? Color{200 / 255.0, 100 / 255.0, 0, 1}
-                                    : Color{200 / 255.0, 100 / 255.0, 0, 128 / 255.0};
-    for (const auto& img : {image, image->nativeCopy()}) {
-        ASSERT_TRUE(img);
-        const Color got = img->colorAt(0, 0);
-        EXPECT_NEAR(got.red, expected.red, 0.01);
-        EXPECT_NEAR(got.green, expected.green, 0.01);
-        EXPECT_NEAR(got.blue, expected.blue, 0.01);
-        EXPECT_NEAR(got.alpha, expected.alpha, 0.001);
+// One pixel of colour (r, g, b) = (200, 100, 0) at alpha 128, stored in each layout, reads the
+// same and converts to the native layout.
+TEST(Image, LayoutsReadTheSameColourAndConvertToNative) {
+    struct Case {
+        const char* name;
+        uint32_t bitmapInfo;
+        std::vector<uint8_t> bytes;
+        bool opaque;
+    };
+    const Case cases[] = {
+        {"premultipliedLast", layout(AlphaInfo::premultipliedLast), {100, 50, 0, 128}, false},
+        {"premultipliedFirst", layout(AlphaInfo::premultipliedFirst), {128, 100, 50, 0}, false},
+        {"nativeBGRA", ov::kNativeBitmapInfo, {0, 50, 100, 128}, false},
+        {"last", layout(AlphaInfo::last), {200, 100, 0, 128}, false},
+        {"firstLittle", layout(AlphaInfo::first, kLittle), {0, 100, 200, 128}, false},
+        {"lastLittle", layout(AlphaInfo::premultipliedLast, kLittle), {128, 0, 50, 100}, false},
+        {"noneSkipLast", layout(AlphaInfo::noneSkipLast), {200, 100, 0, 7}, true},
+        {"noneSkipFirstLittle", layout(AlphaInfo::noneSkipFirst, kLittle), {0, 100, 200, 7}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto image = Image::create(1, 1, 4, c.bitmapInfo, c.bytes);
+        ASSERT_TRUE(image);
+        const Color expected{200 / 255.0, 100 / 255.0, 0, c.opaque ? 1 : 128 / 255.0};
+        for (const auto& img : {image, image->nativeCopy()}) {
+            ASSERT_TRUE(img);
+            const Color got = img->colorAt(0, 0);
+            EXPECT_TRUE(ov::test::colorNear(
+                got, {expected.red, expected.green, expected.blue, got.alpha}, 0.01));
+            EXPECT_NEAR(got.alpha, expected.alpha, 0.001);
+        }
+        EXPECT_TRUE(image->nativeCopy()->isNativeLayout());
     }
-    EXPECT_TRUE(image->nativeCopy()->isNativeLayout());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, ImageLayouts,
-    testing::Values(
-        LayoutCase{
-            "premultipliedLast", layout(AlphaInfo::premultipliedLast), {100, 50, 0, 128}, false},
-        LayoutCase{
-            "premultipliedFirst", layout(AlphaInfo::premultipliedFirst), {128, 100, 50, 0}, false},
-        LayoutCase{"nativeBGRA", ov::kNativeBitmapInfo, {0, 50, 100, 128}, false},
-        LayoutCase{"last", layout(AlphaInfo::last), {200, 100, 0, 128}, false},
-        LayoutCase{"firstLittle", layout(AlphaInfo::first, kLittle), {0, 100, 200, 128}, false},
-        LayoutCase{
-            "lastLittle", layout(AlphaInfo::premultipliedLast, kLittle), {128, 0, 50, 100}, false},
-        LayoutCase{"noneSkipLast", layout(AlphaInfo::noneSkipLast), {200, 100, 0, 7}, true},
-        LayoutCase{"noneSkipFirstLittle",
-                   layout(AlphaInfo::noneSkipFirst, kLittle),
-                   {0, 100, 200, 7},
-                   true}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Image, CreateRejectsBadGeometry) {
     EXPECT_FALSE(Image::create(0, 1, 4, ov::kNativeBitmapInfo, std::vector<uint8_t>(4)));

@@ -106,45 +106,41 @@ TEST(LineBounds, TextInAnyCoveredScriptMeasures) {
     EXPECT_EQ(ov::Typesetter(cjk).suggestLineBreak(0, 120), 2u);
 }
 
-struct BreakCase {
-    const char* name;
-    const char* text;
-    std::size_t start;
-    double width; // in units of the width of "alpha " at 48 points
-    std::size_t expected;
-};
-
-class LineBreak : public testing::TestWithParam<BreakCase> {};
-
-TEST_P(LineBreak, EndsAtTheLastOpportunityThatFits) {
-    const BreakCase& c = GetParam();
+TEST(LineBreak, EndsAtTheLastOpportunityThatFits) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::size_t start;
+        double width; // in units of the width of "alpha " at 48 points
+        std::size_t expected;
+    };
+    constexpr double kUnlimited = 1e6;
+    const Case cases[] = {
+        {"wholeTextFits", "alpha beta", 0, kUnlimited, 10},
+        // The line keeps its trailing space; "beta" goes to the next line.
+        {"breaksAfterTheSpace", "alpha beta", 0, 1.3, 6},
+        {"spacesHangPastTheEnd", "alpha      beta", 0, 1.01, 11},
+        {"fromTheMiddle", "alpha beta gamma", 6, 1.0, 5},
+        // No opportunity fits: broken between characters, never empty.
+        {"zeroWidthKeepsOneCharacter", "alpha", 0, 0, 1},
+        {"negativeWidthKeepsOneCharacter", "alpha", 0, -0.0001, 1},
+        {"combiningMarkStaysWithItsLetter",
+         "e\xCC\x81"
+         "abc",
+         0, 0, 2},
+        // A line separator ends the line and belongs to it.
+        {"separatorEndsTheLine", "ab\ncd", 0, kUnlimited, 3},
+        {"trailingSeparator", "ab\n", 0, kUnlimited, 3},
+        {"atTheEnd", "ab", 2, kUnlimited, 0},
+        {"pastTheEnd", "ab", 7, kUnlimited, 0},
+        {"empty", "", 0, kUnlimited, 0},
+    };
     const double unit = ov::lineTypographicBounds(text("alpha ")).width;
-    EXPECT_EQ(ov::Typesetter(text(c.text)).suggestLineBreak(c.start, c.width * unit), c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(ov::Typesetter(text(c.text)).suggestLineBreak(c.start, c.width * unit),
+                  c.expected)
+            << c.name;
 }
-
-constexpr double kUnlimited = 1e6;
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, LineBreak,
-    testing::Values(BreakCase{"wholeTextFits", "alpha beta", 0, kUnlimited, 10},
-                    // The line keeps its trailing space; "beta" goes to the next line.
-                    BreakCase{"breaksAfterTheSpace", "alpha beta", 0, 1.3, 6},
-                    BreakCase{"spacesHangPastTheEnd", "alpha      beta", 0, 1.01, 11},
-                    BreakCase{"fromTheMiddle", "alpha beta gamma", 6, 1.0, 5},
-                    // No opportunity fits: broken between characters, never empty.
-                    BreakCase{"zeroWidthKeepsOneCharacter", "alpha", 0, 0, 1},
-                    BreakCase{"negativeWidthKeepsOneCharacter", "alpha", 0, -0.0001, 1},
-                    BreakCase{"combiningMarkStaysWithItsLetter",
-                              "e\xCC\x81"
-                              "abc",
-                              0, 0, 2},
-                    // A line separator ends the line and belongs to it.
-                    BreakCase{"separatorEndsTheLine", "ab\ncd", 0, kUnlimited, 3},
-                    BreakCase{"trailingSeparator", "ab\n", 0, kUnlimited, 3},
-                    BreakCase{"atTheEnd", "ab", 2, kUnlimited, 0},
-                    BreakCase{"pastTheEnd", "ab", 7, kUnlimited, 0},
-                    BreakCase{"empty", "", 0, kUnlimited, 0}),
-    [](const testing::TestParamInfo<BreakCase>& info) { return std::string(info.param.name); });
 
 TEST(LineBreak, WithoutAnOpportunityBreaksAtTheLastCharacterThatFits) {
     const ov::Typesetter typesetter(text("alphabetagamma"));
