@@ -39,22 +39,23 @@ TEST(OVFileURLString, escapesNonAsciiAndReservedBytes) {
     EXPECT_EQ(OVFileURLString("/Été/x?.png"), "file:///%C3%89t%C3%A9/x%3F.png");
 }
 
-struct ByteCount {
-    std::uint64_t bytes;
-    const char* text;
-};
-
-class ByteCounts : public testing::TestWithParam<ByteCount> {};
-
-TEST_P(ByteCounts, readLikePeopleSayThem) {
-    EXPECT_EQ(OVByteCountString(GetParam().bytes), GetParam().text);
+TEST(OVByteCountString, readsLikePeopleSayIt) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "Zero KB"},
+        {1, "1 byte"},
+        {999, "999 bytes"},
+        {1000, "1 KB"},
+        {1499, "1 KB"},
+        {1500, "2 KB"},
+        {999'499, "999 KB"},
+        {999'500, "1 MB"},
+        {2'400'000, "2.4 MB"},
+        {2'449'999, "2.4 MB"},
+        {2'000'000, "2 MB"},
+        {999'960'000, "1 GB"},
+        {1'234'567'890, "1.23 GB"},
+        {5'000'000'000'000, "5 TB"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(OVByteCountString(bytes), text) << bytes;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Units, ByteCounts,
-    testing::Values(ByteCount{0, "Zero KB"}, ByteCount{1, "1 byte"}, ByteCount{999, "999 bytes"},
-                    ByteCount{1000, "1 KB"}, ByteCount{1499, "1 KB"}, ByteCount{1500, "2 KB"},
-                    ByteCount{999'499, "999 KB"}, ByteCount{999'500, "1 MB"},
-                    ByteCount{2'400'000, "2.4 MB"}, ByteCount{2'449'999, "2.4 MB"},
-                    ByteCount{2'000'000, "2 MB"}, ByteCount{999'960'000, "1 GB"},
-                    ByteCount{1'234'567'890, "1.23 GB"}, ByteCount{5'000'000'000'000, "5 TB"}));

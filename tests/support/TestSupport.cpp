@@ -61,11 +61,13 @@ std::vector<std::string> listDirectory(const fs::path& directory) {
     return names;
 }
 
-ScopedEnvironment::ScopedEnvironment(std::string name, const std::string& value)
-    : name_(std::move(name)) {
+ScopedEnvironment::ScopedEnvironment(std::string name, const char* value) : name_(std::move(name)) {
     if (const char* old = std::getenv(name_.c_str()))
         saved_ = old;
-    setenv(name_.c_str(), value.c_str(), 1);
+    if (value)
+        setenv(name_.c_str(), value, 1);
+    else
+        unsetenv(name_.c_str());
 }
 
 ScopedEnvironment::~ScopedEnvironment() {

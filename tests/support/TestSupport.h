@@ -38,10 +38,13 @@ std::string readFile(const std::filesystem::path& path);
 /// Names of the entries of `directory` (hidden ones included), sorted; none when it is missing.
 std::vector<std::string> listDirectory(const std::filesystem::path& directory);
 
-/// Sets an environment variable for the life of the object, then restores the previous value.
+/// Sets an environment variable (unsets it for a null value) for the life of the object, then
+/// restores the previous value.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(std::string name, const std::string& value);
+    ScopedEnvironment(std::string name, const char* value);
+    ScopedEnvironment(std::string name, const std::string& value)
+        : ScopedEnvironment(std::move(name), value.c_str()) {}
     ~ScopedEnvironment();
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
