@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -33,26 +34,17 @@ TEST(OVGeometry, RectFromSizeCenterAndCorners) {
     EXPECT_EQ(OVRectCorners({40, 60, -30, -40}), c);
 }
 
-struct AspectCase {
-    const char* name;
-    Size aspect, bounds, expected;
-};
-
-class AspectFit : public testing::TestWithParam<AspectCase> {};
-
-TEST_P(AspectFit, LargestSizeWithTheAspectInsideTheBounds) {
-    const Size s = OVMakeSizeWithAspectRatioInsideSize(GetParam().aspect, GetParam().bounds);
-    EXPECT_DOUBLE_EQ(s.width, GetParam().expected.width);
-    EXPECT_DOUBLE_EQ(s.height, GetParam().expected.height);
+TEST(OVGeometry, AspectFitIsTheLargestSizeWithTheAspectInsideTheBounds) {
+    const std::tuple<Size, Size, Size> cases[] = {{{400, 200}, {100, 100}, {100, 50}},
+                                                  {{200, 400}, {100, 100}, {50, 100}},
+                                                  {{4, 3}, {800, 800}, {800, 600}},
+                                                  {{30, 20}, {60, 40}, {60, 40}}};
+    for (const auto& [aspect, bounds, expected] : cases) {
+        const Size s = OVMakeSizeWithAspectRatioInsideSize(aspect, bounds);
+        EXPECT_DOUBLE_EQ(s.width, expected.width);
+        EXPECT_DOUBLE_EQ(s.height, expected.height);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, AspectFit,
-                         testing::Values(AspectCase{"wide", {400, 200}, {100, 100}, {100, 50}},
-                                         AspectCase{"tall", {200, 400}, {100, 100}, {50, 100}},
-                                         AspectCase{
-                                             "growsSmallAspect", {4, 3}, {800, 800}, {800, 600}},
-                                         AspectCase{"sameRatio", {30, 20}, {60, 40}, {60, 40}}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OVGeometry, AspectFitOfZeroSizesYieldsWhatTheRatioYields) {
     const Size s = OVMakeSizeWithAspectRatioInsideSize({100, 0}, {50, 50});

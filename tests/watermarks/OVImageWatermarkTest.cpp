@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 using namespace kinds_test;
 namespace fs = std::filesystem;
@@ -26,33 +27,24 @@ ov::ImagePtr logo(int width, int height) {
 
 } // namespace
 
-struct Fit {
-    const char* name;
-    ov::Size picture;
-    ov::Size container;
-    ov::Size expected;
-};
-
-class ImageWatermarkFit : public ImageWatermarkTest, public ::testing::WithParamInterface<Fit> {};
-
-TEST_P(ImageWatermarkFit, SizeIsCappedAndFittedIntoTheContainer) {
-    const Fit& fit = GetParam();
-    auto watermark = OVImageWatermark::imageWatermark();
-    watermark->setBounds(ov::Rect{ov::PointZero, fit.container});
-    ASSERT_TRUE(watermark->setImage(logo(int(fit.picture.width), int(fit.picture.height))));
-    EXPECT_EQ(watermark->size(), fit.expected);
-    EXPECT_TRUE(watermark->hasMaxSize());
-    EXPECT_EQ(watermark->maxSize(), fit.picture);
+// A picture's size is capped at its pixels and fitted into the container.
+TEST_F(ImageWatermarkTest, SizeIsCappedAndFittedIntoTheContainer) {
+    const std::tuple<ov::Size, ov::Size, ov::Size> cases[] = {
+        {{200, 100}, {4000, 3000}, {200, 100}}, // smaller than the image
+        {{4000, 2000}, {1000, 1000}, {1000, 500}},
+        {{500, 2000}, {1000, 1000}, {250, 1000}},
+        {{3000, 3000}, {1000, 1000}, {1000, 1000}},
+        {{2048, 2048}, {0, 0}, {768, 768}}, // no image yet
+    };
+    for (const auto& [picture, container, expected] : cases) {
+        auto watermark = OVImageWatermark::imageWatermark();
+        watermark->setBounds(ov::Rect{ov::PointZero, container});
+        ASSERT_TRUE(watermark->setImage(logo(int(picture.width), int(picture.height))));
+        EXPECT_EQ(watermark->size(), expected);
+        EXPECT_TRUE(watermark->hasMaxSize());
+        EXPECT_EQ(watermark->maxSize(), picture);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Pictures, ImageWatermarkFit,
-    ::testing::Values(Fit{"smallerThanImage", {200, 100}, {4000, 3000}, {200, 100}},
-                      Fit{"wide", {4000, 2000}, {1000, 1000}, {1000, 500}},
-                      Fit{"tall", {500, 2000}, {1000, 1000}, {250, 1000}},
-                      Fit{"square", {3000, 3000}, {1000, 1000}, {1000, 1000}},
-                      Fit{"noImageYet", {2048, 2048}, {0, 0}, {768, 768}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ImageWatermarkTest, PictureFileIsNamedAfterTheUuidAndHoldsTiff) {
     auto watermark = OVImageWatermark::imageWatermark();

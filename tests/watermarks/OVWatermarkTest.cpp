@@ -133,35 +133,26 @@ TEST(WatermarkGeometry, MaximumSizeClampsAndStoresAbsoluteValues) {
 
 // MARK: Handles and hit testing
 
-struct HandleCase {
-    const char* name;
-    ov::Point point;
-    OVWatermarkHandle handle;
-    bool contained;
-};
+constexpr auto kTopLeft = OVWatermarkHandleTopLeft, kTopRight = OVWatermarkHandleTopRight,
+               kBottomLeft = OVWatermarkHandleBottomLeft,
+               kBottomRight = OVWatermarkHandleBottomRight, kNone = OVWatermarkHandleNone;
 
-class WatermarkHandleHit : public ::testing::TestWithParam<HandleCase> {};
-
-TEST_P(WatermarkHandleHit, AtScaleOne) {
-    const auto& c = GetParam();
+// A frame from (100, 100) of 200 × 100 at scale 1: handles of 10 × 10 centred on the corners.
+TEST(WatermarkHandles, HitAtTheCornersOnly) {
+    const std::tuple<ov::Point, OVWatermarkHandle, bool> cases[] = {
+        {{96, 96}, kBottomLeft, true},   {{104, 104}, kBottomLeft, true},
+        {{95, 100}, kBottomLeft, true}, // the left edge is inside
+        {{105, 100}, kNone, true},      // the right edge is not
+        {{300, 200}, kTopRight, true},   {{96, 204}, kTopLeft, true},
+        {{304, 96}, kBottomRight, true}, {{150, 150}, kNone, true},
+        {{306, 206}, kNone, false},
+    };
     auto w = makeWatermark({100, 100}, {200, 100});
-    EXPECT_EQ(w->handleUnderPoint(c.point, 1), c.handle);
-    EXPECT_EQ(w->containsPoint(c.point, 1), c.contained);
+    for (const auto& [point, handle, contained] : cases) {
+        EXPECT_EQ(w->handleUnderPoint(point, 1), handle) << point.x << "," << point.y;
+        EXPECT_EQ(w->containsPoint(point, 1), contained) << point.x << "," << point.y;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Corners, WatermarkHandleHit,
-    ::testing::Values(HandleCase{"bottomLeftOutside", {96, 96}, OVWatermarkHandleBottomLeft, true},
-                      HandleCase{"bottomLeftInside", {104, 104}, OVWatermarkHandleBottomLeft, true},
-                      HandleCase{"leftEdgeInclusive", {95, 100}, OVWatermarkHandleBottomLeft, true},
-                      HandleCase{"rightEdgeExclusive", {105, 100}, OVWatermarkHandleNone, true},
-                      HandleCase{"topRightCorner", {300, 200}, OVWatermarkHandleTopRight, true},
-                      HandleCase{"topLeftCorner", {96, 204}, OVWatermarkHandleTopLeft, true},
-                      HandleCase{
-                          "bottomRightCorner", {304, 96}, OVWatermarkHandleBottomRight, true},
-                      HandleCase{"centre", {150, 150}, OVWatermarkHandleNone, true},
-                      HandleCase{"beyondHandle", {306, 206}, OVWatermarkHandleNone, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WatermarkHandles, TinyFrameIsCoveredByItsBottomLeftHandle) {
     auto w = makeWatermark({0, 0}, {4, 4});
@@ -180,50 +171,41 @@ TEST(WatermarkHandles, HandleSizeFollowsScaleAndBackingFactor) {
 
 // MARK: Resizing
 
-struct ResizeCase {
-    const char* name;
-    bool proportional;
-    OVWatermarkHandle handle;
-    ov::Point target;
-    ov::Size maxSize; // zero: no maximum
-    ov::Size size;
-    ov::Point origin;
-};
-
-class WatermarkResize : public ::testing::TestWithParam<ResizeCase> {};
-
-TEST_P(WatermarkResize, FromOrigin100Size200x100) {
-    const auto& c = GetParam();
-    auto w = makeWatermark({100, 100}, {200, 100});
-    if (c.maxSize != ov::Size{}) {
-        w->setHasMaxSize(true);
-        w->setMaxSize(c.maxSize);
+// From origin (100, 100) and size 200 × 100: proportionally or not, a handle moved to a
+// target, with a maximum size (zero: none); then the size and origin expected.
+TEST(WatermarkResize, ByEachHandle) {
+    struct Case {
+        const char* name;
+        bool proportional;
+        OVWatermarkHandle handle;
+        ov::Point target;
+        ov::Size maxSize, size;
+        ov::Point origin;
+    };
+    const Case cases[] = {
+        {"freeBottomRight", false, kBottomRight, {400, 50}, {}, {300, 150}, {100, 50}},
+        {"freeTopLeftPastRightEdge", false, kTopLeft, {350, 250}, {}, {25, 150}, {350, 100}},
+        {"freeNaNBecomesMinimum", false, kTopRight, {NAN, 300}, {}, {25, 200}, {100, 100}},
+        {"freeNoHandleKeepsGeometry", false, kNone, {0, 0}, {}, {200, 100}, {100, 100}},
+        {"proportionalBottomRightKeepsTop", true, kBottomRight, {500, 0}, {}, {400, 200}, {100, 0}},
+        {"proportionalBottomLeftIgnoresY", true, kBottomLeft, {0, 999}, {}, {300, 150}, {0, 50}},
+        {"proportionalTopRightKeepsBottom", true, kTopRight, {500, 0}, {}, {400, 200}, {100, 100}},
+        {"proportionalTopLeftToMaximum", true, kTopLeft, {0, 0}, {250, 125}, {250, 125}, {0, 100}},
+        {"proportionalMinimumWidthOnly", true, kTopRight, {110, 0}, {}, {25, 12.5}, {100, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto w = makeWatermark({100, 100}, {200, 100});
+        if (c.maxSize != ov::Size{}) {
+            w->setHasMaxSize(true);
+            w->setMaxSize(c.maxSize);
+        }
+        w->resizeByMovingHandle(c.handle, c.target, c.proportional);
+        EXPECT_EQ(w->size(), c.size);
+        EXPECT_EQ(w->origin(), c.origin);
+        EXPECT_TRUE(w->shouldSave());
     }
-    w->resizeByMovingHandle(c.handle, c.target, c.proportional);
-    EXPECT_EQ(w->size(), c.size);
-    EXPECT_EQ(w->origin(), c.origin);
-    EXPECT_TRUE(w->shouldSave());
 }
-
-constexpr auto kTopLeft = OVWatermarkHandleTopLeft, kTopRight = OVWatermarkHandleTopRight,
-               kBottomLeft = OVWatermarkHandleBottomLeft,
-               kBottomRight = OVWatermarkHandleBottomRight, kNone = OVWatermarkHandleNone;
-
-// name, proportional, handle, target, maximum size, then the expected size and origin
-const ResizeCase kResizeCases[] = {
-    {"freeBottomRight", false, kBottomRight, {400, 50}, {}, {300, 150}, {100, 50}},
-    {"freeTopLeftPastRightEdge", false, kTopLeft, {350, 250}, {}, {25, 150}, {350, 100}},
-    {"freeNaNBecomesMinimum", false, kTopRight, {NAN, 300}, {}, {25, 200}, {100, 100}},
-    {"freeNoHandleKeepsGeometry", false, kNone, {0, 0}, {}, {200, 100}, {100, 100}},
-    {"proportionalBottomRightKeepsTop", true, kBottomRight, {500, 0}, {}, {400, 200}, {100, 0}},
-    {"proportionalBottomLeftIgnoresY", true, kBottomLeft, {0, 999}, {}, {300, 150}, {0, 50}},
-    {"proportionalTopRightKeepsBottom", true, kTopRight, {500, 0}, {}, {400, 200}, {100, 100}},
-    {"proportionalTopLeftToMaximum", true, kTopLeft, {0, 0}, {250, 125}, {250, 125}, {0, 100}},
-    {"proportionalMinimumWidthOnly", true, kTopRight, {110, 0}, {}, {25, 12.5}, {100, 100}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Handles, WatermarkResize, ::testing::ValuesIn(kResizeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WatermarkResize, MaximumHeldLeftHandleDoesNotSlide) {
     auto w = makeWatermark({100, 100}, {250, 125});
@@ -254,41 +236,28 @@ TEST(WatermarkMove, OffsetMarksDirtyAndRecomputesRelativePlacement) {
     EXPECT_EQ(w->relativePosition(), (ov::Point{0.2, 0.2}));
 }
 
-struct PlacementCase {
-    const char* name;
-    ov::Point origin;
-    OVRelativeQuadrant quadrant;
-    ov::Point relativePosition;
-    ov::Point originOnDoubleImage; // after bounds (0, 0, 2000, 1000)
-};
-
-class WatermarkPlacement : public ::testing::TestWithParam<PlacementCase> {};
-
-TEST_P(WatermarkPlacement, OnA1000x500ImageThenOnOneTwiceAsLarge) {
-    const auto& c = GetParam();
-    auto w = makeWatermark(c.origin, {200, 100});
-    w->setBounds({0, 0, 1000, 500});
-    EXPECT_EQ(w->relativeQuadrant(), c.quadrant);
-    EXPECT_NEAR(w->relativePosition().x, c.relativePosition.x, 1e-12);
-    EXPECT_NEAR(w->relativePosition().y, c.relativePosition.y, 1e-12);
-    EXPECT_EQ(w->relativeSize(), (ov::Size{0.2, 0.2}));
-    w->setBounds({0, 0, 2000, 1000});
-    EXPECT_EQ(w->size(), (ov::Size{400, 200}));
-    EXPECT_NEAR(w->origin().x, c.originOnDoubleImage.x, 1e-9);
-    EXPECT_NEAR(w->origin().y, c.originOnDoubleImage.y, 1e-9);
+// On a 1000 × 500 image, then on one twice as large: each corner's quadrant and fractions.
+TEST(WatermarkPlacement, FollowsTheNearestCornerToALargerImage) {
+    const std::tuple<ov::Point, OVRelativeQuadrant, ov::Point, ov::Point> cases[] = {
+        {{100, 50}, OVRelativeQuadrantBottomLeft, {0.1, 0.1}, {200, 100}},
+        {{750, 380}, OVRelativeQuadrantTopRight, {0.05, 0.04}, {1500, 760}},
+        {{30, 390}, OVRelativeQuadrantTopLeft, {0.03, 0.02}, {60, 780}},
+        {{780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}},
+    };
+    for (const auto& [origin, quadrant, relative, originOnDouble] : cases) {
+        SCOPED_TRACE(quadrant);
+        auto w = makeWatermark(origin, {200, 100});
+        w->setBounds({0, 0, 1000, 500});
+        EXPECT_EQ(w->relativeQuadrant(), quadrant);
+        EXPECT_NEAR(w->relativePosition().x, relative.x, 1e-12);
+        EXPECT_NEAR(w->relativePosition().y, relative.y, 1e-12);
+        EXPECT_EQ(w->relativeSize(), (ov::Size{0.2, 0.2}));
+        w->setBounds({0, 0, 2000, 1000});
+        EXPECT_EQ(w->size(), (ov::Size{400, 200}));
+        EXPECT_NEAR(w->origin().x, originOnDouble.x, 1e-9);
+        EXPECT_NEAR(w->origin().y, originOnDouble.y, 1e-9);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Corners, WatermarkPlacement,
-    ::testing::Values(
-        PlacementCase{
-            "bottomLeft", {100, 50}, OVRelativeQuadrantBottomLeft, {0.1, 0.1}, {200, 100}},
-        PlacementCase{
-            "topRight", {750, 380}, OVRelativeQuadrantTopRight, {0.05, 0.04}, {1500, 760}},
-        PlacementCase{"topLeft", {30, 390}, OVRelativeQuadrantTopLeft, {0.03, 0.02}, {60, 780}},
-        PlacementCase{
-            "bottomRight", {780, 10}, OVRelativeQuadrantBottomRight, {0.02, 0.02}, {1560, 20}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Relative data that cannot place the mark leave its origin alone; a damaged quadrant gives
 // (0, 0). Neither do the same bounds twice, nor bounds with the relative flags off, move it.
