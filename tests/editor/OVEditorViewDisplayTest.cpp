@@ -8,52 +8,44 @@ namespace {
 
 using namespace ov::test;
 
-struct Fit {
-    std::string name;
-    int photoWidth, photoHeight, orientation;
-    double resizePercent; ///< 0: no resize
-    ov::Size expectedSize;
-    double expectedScale;
-    ov::Point expectedOrigin;
-};
-
-void PrintTo(const Fit& f, std::ostream* os) {
-    *os << f.name;
-}
-
-class EditorDisplayFit : public testing::TestWithParam<Fit> {};
-
 // In an 800 × 700 view.
-TEST_P(EditorDisplayFit, ScalesAndCentresTheExportSize) {
-    const Fit& f = GetParam();
-    auto preset = std::make_shared<OVPreset>();
-    if (f.resizePercent > 0) {
-        preset->setShouldResize(true);
-        preset->setResizeMethod(OVResizeMethodPercentage);
-        preset->setResizeValue(f.resizePercent);
-    }
-    TestView view;
-    showPhoto(view, preset, nullptr, editorPhoto(f.photoWidth, f.photoHeight, f.orientation));
-    EXPECT_EQ(view.originalImageSize(), f.expectedSize);
-    EXPECT_NEAR(view.scale(), f.expectedScale, 1e-12);
-    EXPECT_NEAR(view.translatedOrigin().x, f.expectedOrigin.x, 1e-9);
-    EXPECT_NEAR(view.translatedOrigin().y, f.expectedOrigin.y, 1e-9);
-    EXPECT_EQ(view.scaledImageFrame().size, f.expectedSize);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Photos, EditorDisplayFit,
-    testing::Values(
-        Fit{"workedExample", 4000, 3000, 0, 0, {4000, 3000}, 0.2, {0, 250}},
-        Fit{"smallerThanTheView", 400, 300, 0, 0, {400, 300}, 1.0, {200, 200}},
-        Fit{"exactlyAsWide", 800, 600, 0, 0, {800, 600}, 1.0, {0, 50}},
-        Fit{"orientation6Swaps", 1600, 1200, 6, 0, {1600, 1200}, 0.5, {0, 100}},
-        Fit{"orientation8Swaps", 1600, 1200, 8, 0, {1600, 1200}, 0.5, {0, 100}},
+TEST(EditorDisplay, ScalesAndCentresTheExportSize) {
+    struct Fit {
+        const char* name;
+        int photoWidth, photoHeight, orientation;
+        double resizePercent; ///< 0: no resize
+        ov::Size size;
+        double scale;
+        ov::Point origin;
+    };
+    const Fit fits[] = {
+        {"workedExample", 4000, 3000, 0, 0, {4000, 3000}, 0.2, {0, 250}},
+        {"smallerThanTheView", 400, 300, 0, 0, {400, 300}, 1.0, {200, 200}},
+        {"exactlyAsWide", 800, 600, 0, 0, {800, 600}, 1.0, {0, 50}},
+        {"orientation6Swaps", 1600, 1200, 6, 0, {1600, 1200}, 0.5, {0, 100}},
+        {"orientation8Swaps", 1600, 1200, 8, 0, {1600, 1200}, 0.5, {0, 100}},
         // 5 and 7 turn the picture too, but the size is read as stored.
-        Fit{"orientation5Keeps", 1600, 1200, 5, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
-        Fit{"orientation7Keeps", 1600, 1200, 7, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
-        Fit{"resizedByThePreset", 4000, 3000, 0, 50, {2000, 1500}, 0.4, {0, 125}}),
-    [](const auto& info) { return info.param.name; });
+        {"orientation5Keeps", 1600, 1200, 5, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        {"orientation7Keeps", 1600, 1200, 7, 0, {1200, 1600}, 0.4375, {137.5 / 0.4375, 0}},
+        {"resizedByThePreset", 4000, 3000, 0, 50, {2000, 1500}, 0.4, {0, 125}},
+    };
+    for (const Fit& f : fits) {
+        SCOPED_TRACE(f.name);
+        auto preset = std::make_shared<OVPreset>();
+        if (f.resizePercent > 0) {
+            preset->setShouldResize(true);
+            preset->setResizeMethod(OVResizeMethodPercentage);
+            preset->setResizeValue(f.resizePercent);
+        }
+        TestView view;
+        showPhoto(view, preset, nullptr, editorPhoto(f.photoWidth, f.photoHeight, f.orientation));
+        EXPECT_EQ(view.originalImageSize(), f.size);
+        EXPECT_NEAR(view.scale(), f.scale, 1e-12);
+        EXPECT_NEAR(view.translatedOrigin().x, f.origin.x, 1e-9);
+        EXPECT_NEAR(view.translatedOrigin().y, f.origin.y, 1e-9);
+        EXPECT_EQ(view.scaledImageFrame().size, f.size);
+    }
+}
 
 TEST(EditorDisplay, UnscalingClampsPointsLeftOfAndBelowTheView) {
     TestView view; // scale 0.4

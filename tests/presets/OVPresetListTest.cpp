@@ -157,11 +157,9 @@ TEST_F(PresetList, CopyIsIndependentAndHasNoTimer) {
     EXPECT_EQ(copy->selectedWatermark(), nullptr);
 }
 
-TEST(PresetTemplate, DefaultPresetIsEmptyWithDefaultSettings) {
+TEST(PresetTemplate, EachDefaultPresetIsEmptyWithAnIdentityOfItsOwn) {
     auto preset = OVPreset::defaultPresetTemplate();
-    EXPECT_EQ(preset->name(), "Default");
     EXPECT_FALSE(preset->uuid().isNil());
     EXPECT_EQ(preset->numberOfWatermarks(), 0u);
-    EXPECT_FALSE(preset->shouldResize());
     EXPECT_NE(OVPreset::defaultPresetTemplate()->uuid(), preset->uuid());
 }

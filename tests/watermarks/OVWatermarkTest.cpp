@@ -32,18 +32,12 @@ public:
 
 // MARK: Creation
 
-TEST(WatermarkCreation, EmptyOptionsGiveCreationDefaultsButInvisible) {
+TEST(WatermarkCreation, EmptyOptionsGiveAnIdentifiedButInvisibleWatermark) {
     OVWatermark w;
     w.initWatermarkWithOptions({});
     EXPECT_EQ(w.type(), OVWatermarkTypeText);
-    EXPECT_EQ(w.title(), "Watermark");
-    EXPECT_EQ(w.size(), (ov::Size{200, 200}));
-    EXPECT_EQ(w.alpha(), 1.0);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.isEditable());
-    EXPECT_TRUE(w.shouldResizeProportionally());
-    EXPECT_TRUE(w.shouldUseRelativePosition());
-    EXPECT_TRUE(w.shouldUseRelativeSize());
     EXPECT_EQ(w.relativeSize(), (ov::Size{1, 1}));
     EXPECT_FALSE(w.uuid().isNil());
 }
@@ -79,11 +73,6 @@ TEST(WatermarkCreation, EachWatermarkGetsItsOwnIdentity) {
 }
 
 // MARK: Geometry
-
-TEST(WatermarkGeometry, FrameWithZeroBoundsIsTheDefaultSize) {
-    auto w = OVWatermark::watermarkWithType(OVWatermarkTypeText);
-    EXPECT_EQ(w->frame(), (ov::Rect{0, 0, 200, 200}));
-}
 
 TEST(WatermarkGeometry, DrawRectRoundsSizeAndAddsBoundsOrigin) {
     auto w = makeWatermark({5, 5}, {100.4, 50.5});

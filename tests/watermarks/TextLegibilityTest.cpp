@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -31,10 +32,8 @@ struct Drawn {
         text->setShouldUseRelativePosition(false);
         text->setOrigin({100, 100});
         style(*text);
-        auto canvas = kinds_test::whiteCanvas(600, 400);
         text->setBounds({0, 0, 600, 400});
-        text->renderInContext(*canvas);
-        image = canvas->makeImage();
+        image = kinds_test::drawnOnWhite(*text, 600, 400);
         ink = text->inkRect();
     }
     ov::Color at(double x, double y) const {
@@ -57,36 +56,23 @@ TEST(TextLegibility, OutlineSurroundsTheGlyphsAtItsWidth) {
     EXPECT_TRUE(isWhite(plain.at(edge - 5, y)));
 }
 
-struct PlateCase {
-    const char* label;
-    double radius;
-    bool cornerCovered;
-};
-
-class PlateTable : public testing::TestWithParam<PlateCase> {};
-
-TEST_P(PlateTable, PlateSpreadsByItsPaddingWithItsCorners) {
-    const PlateCase& c = GetParam();
-    const Drawn drawn([&](OVTextWatermark& t) {
-        t.setPlateColor(kBlue);
-        t.setPlateOpacity(1);
-        t.setPlatePadding(0.1); // 20 pixels
-        t.setPlateCornerRadius(c.radius);
-    });
-    const ov::Rect glyph = drawn.ink;
-    EXPECT_TRUE(near(drawn.at(glyph.minX() - 10, glyph.midY()), kBlue));
-    EXPECT_TRUE(isWhite(drawn.at(glyph.minX() - 25, glyph.midY())));
-    EXPECT_TRUE(isBlack(drawn.at(glyph.minX() + 5, glyph.midY() - 30)));
-    const ov::Color corner = drawn.at(glyph.minX() - 19, glyph.minY() - 19);
-    EXPECT_TRUE(c.cornerCovered ? near(corner, kBlue) : isWhite(corner));
+// A plate spreads 20 pixels (its padding) around the glyph, square or with rounded corners.
+TEST(TextLegibility, PlateSpreadsByItsPaddingWithItsCorners) {
+    for (const auto& [radius, cornerCovered] : {std::pair{0.0, true}, {0.1, false}}) {
+        const Drawn drawn([&](OVTextWatermark& t) {
+            t.setPlateColor(kBlue);
+            t.setPlateOpacity(1);
+            t.setPlatePadding(0.1);
+            t.setPlateCornerRadius(radius);
+        });
+        const ov::Rect glyph = drawn.ink;
+        EXPECT_TRUE(near(drawn.at(glyph.minX() - 10, glyph.midY()), kBlue));
+        EXPECT_TRUE(isWhite(drawn.at(glyph.minX() - 25, glyph.midY())));
+        EXPECT_TRUE(isBlack(drawn.at(glyph.minX() + 5, glyph.midY() - 30)));
+        const ov::Color corner = drawn.at(glyph.minX() - 19, glyph.minY() - 19);
+        EXPECT_TRUE(cornerCovered ? near(corner, kBlue) : isWhite(corner)) << radius;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Corners, PlateTable,
-                         testing::Values(PlateCase{"square", 0, true},
-                                         PlateCase{"rounded", 0.1, false}),
-                         [](const testing::TestParamInfo<PlateCase>& info) {
-                             return info.param.label;
-                         });
 
 // A backdrop of `level` grey on its left half and `right` on its right half.
 ov::ImagePtr backdrop(std::uint8_t left, std::uint8_t right) {
@@ -102,37 +88,25 @@ ov::ImagePtr backdrop(std::uint8_t left, std::uint8_t right) {
     return ov::Image::create(kSide, kSide, kSide * 4, ov::kNativeBitmapInfo, std::move(pixels));
 }
 
-struct AutoCase {
-    const char* label;
-    std::uint8_t left, right;
-    bool black;
-};
-
-class AutoColorTable : public testing::TestWithParam<AutoCase> {};
-
-TEST_P(AutoColorTable, PicksTheColourThatStandsOut) {
-    const AutoCase& c = GetParam();
-    const Drawn drawn([&](OVTextWatermark& t) {
-        t.setFontColor(ov::Color{1, 0, 0, 0.8});
-        t.setUsesAutomaticColor(true);
-        t.setBackdropSample(backdrop(c.left, c.right));
-    });
-    // The mark lies on the left half of the canvas.
-    ASSERT_LT(drawn.text->frame().maxX(), 300);
-    const auto color = drawn.text->drawnColor();
-    ASSERT_TRUE(color);
-    EXPECT_EQ(*color, c.black ? ov::Color::black(0.8) : ov::Color::white(0.8));
-    const ov::Color stem = drawn.at(drawn.ink.minX() + 5, drawn.ink.midY() - 30);
-    EXPECT_NEAR(stem.red, c.black ? 0.2 : 1.0, 0.03);
+// Grey levels of the backdrop's left half (under the mark) and right half, and whether black
+// stands out there.
+TEST(TextLegibility, AutomaticColourPicksTheOneThatStandsOut) {
+    const std::tuple<std::uint8_t, std::uint8_t, bool> cases[] = {
+        {230, 230, true}, {25, 25, false}, {20, 250, false}, {250, 20, true}};
+    for (const auto& [left, right, black] : cases) {
+        SCOPED_TRACE(int(left));
+        const Drawn drawn([&](OVTextWatermark& t) {
+            t.setFontColor(ov::Color{1, 0, 0, 0.8});
+            t.setUsesAutomaticColor(true);
+            t.setBackdropSample(backdrop(left, right));
+        });
+        ASSERT_LT(drawn.text->frame().maxX(), 300);
+        const auto color = drawn.text->drawnColor();
+        ASSERT_TRUE(color);
+        EXPECT_EQ(*color, black ? ov::Color::black(0.8) : ov::Color::white(0.8));
+        const ov::Color stem = drawn.at(drawn.ink.minX() + 5, drawn.ink.midY() - 30);
+        EXPECT_NEAR(stem.red, black ? 0.2 : 1.0, 0.03);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Backdrops, AutoColorTable,
-                         testing::Values(AutoCase{"lightPhoto", 230, 230, true},
-                                         AutoCase{"darkPhoto", 25, 25, false},
-                                         AutoCase{"darkUnderTheMark", 20, 250, false},
-                                         AutoCase{"lightUnderTheMark", 250, 20, true}),
-                         [](const testing::TestParamInfo<AutoCase>& info) {
-                             return info.param.label;
-                         });
 
 } // namespace

@@ -8,8 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -25,10 +23,7 @@ std::string captureStandardError(const std::filesystem::path& file, Work work) {
     ::dup2(saved, STDERR_FILENO);
     ::close(saved);
     std::fclose(capture);
-    std::ifstream in(file);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ov::test::readFile(file);
 }
 
 } // namespace
