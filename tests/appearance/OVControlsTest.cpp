@@ -29,61 +29,49 @@ namespace {
 
 //! Segmented control: three segments of 64 × 24 points.
 
-struct SegmentCase {
-    std::string name;
-    int selected;
-    bool enabled;
-    int probed; ///< the segment whose label is looked at
-    enum { selectedInk, unselectedInk, disabledInk, noLabel } ink;
-};
+TEST(SegmentLabels, UseTheColourOfTheirState) {
+    enum Ink { selectedInk, unselectedInk, disabledInk, noLabel };
+    struct Case {
+        const char* name;
+        int selected;
+        bool enabled;
+        int probed; ///< the segment whose label is looked at
+        Ink ink;
+    };
+    const Case cases[] = {
+        {"selectedWidth", 0, true, 0, selectedInk},
+        {"unselectedHeight", 0, true, 1, unselectedInk},
+        {"selectedHeight", 1, true, 1, selectedInk},
+        {"disabledSelected", 0, false, 0, disabledInk},
+        {"disabledUnselected", 0, false, 1, disabledInk},
+        {"thirdUnselected", 0, true, 2, noLabel},
+        {"thirdSelected", 2, true, 2, noLabel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OVSegmentedCell control(3);
+        control.resize(192, 24);
+        control.setSelectedSegment(c.selected);
+        control.setEnabled(c.enabled);
+        const QImage picture = grabImage(control);
 
-void PrintTo(const SegmentCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class SegmentLabels : public testing::TestWithParam<SegmentCase> {};
-
-TEST_P(SegmentLabels, UseTheColourOfTheirState) {
-    const SegmentCase& c = GetParam();
-    OVSegmentedCell control(3);
-    control.resize(192, 24);
-    control.setSelectedSegment(c.selected);
-    control.setEnabled(c.enabled);
-    const QImage picture = grabImage(control);
-
-    // The label's area, away from the hairlines and the highlight's rounded ends.
-    const QRect area(c.probed * 64 + 6, 3, 52, 18);
-    const bool highlighted = c.probed == c.selected && c.enabled;
-    const QColor background = highlighted ? OVQColor(OVStyleKit::highlightControlColor())
-                                          : picture.pixelColor(c.probed * 64 + 4, 12);
-    const QColor ink = strongestInk(picture, area, background);
-    switch (c.ink) {
-    case SegmentCase::selectedInk:
-        EXPECT_INK(ink, ov::Color::white());
-        break;
-    case SegmentCase::unselectedInk:
-        EXPECT_INK(ink, OVStyleKit::presetVCBackgroundColor());
-        break;
-    case SegmentCase::disabledInk:
-        EXPECT_INK(ink, OVColorFromQColor(
-                            control.palette().color(QPalette::Disabled, QPalette::ButtonText)));
-        break;
-    case SegmentCase::noLabel:
-        EXPECT_EQ(ink, background) << "drew " << describe(ink);
-        break;
+        // The label's area, away from the hairlines and the highlight's rounded ends.
+        const QRect area(c.probed * 64 + 6, 3, 52, 18);
+        const bool highlighted = c.probed == c.selected && c.enabled;
+        const QColor background = highlighted ? OVQColor(OVStyleKit::highlightControlColor())
+                                              : picture.pixelColor(c.probed * 64 + 4, 12);
+        const QColor ink = strongestInk(picture, area, background);
+        if (c.ink == selectedInk)
+            EXPECT_INK(ink, ov::Color::white());
+        else if (c.ink == unselectedInk)
+            EXPECT_INK(ink, OVStyleKit::presetVCBackgroundColor());
+        else if (c.ink == disabledInk)
+            EXPECT_INK(ink, OVColorFromQColor(
+                                control.palette().color(QPalette::Disabled, QPalette::ButtonText)));
+        else
+            EXPECT_EQ(ink, background) << "drew " << describe(ink);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    States, SegmentLabels,
-    testing::Values(SegmentCase{"selectedWidth", 0, true, 0, SegmentCase::selectedInk},
-                    SegmentCase{"unselectedHeight", 0, true, 1, SegmentCase::unselectedInk},
-                    SegmentCase{"selectedHeight", 1, true, 1, SegmentCase::selectedInk},
-                    SegmentCase{"disabledSelected", 0, false, 0, SegmentCase::disabledInk},
-                    SegmentCase{"disabledUnselected", 0, false, 1, SegmentCase::disabledInk},
-                    SegmentCase{"thirdUnselected", 0, true, 2, SegmentCase::noLabel},
-                    SegmentCase{"thirdSelected", 2, true, 2, SegmentCase::noLabel}),
-    [](const auto& info) { return info.param.name; });
 
 TEST(SegmentHighlight, FillsTheSelectedSegmentOnlyWhileEnabled) {
     const ov::Color& blue = OVStyleKit::highlightControlColor();

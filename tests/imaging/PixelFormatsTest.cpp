@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 namespace {
 
@@ -30,45 +31,37 @@ ov::ImagePtr makeImage(uint32_t bitmapInfo, std::array<std::array<uint8_t, 4>, 2
     return ov::Image::create(2, 1, 8, bitmapInfo, std::move(bytes));
 }
 
-struct Layout {
-    const char* name;
-    uint32_t bitmapInfo;
-    bool opaque;
-};
-
-class CompositeTest : public testing::TestWithParam<Layout> {};
-
-// Half-transparent red over the base: each channel is overlay + base × (1 − overlay alpha).
-TEST_P(CompositeTest, OverOperatorInBaseLayout) {
-    const auto layout = GetParam();
-    const uint8_t baseAlpha = layout.opaque ? 255 : 200;
-    auto base = makeImage(layout.bitmapInfo, {{{0, 100, 200, baseAlpha}, {40, 40, 40, baseAlpha}}});
-    // The overlay in a different layout from the base: it is read in its own.
-    auto overlay = makeImage(ov::kNativeBitmapInfo, {{{128, 0, 0, 128}, {0, 0, 0, 0}}});
-    auto result = CGImageCreateFromAlphaComposite(base, overlay);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->bitmapInfo(), layout.bitmapInfo);
-    EXPECT_EQ(result->width(), 2);
-    const auto over = result->colorAt(0, 0);
-    const double keep = 127.0 / 255;
-    const double a = layout.opaque ? 1.0 : (128 + baseAlpha * keep) / 255;
-    EXPECT_NEAR(over.alpha, a, 0.01);
-    EXPECT_NEAR(over.red * a, 128 / 255.0, 0.015);
-    EXPECT_NEAR(over.green * a, 100 * keep / 255, 0.015);
-    EXPECT_NEAR(over.blue * a, 200 * keep / 255, 0.015);
-    // A transparent overlay pixel leaves the base as it was.
-    EXPECT_EQ(result->nativeCopy()->bytes()[4], base->nativeCopy()->bytes()[4]);
-    EXPECT_NEAR(result->colorAt(1, 0).alpha, baseAlpha / 255.0, 0.005);
+// Half-transparent red over the base, in each layout of the base: each channel is
+// overlay + base × (1 − overlay alpha), and the result keeps the base's layout.
+TEST(CompositeTest, OverOperatorInBaseLayout) {
+    const std::tuple<const char*, uint32_t, bool> layouts[] = {
+        {"premultipliedLast", 1, false},       {"premultipliedFirstLittle", 0x2002, false},
+        {"premultipliedFirst", 2, false},      {"alphaLast", 3, false},
+        {"alphaFirstLittle", 0x2004, false},   {"noneSkipLast", 5, true},
+        {"noneSkipFirstLittle", 0x2006, true},
+    };
+    for (const auto& [name, bitmapInfo, opaque] : layouts) {
+        SCOPED_TRACE(name);
+        const uint8_t baseAlpha = opaque ? 255 : 200;
+        auto base = makeImage(bitmapInfo, {{{0, 100, 200, baseAlpha}, {40, 40, 40, baseAlpha}}});
+        // The overlay in a different layout from the base: it is read in its own.
+        auto overlay = makeImage(ov::kNativeBitmapInfo, {{{128, 0, 0, 128}, {0, 0, 0, 0}}});
+        auto result = CGImageCreateFromAlphaComposite(base, overlay);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->bitmapInfo(), bitmapInfo);
+        EXPECT_EQ(result->width(), 2);
+        const auto over = result->colorAt(0, 0);
+        const double keep = 127.0 / 255;
+        const double a = opaque ? 1.0 : (128 + baseAlpha * keep) / 255;
+        EXPECT_NEAR(over.alpha, a, 0.01);
+        EXPECT_NEAR(over.red * a, 128 / 255.0, 0.015);
+        EXPECT_NEAR(over.green * a, 100 * keep / 255, 0.015);
+        EXPECT_NEAR(over.blue * a, 200 * keep / 255, 0.015);
+        // A transparent overlay pixel leaves the base as it was.
+        EXPECT_EQ(result->nativeCopy()->bytes()[4], base->nativeCopy()->bytes()[4]);
+        EXPECT_NEAR(result->colorAt(1, 0).alpha, baseAlpha / 255.0, 0.005);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, CompositeTest,
-    testing::Values(Layout{"premultipliedLast", 1, false},
-                    Layout{"premultipliedFirstLittle", 0x2002, false},
-                    Layout{"premultipliedFirst", 2, false}, Layout{"alphaLast", 3, false},
-                    Layout{"alphaFirstLittle", 0x2004, false}, Layout{"noneSkipLast", 5, true},
-                    Layout{"noneSkipFirstLittle", 0x2006, true}),
-    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
 
 TEST(CompositeMismatchTest, SizesMustMatch) {
     auto base = ov::Image::createNative(2, 2);
