@@ -25,7 +25,7 @@ constexpr int kHeight = 400;
 
 using ov::test::colorNear;
 
-class AllKindsRenderTest : public testing::Test {
+class AllKindsRenderTest : public ov::test::StorageTest {
 protected:
     void SetUp() override {
         ov::test::uprightPicture(kWidth, kHeight).write_to_file(photoPath.c_str());
@@ -44,8 +44,6 @@ protected:
                                                        preset->copy());
     }
 
-    ov::test::TempDir home;
-    ov::test::ScopedEnvironment storage{"INKSTEAD_HOME", home.path()};
     fs::path photoPath = home / "photo.png";
 };
 

@@ -44,16 +44,12 @@ std::vector<StreamCase> allCases() {
     return cases;
 }
 
-class StreamedPictureTest : public testing::TestWithParam<StreamCase> {
-protected:
-    void SetUp() override { setenv("INKSTEAD_HOME", dir.path().c_str(), 1); }
-    void TearDown() override { unsetenv("INKSTEAD_HOME"); }
-    ov::test::TempDir dir;
-};
+class StreamedPictureTest : public ov::test::StorageTest,
+                            public testing::WithParamInterface<StreamCase> {};
 
 TEST_P(StreamedPictureTest, MatchesTheBitmapRender) {
     const auto& c = GetParam();
-    const auto photo = dir / "photo.jpg";
+    const auto photo = home / "photo.jpg";
     ov::test::writeOrientedPhoto(photo, kWidth, kHeight, c.orientation, "[Q=95,strip]");
     auto source = ov::ImageSource::createWithURL(photo);
     ASSERT_TRUE(source);
@@ -70,7 +66,7 @@ TEST_P(StreamedPictureTest, MatchesTheBitmapRender) {
     ASSERT_TRUE(bitmap);
     auto picture = OVWatermarkedPictureWithPreset(source, preset->copy());
     ASSERT_TRUE(picture);
-    const auto written = dir / "streamed.png";
+    const auto written = home / "streamed.png";
     auto destination = ov::ImageDestination::createWithURL(written, "public.png");
     destination->addPicture(std::move(*picture), nullptr);
     ASSERT_TRUE(destination->finalize()) << destination->error().message();

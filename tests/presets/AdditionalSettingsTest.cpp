@@ -5,7 +5,6 @@
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/presets/OVPresetJson.h"
-#include "inkstead/storage/OVStorage.h"
 #include "inkstead/watermarks/OVImageWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
@@ -34,12 +33,7 @@ bool archiveMentions(const std::vector<std::uint8_t>& archive, std::string_view 
     return std::search(archive.begin(), archive.end(), key.begin(), key.end()) != archive.end();
 }
 
-class AdditionalSettings : public testing::Test {
-protected:
-    void SetUp() override { OVSetStorageDirectory(home.path()); }
-    void TearDown() override { OVSetStorageDirectory({}); }
-    ov::test::TempDir home;
-};
+using AdditionalSettings = ov::test::StorageTest;
 
 // Each setting set to another value than the factory's, on a watermark of the kind.
 TEST_F(AdditionalSettings, EverySettingSurvivesCopyFileAndJson) {

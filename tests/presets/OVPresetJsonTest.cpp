@@ -67,12 +67,7 @@ std::vector<std::string> pictureFiles() {
     return ov::test::listDirectory(imageCacheDestinationURL());
 }
 
-class PresetJson : public testing::Test {
-protected:
-    void SetUp() override { OVSetStorageDirectory(home.path()); }
-    void TearDown() override { OVSetStorageDirectory({}); }
-    ov::test::TempDir home;
-};
+using PresetJson = ov::test::StorageTest;
 
 } // namespace
 

@@ -36,7 +36,7 @@ std::optional<std::vector<OVPresetPtr>> decodeFile(const fs::path& path) {
 }
 
 // Every test gets its own shared container through $INKSTEAD_HOME and captures the log.
-class PresetManagerTest : public testing::Test {
+class PresetManagerTest : public ov::test::StorageTest {
 protected:
     fs::path storage() const { return home.path() / "Inkstead"; }
     fs::path presetsFile() const { return storage() / "presets.bin"; }
@@ -48,8 +48,6 @@ protected:
         return all;
     }
 
-    ov::test::TempDir home;
-    ov::test::ScopedEnvironment storageOverride{"INKSTEAD_HOME", home.path()};
     ov::test::LogCapture logCapture;
 };
 

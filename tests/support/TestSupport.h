@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -52,6 +54,13 @@ public:
 private:
     std::string name_;
     std::optional<std::string> saved_;
+};
+
+/// A test whose shared storage ($INKSTEAD_HOME) is a fresh temporary folder, `home`.
+class StorageTest : public testing::Test {
+protected:
+    TempDir home;
+    ScopedEnvironment storage{"INKSTEAD_HOME", home.path()};
 };
 
 /// Collects the log lines written while alive.

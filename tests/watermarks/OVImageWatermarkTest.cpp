@@ -14,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Keeps the shared storage inside a temporary folder for the test's lifetime.
-class ImageWatermarkTest : public ::testing::Test {
-    ov::test::TempDir home_;
-    ov::test::ScopedEnvironment storage_{"INKSTEAD_HOME", home_.path()};
-};
+using ImageWatermarkTest = ov::test::StorageTest;
 
 // A logo of `width` × `height`: opaque red on the left half, fully transparent on the right.
 ov::ImagePtr logo(int width, int height) {

@@ -47,17 +47,14 @@ struct LogoCase {
     bool warns;
 };
 
-class VectorLogoTest : public testing::TestWithParam<LogoCase> {
-protected:
-    ov::test::TempDir home_;
-    ov::test::ScopedEnvironment storage_{"INKSTEAD_HOME", home_.path()};
-};
+class VectorLogoTest : public ov::test::StorageTest,
+                       public testing::WithParamInterface<LogoCase> {};
 
 TEST_P(VectorLogoTest, EdgesAtSixThousandPixelsWide) {
     const LogoCase& c = GetParam();
     auto logo = OVImageWatermark::imageWatermark();
     if (c.vector) {
-        const auto file = ov::test::writeFile(home_ / "logo.svg", kSvgLogo);
+        const auto file = ov::test::writeFile(home / "logo.svg", kSvgLogo);
         auto picture = OVPictureWithContentsOfFile(file);
         ASSERT_TRUE(picture) << picture.error().message;
         ASSERT_TRUE(picture.value()->vectorSource());
