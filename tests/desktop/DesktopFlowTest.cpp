@@ -78,20 +78,18 @@ template <class Predicate> bool waitFor(Predicate done, int milliseconds = 10000
     return QTest::qWaitFor(done, milliseconds);
 }
 
-class DesktopFlow : public testing::Test {
+class DesktopFlow : public ov::test::StorageTest {
 protected:
     void SetUp() override {
-        setenv("INKSTEAD_HOME", (dir / "home").c_str(), 1);
         applyDarkTheme(*qobject_cast<QApplication*>(QCoreApplication::instance()));
         OVPreset::setSaveTimerInterval(std::chrono::milliseconds(100));
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
-            photos.push_back(dir / name);
+            photos.push_back(home / name);
             writeOrientedPhoto(photos.back(), kWidth, kHeight, 0, "[Q=95,strip]");
         }
     }
     void TearDown() override {
         OVPreset::setSaveTimerInterval(std::chrono::seconds(5));
-        unsetenv("INKSTEAD_HOME");
     }
 
     std::unique_ptr<MainWindow>
@@ -103,7 +101,6 @@ protected:
         return window;
     }
 
-    TempDir dir;
     std::vector<fs::path> photos;
 };
 
@@ -182,7 +179,7 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
     // Export all three: each output shows the mark where the editor had it.
     const ov::Rect frame{textMark()->origin(), textMark()->size()};
     QSignalSpy finished(window.get(), &MainWindow::exportFinished);
-    window->exportImages(dir / "out", nullptr);
+    window->exportImages(home / "out", nullptr);
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_TRUE(window->lastReport().failures.empty());
     ASSERT_EQ(window->lastReport().outputs.size(), 3u);
@@ -194,9 +191,9 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
     }
 
     // Dragging the photograph out writes the watermarked file into the drop folder.
-    fs::create_directories(dir / "dropped");
-    view.saveCurrentImageToDirectory(dir / "dropped");
-    const QImage dropped(QString::fromStdString((dir / "dropped" / "a.jpg").string()));
+    fs::create_directories(home / "dropped");
+    view.saveCurrentImageToDirectory(home / "dropped");
+    const QImage dropped(QString::fromStdString((home / "dropped" / "a.jpg").string()));
     ASSERT_FALSE(dropped.isNull());
     EXPECT_GT(bluePixels(dropped, frame), 20);
 
@@ -218,7 +215,7 @@ TEST_F(DesktopFlow, PlaceEditExportAndRestore) {
 
     // The preset through its JSON form: imported beside the original, with an identity of
     // its own.
-    const QString json = QString::fromStdString((dir / "preset.json").string());
+    const QString json = QString::fromStdString((home / "preset.json").string());
     EXPECT_EQ(again->presetPanel()->exportPreset(json), QString());
     EXPECT_EQ(again->presetPanel()->importPreset(json), QString());
     ASSERT_EQ(again->presetManager()->count(), 2u);
@@ -341,7 +338,7 @@ TEST_F(DesktopFlow, ExportSummaryNamesEachFailure) {
     window->addFiles({photos[0], photos[1]});
     fs::remove(photos[1]);
     QSignalSpy finished(window.get(), &MainWindow::exportFinished);
-    window->exportImages(dir / "out", nullptr);
+    window->exportImages(home / "out", nullptr);
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_EQ(window->lastReport().outputs.size(), 1u);
     ASSERT_EQ(window->lastReport().failures.size(), 1u);

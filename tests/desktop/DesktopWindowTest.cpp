@@ -34,14 +34,13 @@ TEST(DesktopWindow, ScreenshotShowsThemePhotoAndMark) {
     writeOrientedPhoto(photo, 900, 600, 0, "[Q=95,strip]");
 
     // A preset with a blue square in the photograph's left half.
-    setenv("INKSTEAD_HOME", home.c_str(), 1);
     {
+        ScopedEnvironment storage("INKSTEAD_HOME", home);
         OVPresetManager manager(std::nullopt);
         manager.firstPreset()->setWatermarks({filledSquare({150, 250, 150, 100}, {0, 0, 1, 1})});
         manager.savePresets();
         manager.waitForPendingSaves();
     }
-    unsetenv("INKSTEAD_HOME");
 
     const auto shot = dir / "shot.png";
     const std::string command =

@@ -21,6 +21,7 @@ TEST_P(ExportMetadataTest, DescribesTheNewPixels) {
     ASSERT_EQ(original.integer(ov::kOVPropertyOrientation), 6);
     const auto p = propertiesForImageSource(source, strip);
     ASSERT_TRUE(p);
+    EXPECT_FALSE(propertiesForImageSource(nullptr, strip));
 
     for (auto key :
          {ov::kOVPropertyPixelWidth, ov::kOVPropertyPixelHeight, ov::kOVPropertyOrientation}) {
@@ -64,9 +65,5 @@ TEST_P(ExportMetadataTest, DescribesTheNewPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StripLocation, ExportMetadataTest, testing::Bool());
-
-TEST(ExportMetadataNullTest, NoSourceNoProperties) {
-    EXPECT_FALSE(propertiesForImageSource(nullptr, true));
-}
 
 } // namespace
