@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,51 +62,30 @@ TEST_F(EditorEditing, DragMovesByImagePixelsAndIgnoresPointsOutsideThePhoto) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-struct HandleDrag {
-    std::string name;
-    OVWatermarkHandle handle;
-    ov::Point corner, target;
-    ov::Rect expected;
-};
-
-void PrintTo(const HandleDrag& h, std::ostream* os) {
-    *os << h.name;
+// Each corner's handle, from the square's frame: the first drag finds the handle again at its
+// own point; the later ones move it.
+TEST_F(EditorEditing, HandlesResizeFreely) {
+    const std::tuple<ov::Point, ov::Point, ov::Rect> drags[] = {
+        {{500, 700}, {400, 800}, {400, 500, 500, 300}},  // top left
+        {{900, 700}, {1100, 900}, {500, 500, 600, 400}}, // top right
+        {{500, 500}, {300, 400}, {300, 400, 600, 300}},  // bottom left
+        {{900, 500}, {1000, 300}, {500, 300, 500, 400}}, // bottom right
+    };
+    for (const auto& [corner, target, expected] : drags) {
+        SCOPED_TRACE(corner.x + corner.y);
+        mark->setSize({400, 200});
+        mark->setOrigin({500, 500});
+        preset->enableEditingForWatermark(nullptr);
+        press(view, at(corner.x, corner.y));
+        EXPECT_TRUE(view.shouldResizeWatermark());
+        drag(view, at(corner.x + 1, corner.y + 1));
+        drag(view, at(target.x, target.y));
+        release(view, at(target.x, target.y));
+        expectNear(markFrame(), expected);
+        EXPECT_FALSE(view.shouldResizeWatermark());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
 }
-
-class EditorHandles : public EditorScene<TestView>,
-                      public testing::WithParamInterface<HandleDrag> {};
-
-// The first drag finds the handle again at its own point; the later ones move it.
-TEST_P(EditorHandles, ResizeFreely) {
-    const HandleDrag& h = GetParam();
-    press(view, at(h.corner.x, h.corner.y));
-    EXPECT_TRUE(view.shouldResizeWatermark());
-    drag(view, at(h.corner.x + 1, h.corner.y + 1));
-    drag(view, at(h.target.x, h.target.y));
-    release(view, at(h.target.x, h.target.y));
-    expectNear(markFrame(), h.expected);
-    EXPECT_FALSE(view.shouldResizeWatermark());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Corners, EditorHandles,
-    testing::Values(
-        HandleDrag{
-            "topLeft", OVWatermarkHandleTopLeft, {500, 700}, {400, 800}, {400, 500, 500, 300}},
-        HandleDrag{
-            "topRight", OVWatermarkHandleTopRight, {900, 700}, {1100, 900}, {500, 500, 600, 400}},
-        HandleDrag{"bottomLeft",
-                   OVWatermarkHandleBottomLeft,
-                   {500, 500},
-                   {300, 400},
-                   {300, 400, 600, 300}},
-        HandleDrag{"bottomRight",
-                   OVWatermarkHandleBottomRight,
-                   {900, 500},
-                   {1000, 300},
-                   {500, 300, 500, 400}}),
-    [](const auto& info) { return info.param.name; });
 
 TEST_F(EditorEditing, ClickInInsertionModePlacesTheDefaultSizeLeftOfThePoint) {
     auto pending = filledSquare({0, 0, 200, 200});
@@ -148,39 +129,31 @@ TEST_F(EditorEditing, EscapeWithoutSelectionEndsInsertionAndReloads) {
     EXPECT_EQ(view.redraws, std::vector<ov::Rect>{view.bounds()});
 }
 
-struct Nudge {
-    std::string name;
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    ov::Point delta;
-};
-
-void PrintTo(const Nudge& n, std::ostream* os) {
-    *os << n.name;
+// Nothing selected, an arrow key moves nothing; with the square selected it moves it by one
+// image pixel, twenty with Shift (down decreases y), and redraws the old and new place.
+TEST_F(EditorEditing, ArrowsMoveTheSelectionByImagePixels) {
+    const std::tuple<int, Qt::KeyboardModifiers, ov::Point> nudges[] = {
+        {Qt::Key_Left, Qt::NoModifier, {-1, 0}},
+        {Qt::Key_Right, Qt::ShiftModifier, {20, 0}},
+        {Qt::Key_Down, Qt::NoModifier, {0, -1}},
+        {Qt::Key_Up, Qt::ShiftModifier, {0, 20}},
+    };
+    for (const auto& [key, modifiers, delta] : nudges) {
+        SCOPED_TRACE(key);
+        mark->setOrigin({500, 500});
+        preset->enableEditingForWatermark(nullptr);
+        view.redraws.clear();
+        sendKey(view, key, modifiers);
+        EXPECT_EQ(mark->origin(), (ov::Point{500, 500}));
+        preset->enableEditingForWatermark(mark);
+        sendKey(view, key, modifiers);
+        expectNear(mark->origin(), {500 + delta.x, 500 + delta.y});
+        const ov::Rect before{500, 625, 400, 200};
+        ASSERT_EQ(view.redraws.size(), 1u);
+        expectNear(view.redraws[0],
+                   view.scaleRect(before.united(before.offsetBy(delta.x, delta.y))));
+    }
 }
-
-class EditorArrows : public EditorScene<TestView>, public testing::WithParamInterface<Nudge> {};
-
-TEST_P(EditorArrows, MoveTheSelectionByImagePixels) {
-    const Nudge& n = GetParam();
-    sendKey(view, n.key, n.modifiers); // nothing selected: nothing moves
-    EXPECT_EQ(mark->origin(), (ov::Point{500, 500}));
-    preset->enableEditingForWatermark(mark);
-    sendKey(view, n.key, n.modifiers);
-    expectNear(mark->origin(), {500 + n.delta.x, 500 + n.delta.y});
-    const ov::Rect before{500, 625, 400, 200};
-    ASSERT_EQ(view.redraws.size(), 1u);
-    expectNear(view.redraws[0],
-               view.scaleRect(before.united(before.offsetBy(n.delta.x, n.delta.y))));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, EditorArrows,
-    testing::Values(Nudge{"left", Qt::Key_Left, Qt::NoModifier, {-1, 0}},
-                    Nudge{"shiftRight", Qt::Key_Right, Qt::ShiftModifier, {20, 0}},
-                    Nudge{"downDecreasesY", Qt::Key_Down, Qt::NoModifier, {0, -1}},
-                    Nudge{"shiftUp", Qt::Key_Up, Qt::ShiftModifier, {0, 20}}),
-    [](const auto& info) { return info.param.name; });
 
 TEST_F(EditorEditing, DeleteAndBackspaceRemoveTheSelection) {
     for (int key : {Qt::Key_Delete, Qt::Key_Backspace}) {
