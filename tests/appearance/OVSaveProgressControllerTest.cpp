@@ -3,12 +3,12 @@
 #include "inkstead/appearance/OVStyleKit.h"
 
 #include "inkstead/export/OVPipelineRenderer.h"
-#include "inkstead/export/OVSaveImageList.h"
 #include "inkstead/export/OVSaveManager.h"
 #include "inkstead/export/OVSaveProgress.h"
 #include "inkstead/presets/OVPreset.h"
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "support/GeneratedPhotos.h"
+#include "support/SaveSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,20 +27,12 @@ using namespace ov::test;
 
 namespace {
 
-class PhotoList : public OVSaveImageList {
-public:
-    std::vector<fs::path> files;
-    std::size_t count() const override { return files.size(); }
-    std::optional<fs::path> URLAtIndex(std::size_t i) const override { return files[i]; }
-    std::string presetIDAtIndex(std::size_t) const override { return "marked"; }
-};
-
 // A batch of generated photographs rendered through the real pipeline with a square mark,
 // whose sheet is shown on a host window. Each image may be held back at its preset lookup.
 struct SheetBatch {
     TempDir dir;
     QWidget host;
-    std::shared_ptr<PhotoList> list = std::make_shared<PhotoList>();
+    std::shared_ptr<PathImageList> list = std::make_shared<PathImageList>(std::vector<fs::path>{});
     std::shared_ptr<OVPreset> preset = std::make_shared<OVPreset>("Marked");
     std::shared_ptr<OVSaveProgressController> sheet = std::make_shared<OVSaveProgressController>();
     std::shared_ptr<OVSaveManager> manager;
@@ -88,10 +80,8 @@ struct SheetBatch {
         released.notify_all();
     }
     void start() {
-        std::vector<std::size_t> all(list->files.size());
-        for (std::size_t i = 0; i < all.size(); ++i)
-            all[i] = i;
-        manager->beginSheetModalForWindow(OVSaveProgressController::hostWindow(&host), all,
+        manager->beginSheetModalForWindow(OVSaveProgressController::hostWindow(&host),
+                                          indexesBelow(list->files.size()),
                                           [this](bool, const OVSaveReport& r) {
                                               ++completions;
                                               report = r;

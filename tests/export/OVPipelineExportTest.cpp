@@ -1,7 +1,6 @@
 #include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVSaveManager.h"
 
-#include "SaveTestSupport.h"
 #include "inkstead/platform/dispatch/Dispatch.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 #include "inkstead/presets/OVPreset.h"
@@ -10,6 +9,7 @@
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVStrikethroughWatermark.h"
 #include "support/CameraPhoto.h"
+#include "support/SaveSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "inkstead/export/OVSaveManager.h"
 
-#include "SaveTestSupport.h"
 #include "inkstead/export/OVFilenamePattern.h"
 #include "inkstead/export/OVOutputNames.h"
 #include "inkstead/export/OVSaveProgress.h"
+#include "support/SaveSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

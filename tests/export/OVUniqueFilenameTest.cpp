@@ -1,6 +1,5 @@
 #include "inkstead/export/OVUniqueFilename.h"
 
-#include "SaveTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "SaveTestSupport.h"
+#include "support/SaveSupport.h"
 
 #include <gtest/gtest.h>
 
