@@ -6,6 +6,7 @@
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <optional>
+#include <string>
 #include <type_traits>
 
 namespace ov::detail {
@@ -21,6 +22,8 @@ template <class Value> constexpr OVPropertyType propertyTypeOf() {
         return OVPropertyType::Bool;
     else if constexpr (std::is_same_v<Value, double>)
         return OVPropertyType::Number;
+    else if constexpr (std::is_same_v<Value, std::string>)
+        return OVPropertyType::Text;
     else if constexpr (std::is_same_v<Value, std::optional<ov::Color>>)
         return OVPropertyType::Color;
     else if constexpr (std::is_same_v<Value, ov::Point>)
