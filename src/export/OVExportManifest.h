@@ -76,7 +76,7 @@ public:
     [[nodiscard]] std::size_t damagedLines() const { return damaged_; }
 
     /// Appends a record; the error carries the system's code when the write failed.
-    ov::Result<void> append(const OVManifestRecord& record);
+    [[nodiscard]] ov::Result<void> append(const OVManifestRecord& record);
 
 private:
     OVExportManifest() = default;
