@@ -291,7 +291,7 @@ std::optional<fs::path> OVSaveManager::Batch::placeOutput(const fs::path& tempor
         auto placed = OVPlaceFileExclusively(temporary, folder, name);
         if (placed)
             return std::move(placed).value();
-        reason = placed.error().message;
+        reason = placed.error().code.message();
         return std::nullopt;
     }
     case OVConflictPolicy::Skip:

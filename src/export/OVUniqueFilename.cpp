@@ -59,7 +59,8 @@ ov::Result<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const fs:
         if (moved)
             return candidate;
         if (moved.error().code != std::errc::file_exists)
-            return ov::Error{moved.error().code, moved.error().code.message()};
+            return ov::Error{moved.error().code, "cannot place the file at " + candidate.string() +
+                                                     ": " + moved.error().code.message()};
         candidate = directory / OVWatermarkedFilename(filename, n);
     }
 }

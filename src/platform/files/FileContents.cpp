@@ -9,10 +9,9 @@ namespace ov {
 
 namespace {
 
-Error failed(const std::filesystem::path& path, int code) {
+Error failed(const std::filesystem::path& path, int code, const char* reason = nullptr) {
     const std::error_code error(code, std::generic_category());
-    return {error, "cannot read " + path.string() + ": " +
-                       (code == EINVAL ? std::string("not a regular file") : error.message())};
+    return {error, "cannot read " + path.string() + ": " + (reason ? reason : error.message())};
 }
 
 } // namespace
@@ -28,7 +27,7 @@ Result<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& 
     if (!statted || !S_ISREG(info.st_mode)) {
         const int code = statted ? EINVAL : errno;
         ::close(fd);
-        return failed(path, code);
+        return failed(path, code, statted ? "not a regular file" : nullptr);
     }
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
