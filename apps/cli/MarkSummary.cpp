@@ -109,7 +109,7 @@ std::string markKindName(const OVWatermark& mark) {
 }
 
 std::string describeMark(const OVWatermark& mark) {
-    const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(mark);
     if (!kind)
         return "a watermark of an unknown kind";
     std::vector<std::string> parts{placementText(mark, *kind)};

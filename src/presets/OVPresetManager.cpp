@@ -132,9 +132,12 @@ bool isKeptAside(const fs::path& presetsFile, const fs::path& candidate) {
 // A copy kept aside earlier that holds exactly `bytes`; empty when there is none.
 fs::path keptCopyOf(const fs::path& presetsFile, const std::vector<std::uint8_t>& bytes) {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error))
-        if (isKeptAside(presetsFile, entry.path()) && ov::readFileContents(entry.path()) == bytes)
+    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error)) {
+        if (!isKeptAside(presetsFile, entry.path()))
+            continue;
+        if (const auto kept = ov::readFileContents(entry.path()); kept && *kept == bytes)
             return entry.path();
+    }
     return {};
 }
 
@@ -242,9 +245,9 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
         return list;
     }
 
-    std::error_code readError;
-    auto bytes = ov::readFileContents(path, &readError);
+    auto bytes = ov::readFileContents(path);
     if (!bytes) {
+        const std::error_code readError = bytes.error().code;
         d->savesBlocked = true;
         ov::log("Presets file " + path.string() + " could not be read (" +
                 (readError == std::errc::invalid_argument ? std::string("not a regular file")

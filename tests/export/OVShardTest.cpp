@@ -61,12 +61,15 @@ TEST(OVShard, FromEnvironmentReadsTheSchedulersTaskNumber) {
             const auto it = c.variables.find(name);
             return it == c.variables.end() ? nullptr : it->second.c_str();
         };
-        std::string error;
-        const auto shard = OVShard::fromEnvironment(c.count, &error, environment);
-        EXPECT_EQ(shard ? shard->index : 0, c.expected) << error;
-        EXPECT_EQ(error.empty(), c.expected != 0);
-        if (shard)
+        const auto shard = OVShard::fromEnvironment(c.count, environment);
+        if (c.expected == 0) {
+            ASSERT_FALSE(shard);
+            EXPECT_EQ(shard.error().code, std::errc::invalid_argument);
+        } else {
+            ASSERT_TRUE(shard) << shard.error().message;
+            EXPECT_EQ(shard->index, c.expected);
             EXPECT_EQ(shard->count, c.count);
+        }
     }
 }
 
