@@ -234,17 +234,11 @@ TEST_F(PresetManagerTest, StoredFileReadsInPythonWithTheExactKeys) {
                                OVWatermark::watermarkWithType(OVWatermarkTypeImage)});
         manager.insertObject(preset, 1);
     }
+    const fs::path output = home / "check.txt";
     const std::string command = "python3 " OV_SOURCE_DIR "/tests/presets/check_presets_file.py '" +
-                                presetsFile().string() + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    int status = pclose(pipe);
-    EXPECT_EQ(status, 0) << output;
-    EXPECT_EQ(output, "");
+                                presetsFile().string() + "' > '" + output.string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << readFile(output);
+    EXPECT_EQ(readFile(output), "");
 }
 
 // The child half of the kill test: saves changing lists as fast as it can until killed.
