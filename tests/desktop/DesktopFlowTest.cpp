@@ -88,9 +88,7 @@ protected:
             writeOrientedPhoto(photos.back(), kWidth, kHeight, 0, "[Q=95,strip]");
         }
     }
-    void TearDown() override {
-        OVPreset::setSaveTimerInterval(std::chrono::seconds(5));
-    }
+    void TearDown() override { OVPreset::setSaveTimerInterval(std::chrono::seconds(5)); }
 
     std::unique_ptr<MainWindow>
     openWindow(std::chrono::milliseconds sweepDelay = std::chrono::seconds(5)) {
