@@ -1,4 +1,5 @@
 #include "EditorTestSupport.h"
+#include "support/PixelProbes.h"
 
 #include <QSignalSpy>
 
@@ -41,8 +42,7 @@ TEST(EditorDisplay, ScalesAndCentresTheExportSize) {
         showPhoto(view, preset, nullptr, editorPhoto(f.photoWidth, f.photoHeight, f.orientation));
         EXPECT_EQ(view.originalImageSize(), f.size);
         EXPECT_NEAR(view.scale(), f.scale, 1e-12);
-        EXPECT_NEAR(view.translatedOrigin().x, f.origin.x, 1e-9);
-        EXPECT_NEAR(view.translatedOrigin().y, f.origin.y, 1e-9);
+        expectNear(view.translatedOrigin(), f.origin);
         EXPECT_EQ(view.scaledImageFrame().size, f.size);
     }
 }

@@ -1,4 +1,5 @@
 #include "EditorTestSupport.h"
+#include "support/PixelProbes.h"
 
 #include <QMenu>
 #include <QTimer>
@@ -10,17 +11,6 @@
 namespace {
 
 using namespace ov::test;
-
-void expectNear(ov::Point actual, ov::Point expected) {
-    EXPECT_NEAR(actual.x, expected.x, 1e-6);
-    EXPECT_NEAR(actual.y, expected.y, 1e-6);
-}
-
-void expectNear(ov::Rect actual, ov::Rect expected) {
-    expectNear(actual.origin, expected.origin);
-    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-6);
-    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-6);
-}
 
 /// A 2000 × 1500 photograph in 800 × 700 points (scale 0.4, translated origin (0, 125)) with
 /// one 400 × 200 square at (500, 500) of the photograph.

@@ -2,6 +2,7 @@
 
 #include "inkstead/platform/gfx/CurrentContext.h"
 #include "inkstead/platform/gfx/GraphicsContext.h"
+#include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -65,11 +66,9 @@ TEST(OVGeometry, SizeLargerThanSizeAsksWhetherTheSecondIsLarger) {
 TEST(OVGeometry, RotateOnPointTurnsClockwiseAboutThePoint) {
     const ov::AffineTransform t = OVAffineTransformRotateOnPoint(90, {10, 10});
     const Point p = Point{20, 10}.applying(t);
-    EXPECT_NEAR(p.x, 10, 1e-12);
-    EXPECT_NEAR(p.y, 0, 1e-12);
+    ov::test::expectNear(p, {10, 0}, 1e-12);
     const Point centre = Point{10, 10}.applying(t);
-    EXPECT_NEAR(centre.x, 10, 1e-12);
-    EXPECT_NEAR(centre.y, 10, 1e-12);
+    ov::test::expectNear(centre, {10, 10}, 1e-12);
 
     const ov::AffineTransform zero = OVAffineTransformRotateOnPoint(0, {37, -5});
     for (double v : {zero.a - 1, zero.b, zero.c, zero.d - 1, zero.tx, zero.ty})

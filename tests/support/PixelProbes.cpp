@@ -13,6 +13,17 @@ bool colorNear(const Color& a, const Color& b, double tolerance) {
            std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
 
+void expectNear(Point actual, Point expected, double tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance) << "x";
+    EXPECT_NEAR(actual.y, expected.y, tolerance) << "y";
+}
+
+void expectNear(Rect actual, Rect expected, double tolerance) {
+    expectNear(actual.origin, expected.origin, tolerance);
+    EXPECT_NEAR(actual.size.width, expected.size.width, tolerance) << "width";
+    EXPECT_NEAR(actual.size.height, expected.size.height, tolerance) << "height";
+}
+
 std::unique_ptr<GraphicsContext> solidCanvas(int width, int height, const Color& color) {
     auto context = GraphicsContext::createBitmap(width, height);
     context->setFillColor(color);

@@ -1,7 +1,8 @@
 #pragma once
 
-// Reading back drawn pixels: a white canvas to draw on, colour comparison, grey-level probes,
-// and the check that a decoded or rendered picture is the generated one the right way up.
+// Reading back drawn pixels and the geometry they follow: coordinates within a tolerance, a white
+// canvas to draw on, colour comparison, grey-level probes, and the check that a decoded or
+// rendered picture is the generated one the right way up.
 
 #include "inkstead/platform/gfx/GraphicsContext.h"
 
@@ -14,6 +15,10 @@ namespace ov::test {
 
 /// Whether every component of `a`, alpha included, is within `tolerance` of `b`'s.
 bool colorNear(const Color& a, const Color& b, double tolerance = 0.02);
+
+/// Checks each coordinate (and side) of `actual` within `tolerance` of `expected`'s.
+void expectNear(Point actual, Point expected, double tolerance = 1e-9);
+void expectNear(Rect actual, Rect expected, double tolerance = 1e-9);
 
 /// A bitmap context painted all over in `color`.
 std::unique_ptr<GraphicsContext> solidCanvas(int width, int height, const Color& color);

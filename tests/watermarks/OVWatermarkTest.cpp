@@ -1,4 +1,5 @@
 #include "inkstead/watermarks/OVWatermark.h"
+#include "support/PixelProbes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,7 @@ std::shared_ptr<OVWatermark> makeWatermark(ov::Point origin, ov::Size size) {
     return w;
 }
 
-void expectRectNear(ov::Rect actual, ov::Rect expected) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
-    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
-    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
-}
+using ov::test::expectNear;
 
 // Restores the process-wide backing factor after each test that changes it.
 class BackingScaleGuard {
@@ -85,27 +81,23 @@ TEST(WatermarkGeometry, DrawRectRoundsSizeAndAddsBoundsOrigin) {
 TEST(WatermarkGeometry, QuarterTurnSwapsFrameSidesAndTransformLandsInFrame) {
     auto w = makeWatermark({0, 0}, {100, 50});
     w->setRotation(90);
-    expectRectNear(w->rotatedDrawRect(), {25, -25, 50, 100});
-    expectRectNear(w->frame(), {0, 0, 50, 100});
-    EXPECT_NEAR(w->translateContext().x, -25, 1e-9);
-    EXPECT_NEAR(w->translateContext().y, 25, 1e-9);
+    expectNear(w->rotatedDrawRect(), {25, -25, 50, 100});
+    expectNear(w->frame(), {0, 0, 50, 100});
+    expectNear(w->translateContext(), {-25, 25});
     const auto t = w->rotationTransform();
     const auto a = ov::Point{0, 0}.applying(t);
     const auto b = ov::Point{100, 50}.applying(t);
-    EXPECT_NEAR(a.x, 0, 1e-9);
-    EXPECT_NEAR(a.y, 100, 1e-9);
-    EXPECT_NEAR(b.x, 50, 1e-9);
-    EXPECT_NEAR(b.y, 0, 1e-9);
+    expectNear(a, {0, 100});
+    expectNear(b, {50, 0});
 }
 
 TEST(WatermarkGeometry, HalfTurnKeepsFrameAndAddsNoShift) {
     auto w = makeWatermark({10, 10}, {100, 50});
     w->setRotation(180);
-    expectRectNear(w->frame(), {10, 10, 100, 50});
+    expectNear(w->frame(), {10, 10, 100, 50});
     // Rotating about the centre alone maps the content onto itself.
     const auto corner = ov::Point{10, 10}.applying(w->rotationTransform());
-    EXPECT_NEAR(corner.x, 110, 1e-9);
-    EXPECT_NEAR(corner.y, 60, 1e-9);
+    expectNear(corner, {110, 60});
 }
 
 TEST(WatermarkGeometry, MaximumSizeClampsAndStoresAbsoluteValues) {
@@ -238,13 +230,11 @@ TEST(WatermarkPlacement, FollowsTheNearestCornerToALargerImage) {
         auto w = makeWatermark(origin, {200, 100});
         w->setBounds({0, 0, 1000, 500});
         EXPECT_EQ(w->relativeQuadrant(), quadrant);
-        EXPECT_NEAR(w->relativePosition().x, relative.x, 1e-12);
-        EXPECT_NEAR(w->relativePosition().y, relative.y, 1e-12);
+        expectNear(w->relativePosition(), relative, 1e-12);
         EXPECT_EQ(w->relativeSize(), (ov::Size{0.2, 0.2}));
         w->setBounds({0, 0, 2000, 1000});
         EXPECT_EQ(w->size(), (ov::Size{400, 200}));
-        EXPECT_NEAR(w->origin().x, originOnDouble.x, 1e-9);
-        EXPECT_NEAR(w->origin().y, originOnDouble.y, 1e-9);
+        expectNear(w->origin(), originOnDouble);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "inkstead/platform/gfx/Geometry.h"
 
+#include "support/PixelProbes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -58,16 +60,14 @@ TEST(AffineTransform, ConcatAppliesTheFirstThenTheSecond) {
     EXPECT_EQ(Point(1, 1).applying(scale.translated(10, 0)), (Point{22, 2}));
     EXPECT_EQ(Point(1, 1).applying(move.scaled(2, 2)), (Point{12, 2}));
     const Point r = Point(1, 0).applying(AffineTransform::identity().rotated(M_PI / 2));
-    EXPECT_NEAR(r.x, 0, 1e-12);
-    EXPECT_NEAR(r.y, 1, 1e-12); // counter-clockwise in the y-up space
+    ov::test::expectNear(r, {0, 1}, 1e-12); // counter-clockwise in the y-up space
 }
 
 TEST(AffineTransform, InverseUndoesAndSingularStaysAsIs) {
     const AffineTransform t =
         concat(AffineTransform::makeRotation(0.3), AffineTransform{2, 0, 0.5, 3, 7, -4});
     const Point p = Point(3, 5).applying(t).applying(t.inverted());
-    EXPECT_NEAR(p.x, 3, 1e-12);
-    EXPECT_NEAR(p.y, 5, 1e-12);
+    ov::test::expectNear(p, {3, 5}, 1e-12);
     const AffineTransform singular = AffineTransform::makeScale(0, 1);
     EXPECT_EQ(singular.inverted(), singular);
     EXPECT_EQ((ov::Size{2, 3}.applying(AffineTransform{1, 0, 0, 1, 50, 50})), (ov::Size{2, 3}));
