@@ -8,6 +8,7 @@
 #include "inkstead/platform/imageio/PixelRows_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
 #include "inkstead/platform/imageio/VipsRuntime_p.h"
+#include "inkstead/platform/imageio/WorkerHandoff_p.h"
 
 #include <vips/vips8>
 
@@ -72,6 +73,7 @@ struct StraightPixels {
 };
 
 int generateStraight(VipsRegion* out, void*, void* a, void*, gboolean*) {
+    const imageio::HandoffScope handoff(a);
     const auto& job = *static_cast<const StraightPixels*>(a);
     const VipsRect& r = out->valid;
     for (int y = r.top; y < r.top + r.height; ++y) {
@@ -267,6 +269,12 @@ template <typename Use> auto withStraightPixels(const Image& image, const Format
     const auto native = image.isNativeLayout() ? nullptr : image.nativeCopy();
     const Image& pixels = native ? *native : image;
     const StraightPixels job{&pixels, format.alpha && !isOpaque(pixels)};
+    imageio::publishHandoff(&job);
+    // Received on every way out, since the pixels are freed or changed after it.
+    const struct Received {
+        const StraightPixels* job;
+        ~Received() { imageio::receiveHandoff(job); }
+    } received{&job};
     return use(straightImage(job));
 }
 
@@ -367,9 +375,14 @@ bool ImageDestination::Impl::encodeInto(AtomicFile& file) {
         if (image) {
             return withStraightPixels(*image, *format, write);
         }
-        return write(imageio::streamedImage(*picture, format->alpha, format->deep, state));
+        const bool written =
+            write(imageio::streamedImage(*picture, format->alpha, format->deep, state));
+        imageio::receiveFromWorkers(*state);
+        return written;
     } catch (const std::exception&) {
         vips_error_clear();
+        if (state)
+            imageio::receiveFromWorkers(*state);
         // No pipeline at all means the source could not even be opened.
         failedDecoding = picture && (!state || imageio::sourceFailed(*state));
         return false;

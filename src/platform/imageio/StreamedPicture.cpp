@@ -3,6 +3,7 @@
 #include "inkstead/platform/imageio/ImageSource_p.h"
 #include "inkstead/platform/imageio/MarkCanvas_p.h"
 #include "inkstead/platform/imageio/StreamedPicture_p.h"
+#include "inkstead/platform/imageio/WorkerHandoff_p.h"
 
 #include <algorithm>
 #include <atomic>
@@ -75,6 +76,7 @@ int stopRegions(void* sequence, void*, void*) {
 }
 
 void* startRegions(VipsImage*, void* a, void*) {
+    const HandoffScope handoff(a);
     auto& state = *static_cast<StreamState*>(a);
     auto* regions = new Regions{vips_region_new(state.direct.get_image()),
                                 vips_region_new(state.cached.get_image())};
@@ -165,6 +167,7 @@ int generateStrip(VipsRegion* out, void* sequence, void* a, void*, gboolean*) {
 
 // No exception may cross libvips' C frames: a failure (memory included) fails the write.
 int generate(VipsRegion* out, void* sequence, void* a, void* b, gboolean* stop) {
+    const HandoffScope handoff(a);
     try {
         return generateStrip(out, sequence, a, b, stop);
     } catch (const std::bad_alloc&) {
@@ -236,7 +239,12 @@ vips::VImage streamedImage(const StreamedPicture& picture, bool keepAlpha, bool 
         g_object_unref(out);
         throw vips::VError();
     }
+    publishHandoff(state.get());
     return vips::VImage(out); // takes over the reference
+}
+
+void receiveFromWorkers(const StreamState& state) {
+    receiveHandoff(&state);
 }
 
 } // namespace imageio

@@ -17,6 +17,10 @@ struct StreamState;
 /// Whether the pipeline failed because the source could not be decoded.
 bool sourceFailed(const StreamState& state);
 
+/// Makes what libvips' workers did to `state` visible to this thread; called once the write that
+/// pulled the picture has returned, before the state is read or freed.
+void receiveFromWorkers(const StreamState& state);
+
 /// The picture as an 8-bit RGB libvips image of 3 bands, or 4 when the source has alpha and
 /// `keepAlpha` is true (otherwise the picture is laid over black); 16 bits a sample when the
 /// source has them and `keepDepth` is true. The pixels stay in the source's colour space (its
