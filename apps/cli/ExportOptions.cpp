@@ -262,6 +262,8 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             mark.width = own.width;
         return mark;
     };
+    // Marks of this run only keep their pictures in memory: they leave nothing in the storage.
+    const OVStorageFolder inMemory = OVStorageFolder().readOnly();
     std::vector<OVWatermarkPtr> marks;
     if (!options.text.empty()) {
         // White with a soft shadow reads on light and dark photos alike.
@@ -270,7 +272,7 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             text.color = "#FFFFFF";
         if (text.shadow.empty())
             text.shadow = "0.5";
-        marks.push_back(makeMark("text", text, options.text));
+        marks.push_back(makeMark("text", text, options.text, inMemory));
     }
     // A logo next to a text takes the other bottom corner, so the two never cover each other.
     if (!options.logo.empty())
@@ -278,11 +280,9 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             makeMark("image",
                      placed(options.logoPlacement,
                             options.text.empty() ? "bottom-right" : "bottom-left", "logo"),
-                     options.logo));
-    for (const auto& mark : marks) {
-        mark->detachFromStorage(); // a mark of this run only leaves nothing in the storage
+                     options.logo, inMemory));
+    for (const auto& mark : marks)
         working->addWatermark(mark);
-    }
     working->setEnableExportMode();
     return working;
 }

@@ -289,12 +289,13 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
 }
 
 OVWatermarkPtr makeMark(std::string_view kindName, const MarkOptions& options,
-                        const std::string& text) {
+                        const std::string& text, const OVStorageFolder& storage) {
     const OVWatermarkKind* kind = OVWatermarkKindNamed(kindName == "logo" ? "image" : kindName);
     if (!kind)
         throw usageError("unknown watermark kind \"" + std::string(kindName) + "\"",
                          "kinds: " + joined(markKindNames()));
     auto mark = kind->make();
+    mark->attachToStorage(storage);
     for (const auto& property : kind->properties) {
         if (property.type == OVPropertyType::Text) {
             if (text.empty())

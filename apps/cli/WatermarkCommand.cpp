@@ -53,7 +53,7 @@ OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
 void add(const CommonOptions& common, WatermarkArgs& args) {
     PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
-    const auto mark = makeMark(args.kind, args.mark, args.text);
+    const auto mark = makeMark(args.kind, args.mark, args.text, store.manager().storage());
     preset->addWatermark(mark);
     try {
         store.save();

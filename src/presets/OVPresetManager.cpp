@@ -173,6 +173,7 @@ void attachToStorage(const std::vector<OVPresetPtr>& list, const OVStorageFolder
 
 struct OVPresetManager::State {
     OVStorageFolder storage;
+    fs::path readFile; // the file a read-only manager read its list from
     mutable std::mutex mutex; // guards `presets` for the atomic getter and setter
     std::optional<std::vector<OVPresetPtr>> presets;
     std::chrono::nanoseconds sweepDelay{};
@@ -206,6 +207,32 @@ OVPresetManager::OVPresetManager(std::filesystem::path storageDirectory,
     }
 }
 
+OVPresetManager::OVPresetManager(std::shared_ptr<State> state) : d(std::move(state)) {}
+
+ov::Result<std::unique_ptr<OVPresetManager>>
+OVPresetManager::presetsOfFile(const fs::path& file, const OVStorageFolder& pictures) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        return ov::makeError(std::errc::no_such_file_or_directory,
+                             "no presets file at " + file.string());
+    auto bytes = ov::readFileContents(file, &error);
+    if (!bytes)
+        return ov::Error{error, "cannot read " + file.string() + ": " + error.message()};
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
+    if (!list)
+        return ov::makeError(std::errc::invalid_argument, file.string() + " is not a presets file");
+    auto state = std::make_shared<State>();
+    state->storage = pictures.readOnly();
+    state->readFile = file;
+    std::unique_ptr<OVPresetManager> manager(new OVPresetManager(std::move(state)));
+    manager->setPresets(std::move(list));
+    return manager;
+}
+
+bool OVPresetManager::isReadOnly() const {
+    return d->storage.isReadOnly();
+}
+
 OVPresetManager::~OVPresetManager() {
     waitForPendingSaves();
 }
@@ -223,6 +250,8 @@ void OVPresetManager::setPresets(std::optional<std::vector<OVPresetPtr>> presets
 }
 
 std::filesystem::path OVPresetManager::presetArchivePath() const {
+    if (!d->readFile.empty())
+        return d->readFile;
     return d->storage.presetArchivePath();
 }
 
@@ -290,6 +319,9 @@ std::shared_future<ov::Result<void>> OVPresetManager::savePresets() {
     if (!list)
         return failedSave(std::errc::no_message, "there is no list of presets to save");
     const fs::path path = presetArchivePath();
+    if (isReadOnly())
+        return failedSave(std::errc::read_only_file_system,
+                          "the presets read from " + path.string() + " are read-only");
     if (d->savesBlocked)
         return failedSave(std::errc::permission_denied,
                           "the presets file " + path.string() +
@@ -468,6 +500,8 @@ void OVPresetManager::State::releaseSweepHold(std::weak_ptr<State> weak,
 }
 
 void OVPresetManager::cleanupOrphanedPresetAssets() {
+    if (isReadOnly())
+        return;
     std::weak_ptr<State> weak = d;
     ov::dispatch::asyncAfter(
         ov::dispatch::mainQueue(),

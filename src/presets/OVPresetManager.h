@@ -44,6 +44,14 @@ public:
     explicit OVPresetManager(
         std::filesystem::path storageDirectory,
         std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
+    /// The presets of another presets file, to look at: the list is read at once and its image
+    /// watermarks take their pictures from `pictures`. Nothing is ever written or deleted: the
+    /// storage is `pictures` made read-only (OVStorageFolder::readOnly()), saves fail and no
+    /// sweep runs. Fails with no_such_file_or_directory when `file` is not a regular file, with
+    /// the read's error when it cannot be read, and with invalid_argument when it holds no list
+    /// of presets.
+    [[nodiscard]] static ov::Result<std::unique_ptr<OVPresetManager>>
+    presetsOfFile(const std::filesystem::path& file, const OVStorageFolder& pictures);
     ~OVPresetManager();
     OVPresetManager(const OVPresetManager&) = delete;
     OVPresetManager& operator=(const OVPresetManager&) = delete;
@@ -62,8 +70,11 @@ public:
     std::shared_future<ov::Result<void>> savePresets();
     /// Blocks until every save started so far has reached the disk (or failed).
     void waitForPendingSaves() const;
-    /// The presets file; creates the storage directory when missing.
+    /// The presets file (the one read, for presetsOfFile()); creates the storage directory when
+    /// missing.
     [[nodiscard]] std::filesystem::path presetArchivePath() const;
+    /// Whether the manager only reads (presetsOfFile()).
+    [[nodiscard]] bool isReadOnly() const;
     /// The storage folder of the presets file and of the pictures of its image watermarks.
     /// Listed presets' watermarks keep their pictures there: the manager attaches them when it
     /// loads, when the list is set or changed and when it saves.
@@ -120,5 +131,6 @@ public:
 
 private:
     struct State;
+    explicit OVPresetManager(std::shared_ptr<State> state);
     std::shared_ptr<State> d;
 };
