@@ -8,22 +8,20 @@
 #include "MarkSummary.h"
 #include "ProgressBar.h"
 
+#include "inkstead/export/OVExportInputs.h"
 #include "inkstead/export/OVExportManifest.h"
 #include "inkstead/export/OVFilenamePattern.h"
 #include "inkstead/export/OVOutputNames.h"
 #include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVSaveManager.h"
 #include "inkstead/export/OVUniqueFilename.h"
-#include "inkstead/imaging/OVImageMetadata.h"
 #include "inkstead/model/OVModel.h"
-#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -36,56 +34,16 @@ struct Collected {
     std::vector<ImageOutcome> rejected;
 };
 
-// Files that carry the mark of an earlier export are outputs, wherever they are: exporting them
-// again would stamp the marks twice. They stay in only when asked for.
-void skipEarlierOutputs(Collected& collected, const ExportJob& job) {
-    if (job.includeOutputs)
-        return;
-    OVModel& model = *collected.model;
-    std::set<std::size_t> marked;
-    for (std::size_t i = 0; i < model.count(); ++i)
-        if (const auto url = model.URLAtIndex(i); url && OVIsMarkedOutput(*url))
-            marked.insert(i);
-    for (const std::size_t i : marked)
-        collected.rejected.push_back({*model.URLAtIndex(i),
-                                      {},
-                                      ImageStatus::Skipped,
-                                      "an output of an earlier export (--include-outputs stamps "
-                                      "it again)",
-                                      {}});
-    model.removeObjectsAtIndexes(marked);
-}
-
 Collected collectInputs(const ExportJob& job) {
-    Collected collected;
-    const auto presetID = job.preset->uuid();
-    for (const auto& input : job.inputs) {
-        std::error_code ec;
-        const fs::path path = fs::absolute(input, ec);
-        const auto status = fs::status(path, ec);
-        if (ec || !fs::exists(status)) {
-            collected.rejected.push_back(
-                {input, {}, ImageStatus::Failed, "no such file or folder"});
-            continue;
-        }
-        if (!fs::is_directory(status) && ov::ImageSource::typeOfFile(path).empty()) {
-            collected.rejected.push_back(
-                {input, {}, ImageStatus::Failed, "not an image inkstead can read"});
-            continue;
-        }
-        const std::size_t before = collected.model->count();
-        std::vector<OVUnreadableFolder> unreadable;
-        collected.model->addURL(path, presetID, &unreadable);
-        for (const auto& folder : unreadable)
-            collected.rejected.push_back({folder.folder,
-                                          {},
-                                          ImageStatus::Failed,
-                                          "cannot read the folder: " + folder.error.message()});
-        if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
-            std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
-    }
-    skipEarlierOutputs(collected, job);
-    return collected;
+    OVExportInputs collected =
+        OVCollectExportInputs(job.inputs, job.preset->uuid(), job.includeOutputs);
+    for (auto& image : collected.rejected)
+        if (image.status == ImageStatus::Skipped)
+            image.error += " (--include-outputs stamps it again)";
+    if (!job.quiet)
+        for (const auto& folder : collected.emptyFolders)
+            std::fprintf(stderr, "inkstead: no images in %s\n", folder.c_str());
+    return {std::move(collected.model), std::move(collected.rejected)};
 }
 
 } // namespace
@@ -109,18 +67,7 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
             ? given
             : OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job),
                                       job.conflict, true, outputTypesFor(job, sources.size())});
-    std::vector<ImageOutcome> plan;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        if (!sources[i])
-            continue;
-        const fs::path output = job.outputFolder / names[i];
-        std::error_code ec;
-        if (job.conflict == OVConflictPolicy::Skip && fs::exists(fs::symlink_status(output, ec)))
-            plan.push_back({*sources[i], output, ImageStatus::Skipped, "the output exists", {}});
-        else
-            plan.push_back({*sources[i], output, ImageStatus::Planned, {}, {}});
-    }
-    return plan;
+    return OVPlannedOutcomes(sources, names, job.outputFolder, job.conflict);
 }
 
 void makeOutputFolder(const fs::path& folder) {
@@ -180,28 +127,6 @@ int exitCodeFor(const ExportSummary& summary) {
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 
-// The manifest record of an image that is done.
-OVManifestRecord manifestRecord(const ImageOutcome& image, double seconds) {
-    OVManifestRecord record;
-    record.status = image.status == ImageStatus::Written   ? OVManifestStatus::Done
-                    : image.status == ImageStatus::Skipped ? OVManifestStatus::Skipped
-                                                           : OVManifestStatus::Failed;
-    record.input = image.source.string();
-    std::error_code ec;
-    record.output = image.output.empty() ? std::string() : fs::absolute(image.output, ec).string();
-    record.reason = image.error;
-    record.seconds = seconds;
-    record.inputBytes = fs::file_size(image.source, ec);
-    if (ec)
-        record.inputBytes = 0;
-    if (!image.output.empty()) {
-        record.outputBytes = fs::file_size(image.output, ec);
-        if (ec)
-            record.outputBytes = 0;
-    }
-    return record;
-}
-
 // Appends to the manifest; the first failure is reported once, the export goes on.
 void record(OVExportManifest* manifest, const OVManifestRecord& record) {
     static std::atomic<bool> reported{false};
@@ -249,7 +174,7 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
                                          ? listed->sources[event.index]
                                          : event.source;
             record(manifest,
-                   manifestRecord({source, event.output, statusOf(event.kind), event.reason, {}},
+                   OVManifestRecordOf({source, event.output, statusOf(event.kind), event.reason, {}},
                                   event.seconds));
         });
     if (job.jobs > 0)
@@ -311,7 +236,7 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames&
                          shard.finishedBefore, shard.finishedBefore == 1 ? "" : "s");
     }
     for (const auto& image : shard.rejected)
-        record(manifest, manifestRecord(image, 0));
+        record(manifest, OVManifestRecordOf(image, 0));
     listed = {std::move(shard.names), std::move(shard.sources)};
     return {std::move(shard.model), std::move(shard.rejected)};
 }
@@ -351,23 +276,12 @@ ExportResult runExport(ExportJob job) {
         summary.cancelled = report.cancelled;
 
         // Back into list order, with the images a cancel left out.
-        std::vector<ImageOutcome> byIndex(collected.model->count());
-        for (std::size_t i = 0; i < byIndex.size(); ++i)
-            byIndex[i] = {collected.model->URLAtIndex(i).value_or(fs::path()),
-                          {},
-                          ImageStatus::NotStarted,
-                          {}};
-        for (const auto& output : report.outputs) {
-            byIndex[output.index] = {
-                output.source, output.output, ImageStatus::Written, {}, output.warnings};
+        summary.images =
+            OVExportOutcomes(report, collected.model->count(), [&collected](std::size_t i) {
+                return collected.model->URLAtIndex(i).value_or(fs::path());
+            });
+        for (const auto& output : report.outputs)
             result.outputs.push_back(output.output);
-        }
-        for (const auto& skipped : report.skipped)
-            byIndex[skipped.index] = {
-                skipped.source, skipped.output, ImageStatus::Skipped, "the output exists", {}};
-        for (const auto& failure : report.failures)
-            byIndex[failure.index] = {failure.source, {}, ImageStatus::Failed, failure.reason};
-        summary.images = std::move(byIndex);
     }
     summary.images.insert(summary.images.end(), collected.rejected.begin(),
                           collected.rejected.end());
@@ -380,7 +294,7 @@ ExportResult runExport(ExportJob job) {
             if (image.status == ImageStatus::Written)
                 std::fprintf(stderr, "%s -> %s\n", image.source.c_str(), image.output.c_str());
     if (job.json)
-        std::printf("%s\n", exportReportJson(summary).c_str());
+        std::printf("%s\n", OVExportReportJson(summary).c_str());
     if (!job.quiet)
         std::fprintf(stderr, "%s\n", exportSummaryLine(summary).c_str());
     result.exitCode = exitCodeFor(summary);
