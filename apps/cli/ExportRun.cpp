@@ -173,9 +173,9 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
             const fs::path& source = listed && event.index < listed->sources.size()
                                          ? listed->sources[event.index]
                                          : event.source;
-            record(manifest,
-                   OVManifestRecordOf({source, event.output, statusOf(event.kind), event.reason, {}},
-                                  event.seconds));
+            record(manifest, OVManifestRecordOf(
+                                 {source, event.output, statusOf(event.kind), event.reason, {}},
+                                 event.seconds));
         });
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);

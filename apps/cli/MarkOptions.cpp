@@ -97,7 +97,7 @@ void setProperty(OVWatermark& mark, const OVWatermarkProperty& property, std::st
 // The style options given, by the short name kinds use for them.
 std::vector<std::pair<std::string, std::string>> givenStyle(const MarkOptions& options) {
     std::vector<std::pair<std::string, std::string>> given;
-    auto number = [](double v) { return formatNumber(v); };
+    auto number = [](double v) { return OVNumberString(v); };
     if (!options.font.empty())
         given.emplace_back("font", options.font);
     if (options.size)
@@ -185,7 +185,7 @@ void place(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& op
     if (!options.width.empty())
         setWidth(placement, options.width, options.relativeTo, "--width");
     else if (!(isText && options.size)) // a point size alone keeps the text at that size
-        setWidth(placement, formatPercent(isText ? kDefaultTextWidth : kDefaultBoxWidth),
+        setWidth(placement, OVPercentString(isText ? kDefaultTextWidth : kDefaultBoxWidth),
                  options.relativeTo, "--width");
     mark.setPlacement(placement);
 }

@@ -28,11 +28,11 @@ std::string widthText(const OVPlacement& placement) {
     case OVPlacementSizeRule::Unchanged:
         return {};
     case OVPlacementSizeRule::WidthFraction:
-        return "width " + formatPercent(placement.size);
+        return "width " + OVPercentString(placement.size);
     case OVPlacementSizeRule::LongerSideFraction:
-        return "width " + formatPercent(placement.size) + " of the longer side";
+        return "width " + OVPercentString(placement.size) + " of the longer side";
     case OVPlacementSizeRule::ShorterSideFraction:
-        return "width " + formatPercent(placement.size) + " of the shorter side";
+        return "width " + OVPercentString(placement.size) + " of the shorter side";
     case OVPlacementSizeRule::Pixels:
         return "width " + number(placement.size) + " px";
     }
@@ -45,7 +45,7 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
         auto point = [&](std::string_view key) {
             // Arrow fractions are measured upward; the options measure from the top.
             const auto f = std::get<ov::Size>(kind.property(key)->get(mark));
-            return formatPercent(f.width) + "," + formatPercent(1 - f.height);
+            return OVPercentString(f.width) + "," + OVPercentString(1 - f.height);
         };
         return "from " + point("relativeBegin") + " to " + point("relativeEnd");
     }
@@ -55,14 +55,14 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
         std::string text(OVPlacementAnchorName(placement->anchor));
         text += ", margin " + (placement->marginUnit == OVPlacementMarginUnit::Pixels
                                    ? number(placement->margin) + " px"
-                                   : formatPercent(placement->margin));
+                                   : OVPercentString(placement->margin));
         if (const std::string width = widthText(*placement); !width.empty())
             text += ", " + width;
         return text;
     }
     if (const auto area = mark.area(); area && kind.drawsWith(OVSharedSettingAreaPlacement))
-        return "rect " + formatPercent(area->origin.x) + "," + formatPercent(area->origin.y) + "," +
-               formatPercent(area->size.width) + "," + formatPercent(area->size.height);
+        return "rect " + OVPercentString(area->origin.x) + "," + OVPercentString(area->origin.y) + "," +
+               OVPercentString(area->size.width) + "," + OVPercentString(area->size.height);
     return "at " + number(mark.origin().x) + "," + number(mark.origin().y);
 }
 

@@ -67,7 +67,8 @@ struct PresetStore::Impl {
         // Pictures of image watermarks live beside a storage's presets file; fall back on the
         // storage the common options name.
         std::error_code error;
-        const bool beside = fs::is_directory(file.parent_path() / kOVWatermarkImagesDirectory, error);
+        const bool beside =
+            fs::is_directory(file.parent_path() / kOVWatermarkImagesDirectory, error);
         auto opened = OVPresetManager::presetsOfFile(
             file, beside ? OVStorageFolder(file.parent_path()) : storageFor(common));
         if (opened) {

@@ -22,7 +22,8 @@ class PresetStore {
 public:
     /// Opens the store the common options name: the storage in --home's folder (else the one
     /// INKSTEAD_HOME or the user's data folder holds), or, read-only, the presets of the file
-    /// --presets-file names. Throws CliError (exit 2) when the file cannot be read as a presets file.
+    /// --presets-file names. Throws CliError (exit 2) when the file cannot be read as a presets
+    /// file.
     ///
     /// The storage is loaded under its lock. For a change the lock is kept until the store goes,
     /// so commands that change presets at the same time take turns, each loading what the one

@@ -123,8 +123,8 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
               << "Resize side:      " << (side < 3 ? sides[side] : "longest-side") << "\n"
               << "Resize method:    " << (percent ? "percentage" : "pixels") << "\n"
               << "Resize value:     "
-              << (percent ? formatNumber(value > 1 ? value : value * 100) + "%"
-                          : formatNumber(value) + "px")
+              << (percent ? OVNumberString(value > 1 ? value : value * 100) + "%"
+                          : OVNumberString(value) + "px")
               << "\n"
               << "Strip location:   " << (preset->shouldStripMetadata() ? "yes" : "no") << "\n"
               << "Metadata:         "
@@ -133,7 +133,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
               << "Format:           "
               << kOVOutputFormatNames[std::min<std::uint64_t>(preset->outputFormat(), 5)] << "\n";
     if (preset->outputQuality() > 0)
-        std::cout << "Quality:          " << formatNumber(preset->outputQuality() * 100) << "\n";
+        std::cout << "Quality:          " << OVNumberString(preset->outputQuality() * 100) << "\n";
     if (!preset->metadataArtist().empty())
         std::cout << "Artist:           " << printable(preset->metadataArtist()) << "\n";
     if (!preset->metadataCopyright().empty())

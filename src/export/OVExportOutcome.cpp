@@ -54,15 +54,14 @@ OVExportOutcomes(const OVSaveReport& report, std::size_t count,
                 skipped.source, skipped.output, OVExportStatus::Skipped, "the output exists", {}};
     for (const auto& failure : report.failures)
         if (failure.index < count)
-            byIndex[failure.index] = {failure.source, {}, OVExportStatus::Failed, failure.reason,
-                                      {}};
+            byIndex[failure.index] = {
+                failure.source, {}, OVExportStatus::Failed, failure.reason, {}};
     return byIndex;
 }
 
-std::vector<OVExportOutcome>
-OVPlannedOutcomes(const std::vector<std::optional<fs::path>>& sources,
-                  const std::vector<fs::path>& names, const fs::path& folder,
-                  OVConflictPolicy conflict) {
+std::vector<OVExportOutcome> OVPlannedOutcomes(const std::vector<std::optional<fs::path>>& sources,
+                                               const std::vector<fs::path>& names,
+                                               const fs::path& folder, OVConflictPolicy conflict) {
     std::vector<OVExportOutcome> plan;
     for (std::size_t i = 0; i < sources.size() && i < names.size(); ++i) {
         if (!sources[i])
@@ -84,7 +83,8 @@ OVManifestRecord OVManifestRecordOf(const OVExportOutcome& image, double seconds
                                                               : OVManifestStatus::Failed;
     record.input = image.source.string();
     std::error_code error;
-    record.output = image.output.empty() ? std::string() : fs::absolute(image.output, error).string();
+    record.output =
+        image.output.empty() ? std::string() : fs::absolute(image.output, error).string();
     record.reason = image.error;
     record.seconds = seconds;
     record.inputBytes = sizeOf(image.source);

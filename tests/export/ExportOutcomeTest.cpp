@@ -39,7 +39,8 @@ TEST(ExportOutcome, ReportBecomesOneOutcomePerIndex) {
     const auto images = OVExportOutcomes(report, 4, [](std::size_t i) {
         return fs::path(std::string(1, static_cast<char>('a' + i)) + ".jpg");
     });
-    const Status expected[] = {Status::Skipped, Status::NotStarted, Status::Written, Status::Failed};
+    const Status expected[] = {Status::Skipped, Status::NotStarted, Status::Written,
+                               Status::Failed};
     ASSERT_EQ(images.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(images[i].status, expected[i]) << i;

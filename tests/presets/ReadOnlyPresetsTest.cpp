@@ -47,7 +47,8 @@ protected:
 TEST_F(ReadOnlyPresetsTest, ReadsTheListAndPicturesAndChangesNothing) {
     const auto before = contents(source);
     {
-        auto opened = OVPresetManager::presetsOfFile(source / "presets.bin", OVStorageFolder(source));
+        auto opened =
+            OVPresetManager::presetsOfFile(source / "presets.bin", OVStorageFolder(source));
         ASSERT_TRUE(opened) << opened.error().message;
         OVPresetManager& manager = *opened.value();
         EXPECT_TRUE(manager.isReadOnly());
