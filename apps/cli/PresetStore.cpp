@@ -102,10 +102,7 @@ OVPresetManager& PresetStore::manager() {
 
 OVPresetPtr PresetStore::find(std::string_view nameOrUUID) const {
     const auto& manager = *impl_->manager;
-    if (auto uuid = ov::UUID::fromString(nameOrUUID))
-        if (auto preset = manager.presetWithID(*uuid))
-            return preset;
-    if (auto preset = manager.presetWithName(nameOrUUID))
+    if (auto preset = manager.presetWithNameOrID(nameOrUUID))
         return preset;
 
     std::string names;
@@ -128,8 +125,7 @@ OVPresetPtr PresetStore::findOrFirst(std::string_view nameOrUUID) const {
 }
 
 std::size_t PresetStore::indexOf(const OVPresetPtr& preset) const {
-    const auto list = impl_->manager->presets().value_or(std::vector<OVPresetPtr>{});
-    return static_cast<std::size_t>(std::find(list.begin(), list.end(), preset) - list.begin());
+    return impl_->manager->indexOfPreset(preset).value_or(impl_->manager->count());
 }
 
 void PresetStore::save() {

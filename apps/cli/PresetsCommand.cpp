@@ -295,29 +295,11 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     auto& preset = *imported.preset;
     if (!args.name.empty())
         preset.setName(args.name);
-    // With --replace the imported preset takes the place of the one of the same name.
-    OVPresetPtr replaced;
-    std::size_t position = store.manager().count();
-    if (args.replace) {
-        auto& manager = store.manager();
-        replaced = manager.presetWithName(preset.name());
-        if (replaced) {
-            preset.setUuid(replaced->uuid());
-            position = store.indexOf(replaced);
-            manager.removeObjectFromPresetsAtIndex(position);
-        }
-    } else if (!args.name.empty()) {
+    if (!args.replace && !args.name.empty())
         checkNewName(store, args.name);
-    }
-    const std::string recordedName = preset.name();
-    preset.setName(store.manager().freePresetName(recordedName));
-    const auto& storage = store.manager().storage();
-    const bool newIdentity = !replaced && imported.makeDistinctFrom(listOf(store), storage);
-    if (auto stored = imported.storePictures(storage); !stored)
-        throw CliError(kExitSomeFailed, stored.error().message);
-    preset.setShouldSave(false);
-    auto& manager = store.manager();
-    manager.insertObject(imported.preset, position);
+    auto done = store.manager().importPreset(imported, args.replace);
+    if (!done)
+        throw CliError(kExitSomeFailed, done.error().message);
     try {
         store.save();
     } catch (...) {
@@ -325,15 +307,14 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
         throw;
     }
     // The replaced preset's pictures go only once the list without it is on disk.
-    if (replaced)
-        for (const auto& mark : replaced->watermarks())
-            mark->removeImage();
-    std::string line = std::string(replaced ? "Replaced preset " : "Imported preset ") +
+    const auto& import = done.value();
+    OVPresetManager::removeReplacedPictures(import, preset);
+    std::string line = std::string(import.replaced ? "Replaced preset " : "Imported preset ") +
                        inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
-    if (newIdentity)
+    if (import.newIdentity)
         line += "; a preset with its UUID exists, so it got a new one";
-    if (preset.name() != recordedName)
-        line += "; renamed from " + inQuotes(recordedName) + ", which is taken";
+    if (!import.recordedName.empty())
+        line += "; renamed from " + inQuotes(import.recordedName) + ", which is taken";
     say(common, line);
 }
 

@@ -365,6 +365,21 @@ OVPresetPtr OVPresetManager::presetWithName(std::string_view name) const {
     return it == list->end() ? nullptr : *it;
 }
 
+OVPresetPtr OVPresetManager::presetWithNameOrID(std::string_view nameOrID) const {
+    if (const auto uuid = ov::UUID::fromString(nameOrID))
+        if (auto preset = presetWithID(*uuid))
+            return preset;
+    return presetWithName(nameOrID);
+}
+
+std::optional<std::size_t> OVPresetManager::indexOfPreset(const OVPresetPtr& preset) const {
+    const auto list = presets().value_or(std::vector<OVPresetPtr>{});
+    const auto it = std::find(list.begin(), list.end(), preset);
+    if (!preset || it == list.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - list.begin());
+}
+
 std::string OVPresetManager::freePresetName(const std::string& name) const {
     if (!presetWithName(name))
         return name;
