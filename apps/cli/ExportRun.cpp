@@ -96,9 +96,10 @@ ExportSummary summaryFor(const ExportJob& job) {
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
     std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
                 summary.presetUUID.c_str());
-    std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
+    std::printf("  export: %s\n", OVPresetExportSummary(*job.preset).c_str());
     for (const auto& mark : job.preset->watermarks())
-        std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
+        std::printf("  %s: %s\n", OVWatermarkKindName(*mark).c_str(),
+                    OVWatermarkSummary(*mark).c_str());
     for (const auto& image : summary.images) {
         if (image.status == ImageStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());

@@ -68,17 +68,8 @@ json summaryJson(const OVPreset& preset, std::size_t index) {
             {"name", preset.name()},
             {"uuid", preset.uuid().uuidString()},
             {"watermarks", preset.numberOfWatermarks()},
-            {"export", presetExportSummary(preset)},
+            {"export", OVPresetExportSummary(preset)},
             {"default", index == 0}};
-}
-
-std::string markTable(const OVPreset& preset) {
-    std::vector<std::vector<std::string>> rows{{"INDEX", "KIND", "TITLE", "PLACEMENT AND STYLE"}};
-    std::size_t index = 1;
-    for (const auto& mark : preset.watermarks())
-        rows.push_back(
-            {std::to_string(index++), markKindName(*mark), mark->title(), describeMark(*mark)});
-    return formatTable(rows);
 }
 
 void list(const CommonOptions& common, const PresetsArgs& args) {
@@ -97,7 +88,7 @@ void list(const CommonOptions& common, const PresetsArgs& args) {
     for (std::size_t i = 0; i < presets.size(); ++i)
         rows.push_back({i == 0 ? "*" : "", std::to_string(i + 1), presets[i]->name(),
                         std::to_string(presets[i]->numberOfWatermarks()),
-                        presetExportSummary(*presets[i]), presets[i]->uuid().uuidString()});
+                        OVPresetExportSummary(*presets[i]), presets[i]->uuid().uuidString()});
     std::cout << formatTable(rows);
     if (!common.quiet)
         std::cout << "(* the default preset: export and render use it without --preset)\n";
@@ -118,7 +109,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
     std::cout << "Preset:           " << printable(preset->name())
               << (isDefault ? " (default)" : "") << "\n"
               << "UUID:             " << preset->uuid().uuidString() << "\n"
-              << "Export:           " << presetExportSummary(*preset) << "\n"
+              << "Export:           " << OVPresetExportSummary(*preset) << "\n"
               << "Resize:           " << (preset->shouldResize() ? "on" : "off") << "\n"
               << "Resize side:      " << (side < 3 ? sides[side] : "longest-side") << "\n"
               << "Resize method:    " << (percent ? "percentage" : "pixels") << "\n"
@@ -223,7 +214,7 @@ void set(const CommonOptions& common, const PresetsArgs& args) {
         preset->setOutputQuality(*args.quality / 100.0);
     preset->setShouldSave(false);
     store.save();
-    say(common, "Preset " + inQuotes(preset->name()) + ": " + presetExportSummary(*preset));
+    say(common, "Preset " + inQuotes(preset->name()) + ": " + OVPresetExportSummary(*preset));
 }
 
 void makeDefault(const CommonOptions& common, const PresetsArgs& args) {
