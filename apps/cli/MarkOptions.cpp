@@ -3,6 +3,7 @@
 #include "MarkValues.h"
 
 #include "inkstead/platform/text/Font.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <cstdio>
@@ -16,8 +17,6 @@ namespace {
 // Sizes of marks placed without --width or --rect, as shares of the image width.
 constexpr double kDefaultTextWidth = 0.25;
 constexpr double kDefaultBoxWidth = 0.2;
-// An arrow's end exactly on the image's left or bottom edge would read as "no placement".
-constexpr double kHair = 1e-9;
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
@@ -140,36 +139,18 @@ void applyShared(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptio
     }
 }
 
-ov::Point parsedArrowEnd(std::string_view text, std::string_view option) {
-    const ov::Point p = parsePointFraction(text, option);
-    const ov::Size image = kOVPlacementReferenceBounds.size;
-    return {std::max(p.x, kHair) * image.width, std::max(1 - p.y, kHair) * image.height};
-}
-
-void placeArrow(OVWatermark& mark, const OVWatermarkKind& kind, ov::Point from, ov::Point to) {
-    if (from == to)
+// Places an arrow between two points given as fractions of the image from its top-left corner.
+void placeArrow(OVArrowWatermark& arrow, ov::Point from, ov::Point to) {
+    if (!arrow.setEndsFromTopLeft(from, to))
         throw usageError("--from and --to: an arrow needs two different points");
-    mark.setBounds(kOVPlacementReferenceBounds);
-    kind.property("begin")->set(mark, from);
-    kind.property("end")->set(mark, to);
-}
-
-// The arrow's end points on the reference image, from its fractions.
-std::pair<ov::Point, ov::Point> arrowEnds(const OVWatermark& mark, const OVWatermarkKind& kind) {
-    const ov::Size image = kOVPlacementReferenceBounds.size;
-    auto onImage = [&](const OVPropertyValue& v) {
-        const auto fractions = std::get<ov::Size>(v);
-        return ov::Point{fractions.width * image.width, fractions.height * image.height};
-    };
-    return {onImage(kind.property("relativeBegin")->get(mark)),
-            onImage(kind.property("relativeEnd")->get(mark))};
 }
 
 void place(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& options) {
     if (kind.property("begin")) {
         const std::string from = options.from.empty() ? "60%,60%" : options.from;
         const std::string to = options.to.empty() ? "80%,80%" : options.to;
-        placeArrow(mark, kind, parsedArrowEnd(from, "--from"), parsedArrowEnd(to, "--to"));
+        placeArrow(static_cast<OVArrowWatermark&>(mark), parsePointFraction(from, "--from"),
+                   parsePointFraction(to, "--to"));
         return;
     }
     if (!options.rect.empty() && kind.drawsWith(OVSharedSettingAreaPlacement)) {
@@ -370,11 +351,12 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
         checkDrawsWith(kind, OVSharedSettingAreaPlacement, key);
         mark.placeOverArea(parseRectFraction(value, key));
     } else if (key == "from" || key == "to") {
-        if (!kind.property("begin"))
+        auto* arrow = dynamic_cast<OVArrowWatermark*>(&mark);
+        if (!arrow)
             throw notForKind(key, kind);
-        auto [from, to] = arrowEnds(mark, kind);
-        (key == "from" ? from : to) = parsedArrowEnd(value, key);
-        placeArrow(mark, kind, from, to);
+        auto [from, to] = arrow->endsFromTopLeft();
+        (key == "from" ? from : to) = parsePointFraction(value, key);
+        placeArrow(*arrow, from, to);
     } else if (const OVWatermarkProperty* property = kind.property(key);
                property && property->editable && !property->option.empty()) {
         setProperty(mark, *property, value, key);
