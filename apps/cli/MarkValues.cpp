@@ -10,14 +10,6 @@
 namespace cli {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string lowered(std::string_view text) {
     std::string result(text);
     std::transform(result.begin(), result.end(), result.begin(),
@@ -41,11 +33,11 @@ double parseNumber(std::string_view text, std::string_view option) {
 double parseUnitInterval(std::string_view text, std::string_view option) {
     const auto value = OVFractionFromString(text);
     if (!value)
-        throw usageError(std::string(option) + ": \"" + std::string(trimmed(text)) +
+        throw usageError(std::string(option) + ": \"" + std::string(OVTrimmedString(text)) +
                              "\" is not a number",
                          "write a share as 0.5 or 50%");
     if (*value < 0 || *value > 1)
-        throw usageError(std::string(option) + ": " + std::string(trimmed(text)) +
+        throw usageError(std::string(option) + ": " + std::string(OVTrimmedString(text)) +
                              " is outside 0 to 1",
                          "write a share from 0 to 1 (0% to 100%), e.g. 0.5 or 50%");
     return *value;
@@ -53,7 +45,7 @@ double parseUnitInterval(std::string_view text, std::string_view option) {
 
 void requireUnit(std::string_view text, std::string_view option) {
     if (const auto value = OVNumberFromString(text))
-        throw usageError(std::string(option) + ": \"" + std::string(trimmed(text)) +
+        throw usageError(std::string(option) + ": \"" + std::string(OVTrimmedString(text)) +
                              "\" needs a unit",
                          "write pixels or a percentage, e.g. " + OVNumberString(*value) + "px or " +
                              OVNumberString(*value) + "%");
@@ -66,7 +58,7 @@ double parseFraction(std::string_view text, std::string_view option) {
 }
 
 OVPlacementAnchor parseAnchor(std::string_view text, std::string_view option) {
-    if (const auto anchor = OVPlacementAnchorNamed(lowered(trimmed(text))))
+    if (const auto anchor = OVPlacementAnchorNamed(lowered(OVTrimmedString(text))))
         return *anchor;
     throw badValue(option, text,
                    "top-left, top, top-right, left, center, right, bottom-left, bottom or "

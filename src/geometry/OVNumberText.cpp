@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (;;) {
@@ -52,8 +44,16 @@ ov::Error offTheImage(std::string_view what) {
 
 } // namespace
 
+std::string_view OVTrimmedString(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::optional<double> OVNumberFromString(std::string_view text) {
-    text = trimmed(text);
+    text = OVTrimmedString(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     double value = 0;
@@ -65,7 +65,7 @@ std::optional<double> OVNumberFromString(std::string_view text) {
 }
 
 std::optional<double> OVFractionFromString(std::string_view text) {
-    text = trimmed(text);
+    text = OVTrimmedString(text);
     if (text.empty() || text.back() != '%')
         return OVNumberFromString(text);
     text.remove_suffix(1);

@@ -11,6 +11,8 @@
 //! The readers ignore blanks around the text and accept a leading "+"; they refuse anything
 //! that is not a finite number.
 
+/// `text` without the blanks (spaces, tabs, line ends) around it.
+[[nodiscard]] std::string_view OVTrimmedString(std::string_view text);
 /// A plain number ("12", "-45.5", " +3 ").
 [[nodiscard]] std::optional<double> OVNumberFromString(std::string_view text);
 /// A share written as a percentage ("3%", "12.5 %") or as a fraction ("0.03"); any value.

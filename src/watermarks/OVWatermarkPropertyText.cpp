@@ -18,14 +18,6 @@ namespace {
 // Decodes are asked for at most this size along the longer side, i.e. never scaled down.
 constexpr double kFullSize = 1e7;
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 ov::Error expected(std::string_view text, const std::string& what) {
     return ov::makeError(std::errc::invalid_argument,
                          "invalid value \"" + std::string(text) + "\": expected " + what);
@@ -112,7 +104,7 @@ ov::Result<OVPropertyValue> OVPropertyValueFromString(const OVWatermarkProperty&
         return OVPropertyValue(*value);
     }
     case OVPropertyType::Bool: {
-        std::string name(trimmed(text));
+        std::string name(OVTrimmedString(text));
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (name == "true" || name == "yes" || name == "on" || name == "1")
@@ -130,9 +122,10 @@ ov::Result<OVPropertyValue> OVPropertyValueFromString(const OVWatermarkProperty&
             return ov::makeError(std::errc::invalid_argument, "a text mark needs its text");
         return OVPropertyValue(std::string(text));
     case OVPropertyType::FontName:
-        return OVPropertyValue(std::string(trimmed(text)));
+        return OVPropertyValue(std::string(OVTrimmedString(text)));
     case OVPropertyType::Choice: {
-        const auto it = std::find(property.choices.begin(), property.choices.end(), trimmed(text));
+        const auto it =
+            std::find(property.choices.begin(), property.choices.end(), OVTrimmedString(text));
         if (it != property.choices.end())
             return OVPropertyValue(static_cast<double>(it - property.choices.begin()));
         std::string names;
