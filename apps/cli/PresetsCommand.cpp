@@ -32,17 +32,10 @@ struct PresetsArgs {
     bool json = false;
     bool force = false;
     bool replace = false;
-    std::string resize; ///< presets set --resize
-    bool stripLocation = false;
-    bool keepLocation = false;
+    std::string resize;         ///< presets set --resize
     OutputFileSettings output;  ///< presets set --format, --metadata, ...
     std::optional<int> quality; ///< presets set --quality
 };
-
-void say(const CommonOptions& common, const std::string& line) {
-    if (!common.quiet)
-        std::cout << line << "\n";
-}
 
 std::vector<OVPresetPtr> listOf(PresetStore& store) {
     return store.manager().presets().value_or(std::vector<OVPresetPtr>{});
@@ -189,8 +182,7 @@ void remove(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void set(const CommonOptions& common, const PresetsArgs& args) {
-    if (args.resize.empty() && !args.stripLocation && !args.keepLocation && args.output.isEmpty() &&
-        !args.quality)
+    if (args.resize.empty() && args.output.isEmpty() && !args.quality)
         throw usageError("nothing to set", "give --resize SIZE (or none), --strip-location, "
                                            "--keep-location, --format, --quality, --metadata, "
                                            "--artist or --copyright");
@@ -199,16 +191,8 @@ void set(const CommonOptions& common, const PresetsArgs& args) {
         args.resize.empty() ? std::nullopt : std::optional(parseResize(args.resize));
     PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
-    if (resize) {
-        preset->setShouldResize(resize->enabled);
-        if (resize->enabled) {
-            preset->setResizeConstraint(resize->constraint);
-            preset->setResizeMethod(resize->method);
-            preset->setResizeValue(resize->value);
-        }
-    }
-    if (args.stripLocation || args.keepLocation)
-        preset->setShouldStripMetadata(args.stripLocation);
+    if (resize)
+        applyResize(*preset, *resize);
     applyOutputFileSettings(*preset, args.output);
     if (args.quality)
         preset->setOutputQuality(*args.quality / 100.0);
@@ -399,10 +383,10 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
                      "Output size: 2048px (longest side), 50%, width:1600, height:1200, "
                      "long:2048, or none (original size)")
         ->type_name("SIZE");
-    auto* strip = setCommand->add_flag("--strip-location", args->stripLocation,
+    auto* strip = setCommand->add_flag("--strip-location", args->output.stripLocation,
                                        "Remove GPS location and place names from outputs");
-    auto* keep =
-        setCommand->add_flag("--keep-location", args->keepLocation, "Keep the location in outputs");
+    auto* keep = setCommand->add_flag("--keep-location", args->output.keepLocation,
+                                      "Keep the location in outputs");
     strip->excludes(keep);
     addOutputFileOptions(*setCommand, args->output);
     setCommand

@@ -29,11 +29,6 @@ struct WatermarkArgs {
     bool json = false;
 };
 
-void say(const CommonOptions& common, const std::string& line) {
-    if (!common.quiet)
-        std::cout << line << "\n";
-}
-
 // INDEX as `watermark list` shows it: 1 is drawn first, the highest number on top.
 OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
     const auto marks = preset.watermarks();
