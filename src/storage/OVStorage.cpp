@@ -85,7 +85,7 @@ std::filesystem::path OVStorageFolder::imageURLForFilename(std::string_view file
 }
 
 ov::FileLock OVStorageFolder::lock() const {
-    const std::filesystem::path storage = directory();
+    const std::filesystem::path storage = readOnly_ ? std::filesystem::path() : directory();
     return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
 }
 

@@ -56,7 +56,8 @@ public:
     [[nodiscard]] std::filesystem::path imagesDirectory() const;
     /// A file in the folder of watermark pictures (neither created nor checked).
     [[nodiscard]] std::filesystem::path imageURLForFilename(std::string_view filename) const;
-    /// Takes the storage's lock (see OVLockStorage()).
+    /// Takes the storage's lock (see OVLockStorage()); a read-only folder has none to take (the
+    /// result's error() says so).
     [[nodiscard]] ov::FileLock lock() const;
 
     bool operator==(const OVStorageFolder&) const = default;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "inkstead/platform/log/Result.h"
-
 #include "inkstead/platform/gfx/Color.h"
 #include "inkstead/platform/gfx/Path.h"
+#include "inkstead/platform/log/Result.h"
 #include "inkstead/watermarks/OVWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
