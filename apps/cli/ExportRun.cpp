@@ -29,12 +29,7 @@ namespace cli {
 namespace {
 
 // The images of a run: what the image list found, and inputs that failed before the batch.
-struct Collected {
-    std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
-    std::vector<ImageOutcome> rejected;
-};
-
-Collected collectInputs(const ExportJob& job) {
+OVExportInputs collectInputs(const ExportJob& job) {
     OVExportInputs collected =
         OVCollectExportInputs(job.inputs, job.preset->uuid(), job.includeOutputs);
     for (auto& image : collected.rejected)
@@ -43,7 +38,7 @@ Collected collectInputs(const ExportJob& job) {
     if (!job.quiet)
         for (const auto& folder : collected.emptyFolders)
             std::fprintf(stderr, "inkstead: no images in %s\n", folder.c_str());
-    return {std::move(collected.model), std::move(collected.rejected)};
+    return collected;
 }
 
 } // namespace
@@ -226,7 +221,7 @@ std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
 
 // The inputs of a job named from the whole list: a shard of it, or a run resumed from a
 // manifest.
-Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
+OVExportInputs collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
     ShardInputs shard = collectShard(job, manifest);
     if (!job.quiet) {
         if (job.shard)
@@ -239,7 +234,7 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames&
     for (const auto& image : shard.rejected)
         record(manifest, OVManifestRecordOf(image, 0));
     listed = {std::move(shard.names), std::move(shard.sources)};
-    return {std::move(shard.model), std::move(shard.rejected)};
+    return {std::move(shard.model), std::move(shard.rejected), {}};
 }
 
 } // namespace
@@ -247,7 +242,7 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames&
 ExportResult runExport(ExportJob job) {
     const auto manifest = openManifest(job);
     ListedNames listed;
-    Collected collected =
+    OVExportInputs collected =
         namesFromList(job) ? collectListed(job, manifest.get(), listed) : collectInputs(job);
     if (namesFromList(job) && collected.model->count() == 0 && collected.rejected.empty()) {
         if (!job.quiet)
