@@ -1,22 +1,13 @@
 #include "MarkSummary.h"
 
 #include "CliSupport.h"
+#include "ProgressBar.h"
 
 #include "inkstead/watermarks/OVWatermarkSummary.h"
 
 #include <algorithm>
 
 namespace cli {
-namespace {
-
-std::size_t displayWidth(const std::string& text) {
-    // UTF-8 continuation bytes take no column of their own.
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-} // namespace
 
 std::string formatTable(const std::vector<std::vector<std::string>>& rawRows) {
     std::vector<std::vector<std::string>> rows = rawRows;
@@ -28,7 +19,7 @@ std::string formatTable(const std::vector<std::vector<std::string>>& rawRows) {
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (widths.size() <= i)
                 widths.push_back(0);
-            widths[i] = std::max(widths[i], displayWidth(row[i]));
+            widths[i] = std::max(widths[i], displayLength(row[i]));
         }
     std::string out;
     for (const auto& row : rows) {
@@ -36,7 +27,7 @@ std::string formatTable(const std::vector<std::vector<std::string>>& rawRows) {
         for (std::size_t i = 0; i < row.size(); ++i) {
             line += row[i];
             if (i + 1 < row.size())
-                line += std::string(widths[i] - displayWidth(row[i]) + 2, ' ');
+                line += std::string(widths[i] - displayLength(row[i]) + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
