@@ -52,7 +52,7 @@ void setMargin(OVPlacement& placement, std::string_view text, std::string_view o
 
 void setWidth(OVPlacement& placement, std::string_view text, std::string_view relativeTo,
               std::string_view option) {
-    if (relativeTo != "width" && relativeTo != "longer-side" && relativeTo != "shorter-side")
+    if (!OVPlacementShareRuleNamed(relativeTo))
         throw usageError("--relative-to: invalid value \"" + std::string(relativeTo) + "\"",
                          "expected width, longer-side or shorter-side");
     requireUnit(text, option);
@@ -340,11 +340,11 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
             setWidth(placement, value, "width", key);
         else if (placement.sizeRule != OVPlacementSizeRule::Pixels &&
                  placement.sizeRule != OVPlacementSizeRule::Unchanged) {
-            const auto rule = OVPlacementSizeFromString("1", value);
+            const auto rule = OVPlacementShareRuleNamed(value);
             if (!rule)
                 throw usageError("relative-to: invalid value \"" + std::string(value) + "\"",
                                  "expected width, longer-side or shorter-side");
-            placement.sizeRule = rule->first; // the share stays, of another length
+            placement.sizeRule = *rule; // the share stays, of another length
         }
         mark.setPlacement(placement);
     } else if (key == "rect") {
