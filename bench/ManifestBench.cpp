@@ -87,11 +87,12 @@ int main(int argc, char** argv) {
     for (std::size_t t = 0; t < tasks; ++t) {
         files.push_back(dir / ("task-" + std::to_string(t + 1) + ".txt"));
         fs::remove(files.back());
-        manifests.push_back(OVExportManifest::open(files.back()));
-        if (!manifests.back()) {
-            std::fprintf(stderr, "cannot open %s\n", files.back().c_str());
+        auto opened = OVExportManifest::open(files.back());
+        if (!opened) {
+            std::fprintf(stderr, "%s\n", opened.error().message.c_str());
             return 1;
         }
+        manifests.push_back(std::move(opened).value());
     }
     auto start = std::chrono::steady_clock::now();
     for (std::size_t p = 0; p < photos; ++p)
@@ -105,17 +106,16 @@ int main(int argc, char** argv) {
 
     start = std::chrono::steady_clock::now();
     const double cpuBefore = cpuSeconds();
-    std::string error;
-    const auto summary = OVMergeManifests(files, &error);
+    const auto summary = OVMergeManifests(files);
     const double mergeSeconds = secondsSince(start);
     const double mergeCpu = cpuSeconds() - cpuBefore;
     if (!summary) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "%s\n", summary.error().message.c_str());
         return 1;
     }
     start = std::chrono::steady_clock::now();
-    if (!OVWriteManifest(dir / "merged.txt", *summary, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (const auto written = OVWriteManifest(dir / "merged.txt", summary.value()); !written) {
+        std::fprintf(stderr, "%s\n", written.error().message.c_str());
         return 1;
     }
     const double writeSeconds = secondsSince(start);

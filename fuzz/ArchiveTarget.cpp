@@ -5,6 +5,7 @@
 #include "inkstead/platform/archive/KeyedArchiver.h"
 #include "inkstead/platform/archive/KeyedUnarchiver.h"
 #include "inkstead/platform/dispatch/Dispatch.h"
+#include "inkstead/presets/OVPresetJson.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,8 +50,12 @@ int runArchive(const std::uint8_t* data, std::size_t size) {
         auto back = KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(again);
         if (!back || back->size() != list->size())
             std::abort();
-        for (const auto& preset : *list)
+        // Drawing and the JSON form read each watermark through its kind, whatever class and
+        // type code the file paired.
+        for (const auto& preset : *list) {
             renderSmall(*preset, 32, 24);
+            (void)OVPresetJsonString(*preset);
+        }
     }
     dispatch::drainMainQueue();
     return 0;

@@ -88,10 +88,10 @@ OVShard parseShard(const std::string& text) {
     const std::string task = text.substr(0, slash);
     const std::size_t count = parseCount(std::string_view(text).substr(slash + 1), text);
     if (task == "auto") {
-        std::string error;
-        if (const auto shard = OVShard::fromEnvironment(count, &error))
-            return *shard;
-        throw usageError("--shard " + text + ": " + error,
+        const auto shard = OVShard::fromEnvironment(count);
+        if (shard)
+            return shard.value();
+        throw usageError("--shard " + text + ": " + shard.error().message,
                          "run it as a Slurm array task (sbatch --array=1-" + std::to_string(count) +
                              ") or a Kubernetes Indexed Job, or give the task as K/N");
     }

@@ -126,10 +126,11 @@ int exitCodeFor(const ExportSummary& summary) {
 // Appends to the manifest; the first failure is reported once, the export goes on.
 void record(OVExportManifest* manifest, const OVManifestRecord& record) {
     static std::atomic<bool> reported{false};
-    std::string error;
-    if (manifest && !manifest->append(record, &error) && !reported.exchange(true))
+    if (!manifest)
+        return;
+    if (const auto appended = manifest->append(record); !appended && !reported.exchange(true))
         std::fprintf(stderr, "inkstead: %s (a rerun will export these images again)\n",
-                     error.c_str());
+                     appended.error().message.c_str());
 }
 
 ImageStatus statusOf(OVSaveImageEvent::Kind kind) {
@@ -207,10 +208,11 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
     if (job.manifest.empty() || job.dryRun)
         return nullptr;
-    std::string error;
-    auto manifest = OVExportManifest::open(job.manifest, &error);
-    if (!manifest)
-        throw usageError(error, "give --manifest a file in a folder you can write to");
+    auto opened = OVExportManifest::open(job.manifest);
+    if (!opened)
+        throw usageError(opened.error().message,
+                         "give --manifest a file in a folder you can write to");
+    auto manifest = std::move(opened).value();
     if (manifest->damagedLines() > 0 && !job.quiet)
         std::fprintf(stderr,
                      "inkstead: %zu unreadable lines in the manifest (cut short by a task that "

@@ -26,12 +26,13 @@ void printTotals(const OVManifestSummary& summary) {
 }
 
 void merge(const MergeOptions& options, int& exitCode) {
-    std::string error;
-    const auto summary = OVMergeManifests(options.files, &error);
+    const auto summary = OVMergeManifests(options.files);
     if (!summary)
-        throw usageError(error, "give the manifest files the export tasks wrote");
-    if (!options.output.empty() && !OVWriteManifest(options.output, *summary, &error))
-        throw usageError(error, "choose a file in a folder you can write to with -o FILE");
+        throw usageError(summary.error().message, "give the manifest files the export tasks wrote");
+    if (!options.output.empty())
+        if (const auto written = OVWriteManifest(options.output, summary.value()); !written)
+            throw usageError(written.error().message,
+                             "choose a file in a folder you can write to with -o FILE");
 
     printTotals(*summary);
     std::size_t shown = 0;

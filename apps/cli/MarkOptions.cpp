@@ -33,7 +33,7 @@ CliError notForKind(std::string_view key, const OVWatermarkKind& kind) {
 }
 
 const OVWatermarkKind& kindOf(const OVWatermark& mark) {
-    const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(mark);
     if (!kind)
         throw usageError("the watermark is of an unknown kind (a damaged preset?)");
     return *kind;

@@ -30,7 +30,8 @@ OVWatermarkProperty appProperty(std::string_view key, std::string_view label, OV
 }
 
 std::vector<OVWatermarkProperty> markPropertiesOf(const OVWatermark* watermark) {
-    const OVWatermarkKind* kind = watermark ? OVWatermarkKindOf(*watermark) : nullptr;
+    // A watermark whose class is not its type code's kind (a damaged preset) offers nothing.
+    const OVWatermarkKind* kind = watermark ? OVWatermarkKindOfInstance(*watermark) : nullptr;
     if (!kind)
         return {};
     std::vector<OVWatermarkProperty> list;

@@ -235,10 +235,9 @@ void PresetPanel::removePreset() {
 }
 
 QString PresetPanel::importPreset(const QString& file) {
-    std::error_code error;
-    const auto bytes = ov::readFileContents(file.toStdString(), &error);
+    const auto bytes = ov::readFileContents(file.toStdString());
     if (!bytes)
-        return tr("%1: %2").arg(file, QString::fromStdString(error.message()));
+        return tr("%1: %2").arg(file, QString::fromStdString(bytes.error().code.message()));
     if (bytes->size() > kOVPresetJsonMaxBytes)
         return tr("%1 is too large for a preset").arg(file);
     auto read = OVPresetFromJson(
@@ -263,7 +262,7 @@ QString PresetPanel::exportPreset(const QString& file) {
     const auto preset = currentPreset();
     if (!preset)
         return tr("No preset is chosen");
-    const auto written = ov::writeFileAtomically(
-        file.toStdString(), OVPresetJsonString(*preset), ov::FileWriteMode::ReplaceExisting);
+    const auto written = ov::writeFileAtomically(file.toStdString(), OVPresetJsonString(*preset),
+                                                 ov::FileWriteMode::ReplaceExisting);
     return written ? QString() : QString::fromStdString(written.error().message);
 }

@@ -156,13 +156,11 @@ std::optional<OVManifestRecord> OVParseManifestLine(std::string_view line) {
     return record;
 }
 
-std::optional<OVManifestContents> OVReadManifest(const std::filesystem::path& file,
-                                                 std::string* error) {
+ov::Result<OVManifestContents> OVReadManifest(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        if (error)
-            *error = "cannot read " + file.string() + ": " + lastError().message();
-        return std::nullopt;
+        const std::error_code code = lastError();
+        return ov::Error{code, "cannot read " + file.string() + ": " + code.message()};
     }
     std::error_code sizeError;
     std::string text(std::filesystem::file_size(file, sizeError), '\0');
@@ -188,12 +186,10 @@ std::optional<OVManifestContents> OVReadManifest(const std::filesystem::path& fi
     return contents;
 }
 
-std::unique_ptr<OVExportManifest> OVExportManifest::open(const std::filesystem::path& file,
-                                                         std::string* error) {
-    const auto fail = [&](std::string_view what) -> std::unique_ptr<OVExportManifest> {
-        if (error)
-            *error = std::string(what) + " " + file.string() + ": " + lastError().message();
-        return nullptr;
+ov::Result<std::unique_ptr<OVExportManifest>>
+OVExportManifest::open(const std::filesystem::path& file) {
+    const auto fail = [&](std::string_view what, std::error_code code = lastError()) {
+        return ov::Error{code, std::string(what) + " " + file.string() + ": " + code.message()};
     };
     std::unique_ptr<OVExportManifest> manifest(new OVExportManifest);
     manifest->fd_ = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -201,13 +197,13 @@ std::unique_ptr<OVExportManifest> OVExportManifest::open(const std::filesystem::
         return fail("cannot open the manifest");
     const off_t size = ::lseek(manifest->fd_, 0, SEEK_END);
     if (size == 0) {
-        if (writeAll(manifest->fd_, kOVManifestHeader))
-            return fail("cannot write the manifest");
+        if (const auto failure = writeAll(manifest->fd_, kOVManifestHeader))
+            return fail("cannot write the manifest", failure);
         return manifest;
     }
-    const auto contents = OVReadManifest(file, error);
+    const auto contents = OVReadManifest(file);
     if (!contents)
-        return nullptr;
+        return contents.error();
     // An unfinished last line is closed, so that the next record starts a line of its own.
     if (size > 0) {
         char last = '\n';
@@ -217,8 +213,8 @@ std::unique_ptr<OVExportManifest> OVExportManifest::open(const std::filesystem::
                 last = '\n';
             ::close(reader);
         }
-        if (last != '\n' && writeAll(manifest->fd_, "\n"))
-            return fail("cannot write the manifest");
+        if (const auto failure = last != '\n' ? writeAll(manifest->fd_, "\n") : std::error_code())
+            return fail("cannot write the manifest", failure);
     }
     manifest->damaged_ = contents->damagedLines;
     for (const auto& record : contents->records)
@@ -236,13 +232,10 @@ bool OVExportManifest::isFinished(const std::string& input) const {
     return it != finished_.end() && it->second;
 }
 
-bool OVExportManifest::append(const OVManifestRecord& record, std::string* error) {
+ov::Result<void> OVExportManifest::append(const OVManifestRecord& record) {
     const std::string line = OVManifestLine(record);
     std::lock_guard lock(mutex_);
-    if (const auto failure = writeAll(fd_, line)) {
-        if (error)
-            *error = "cannot append to the manifest: " + failure.message();
-        return false;
-    }
-    return true;
+    if (const auto failure = writeAll(fd_, line))
+        return ov::Error{failure, "cannot append to the manifest: " + failure.message()};
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inkstead/platform/log/Result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -47,9 +49,8 @@ struct OVManifestContents {
     std::vector<OVManifestRecord> records;
     std::size_t damagedLines = 0;
 };
-/// Reads a manifest; nothing, with `error` set, when the file cannot be read.
-[[nodiscard]] std::optional<OVManifestContents> OVReadManifest(const std::filesystem::path& file,
-                                                               std::string* error = nullptr);
+/// Reads a manifest; the error carries the system's code when the file cannot be read.
+[[nodiscard]] ov::Result<OVManifestContents> OVReadManifest(const std::filesystem::path& file);
 
 /// A manifest that a run appends to as its images are done, so that a run that is killed or
 /// fails can be run again and do only what is left.
@@ -62,9 +63,9 @@ struct OVManifestContents {
 class OVExportManifest {
 public:
     /// Opens `file` for appending, creating it (with a header comment) when missing, and reads
-    /// the records it already holds. Nothing, with `error` set, when that fails.
-    [[nodiscard]] static std::unique_ptr<OVExportManifest> open(const std::filesystem::path& file,
-                                                                std::string* error = nullptr);
+    /// the records it already holds. The error carries the system's code when that fails.
+    [[nodiscard]] static ov::Result<std::unique_ptr<OVExportManifest>>
+    open(const std::filesystem::path& file);
     ~OVExportManifest();
     OVExportManifest(const OVExportManifest&) = delete;
     OVExportManifest& operator=(const OVExportManifest&) = delete;
@@ -74,8 +75,8 @@ public:
     /// Lines of the file that could not be read when it was opened.
     [[nodiscard]] std::size_t damagedLines() const { return damaged_; }
 
-    /// Appends a record. False, with `error` set, when the write failed.
-    bool append(const OVManifestRecord& record, std::string* error = nullptr);
+    /// Appends a record; the error carries the system's code when the write failed.
+    [[nodiscard]] ov::Result<void> append(const OVManifestRecord& record);
 
 private:
     OVExportManifest() = default;

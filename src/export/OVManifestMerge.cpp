@@ -41,14 +41,13 @@ void count(OVManifestSummary& summary) {
 
 } // namespace
 
-std::optional<OVManifestSummary> OVMergeManifests(const std::vector<std::filesystem::path>& files,
-                                                  std::string* error) {
+ov::Result<OVManifestSummary> OVMergeManifests(const std::vector<std::filesystem::path>& files) {
     OVManifestSummary summary;
     std::unordered_map<std::string, std::size_t> byInput;
     for (const auto& file : files) {
-        auto contents = OVReadManifest(file, error);
+        auto contents = OVReadManifest(file);
         if (!contents)
-            return std::nullopt;
+            return contents.error();
         summary.damagedLines += contents->damagedLines;
         for (auto& record : contents->records) {
             summary.seconds += record.seconds;
@@ -66,17 +65,15 @@ std::optional<OVManifestSummary> OVMergeManifests(const std::vector<std::filesys
     return summary;
 }
 
-bool OVWriteManifest(const std::filesystem::path& file, const OVManifestSummary& summary,
-                     std::string* error) {
+ov::Result<void> OVWriteManifest(const std::filesystem::path& file,
+                                 const OVManifestSummary& summary) {
     std::string text(kOVManifestHeader);
     for (const auto& record : summary.records)
         text += OVManifestLine(record);
-    if (const auto written = ov::writeFileAtomically(ov::linkTarget(file), text,
-                                                     ov::FileWriteMode::ReplaceExisting);
-        !written) {
-        if (error)
-            *error = "cannot write " + file.string() + ": " + written.error().code.message();
-        return false;
-    }
-    return true;
+    if (const auto written =
+            ov::writeFileAtomically(ov::linkTarget(file), text, ov::FileWriteMode::ReplaceExisting);
+        !written)
+        return ov::Error{written.error().code,
+                         "cannot write " + file.string() + ": " + written.error().code.message()};
+    return {};
 }

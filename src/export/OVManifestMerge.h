@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +24,10 @@ struct OVManifestSummary {
     std::vector<std::string> sharedOutputs;
 };
 
-/// Reads the manifests and combines them. Nothing, with `error` set, when one cannot be read.
-[[nodiscard]] std::optional<OVManifestSummary>
-OVMergeManifests(const std::vector<std::filesystem::path>& files, std::string* error = nullptr);
+/// Reads the manifests and combines them; the error of the first that cannot be read.
+[[nodiscard]] ov::Result<OVManifestSummary>
+OVMergeManifests(const std::vector<std::filesystem::path>& files);
 
 /// Writes the records of `summary` as one manifest to `file`, replacing it atomically.
-[[nodiscard]] bool OVWriteManifest(const std::filesystem::path& file,
-                                   const OVManifestSummary& summary, std::string* error = nullptr);
+[[nodiscard]] ov::Result<void> OVWriteManifest(const std::filesystem::path& file,
+                                               const OVManifestSummary& summary);

@@ -287,8 +287,13 @@ std::optional<fs::path> OVSaveManager::Batch::placeOutput(const fs::path& tempor
                                                           std::string& reason, bool& skipped) {
     const fs::path target = folder / name;
     switch (conflict) {
-    case OVConflictPolicy::Unique:
-        return OVPlaceFileExclusively(temporary, folder, name, &reason);
+    case OVConflictPolicy::Unique: {
+        auto placed = OVPlaceFileExclusively(temporary, folder, name);
+        if (placed)
+            return std::move(placed).value();
+        reason = placed.error().code.message();
+        return std::nullopt;
+    }
     case OVConflictPolicy::Skip:
         if (const auto moved = ov::moveFileExclusively(temporary, target); !moved) {
             skipped = moved.error().code == std::errc::file_exists;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -15,10 +16,8 @@ std::optional<std::size_t> parseNumber(std::string_view text) {
     return value;
 }
 
-std::optional<OVShard> failWith(std::string* error, std::string message) {
-    if (error)
-        *error = std::move(message);
-    return std::nullopt;
+ov::Error failWith(std::string message) {
+    return ov::makeError(std::errc::invalid_argument, std::move(message));
 }
 
 } // namespace
@@ -33,13 +32,12 @@ std::vector<std::size_t> OVShard::positions(std::size_t total) const {
     return result;
 }
 
-std::optional<OVShard> OVShard::fromEnvironment(std::size_t count, std::string* error,
-                                                const Environment& environment) {
+ov::Result<OVShard> OVShard::fromEnvironment(std::size_t count, const Environment& environment) {
     const auto get = [&environment](const char* name) -> const char* {
         return environment ? environment(name) : std::getenv(name);
     };
     if (count == 0)
-        return failWith(error, "the number of shards must be at least 1");
+        return failWith("the number of shards must be at least 1");
 
     std::string variable;
     std::optional<std::size_t> task;
@@ -54,18 +52,17 @@ std::optional<OVShard> OVShard::fromEnvironment(std::size_t count, std::string* 
         task = parseNumber(kubernetes);
         zeroBased = true;
     } else {
-        return failWith(error, "neither SLURM_ARRAY_TASK_ID nor JOB_COMPLETION_INDEX is set");
+        return failWith("neither SLURM_ARRAY_TASK_ID nor JOB_COMPLETION_INDEX is set");
     }
     if (!task)
-        return failWith(error,
-                        variable + " is not a task number: \"" + get(variable.c_str()) + "\"");
+        return failWith(variable + " is not a task number: \"" + get(variable.c_str()) + "\"");
     const std::size_t index = *task + (zeroBased ? 1 : 0);
     if (index < 1 || index > count)
-        return failWith(error, variable + "=" + std::to_string(*task) + " is outside the " +
-                                   std::to_string(count) + " shards (" +
-                                   (zeroBased ? "0 to " + std::to_string(count - 1)
-                                              : "1 to " + std::to_string(count)) +
-                                   ")");
+        return failWith(
+            variable + "=" + std::to_string(*task) + " is outside the " + std::to_string(count) +
+            " shards (" +
+            (zeroBased ? "0 to " + std::to_string(count - 1) : "1 to " + std::to_string(count)) +
+            ")");
     return OVShard{index, count};
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "inkstead/export/OVOutputNames.h"
+#include "inkstead/platform/log/Result.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +34,10 @@ struct OVShard {
     ///   shard. An array that starts at 0 (`SLURM_ARRAY_TASK_MIN` is 0, or the id itself is 0) is
     ///   read 0-based instead.
     /// - Kubernetes Indexed Jobs (`JOB_COMPLETION_INDEX`): always 0-based.
-    /// Nothing, with `error` set, when neither is set, a value is not a number, or the task lies
-    /// outside 1 to `count`.
-    [[nodiscard]] static std::optional<OVShard>
-    fromEnvironment(std::size_t count, std::string* error = nullptr,
-                    const Environment& environment = {});
+    /// An error (code invalid_argument) when neither is set, a value is not a number, or the
+    /// task lies outside 1 to `count`.
+    [[nodiscard]] static ov::Result<OVShard> fromEnvironment(std::size_t count,
+                                                             const Environment& environment = {});
 };
 
 /// The part of a batch that one shard writes.

@@ -51,18 +51,16 @@ fs::path URLWithValidFilename(const fs::path& directory, std::string_view filena
     return candidate;
 }
 
-std::optional<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const fs::path& directory,
-                                               std::string_view filename, std::string* error) {
+ov::Result<fs::path> OVPlaceFileExclusively(const fs::path& temporary, const fs::path& directory,
+                                            std::string_view filename) {
     fs::path candidate = directory / std::string(filename);
     for (unsigned long n = 1;; ++n) {
         const auto moved = ov::moveFileExclusively(temporary, candidate);
         if (moved)
             return candidate;
-        if (moved.error().code != std::errc::file_exists) {
-            if (error)
-                *error = moved.error().code.message();
-            return std::nullopt;
-        }
+        if (moved.error().code != std::errc::file_exists)
+            return ov::Error{moved.error().code, "cannot place the file at " + candidate.string() +
+                                                     ": " + moved.error().code.message()};
         candidate = directory / OVWatermarkedFilename(filename, n);
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "inkstead/platform/log/Result.h"
+
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,12 +19,11 @@ std::string OVWatermarkedFilename(std::string_view filename, unsigned long n);
 /// Moves the finished file `temporary` (in `directory`) to `directory/filename`, or, when that
 /// name is taken, to its first free `OVWatermarkedFilename` alternative. The move never replaces
 /// an existing file, even when other threads or processes place files under the same names at
-/// the same time. Returns the final path, or nothing (with `error` set) when the move failed;
+/// the same time. Returns the final path, or the system's error when the move failed;
 /// `temporary` is then left for the caller to remove.
-std::optional<std::filesystem::path> OVPlaceFileExclusively(const std::filesystem::path& temporary,
-                                                            const std::filesystem::path& directory,
-                                                            std::string_view filename,
-                                                            std::string* error = nullptr);
+[[nodiscard]] ov::Result<std::filesystem::path>
+OVPlaceFileExclusively(const std::filesystem::path& temporary,
+                       const std::filesystem::path& directory, std::string_view filename);
 
 /// A new hidden path in `directory` with the extension of `filename` (encoders choose the
 /// format by it), at which no file exists yet, for writing an output before it is placed.

@@ -11,11 +11,12 @@ std::shared_ptr<OVModelObject> OVModelObject::modelObjectWithURL(const std::file
 }
 
 ov::FileReferenceData OVModelObject::createBookmarkWithURL(const std::filesystem::path& url) {
-    std::string error;
-    auto bookmark = ov::createFileReference(url, &error);
-    if (bookmark.empty())
-        ov::log(std::string("Error bookmarking selected URL: ").append(error));
-    return bookmark;
+    auto bookmark = ov::createFileReference(url);
+    if (!bookmark) {
+        ov::log("Error bookmarking selected URL: " + bookmark.error().message);
+        return {};
+    }
+    return std::move(bookmark).value();
 }
 
 ov::FileReferenceData OVModelObject::bookmark() const {
@@ -40,17 +41,17 @@ void OVModelObject::setPresetID(std::optional<ov::UUID> presetID) {
 
 std::optional<std::filesystem::path> OVModelObject::resolveURLFromBookmark() {
     const auto resolution = ov::resolveFileReference(bookmark());
-    if (!resolution.path) {
-        ov::log(std::string("Error resolving URL from bookmark: ").append(resolution.error));
+    if (!resolution) {
+        ov::log("Error resolving URL from bookmark: " + resolution.error().message);
         return std::nullopt;
     }
-    if (resolution.isStale) {
-        const auto& url = *resolution.path;
+    if (resolution->isStale) {
+        const auto& url = resolution->path;
         accessSecurityScopedResource(url, [&] {
             // A fresh bookmark that cannot be made leaves the stale one, which still resolves.
             if (auto fresh = createBookmarkWithURL(url); !fresh.empty())
                 setBookmark(std::move(fresh));
         });
     }
-    return resolution.path;
+    return resolution->path;
 }

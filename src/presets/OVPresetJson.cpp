@@ -444,6 +444,9 @@ json exportSettingsToJson(const OVPreset& preset) {
 
 json watermarkToJson(const OVWatermark& mark, bool withPictures) {
     const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    // A watermark of another class than its type code's kind (from a damaged presets file) has
+    // none of the kind's properties: only its base record is written.
+    const OVWatermarkKind* ownKind = OVWatermarkKindOfInstance(mark);
     json j;
     j["kind"] =
         kind ? json(std::string(kind->name)) : json(static_cast<std::uint64_t>(mark.type()));
@@ -459,8 +462,8 @@ json watermarkToJson(const OVWatermark& mark, bool withPictures) {
             {"sizeRule", enumToJson(static_cast<std::uint64_t>(placed->sizeRule), kSizeRuleNames)},
             {"size", placed->size},
         };
-    if (kind)
-        for (const auto& property : kind->properties) {
+    if (ownKind)
+        for (const auto& property : ownKind->properties) {
             // Settings readers of version 1 do not know appear only when they are in use.
             if (property.additional && property.get(mark) == property.defaultValue)
                 continue;
@@ -595,7 +598,7 @@ ov::Result<void> OVImportedPreset::storePictures(const OVStorageFolder& storage)
     for (std::size_t i = 0; i < pictures_.size(); ++i) {
         const auto& picture = pictures_[i];
         picture.watermark->attachToStorage(storage);
-        const OVWatermarkKind* kind = OVWatermarkKindOf(*picture.watermark);
+        const OVWatermarkKind* kind = OVWatermarkKindOfInstance(*picture.watermark);
         const OVWatermarkProperty* property = nullptr;
         if (kind)
             for (const auto& p : kind->properties)
@@ -642,8 +645,8 @@ bool OVImportedPreset::makeDistinctFrom(const std::vector<OVPresetPtr>& presets,
         std::error_code error;
         const bool pictureTaken =
             mark->type() == OVWatermarkTypeImage &&
-            std::filesystem::exists(
-                storage.imageURLForFilename(mark->uuid().uuidString() + ".png"), error);
+            std::filesystem::exists(storage.imageURLForFilename(mark->uuid().uuidString() + ".png"),
+                                    error);
         if (presetTaken || pictureTaken || used.contains(mark->uuid().uuidString()))
             mark->setUuid(ov::UUID::random());
     }

@@ -132,9 +132,12 @@ bool isKeptAside(const fs::path& presetsFile, const fs::path& candidate) {
 // A copy kept aside earlier that holds exactly `bytes`; empty when there is none.
 fs::path keptCopyOf(const fs::path& presetsFile, const std::vector<std::uint8_t>& bytes) {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error))
-        if (isKeptAside(presetsFile, entry.path()) && ov::readFileContents(entry.path()) == bytes)
+    for (const auto& entry : fs::directory_iterator(presetsFile.parent_path(), error)) {
+        if (!isKeptAside(presetsFile, entry.path()))
+            continue;
+        if (const auto kept = ov::readFileContents(entry.path()); kept && *kept == bytes)
             return entry.path();
+    }
     return {};
 }
 
@@ -215,10 +218,10 @@ OVPresetManager::presetsOfFile(const fs::path& file, const OVStorageFolder& pict
     if (!fs::is_regular_file(file, error))
         return ov::makeError(std::errc::no_such_file_or_directory,
                              "no presets file at " + file.string());
-    auto bytes = ov::readFileContents(file, &error);
+    auto bytes = ov::readFileContents(file);
     if (!bytes)
-        return ov::Error{error, "cannot read " + file.string() + ": " + error.message()};
-    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
+        return bytes.error();
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(bytes.value());
     if (!list)
         return ov::makeError(std::errc::invalid_argument, file.string() + " is not a presets file");
     auto state = std::make_shared<State>();
@@ -271,9 +274,9 @@ std::optional<std::vector<OVPresetPtr>> OVPresetManager::initializePresets() {
         return list;
     }
 
-    std::error_code readError;
-    auto bytes = ov::readFileContents(path, &readError);
+    auto bytes = ov::readFileContents(path);
     if (!bytes) {
+        const std::error_code readError = bytes.error().code;
         d->savesBlocked = true;
         ov::log("Presets file " + path.string() + " could not be read (" +
                 (readError == std::errc::invalid_argument ? std::string("not a regular file")

@@ -34,21 +34,11 @@ template <class Value>
 OVWatermarkProperty arrowGeometry(std::string_view key, std::string_view label, bool editable,
                                   Value (OVArrowWatermark::*getter)() const,
                                   void (OVArrowWatermark::*setter)(Value)) {
-    OVWatermarkProperty property;
-    property.key = key;
-    property.label = label;
-    property.type = std::is_same_v<Value, ov::Point> ? OVPropertyType::Point : OVPropertyType::Size;
-    property.defaultValue = Value{};
+    auto property = ov::detail::accessorProperty(key, {}, label, Value{}, getter, setter);
     property.editable = editable;
     property.setsGeometry = true;
     property.minimum = -ov::detail::kMaxGeometry;
     property.maximum = ov::detail::kMaxGeometry;
-    property.get = [getter](const OVWatermark& w) {
-        return OVPropertyValue((static_cast<const OVArrowWatermark&>(w).*getter)());
-    };
-    property.set = [setter](OVWatermark& w, const OVPropertyValue& v) {
-        (static_cast<OVArrowWatermark&>(w).*setter)(std::get<Value>(v));
-    };
     return property;
 }
 

@@ -97,9 +97,10 @@ void OVImageWatermark::attachToStorage(const OVStorageFolder& storage) {
             setInternal_image(decodeFile(former));
     } else if (picture) {
         stored = writePictureFile(picture);
-    } else if (auto bytes = former.empty() ? std::nullopt : ov::readFileContents(former)) {
+    } else if (!former.empty()) {
         // The file as it is: no decode and encode for a move between storages.
-        stored = ov::writeFileAtomically(target, *bytes, ov::FileWriteMode::CreateExclusive);
+        if (auto bytes = ov::readFileContents(former))
+            stored = ov::writeFileAtomically(target, *bytes, ov::FileWriteMode::CreateExclusive);
     }
     if (!stored && stored.error().code != std::errc::file_exists)
         ov::log("Image watermark: " + stored.error().message);

@@ -72,8 +72,9 @@ struct OVWatermarkProperty {
     /// Setting it rebuilds the base geometry (origin, size): a reader of a whole record sets it
     /// after the base entries, so that it wins.
     bool setsGeometry = false;
+    /// Both take a watermark of the kind's class (see OVWatermarkKindOfInstance()).
     std::function<OVPropertyValue(const OVWatermark&)> get;
-    /// Given a watermark of the kind and a value of the property's type in range.
+    /// Given a value of the property's type in range.
     std::function<void(OVWatermark&, const OVPropertyValue&)> set;
 };
 
@@ -117,7 +118,9 @@ const std::vector<const OVWatermarkKind*>& OVRegisterWatermarkKinds();
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindNamed(std::string_view name);
 /// The kind of `watermark` when it is an object of the kind's class, else null.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOfInstance(const OVWatermark& watermark);
-/// The kind of `watermark` (by its type code), or null.
+/// The kind of `watermark` (by its type code), or null: for naming it. Its properties apply only
+/// when OVWatermarkKindOfInstance() gives the same kind; a damaged file may pair a type code
+/// with another class.
 [[nodiscard]] const OVWatermarkKind* OVWatermarkKindOf(const OVWatermark& watermark);
 
 /// A value of `property` read from text as people type it: a number in the property's range

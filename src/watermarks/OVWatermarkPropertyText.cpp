@@ -75,9 +75,9 @@ ov::Result<ov::ImagePtr> OVPictureWithContentsOfFile(const std::filesystem::path
         return ov::makeError(std::errc::no_such_file_or_directory,
                              "no picture file at " + file.string());
     if (startsLikeVectorPicture(file)) {
-        auto bytes = ov::readFileContents(file, &error);
+        auto bytes = ov::readFileContents(file);
         if (!bytes)
-            return ov::Error{error, "cannot read " + file.string() + ": " + error.message()};
+            return bytes.error();
         return OVPictureWithVectorData(std::move(*bytes));
     }
     return checkedPicture(ov::ImageSource::createWithURL(file), file.string());

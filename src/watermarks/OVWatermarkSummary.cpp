@@ -101,7 +101,7 @@ std::string OVWatermarkKindName(const OVWatermark& mark) {
 }
 
 std::string OVWatermarkSummary(const OVWatermark& mark) {
-    const OVWatermarkKind* kind = OVWatermarkKindOf(mark);
+    const OVWatermarkKind* kind = OVWatermarkKindOfInstance(mark);
     if (!kind)
         return "a watermark of an unknown kind";
     std::vector<std::string> parts{placementText(mark, *kind)};

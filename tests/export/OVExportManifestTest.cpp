@@ -57,7 +57,7 @@ TEST(OVExportManifest, ResumeAfterFailuresAndATornLastLine) {
     TempDir dir;
     const fs::path file = dir / "m.txt";
     {
-        auto manifest = OVExportManifest::open(file);
+        auto manifest = OVExportManifest::open(file).value();
         ASSERT_TRUE(manifest);
         EXPECT_TRUE(manifest->append(done("/in/a.jpg", "/out/a.jpg")));
         EXPECT_TRUE(manifest->append(failed("/in/b.jpg", "cannot decode")));
@@ -68,7 +68,7 @@ TEST(OVExportManifest, ResumeAfterFailuresAndATornLastLine) {
     const std::string torn = OVManifestLine(done("/in/d.jpg", "/out/d.jpg"));
     appendRaw(file, torn.substr(0, torn.size() - 9));
 
-    auto manifest = OVExportManifest::open(file);
+    auto manifest = OVExportManifest::open(file).value();
     ASSERT_TRUE(manifest);
     EXPECT_EQ(manifest->damagedLines(), 1u);
     EXPECT_TRUE(manifest->isFinished("/in/a.jpg"));
@@ -87,21 +87,22 @@ TEST(OVExportManifest, ResumeAfterFailuresAndATornLastLine) {
 
 TEST(OVExportManifest, UnwritableFileIsAnError) {
     TempDir dir;
-    std::string error;
-    EXPECT_FALSE(OVExportManifest::open(dir / "missing/m.txt", &error));
-    EXPECT_NE(error.find("missing/m.txt"), std::string::npos);
+    const auto opened = OVExportManifest::open(dir / "missing/m.txt");
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().code, std::errc::no_such_file_or_directory);
+    EXPECT_NE(opened.error().message.find("missing/m.txt"), std::string::npos);
 }
 
 TEST(OVMergeManifests, BestRecordPerInputTotalsAndSharedOutputs) {
     TempDir dir;
     const fs::path one = dir / "1.txt", two = dir / "2.txt";
     {
-        auto first = OVExportManifest::open(one);
+        auto first = OVExportManifest::open(one).value();
         ASSERT_TRUE(first);
         EXPECT_TRUE(first->append(done("/in/a.jpg", "/out/a.jpg", 7)));
         EXPECT_TRUE(first->append(failed("/in/b.jpg", "killed")));
         EXPECT_TRUE(first->append(failed("/in/e.jpg", "cannot decode")));
-        auto second = OVExportManifest::open(two);
+        auto second = OVExportManifest::open(two).value();
         ASSERT_TRUE(second);
         EXPECT_TRUE(second->append(done("/in/b.jpg", "/out/b.jpg", 5)));
         // A rerun that found the output of a written image skips it; the written record stays.
@@ -111,9 +112,8 @@ TEST(OVMergeManifests, BestRecordPerInputTotalsAndSharedOutputs) {
     }
     appendRaw(two, "done\t/in/x");
 
-    std::string error;
-    const auto summary = OVMergeManifests({one, two}, &error);
-    ASSERT_TRUE(summary) << error;
+    const auto summary = OVMergeManifests({one, two});
+    ASSERT_TRUE(summary) << summary.error().message;
     ASSERT_EQ(summary->records.size(), 4u);
     EXPECT_EQ(summary->records[0].status, OVManifestStatus::Done);
     EXPECT_EQ(summary->records[0].outputBytes, 7u);
@@ -126,12 +126,14 @@ TEST(OVMergeManifests, BestRecordPerInputTotalsAndSharedOutputs) {
     EXPECT_EQ(summary->sharedOutputs, std::vector<std::string>{"/out/b.jpg"});
 
     const fs::path merged = dir / "all.txt";
-    ASSERT_TRUE(OVWriteManifest(merged, *summary, &error)) << error;
+    ASSERT_TRUE(OVWriteManifest(merged, *summary));
     const auto again = OVMergeManifests({merged});
     ASSERT_TRUE(again);
     EXPECT_EQ(again->records.size(), 4u);
     EXPECT_EQ(again->damagedLines, 0u);
 
-    EXPECT_FALSE(OVMergeManifests({dir / "none.txt"}, &error));
-    EXPECT_NE(error.find("none.txt"), std::string::npos);
+    const auto missing = OVMergeManifests({dir / "none.txt"});
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, std::errc::no_such_file_or_directory);
+    EXPECT_NE(missing.error().message.find("none.txt"), std::string::npos);
 }

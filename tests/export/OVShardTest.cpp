@@ -43,13 +43,12 @@ TEST_P(ShardFromEnvironment, ReadsTheSchedulersTaskNumber) {
         const auto it = c.variables.find(name);
         return it == c.variables.end() ? nullptr : it->second.c_str();
     };
-    std::string error;
-    const auto shard = OVShard::fromEnvironment(c.count, &error, environment);
+    const auto shard = OVShard::fromEnvironment(c.count, environment);
     if (c.expected == 0) {
-        EXPECT_FALSE(shard);
-        EXPECT_FALSE(error.empty());
+        ASSERT_FALSE(shard);
+        EXPECT_EQ(shard.error().code, std::errc::invalid_argument);
     } else {
-        ASSERT_TRUE(shard) << error;
+        ASSERT_TRUE(shard) << shard.error().message;
         EXPECT_EQ(shard->index, c.expected);
         EXPECT_EQ(shard->count, c.count);
     }

@@ -44,9 +44,9 @@ TEST(URLWithValidFilename, NameTooLongEndsTheSearchAndThePlacementSaysWhy) {
     EXPECT_EQ(URLWithValidFilename(dir.path(), fits), dir / OVWatermarkedFilename(fits, 1));
     for (const auto& name : {tooLong, fits}) {
         writeFile(dir / "t.jpg", "y");
-        std::string reason;
-        EXPECT_FALSE(OVPlaceFileExclusively(dir / "t.jpg", dir.path(), name, &reason));
-        EXPECT_EQ(reason, std::make_error_code(std::errc::filename_too_long).message());
+        const auto placed = OVPlaceFileExclusively(dir / "t.jpg", dir.path(), name);
+        ASSERT_FALSE(placed);
+        EXPECT_EQ(placed.error().code, std::errc::filename_too_long);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "inkstead/watermarks/OVShapeWatermark.h"
 #include "inkstead/watermarks/OVStrikethroughWatermark.h"
 #include "inkstead/watermarks/OVTextWatermark.h"
+#include "support/ArchiveSamples.h"
 #include "support/PixelProbes.h"
 #include "support/TestSupport.h"
 
@@ -236,5 +237,29 @@ TEST_F(PresetJson, DamagedOrHostileDocumentsAreRefusedAndWriteNothing) {
         EXPECT_NE(read.error().message.find(row.field), std::string::npos)
             << row.name << ": " << read.error().message;
         EXPECT_EQ(pictureFiles(), picturesBefore) << row.name;
+    }
+}
+
+// A watermark whose class is not the kind of its type code (a damaged or hostile presets file)
+// is written with its base record only, and the document reads back.
+TEST_F(PresetJson, MarkOfAnotherClassThanItsTypeCodeKeepsOnlyItsBaseRecord) {
+    const auto& kinds = OVRegisterWatermarkKinds();
+    for (const OVWatermarkKind* claimed : kinds) {
+        for (const OVWatermarkKind* actual : kinds) {
+            auto made =
+                actual == claimed ? OVWatermark::watermarkWithType(claimed->type) : actual->make();
+            made->setType(claimed->type);
+            const auto mark = ov::test::archiveRoundTrip(made);
+            ASSERT_TRUE(mark) << claimed->name << " as " << actual->name;
+            EXPECT_FALSE(OVWatermarkKindOfInstance(*mark));
+            OVPreset preset("Damaged");
+            preset.setWatermarks({mark});
+            const std::string text = OVPresetJsonString(preset);
+            const json record = json::parse(text)["watermarks"][0];
+            EXPECT_EQ(record["kind"], std::string(claimed->name));
+            for (const auto& property : claimed->properties)
+                EXPECT_FALSE(record.contains(std::string(property.key))) << property.key;
+            EXPECT_TRUE(OVPresetFromJson(text)) << claimed->name << " as " << actual->name;
+        }
     }
 }

@@ -9,27 +9,25 @@ namespace ov {
 
 namespace {
 
-std::nullopt_t failed(std::error_code* error, int code) {
-    if (error)
-        *error = {code, std::generic_category()};
-    return std::nullopt;
+Error failed(const std::filesystem::path& path, int code, const char* reason = nullptr) {
+    const std::error_code error(code, std::generic_category());
+    return {error, "cannot read " + path.string() + ": " + (reason ? reason : error.message())};
 }
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& path,
-                                                          std::error_code* error) {
+Result<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& path) {
     // Opened without blocking, so that a FIFO put in a file's place cannot hang the reader
     // until something writes to it; its type is then checked on the open descriptor.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return failed(error, errno);
+        return failed(path, errno);
     struct stat info {};
     const bool statted = ::fstat(fd, &info) == 0;
     if (!statted || !S_ISREG(info.st_mode)) {
         const int code = statted ? EINVAL : errno;
         ::close(fd);
-        return failed(error, code);
+        return failed(path, code, statted ? "not a regular file" : nullptr);
     }
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -43,13 +41,11 @@ std::optional<std::vector<std::uint8_t>> readFileContents(const std::filesystem:
                 continue;
             const int code = errno;
             ::close(fd);
-            return failed(error, code);
+            return failed(path, code);
         }
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
     ::close(fd);
-    if (error)
-        error->clear();
     return bytes;
 }
 

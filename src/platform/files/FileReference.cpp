@@ -153,7 +153,7 @@ std::optional<std::filesystem::path> searchMovedFile(const Decoded& decoded) {
 
 } // namespace
 
-FileReferenceData createFileReference(const std::filesystem::path& path, std::string* error) {
+Result<FileReferenceData> createFileReference(const std::filesystem::path& path) {
     std::error_code ec;
     const auto canonical = std::filesystem::canonical(path, ec);
     std::optional<Identity> identity;
@@ -162,11 +162,8 @@ FileReferenceData createFileReference(const std::filesystem::path& path, std::st
         if (!identity)
             ec = {errno, std::generic_category()};
     }
-    if (ec) {
-        if (error != nullptr)
-            *error = describe(path, ec.message());
-        return {};
-    }
+    if (ec)
+        return Error{ec, describe(path, ec.message())};
     const std::string text = canonical.string();
     FileReferenceData data(kHeaderSize + text.size());
     std::memcpy(data.data(), kMagic, sizeof kMagic);
@@ -181,33 +178,22 @@ FileReferenceData createFileReference(const std::filesystem::path& path, std::st
     return data;
 }
 
-FileReferenceResolution resolveFileReference(const FileReferenceData& reference) {
-    FileReferenceResolution result;
+Result<FileReferenceResolution> resolveFileReference(const FileReferenceData& reference) {
     const auto decoded = decode(reference);
-    if (!decoded) {
-        result.error = reference.empty() ? "no file reference" : "not a valid file reference";
-        return result;
-    }
+    if (!decoded)
+        return makeError(std::errc::invalid_argument,
+                         reference.empty() ? "no file reference" : "not a valid file reference");
     const auto current = identityOf(decoded->path, true);
-    if (current && current->matches(decoded->identity)) {
-        result.path = decoded->path;
-        return result;
-    }
+    if (current && current->matches(decoded->identity))
+        return FileReferenceResolution{decoded->path, false};
     // Moved or renamed: find the same file again. Failing that, a file that was replaced at its
     // path (saved by writing a new file and renaming it over the old one) is the same document.
-    if (auto moved = searchMovedFile(*decoded)) {
-        result.path = std::move(moved);
-        result.isStale = true;
-        return result;
-    }
-    if (current) {
-        result.path = decoded->path;
-        result.isStale = true;
-        return result;
-    }
-    result.error = describe(decoded->path,
-                            std::make_error_code(std::errc::no_such_file_or_directory).message());
-    return result;
+    if (auto moved = searchMovedFile(*decoded))
+        return FileReferenceResolution{std::move(*moved), true};
+    if (current)
+        return FileReferenceResolution{decoded->path, true};
+    const auto missing = std::make_error_code(std::errc::no_such_file_or_directory);
+    return Error{missing, describe(decoded->path, missing.message())};
 }
 
 std::optional<std::filesystem::path>

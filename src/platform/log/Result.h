@@ -27,6 +27,8 @@ public:
     [[nodiscard]] T& value() & { return std::get<0>(state_); }
     [[nodiscard]] const T& value() const& { return std::get<0>(state_); }
     [[nodiscard]] T&& value() && { return std::get<0>(std::move(state_)); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     /// The error; only when !ok().
