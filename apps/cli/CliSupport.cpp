@@ -33,6 +33,11 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+void say(const CommonOptions& common, const std::string& line) {
+    if (!common.quiet)
+        std::cout << line << "\n";
+}
+
 std::vector<std::filesystem::path> readPathList(const std::string& file) {
     std::ifstream opened;
     if (file != "-") {

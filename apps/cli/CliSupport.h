@@ -68,6 +68,9 @@ inline std::string errorText(const std::error_code& error) {
 /// file cannot be read.
 [[nodiscard]] std::vector<std::filesystem::path> readPathList(const std::string& file);
 
+/// Prints `line` on standard output unless -q silenced the command.
+void say(const CommonOptions& common, const std::string& line);
+
 /// A usage or configuration error (exit code 2).
 inline CliError usageError(const std::string& message, std::string hint = {}) {
     return CliError(kExitUsage, message, std::move(hint));

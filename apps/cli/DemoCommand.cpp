@@ -108,7 +108,7 @@ OVPresetPtr storeDemoPreset(PresetStore& store, const fs::path& logo) {
     }
     auto preset = std::make_shared<OVPreset>(kPresetName);
     for (const auto& mark : demoMarks(logo))
-        preset->addWatermark(makeMark(mark.kind, mark.options, mark.text));
+        preset->addWatermark(makeMark(mark.kind, mark.options, mark.text, manager.storage()));
     preset->enableEditingForWatermark(nullptr);
     manager.insertObject(preset, 0);
     store.save();

@@ -88,6 +88,15 @@ ResizeSetting parseResize(std::string_view raw) {
                      std::string(kResizeHint));
 }
 
+void applyResize(OVPreset& preset, const ResizeSetting& setting) {
+    preset.setShouldResize(setting.enabled);
+    if (setting.enabled) {
+        preset.setResizeConstraint(setting.constraint);
+        preset.setResizeMethod(setting.method);
+        preset.setResizeValue(setting.value);
+    }
+}
+
 std::vector<std::string> parsePatternTokens(std::string_view text) {
     std::vector<std::string> tokens;
     std::size_t begin = 0;
@@ -154,6 +163,9 @@ void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings) {
 }
 
 void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings) {
+    // The location flags first: a --metadata policy given with them has the last word.
+    if (settings.stripLocation || settings.keepLocation)
+        preset.setShouldStripMetadata(settings.stripLocation);
     if (!settings.format.empty())
         preset.setOutputFormat(
             static_cast<OVOutputFormat>(valueNamed(settings.format, kOVOutputFormatNames)));
@@ -188,9 +200,9 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
             "Quality of JPEG, WebP, HEIC, AVIF and JPEG XL outputs, 1 (smallest) to 100 (best); "
             "default: the preset's, else 90")
         ->check(CLI::Range(1, 100));
-    auto* strip = command.add_flag("--strip-location", options.stripLocation,
+    auto* strip = command.add_flag("--strip-location", options.file.stripLocation,
                                    "Remove GPS location from the outputs (overrides the preset)");
-    auto* keep = command.add_flag("--keep-location", options.keepLocation,
+    auto* keep = command.add_flag("--keep-location", options.file.keepLocation,
                                   "Keep GPS location in the outputs (overrides the preset)");
     strip->excludes(keep);
     command
@@ -230,19 +242,8 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
 
 OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& options) {
     OVPresetPtr working = stored.copy();
-    if (!options.resize.empty()) {
-        const ResizeSetting resize = parseResize(options.resize);
-        working->setShouldResize(resize.enabled);
-        if (resize.enabled) {
-            working->setResizeConstraint(resize.constraint);
-            working->setResizeMethod(resize.method);
-            working->setResizeValue(resize.value);
-        }
-    }
-    if (options.stripLocation)
-        working->setShouldStripMetadata(true);
-    if (options.keepLocation)
-        working->setShouldStripMetadata(false);
+    if (!options.resize.empty())
+        applyResize(*working, parseResize(options.resize));
     applyOutputFileSettings(*working, options.file);
 
     auto placed = [&options](const OutputOptions::OwnPlacement& own, std::string anchor,
@@ -262,6 +263,8 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             mark.width = own.width;
         return mark;
     };
+    // Marks of this run only keep their pictures in memory: they leave nothing in the storage.
+    const OVStorageFolder inMemory = OVStorageFolder().readOnly();
     std::vector<OVWatermarkPtr> marks;
     if (!options.text.empty()) {
         // White with a soft shadow reads on light and dark photos alike.
@@ -270,7 +273,7 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             text.color = "#FFFFFF";
         if (text.shadow.empty())
             text.shadow = "0.5";
-        marks.push_back(makeMark("text", text, options.text));
+        marks.push_back(makeMark("text", text, options.text, inMemory));
     }
     // A logo next to a text takes the other bottom corner, so the two never cover each other.
     if (!options.logo.empty())
@@ -278,11 +281,9 @@ OVPresetPtr makeWorkingPreset(const OVPreset& stored, const OutputOptions& optio
             makeMark("image",
                      placed(options.logoPlacement,
                             options.text.empty() ? "bottom-right" : "bottom-left", "logo"),
-                     options.logo));
-    for (const auto& mark : marks) {
-        mark->detachFromStorage(); // a mark of this run only leaves nothing in the storage
+                     options.logo, inMemory));
+    for (const auto& mark : marks)
         working->addWatermark(mark);
-    }
     working->setEnableExportMode();
     return working;
 }

@@ -30,6 +30,8 @@ struct ResizeSetting {
 /// Parses "2048px" (longest side), "50%", "width:1600", "height:1200", "long:2048"
 /// (each side also as a percentage, "width:50%"), or "none". Throws a usage error otherwise.
 [[nodiscard]] ResizeSetting parseResize(std::string_view text);
+/// Sets `setting` as the preset's resize.
+void applyResize(OVPreset& preset, const ResizeSetting& setting);
 
 /// Tokens of a filename pattern from "filename,-,increment". Throws a usage error for an empty
 /// token or one that would make a path ("/").
@@ -45,12 +47,16 @@ struct OutputFileSettings {
     std::string metadata; ///< a kOVMetadataPolicyNames entry
     std::optional<std::string> artist;
     std::optional<std::string> copyright;
+    bool stripLocation = false; ///< --strip-location
+    bool keepLocation = false;  ///< --keep-location
     [[nodiscard]] bool isEmpty() const {
-        return format.empty() && metadata.empty() && !artist && !copyright;
+        return format.empty() && metadata.empty() && !artist && !copyright && !stripLocation &&
+               !keepLocation;
     }
 };
 
-/// Registers --format, --metadata, --artist and --copyright on `command`.
+/// Registers --format, --metadata, --artist and --copyright on `command` (the location flags
+/// each command describes itself).
 void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings);
 /// Sets what `settings` give on `preset`.
 void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings);
@@ -59,12 +65,10 @@ void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& setting
 struct OutputOptions {
     std::string preset;         ///< name or UUID; empty: the first preset
     std::optional<int> quality; ///< 1..100
-    bool stripLocation = false;
-    bool keepLocation = false;
-    std::string resize; ///< empty: the preset's own setting
-    std::string text;   ///< ad-hoc text mark
-    std::string logo;   ///< ad-hoc image mark (a picture file)
-    MarkOptions mark;   ///< placement and style of the ad-hoc marks
+    std::string resize;         ///< empty: the preset's own setting
+    std::string text;           ///< ad-hoc text mark
+    std::string logo;           ///< ad-hoc image mark (a picture file)
+    MarkOptions mark;           ///< placement and style of the ad-hoc marks
     /// Placement of each ad-hoc mark alone (--text-anchor, --logo-width, ...); empty: the shared
     /// option, else the mark's own default (text bottom right, a logo beside it bottom left).
     struct OwnPlacement {

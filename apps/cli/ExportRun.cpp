@@ -8,22 +8,20 @@
 #include "MarkSummary.h"
 #include "ProgressBar.h"
 
+#include "inkstead/export/OVExportInputs.h"
 #include "inkstead/export/OVExportManifest.h"
 #include "inkstead/export/OVFilenamePattern.h"
 #include "inkstead/export/OVOutputNames.h"
 #include "inkstead/export/OVPipelineRenderer.h"
 #include "inkstead/export/OVSaveManager.h"
 #include "inkstead/export/OVUniqueFilename.h"
-#include "inkstead/imaging/OVImageMetadata.h"
 #include "inkstead/model/OVModel.h"
-#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -31,60 +29,15 @@ namespace cli {
 namespace {
 
 // The images of a run: what the image list found, and inputs that failed before the batch.
-struct Collected {
-    std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
-    std::vector<ImageOutcome> rejected;
-};
-
-// Files that carry the mark of an earlier export are outputs, wherever they are: exporting them
-// again would stamp the marks twice. They stay in only when asked for.
-void skipEarlierOutputs(Collected& collected, const ExportJob& job) {
-    if (job.includeOutputs)
-        return;
-    OVModel& model = *collected.model;
-    std::set<std::size_t> marked;
-    for (std::size_t i = 0; i < model.count(); ++i)
-        if (const auto url = model.URLAtIndex(i); url && OVIsMarkedOutput(*url))
-            marked.insert(i);
-    for (const std::size_t i : marked)
-        collected.rejected.push_back({*model.URLAtIndex(i),
-                                      {},
-                                      ImageStatus::Skipped,
-                                      "an output of an earlier export (--include-outputs stamps "
-                                      "it again)",
-                                      {}});
-    model.removeObjectsAtIndexes(marked);
-}
-
-Collected collectInputs(const ExportJob& job) {
-    Collected collected;
-    const auto presetID = job.preset->uuid();
-    for (const auto& input : job.inputs) {
-        std::error_code ec;
-        const fs::path path = fs::absolute(input, ec);
-        const auto status = fs::status(path, ec);
-        if (ec || !fs::exists(status)) {
-            collected.rejected.push_back(
-                {input, {}, ImageStatus::Failed, "no such file or folder"});
-            continue;
-        }
-        if (!fs::is_directory(status) && ov::ImageSource::typeOfFile(path).empty()) {
-            collected.rejected.push_back(
-                {input, {}, ImageStatus::Failed, "not an image inkstead can read"});
-            continue;
-        }
-        const std::size_t before = collected.model->count();
-        std::vector<OVUnreadableFolder> unreadable;
-        collected.model->addURL(path, presetID, &unreadable);
-        for (const auto& folder : unreadable)
-            collected.rejected.push_back({folder.folder,
-                                          {},
-                                          ImageStatus::Failed,
-                                          "cannot read the folder: " + folder.error.message()});
-        if (fs::is_directory(status) && collected.model->count() == before && !job.quiet)
-            std::fprintf(stderr, "inkstead: no images in %s\n", input.c_str());
-    }
-    skipEarlierOutputs(collected, job);
+OVExportInputs collectInputs(const ExportJob& job) {
+    OVExportInputs collected =
+        OVCollectExportInputs(job.inputs, job.preset->uuid(), job.includeOutputs);
+    for (auto& image : collected.rejected)
+        if (image.status == ImageStatus::Skipped)
+            image.error += " (--include-outputs stamps it again)";
+    if (!job.quiet)
+        for (const auto& folder : collected.emptyFolders)
+            std::fprintf(stderr, "inkstead: no images in %s\n", folder.c_str());
     return collected;
 }
 
@@ -109,18 +62,7 @@ std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model
             ? given
             : OVOutputNames(sources, {job.outputFolder, job.pattern, mirroredFolders(job),
                                       job.conflict, true, outputTypesFor(job, sources.size())});
-    std::vector<ImageOutcome> plan;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        if (!sources[i])
-            continue;
-        const fs::path output = job.outputFolder / names[i];
-        std::error_code ec;
-        if (job.conflict == OVConflictPolicy::Skip && fs::exists(fs::symlink_status(output, ec)))
-            plan.push_back({*sources[i], output, ImageStatus::Skipped, "the output exists", {}});
-        else
-            plan.push_back({*sources[i], output, ImageStatus::Planned, {}, {}});
-    }
-    return plan;
+    return OVPlannedOutcomes(sources, names, job.outputFolder, job.conflict);
 }
 
 void makeOutputFolder(const fs::path& folder) {
@@ -149,9 +91,10 @@ ExportSummary summaryFor(const ExportJob& job) {
 void printPlan(const ExportJob& job, const ExportSummary& summary) {
     std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
                 summary.presetUUID.c_str());
-    std::printf("  export: %s\n", presetExportSummary(*job.preset).c_str());
+    std::printf("  export: %s\n", OVPresetExportSummary(*job.preset).c_str());
     for (const auto& mark : job.preset->watermarks())
-        std::printf("  %s: %s\n", markKindName(*mark).c_str(), describeMark(*mark).c_str());
+        std::printf("  %s: %s\n", OVWatermarkKindName(*mark).c_str(),
+                    OVWatermarkSummary(*mark).c_str());
     for (const auto& image : summary.images) {
         if (image.status == ImageStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());
@@ -178,28 +121,6 @@ int exitCodeFor(const ExportSummary& summary) {
     if (summary.cancelled)
         return interruptedExitCode();
     return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
-}
-
-// The manifest record of an image that is done.
-OVManifestRecord manifestRecord(const ImageOutcome& image, double seconds) {
-    OVManifestRecord record;
-    record.status = image.status == ImageStatus::Written   ? OVManifestStatus::Done
-                    : image.status == ImageStatus::Skipped ? OVManifestStatus::Skipped
-                                                           : OVManifestStatus::Failed;
-    record.input = image.source.string();
-    std::error_code ec;
-    record.output = image.output.empty() ? std::string() : fs::absolute(image.output, ec).string();
-    record.reason = image.error;
-    record.seconds = seconds;
-    record.inputBytes = fs::file_size(image.source, ec);
-    if (ec)
-        record.inputBytes = 0;
-    if (!image.output.empty()) {
-        record.outputBytes = fs::file_size(image.output, ec);
-        if (ec)
-            record.outputBytes = 0;
-    }
-    return record;
 }
 
 // Appends to the manifest; the first failure is reported once, the export goes on.
@@ -249,9 +170,9 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
             const fs::path& source = listed && event.index < listed->sources.size()
                                          ? listed->sources[event.index]
                                          : event.source;
-            record(manifest,
-                   manifestRecord({source, event.output, statusOf(event.kind), event.reason, {}},
-                                  event.seconds));
+            record(manifest, OVManifestRecordOf(
+                                 {source, event.output, statusOf(event.kind), event.reason, {}},
+                                 event.seconds));
         });
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);
@@ -302,7 +223,7 @@ std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
 
 // The inputs of a job named from the whole list: a shard of it, or a run resumed from a
 // manifest.
-Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
+OVExportInputs collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
     ShardInputs shard = collectShard(job, manifest);
     if (!job.quiet) {
         if (job.shard)
@@ -313,9 +234,9 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames&
                          shard.finishedBefore, shard.finishedBefore == 1 ? "" : "s");
     }
     for (const auto& image : shard.rejected)
-        record(manifest, manifestRecord(image, 0));
+        record(manifest, OVManifestRecordOf(image, 0));
     listed = {std::move(shard.names), std::move(shard.sources)};
-    return {std::move(shard.model), std::move(shard.rejected)};
+    return {std::move(shard.model), std::move(shard.rejected), {}};
 }
 
 } // namespace
@@ -323,7 +244,7 @@ Collected collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames&
 ExportResult runExport(ExportJob job) {
     const auto manifest = openManifest(job);
     ListedNames listed;
-    Collected collected =
+    OVExportInputs collected =
         namesFromList(job) ? collectListed(job, manifest.get(), listed) : collectInputs(job);
     if (namesFromList(job) && collected.model->count() == 0 && collected.rejected.empty()) {
         if (!job.quiet)
@@ -353,23 +274,12 @@ ExportResult runExport(ExportJob job) {
         summary.cancelled = report.cancelled;
 
         // Back into list order, with the images a cancel left out.
-        std::vector<ImageOutcome> byIndex(collected.model->count());
-        for (std::size_t i = 0; i < byIndex.size(); ++i)
-            byIndex[i] = {collected.model->URLAtIndex(i).value_or(fs::path()),
-                          {},
-                          ImageStatus::NotStarted,
-                          {}};
-        for (const auto& output : report.outputs) {
-            byIndex[output.index] = {
-                output.source, output.output, ImageStatus::Written, {}, output.warnings};
+        summary.images =
+            OVExportOutcomes(report, collected.model->count(), [&collected](std::size_t i) {
+                return collected.model->URLAtIndex(i).value_or(fs::path());
+            });
+        for (const auto& output : report.outputs)
             result.outputs.push_back(output.output);
-        }
-        for (const auto& skipped : report.skipped)
-            byIndex[skipped.index] = {
-                skipped.source, skipped.output, ImageStatus::Skipped, "the output exists", {}};
-        for (const auto& failure : report.failures)
-            byIndex[failure.index] = {failure.source, {}, ImageStatus::Failed, failure.reason};
-        summary.images = std::move(byIndex);
     }
     summary.images.insert(summary.images.end(), collected.rejected.begin(),
                           collected.rejected.end());
@@ -382,7 +292,7 @@ ExportResult runExport(ExportJob job) {
             if (image.status == ImageStatus::Written)
                 std::fprintf(stderr, "%s -> %s\n", image.source.c_str(), image.output.c_str());
     if (job.json)
-        std::printf("%s\n", exportReportJson(summary).c_str());
+        std::printf("%s\n", OVExportReportJson(summary).c_str());
     if (!job.quiet)
         std::fprintf(stderr, "%s\n", exportSummaryLine(summary).c_str());
     result.exitCode = exitCodeFor(summary);

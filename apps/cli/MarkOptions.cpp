@@ -3,6 +3,7 @@
 #include "MarkValues.h"
 
 #include "inkstead/platform/text/Font.h"
+#include "inkstead/watermarks/OVArrowWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <cstdio>
@@ -16,8 +17,6 @@ namespace {
 // Sizes of marks placed without --width or --rect, as shares of the image width.
 constexpr double kDefaultTextWidth = 0.25;
 constexpr double kDefaultBoxWidth = 0.2;
-// An arrow's end exactly on the image's left or bottom edge would read as "no placement".
-constexpr double kHair = 1e-9;
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
@@ -53,7 +52,7 @@ void setMargin(OVPlacement& placement, std::string_view text, std::string_view o
 
 void setWidth(OVPlacement& placement, std::string_view text, std::string_view relativeTo,
               std::string_view option) {
-    if (relativeTo != "width" && relativeTo != "longer-side" && relativeTo != "shorter-side")
+    if (!OVPlacementShareRuleNamed(relativeTo))
         throw usageError("--relative-to: invalid value \"" + std::string(relativeTo) + "\"",
                          "expected width, longer-side or shorter-side");
     requireUnit(text, option);
@@ -97,7 +96,7 @@ void setProperty(OVWatermark& mark, const OVWatermarkProperty& property, std::st
 // The style options given, by the short name kinds use for them.
 std::vector<std::pair<std::string, std::string>> givenStyle(const MarkOptions& options) {
     std::vector<std::pair<std::string, std::string>> given;
-    auto number = [](double v) { return formatNumber(v); };
+    auto number = [](double v) { return OVNumberString(v); };
     if (!options.font.empty())
         given.emplace_back("font", options.font);
     if (options.size)
@@ -140,36 +139,18 @@ void applyShared(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptio
     }
 }
 
-ov::Point parsedArrowEnd(std::string_view text, std::string_view option) {
-    const ov::Point p = parsePointFraction(text, option);
-    const ov::Size image = kOVPlacementReferenceBounds.size;
-    return {std::max(p.x, kHair) * image.width, std::max(1 - p.y, kHair) * image.height};
-}
-
-void placeArrow(OVWatermark& mark, const OVWatermarkKind& kind, ov::Point from, ov::Point to) {
-    if (from == to)
+// Places an arrow between two points given as fractions of the image from its top-left corner.
+void placeArrow(OVArrowWatermark& arrow, ov::Point from, ov::Point to) {
+    if (!arrow.setEndsFromTopLeft(from, to))
         throw usageError("--from and --to: an arrow needs two different points");
-    mark.setBounds(kOVPlacementReferenceBounds);
-    kind.property("begin")->set(mark, from);
-    kind.property("end")->set(mark, to);
-}
-
-// The arrow's end points on the reference image, from its fractions.
-std::pair<ov::Point, ov::Point> arrowEnds(const OVWatermark& mark, const OVWatermarkKind& kind) {
-    const ov::Size image = kOVPlacementReferenceBounds.size;
-    auto onImage = [&](const OVPropertyValue& v) {
-        const auto fractions = std::get<ov::Size>(v);
-        return ov::Point{fractions.width * image.width, fractions.height * image.height};
-    };
-    return {onImage(kind.property("relativeBegin")->get(mark)),
-            onImage(kind.property("relativeEnd")->get(mark))};
 }
 
 void place(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& options) {
     if (kind.property("begin")) {
         const std::string from = options.from.empty() ? "60%,60%" : options.from;
         const std::string to = options.to.empty() ? "80%,80%" : options.to;
-        placeArrow(mark, kind, parsedArrowEnd(from, "--from"), parsedArrowEnd(to, "--to"));
+        placeArrow(static_cast<OVArrowWatermark&>(mark), parsePointFraction(from, "--from"),
+                   parsePointFraction(to, "--to"));
         return;
     }
     if (!options.rect.empty() && kind.drawsWith(OVSharedSettingAreaPlacement)) {
@@ -185,7 +166,7 @@ void place(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& op
     if (!options.width.empty())
         setWidth(placement, options.width, options.relativeTo, "--width");
     else if (!(isText && options.size)) // a point size alone keeps the text at that size
-        setWidth(placement, formatPercent(isText ? kDefaultTextWidth : kDefaultBoxWidth),
+        setWidth(placement, OVPercentString(isText ? kDefaultTextWidth : kDefaultBoxWidth),
                  options.relativeTo, "--width");
     mark.setPlacement(placement);
 }
@@ -289,12 +270,13 @@ void addMarkOptions(CLI::App& command, MarkOptions& options) {
 }
 
 OVWatermarkPtr makeMark(std::string_view kindName, const MarkOptions& options,
-                        const std::string& text) {
+                        const std::string& text, const OVStorageFolder& storage) {
     const OVWatermarkKind* kind = OVWatermarkKindNamed(kindName == "logo" ? "image" : kindName);
     if (!kind)
         throw usageError("unknown watermark kind \"" + std::string(kindName) + "\"",
                          "kinds: " + joined(markKindNames()));
     auto mark = kind->make();
+    mark->attachToStorage(storage);
     for (const auto& property : kind->properties) {
         if (property.type == OVPropertyType::Text) {
             if (text.empty())
@@ -358,22 +340,23 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
             setWidth(placement, value, "width", key);
         else if (placement.sizeRule != OVPlacementSizeRule::Pixels &&
                  placement.sizeRule != OVPlacementSizeRule::Unchanged) {
-            const auto rule = OVPlacementSizeFromString("1", value);
+            const auto rule = OVPlacementShareRuleNamed(value);
             if (!rule)
                 throw usageError("relative-to: invalid value \"" + std::string(value) + "\"",
                                  "expected width, longer-side or shorter-side");
-            placement.sizeRule = rule->first; // the share stays, of another length
+            placement.sizeRule = *rule; // the share stays, of another length
         }
         mark.setPlacement(placement);
     } else if (key == "rect") {
         checkDrawsWith(kind, OVSharedSettingAreaPlacement, key);
         mark.placeOverArea(parseRectFraction(value, key));
     } else if (key == "from" || key == "to") {
-        if (!kind.property("begin"))
+        auto* arrow = dynamic_cast<OVArrowWatermark*>(&mark);
+        if (!arrow)
             throw notForKind(key, kind);
-        auto [from, to] = arrowEnds(mark, kind);
-        (key == "from" ? from : to) = parsedArrowEnd(value, key);
-        placeArrow(mark, kind, from, to);
+        auto [from, to] = arrow->endsFromTopLeft();
+        (key == "from" ? from : to) = parsePointFraction(value, key);
+        placeArrow(*arrow, from, to);
     } else if (const OVWatermarkProperty* property = kind.property(key);
                property && property->editable && !property->option.empty()) {
         setProperty(mark, *property, value, key);

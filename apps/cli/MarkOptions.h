@@ -9,6 +9,7 @@
 
 #include "CliSupport.h"
 
+#include "inkstead/storage/OVStorage.h"
 #include "inkstead/watermarks/OVWatermark.h"
 
 #include <map>
@@ -50,10 +51,11 @@ struct MarkOptions {
 void addMarkOptions(CLI::App& command, MarkOptions& options);
 
 /// Builds a watermark of `kind` from the options; `text` is the content of a text mark (the
-/// image kind takes its picture from options.image, or from `text` when that is empty). Throws
-/// CliError (exit 2) naming the option when a value is malformed or a picture cannot be read.
+/// image kind takes its picture from options.image, or from `text` when that is empty), whose
+/// picture is kept in `storage`. Throws CliError (exit 2) naming the option when a value is
+/// malformed or a picture cannot be read.
 [[nodiscard]] OVWatermarkPtr makeMark(std::string_view kind, const MarkOptions& options,
-                                      const std::string& text = {});
+                                      const std::string& text, const OVStorageFolder& storage);
 
 /// Keys `setMarkProperty` understands, for --help and error hints.
 [[nodiscard]] std::vector<std::string> markPropertyKeys();

@@ -3,6 +3,7 @@
 // Parsing of the values the watermark options take (percentages, colours, anchors, points and
 // rectangles given in percent of the image), with errors that name the option.
 
+#include "inkstead/geometry/OVNumberText.h"
 #include "inkstead/platform/gfx/Color.h"
 #include "inkstead/platform/gfx/Geometry.h"
 #include "inkstead/watermarks/OVPlacement.h"
@@ -28,10 +29,5 @@ void requireUnit(std::string_view text, std::string_view option);
 /// "X%,Y%,W%,H%": a rectangle whose top-left corner is measured from the image's top-left
 /// corner, as fractions; width and height must be positive and it must lie on the image.
 [[nodiscard]] ov::Rect parseRectFraction(std::string_view text, std::string_view option);
-
-/// A number with up to 10 significant digits: 2 → "2", 0.5 → "0.5".
-[[nodiscard]] std::string formatNumber(double value);
-/// A fraction as a percentage with up to two decimals: 0.2 → "20%".
-[[nodiscard]] std::string formatPercent(double fraction);
 
 } // namespace cli

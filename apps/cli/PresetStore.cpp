@@ -1,15 +1,8 @@
 #include "PresetStore.h"
 
-#include "inkstead/platform/archive/KeyedUnarchiver.h"
-#include "inkstead/platform/files/FileContents.h"
-#include "inkstead/platform/files/StorageLocations.h"
 #include "inkstead/storage/OVStorage.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -24,18 +17,13 @@ namespace {
 // their manager without it.
 constexpr std::nullopt_t kNoSweep = std::nullopt;
 
-// The storage folder inside a shared container such as --home names.
-fs::path storageIn(const fs::path& container) {
-    return container / kOVGroupContainerSubpath;
-}
-
-// A private, empty storage folder for presets read from another file, removed at the end.
-fs::path makePrivateHome() {
-    std::string pattern = (fs::temp_directory_path() / "inkstead-presets-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw CliError(kExitSomeFailed,
-                       "cannot create a temporary folder in " + fs::temp_directory_path().string());
-    return pattern;
+// The storage the common options name: --home's, else the one of the environment.
+OVStorageFolder storageFor(const CommonOptions& common) {
+    if (common.home.empty())
+        return OVStorageFolder();
+    std::error_code error;
+    const fs::path home = fs::absolute(common.home, error);
+    return OVStorageFolder::inContainer(error ? common.home : home);
 }
 
 } // namespace
@@ -43,38 +31,23 @@ fs::path makePrivateHome() {
 struct PresetStore::Impl {
     std::optional<ov::FileLock> lock; // declared first: released after the manager's last write
     std::unique_ptr<OVPresetManager> manager;
-    fs::path privateHome; // set when the presets come from --presets-file
-    fs::path presetsFile;
-
-    ~Impl() {
-        manager.reset(); // waits for pending writes before the folder goes
-        if (!privateHome.empty()) {
-            std::error_code ignored;
-            fs::remove_all(privateHome, ignored);
-        }
-    }
 
     void openStorage(const CommonOptions& common, PresetAccess access) {
-        if (!common.home.empty()) {
-            std::error_code error;
-            fs::path home = fs::absolute(common.home, error);
-            if (error)
-                home = common.home;
-            OVSetStorageDirectory(storageIn(home));
-        }
+        const OVStorageFolder storage = storageFor(common);
         std::error_code error;
-        if (const fs::path file = OVPresetArchivePath();
+        if (const fs::path file = storage.presetArchivePath();
             fs::exists(file, error) && !fs::is_regular_file(file, error))
             throw usageError(file.string() + " is not a regular file",
                              "move it out of the way; the presets are kept in a regular file");
         // Reading goes on without the lock where it cannot be had (a read-only storage).
-        lock.emplace(OVLockStorage());
+        lock.emplace(storage.lock());
         if (lock->error() && access == PresetAccess::Change)
-            throw usageError("cannot lock the storage folder " + OVStorageDirectory().string() +
+            throw usageError("cannot lock the storage folder " + storage.directory().string() +
                                  ": " + lock->error().message(),
                              "give a writable folder with --home DIR or INKSTEAD_HOME");
-        manager = std::make_unique<OVPresetManager>(kNoSweep);
-        presetsFile = manager->presetArchivePath();
+        manager = std::make_unique<OVPresetManager>(
+            storage.isProcessDefault() ? fs::path() : storage.directory(), kNoSweep);
+        const fs::path presetsFile = manager->presetArchivePath();
         if (presetsFile.empty() || !fs::is_directory(presetsFile.parent_path(), error))
             throw usageError("cannot create the storage folder " +
                                  presetsFile.parent_path().string(),
@@ -91,38 +64,25 @@ struct PresetStore::Impl {
 
     void openFile(const CommonOptions& common) {
         const fs::path file = common.presetsFile;
-        std::error_code error;
-        if (!fs::is_regular_file(file, error))
-            throw usageError("no presets file at " + file.string(),
-                             "--presets-file takes the presets.bin of an Inkstead storage folder");
-        auto bytes = ov::readFileContents(file);
-        if (!bytes)
-            throw usageError("cannot read " + file.string(), "check the file's permissions");
-        auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(*bytes);
-        if (!list)
-            throw usageError(file.string() + " is not a presets file",
-                             "--presets-file takes the presets.bin of an Inkstead storage folder");
-
         // Pictures of image watermarks live beside a storage's presets file; fall back on the
         // storage the common options name.
-        fs::path pictures = file.parent_path() / kOVWatermarkImagesDirectory;
-        if (!fs::is_directory(pictures, error)) {
-            const fs::path container =
-                common.home.empty() ? ov::sharedContainerDirectory() : common.home;
-            pictures = container / kOVGroupContainerSubpath / kOVWatermarkImagesDirectory;
+        std::error_code error;
+        const bool beside =
+            fs::is_directory(file.parent_path() / kOVWatermarkImagesDirectory, error);
+        auto opened = OVPresetManager::presetsOfFile(
+            file, beside ? OVStorageFolder(file.parent_path()) : storageFor(common));
+        if (opened) {
+            manager = std::move(opened).value();
+            return;
         }
-
-        privateHome = makePrivateHome();
-        manager = std::make_unique<OVPresetManager>(storageIn(privateHome), kNoSweep);
-        manager->waitForPendingSaves();
-        for (const auto& preset : *list)
-            for (const auto& id : preset->allWatermarkIDs()) {
-                const std::string name = id + ".png";
-                fs::copy_file(pictures / name, manager->storage().imageURLForFilename(name),
-                              fs::copy_options::overwrite_existing, error);
-            }
-        manager->setPresets(std::move(list));
-        presetsFile = file;
+        const std::error_code code = opened.error().code;
+        if (code == std::errc::no_such_file_or_directory)
+            throw usageError("no presets file at " + file.string(),
+                             "--presets-file takes the presets.bin of an Inkstead storage folder");
+        if (code == std::errc::invalid_argument)
+            throw usageError(file.string() + " is not a presets file",
+                             "--presets-file takes the presets.bin of an Inkstead storage folder");
+        throw usageError("cannot read " + file.string(), "check the file's permissions");
     }
 };
 
@@ -142,10 +102,7 @@ OVPresetManager& PresetStore::manager() {
 
 OVPresetPtr PresetStore::find(std::string_view nameOrUUID) const {
     const auto& manager = *impl_->manager;
-    if (auto uuid = ov::UUID::fromString(nameOrUUID))
-        if (auto preset = manager.presetWithID(*uuid))
-            return preset;
-    if (auto preset = manager.presetWithName(nameOrUUID))
+    if (auto preset = manager.presetWithNameOrID(nameOrUUID))
         return preset;
 
     std::string names;
@@ -168,12 +125,11 @@ OVPresetPtr PresetStore::findOrFirst(std::string_view nameOrUUID) const {
 }
 
 std::size_t PresetStore::indexOf(const OVPresetPtr& preset) const {
-    const auto list = impl_->manager->presets().value_or(std::vector<OVPresetPtr>{});
-    return static_cast<std::size_t>(std::find(list.begin(), list.end(), preset) - list.begin());
+    return impl_->manager->indexOfPreset(preset).value_or(impl_->manager->count());
 }
 
 void PresetStore::save() {
-    if (!impl_->privateHome.empty())
+    if (impl_->manager->isReadOnly())
         throw usageError("presets read with --presets-file are read-only",
                          "import them first: `inkstead presets export P FILE.json --presets-file "
                          "...` then `inkstead presets import FILE.json`");

@@ -20,9 +20,10 @@ enum class PresetAccess {
 
 class PresetStore {
 public:
-    /// Opens the store the common options name. --home points the library's storage at that
-    /// folder (as INKSTEAD_HOME does); --presets-file reads presets from that file instead of the
-    /// storage's own. Throws CliError (exit 2) when the file cannot be read as a presets file.
+    /// Opens the store the common options name: the storage in --home's folder (else the one
+    /// INKSTEAD_HOME or the user's data folder holds), or, read-only, the presets of the file
+    /// --presets-file names. Throws CliError (exit 2) when the file cannot be read as a presets
+    /// file.
     ///
     /// The storage is loaded under its lock. For a change the lock is kept until the store goes,
     /// so commands that change presets at the same time take turns, each loading what the one

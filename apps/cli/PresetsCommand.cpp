@@ -32,17 +32,10 @@ struct PresetsArgs {
     bool json = false;
     bool force = false;
     bool replace = false;
-    std::string resize; ///< presets set --resize
-    bool stripLocation = false;
-    bool keepLocation = false;
+    std::string resize;         ///< presets set --resize
     OutputFileSettings output;  ///< presets set --format, --metadata, ...
     std::optional<int> quality; ///< presets set --quality
 };
-
-void say(const CommonOptions& common, const std::string& line) {
-    if (!common.quiet)
-        std::cout << line << "\n";
-}
 
 std::vector<OVPresetPtr> listOf(PresetStore& store) {
     return store.manager().presets().value_or(std::vector<OVPresetPtr>{});
@@ -68,17 +61,8 @@ json summaryJson(const OVPreset& preset, std::size_t index) {
             {"name", preset.name()},
             {"uuid", preset.uuid().uuidString()},
             {"watermarks", preset.numberOfWatermarks()},
-            {"export", presetExportSummary(preset)},
+            {"export", OVPresetExportSummary(preset)},
             {"default", index == 0}};
-}
-
-std::string markTable(const OVPreset& preset) {
-    std::vector<std::vector<std::string>> rows{{"INDEX", "KIND", "TITLE", "PLACEMENT AND STYLE"}};
-    std::size_t index = 1;
-    for (const auto& mark : preset.watermarks())
-        rows.push_back(
-            {std::to_string(index++), markKindName(*mark), mark->title(), describeMark(*mark)});
-    return formatTable(rows);
 }
 
 void list(const CommonOptions& common, const PresetsArgs& args) {
@@ -97,7 +81,7 @@ void list(const CommonOptions& common, const PresetsArgs& args) {
     for (std::size_t i = 0; i < presets.size(); ++i)
         rows.push_back({i == 0 ? "*" : "", std::to_string(i + 1), presets[i]->name(),
                         std::to_string(presets[i]->numberOfWatermarks()),
-                        presetExportSummary(*presets[i]), presets[i]->uuid().uuidString()});
+                        OVPresetExportSummary(*presets[i]), presets[i]->uuid().uuidString()});
     std::cout << formatTable(rows);
     if (!common.quiet)
         std::cout << "(* the default preset: export and render use it without --preset)\n";
@@ -118,13 +102,13 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
     std::cout << "Preset:           " << printable(preset->name())
               << (isDefault ? " (default)" : "") << "\n"
               << "UUID:             " << preset->uuid().uuidString() << "\n"
-              << "Export:           " << presetExportSummary(*preset) << "\n"
+              << "Export:           " << OVPresetExportSummary(*preset) << "\n"
               << "Resize:           " << (preset->shouldResize() ? "on" : "off") << "\n"
               << "Resize side:      " << (side < 3 ? sides[side] : "longest-side") << "\n"
               << "Resize method:    " << (percent ? "percentage" : "pixels") << "\n"
               << "Resize value:     "
-              << (percent ? formatNumber(value > 1 ? value : value * 100) + "%"
-                          : formatNumber(value) + "px")
+              << (percent ? OVNumberString(value > 1 ? value : value * 100) + "%"
+                          : OVNumberString(value) + "px")
               << "\n"
               << "Strip location:   " << (preset->shouldStripMetadata() ? "yes" : "no") << "\n"
               << "Metadata:         "
@@ -133,7 +117,7 @@ void show(const CommonOptions& common, const PresetsArgs& args) {
               << "Format:           "
               << kOVOutputFormatNames[std::min<std::uint64_t>(preset->outputFormat(), 5)] << "\n";
     if (preset->outputQuality() > 0)
-        std::cout << "Quality:          " << formatNumber(preset->outputQuality() * 100) << "\n";
+        std::cout << "Quality:          " << OVNumberString(preset->outputQuality() * 100) << "\n";
     if (!preset->metadataArtist().empty())
         std::cout << "Artist:           " << printable(preset->metadataArtist()) << "\n";
     if (!preset->metadataCopyright().empty())
@@ -198,8 +182,7 @@ void remove(const CommonOptions& common, const PresetsArgs& args) {
 }
 
 void set(const CommonOptions& common, const PresetsArgs& args) {
-    if (args.resize.empty() && !args.stripLocation && !args.keepLocation && args.output.isEmpty() &&
-        !args.quality)
+    if (args.resize.empty() && args.output.isEmpty() && !args.quality)
         throw usageError("nothing to set", "give --resize SIZE (or none), --strip-location, "
                                            "--keep-location, --format, --quality, --metadata, "
                                            "--artist or --copyright");
@@ -208,22 +191,14 @@ void set(const CommonOptions& common, const PresetsArgs& args) {
         args.resize.empty() ? std::nullopt : std::optional(parseResize(args.resize));
     PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
-    if (resize) {
-        preset->setShouldResize(resize->enabled);
-        if (resize->enabled) {
-            preset->setResizeConstraint(resize->constraint);
-            preset->setResizeMethod(resize->method);
-            preset->setResizeValue(resize->value);
-        }
-    }
-    if (args.stripLocation || args.keepLocation)
-        preset->setShouldStripMetadata(args.stripLocation);
+    if (resize)
+        applyResize(*preset, *resize);
     applyOutputFileSettings(*preset, args.output);
     if (args.quality)
         preset->setOutputQuality(*args.quality / 100.0);
     preset->setShouldSave(false);
     store.save();
-    say(common, "Preset " + inQuotes(preset->name()) + ": " + presetExportSummary(*preset));
+    say(common, "Preset " + inQuotes(preset->name()) + ": " + OVPresetExportSummary(*preset));
 }
 
 void makeDefault(const CommonOptions& common, const PresetsArgs& args) {
@@ -295,29 +270,11 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
     auto& preset = *imported.preset;
     if (!args.name.empty())
         preset.setName(args.name);
-    // With --replace the imported preset takes the place of the one of the same name.
-    OVPresetPtr replaced;
-    std::size_t position = store.manager().count();
-    if (args.replace) {
-        auto& manager = store.manager();
-        replaced = manager.presetWithName(preset.name());
-        if (replaced) {
-            preset.setUuid(replaced->uuid());
-            position = store.indexOf(replaced);
-            manager.removeObjectFromPresetsAtIndex(position);
-        }
-    } else if (!args.name.empty()) {
+    if (!args.replace && !args.name.empty())
         checkNewName(store, args.name);
-    }
-    const std::string recordedName = preset.name();
-    preset.setName(store.manager().freePresetName(recordedName));
-    const auto& storage = store.manager().storage();
-    const bool newIdentity = !replaced && imported.makeDistinctFrom(listOf(store), storage);
-    if (auto stored = imported.storePictures(storage); !stored)
-        throw CliError(kExitSomeFailed, stored.error().message);
-    preset.setShouldSave(false);
-    auto& manager = store.manager();
-    manager.insertObject(imported.preset, position);
+    auto done = store.manager().importPreset(imported, args.replace);
+    if (!done)
+        throw CliError(kExitSomeFailed, done.error().message);
     try {
         store.save();
     } catch (...) {
@@ -325,15 +282,14 @@ void importPreset(const CommonOptions& common, const PresetsArgs& args) {
         throw;
     }
     // The replaced preset's pictures go only once the list without it is on disk.
-    if (replaced)
-        for (const auto& mark : replaced->watermarks())
-            mark->removeImage();
-    std::string line = std::string(replaced ? "Replaced preset " : "Imported preset ") +
+    const auto& import = done.value();
+    OVPresetManager::removeReplacedPictures(import, preset);
+    std::string line = std::string(import.replaced ? "Replaced preset " : "Imported preset ") +
                        inQuotes(preset.name()) + " (" + preset.uuid().uuidString() + ")";
-    if (newIdentity)
+    if (import.newIdentity)
         line += "; a preset with its UUID exists, so it got a new one";
-    if (preset.name() != recordedName)
-        line += "; renamed from " + inQuotes(recordedName) + ", which is taken";
+    if (!import.recordedName.empty())
+        line += "; renamed from " + inQuotes(import.recordedName) + ", which is taken";
     say(common, line);
 }
 
@@ -427,10 +383,10 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
                      "Output size: 2048px (longest side), 50%, width:1600, height:1200, "
                      "long:2048, or none (original size)")
         ->type_name("SIZE");
-    auto* strip = setCommand->add_flag("--strip-location", args->stripLocation,
+    auto* strip = setCommand->add_flag("--strip-location", args->output.stripLocation,
                                        "Remove GPS location and place names from outputs");
-    auto* keep =
-        setCommand->add_flag("--keep-location", args->keepLocation, "Keep the location in outputs");
+    auto* keep = setCommand->add_flag("--keep-location", args->output.keepLocation,
+                                      "Keep the location in outputs");
     strip->excludes(keep);
     addOutputFileOptions(*setCommand, args->output);
     setCommand

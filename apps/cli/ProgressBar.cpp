@@ -56,13 +56,6 @@ std::size_t columnsOf(char32_t c) {
     return wide ? 2 : 1;
 }
 
-std::size_t displayLength(const std::string& text) {
-    std::size_t columns = 0;
-    for (std::size_t at = 0; at < text.size();)
-        columns += columnsOf(nextCodePoint(text, at));
-    return columns;
-}
-
 // The end of `text` that fits in `columns`, with a leading ellipsis when shortened.
 std::string tail(const std::string& text, std::size_t columns) {
     if (displayLength(text) <= columns)
@@ -89,6 +82,13 @@ std::string tail(const std::string& text, std::size_t columns) {
 }
 
 } // namespace
+
+std::size_t displayLength(const std::string& text) {
+    std::size_t columns = 0;
+    for (std::size_t at = 0; at < text.size();)
+        columns += columnsOf(nextCodePoint(text, at));
+    return columns;
+}
 
 std::string formatDuration(double seconds) {
     const long total = std::lround(std::max(0.0, seconds));

@@ -25,6 +25,9 @@ struct ProgressState {
 /// long).
 [[nodiscard]] std::string formatProgressLine(const ProgressState& state, std::size_t columns);
 
+/// Terminal columns `text` (UTF-8) takes: wide characters two, combining marks none.
+[[nodiscard]] std::size_t displayLength(const std::string& text);
+
 /// "1:05", "12:00:03": a duration for people.
 [[nodiscard]] std::string formatDuration(double seconds);
 

@@ -29,11 +29,6 @@ struct WatermarkArgs {
     bool json = false;
 };
 
-void say(const CommonOptions& common, const std::string& line) {
-    if (!common.quiet)
-        std::cout << line << "\n";
-}
-
 // INDEX as `watermark list` shows it: 1 is drawn first, the highest number on top.
 OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
     const auto marks = preset.watermarks();
@@ -53,7 +48,7 @@ OVWatermarkPtr markAt(const OVPreset& preset, const std::string& index) {
 void add(const CommonOptions& common, WatermarkArgs& args) {
     PresetStore store(common, PresetAccess::Change);
     const auto preset = store.find(args.preset);
-    const auto mark = makeMark(args.kind, args.mark, args.text);
+    const auto mark = makeMark(args.kind, args.mark, args.text, store.manager().storage());
     preset->addWatermark(mark);
     try {
         store.save();
@@ -61,9 +56,9 @@ void add(const CommonOptions& common, WatermarkArgs& args) {
         mark->removeImage();
         throw;
     }
-    std::string line = "Added " + markKindName(*mark) + " mark " +
+    std::string line = "Added " + OVWatermarkKindName(*mark) + " mark " +
                        std::to_string(preset->numberOfWatermarks()) + " to " +
-                       inQuotes(preset->name()) + ": " + describeMark(*mark);
+                       inQuotes(preset->name()) + ": " + OVWatermarkSummary(*mark);
     say(common, line);
     if (const auto* image = dynamic_cast<const OVImageWatermark*>(mark.get());
         image && image->hasMaxSize() && !common.quiet) {
@@ -87,7 +82,7 @@ void list(const CommonOptions& common, WatermarkArgs& args) {
             json entry = json::parse(OVWatermarkJsonString(*marks[i], false));
             entry.erase("picture");
             entry["index"] = i + 1;
-            entry["summary"] = describeMark(*marks[i]);
+            entry["summary"] = OVWatermarkSummary(*marks[i]);
             out.push_back(entry);
         }
         std::cout << out.dump(2) << "\n";
@@ -97,11 +92,7 @@ void list(const CommonOptions& common, WatermarkArgs& args) {
         std::cout << "Preset " << inQuotes(preset->name()) << " has no watermarks.\n";
         return;
     }
-    std::vector<std::vector<std::string>> rows{{"INDEX", "KIND", "TITLE", "PLACEMENT AND STYLE"}};
-    for (std::size_t i = 0; i < marks.size(); ++i)
-        rows.push_back({std::to_string(i + 1), markKindName(*marks[i]), marks[i]->title(),
-                        describeMark(*marks[i])});
-    std::cout << formatTable(rows);
+    std::cout << markTable(*preset);
 }
 
 void remove(const CommonOptions& common, WatermarkArgs& args) {
@@ -115,7 +106,7 @@ void remove(const CommonOptions& common, WatermarkArgs& args) {
     preset->setWatermarks(marks);
     store.save();
     mark->removeImage();
-    say(common, "Removed " + markKindName(*mark) + " mark " + args.index + " from " +
+    say(common, "Removed " + OVWatermarkKindName(*mark) + " mark " + args.index + " from " +
                     inQuotes(preset->name()));
 }
 
@@ -138,8 +129,8 @@ void set(const CommonOptions& common, WatermarkArgs& args) {
     for (const auto& [key, value] : changes)
         setMarkProperty(*mark, key, value);
     store.save();
-    say(common, "Changed " + markKindName(*mark) + " mark " + args.index + " of " +
-                    inQuotes(preset->name()) + ": " + describeMark(*mark));
+    say(common, "Changed " + OVWatermarkKindName(*mark) + " mark " + args.index + " of " +
+                    inQuotes(preset->name()) + ": " + OVWatermarkSummary(*mark));
 }
 
 const char* kWatermarkFooter = R"TEXT(Examples:

@@ -176,6 +176,7 @@ void attachToStorage(const std::vector<OVPresetPtr>& list, const OVStorageFolder
 
 struct OVPresetManager::State {
     OVStorageFolder storage;
+    fs::path readFile; // the file a read-only manager read its list from
     mutable std::mutex mutex; // guards `presets` for the atomic getter and setter
     std::optional<std::vector<OVPresetPtr>> presets;
     std::chrono::nanoseconds sweepDelay{};
@@ -209,6 +210,32 @@ OVPresetManager::OVPresetManager(std::filesystem::path storageDirectory,
     }
 }
 
+OVPresetManager::OVPresetManager(std::shared_ptr<State> state) : d(std::move(state)) {}
+
+ov::Result<std::unique_ptr<OVPresetManager>>
+OVPresetManager::presetsOfFile(const fs::path& file, const OVStorageFolder& pictures) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        return ov::makeError(std::errc::no_such_file_or_directory,
+                             "no presets file at " + file.string());
+    auto bytes = ov::readFileContents(file);
+    if (!bytes)
+        return bytes.error();
+    auto list = ov::KeyedUnarchiver::unarchivedRootArrayOfClass<OVPreset>(bytes.value());
+    if (!list)
+        return ov::makeError(std::errc::invalid_argument, file.string() + " is not a presets file");
+    auto state = std::make_shared<State>();
+    state->storage = pictures.readOnly();
+    state->readFile = file;
+    std::unique_ptr<OVPresetManager> manager(new OVPresetManager(std::move(state)));
+    manager->setPresets(std::move(list));
+    return manager;
+}
+
+bool OVPresetManager::isReadOnly() const {
+    return d->storage.isReadOnly();
+}
+
 OVPresetManager::~OVPresetManager() {
     waitForPendingSaves();
 }
@@ -226,6 +253,8 @@ void OVPresetManager::setPresets(std::optional<std::vector<OVPresetPtr>> presets
 }
 
 std::filesystem::path OVPresetManager::presetArchivePath() const {
+    if (!d->readFile.empty())
+        return d->readFile;
     return d->storage.presetArchivePath();
 }
 
@@ -293,6 +322,9 @@ std::shared_future<ov::Result<void>> OVPresetManager::savePresets() {
     if (!list)
         return failedSave(std::errc::no_message, "there is no list of presets to save");
     const fs::path path = presetArchivePath();
+    if (isReadOnly())
+        return failedSave(std::errc::read_only_file_system,
+                          "the presets read from " + path.string() + " are read-only");
     if (d->savesBlocked)
         return failedSave(std::errc::permission_denied,
                           "the presets file " + path.string() +
@@ -334,6 +366,21 @@ OVPresetPtr OVPresetManager::presetWithName(std::string_view name) const {
     auto it = std::find_if(list->begin(), list->end(),
                            [&](const OVPresetPtr& p) { return p && p->name() == name; });
     return it == list->end() ? nullptr : *it;
+}
+
+OVPresetPtr OVPresetManager::presetWithNameOrID(std::string_view nameOrID) const {
+    if (const auto uuid = ov::UUID::fromString(nameOrID))
+        if (auto preset = presetWithID(*uuid))
+            return preset;
+    return presetWithName(nameOrID);
+}
+
+std::optional<std::size_t> OVPresetManager::indexOfPreset(const OVPresetPtr& preset) const {
+    const auto list = presets().value_or(std::vector<OVPresetPtr>{});
+    const auto it = std::find(list.begin(), list.end(), preset);
+    if (!preset || it == list.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - list.begin());
 }
 
 std::string OVPresetManager::freePresetName(const std::string& name) const {
@@ -471,6 +518,8 @@ void OVPresetManager::State::releaseSweepHold(std::weak_ptr<State> weak,
 }
 
 void OVPresetManager::cleanupOrphanedPresetAssets() {
+    if (isReadOnly())
+        return;
     std::weak_ptr<State> weak = d;
     ov::dispatch::asyncAfter(
         ov::dispatch::mainQueue(),

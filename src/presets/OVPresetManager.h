@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+class OVImportedPreset;
+
 /// Owns the ordered list of presets: loads it from the presets file when made, writes it back
 /// after every change of the list, hands presets out by index, identifier or name, and sweeps
 /// the folder of watermark pictures of files that no preset uses any more.
@@ -44,6 +46,14 @@ public:
     explicit OVPresetManager(
         std::filesystem::path storageDirectory,
         std::optional<std::chrono::nanoseconds> sweepDelay = std::chrono::seconds(5));
+    /// The presets of another presets file, to look at: the list is read at once and its image
+    /// watermarks take their pictures from `pictures`. Nothing is ever written or deleted: the
+    /// storage is `pictures` made read-only (OVStorageFolder::readOnly()), saves fail and no
+    /// sweep runs. Fails with no_such_file_or_directory when `file` is not a regular file, with
+    /// the read's error when it cannot be read, and with invalid_argument when it holds no list
+    /// of presets.
+    [[nodiscard]] static ov::Result<std::unique_ptr<OVPresetManager>>
+    presetsOfFile(const std::filesystem::path& file, const OVStorageFolder& pictures);
     ~OVPresetManager();
     OVPresetManager(const OVPresetManager&) = delete;
     OVPresetManager& operator=(const OVPresetManager&) = delete;
@@ -62,8 +72,11 @@ public:
     std::shared_future<ov::Result<void>> savePresets();
     /// Blocks until every save started so far has reached the disk (or failed).
     void waitForPendingSaves() const;
-    /// The presets file; creates the storage directory when missing.
+    /// The presets file (the one read, for presetsOfFile()); creates the storage directory when
+    /// missing.
     [[nodiscard]] std::filesystem::path presetArchivePath() const;
+    /// Whether the manager only reads (presetsOfFile()).
+    [[nodiscard]] bool isReadOnly() const;
     /// The storage folder of the presets file and of the pictures of its image watermarks.
     /// Listed presets' watermarks keep their pictures there: the manager attaches them when it
     /// loads, when the list is set or changed and when it saves.
@@ -76,6 +89,11 @@ public:
     [[nodiscard]] OVPresetPtr presetWithID(const ov::UUID& uuid) const;
     /// The first preset with exactly this name (case-sensitive), or null.
     [[nodiscard]] OVPresetPtr presetWithName(std::string_view name) const;
+    /// The preset with this identifier (written as text), else the first with exactly this
+    /// name, or null.
+    [[nodiscard]] OVPresetPtr presetWithNameOrID(std::string_view nameOrID) const;
+    /// Where `preset` is in the list; nothing when it is not listed.
+    [[nodiscard]] std::optional<std::size_t> indexOfPreset(const OVPresetPtr& preset) const;
     /// `name` when no listed preset has it, else the first free "<name> 2", "<name> 3", ...
     [[nodiscard]] std::string freePresetName(const std::string& name) const;
     [[nodiscard]] std::size_t count() const;
@@ -93,6 +111,29 @@ public:
     void insertObject(const OVPresetPtr& preset, std::size_t index);
     /// Removes the preset at `index`; an index not below the count changes nothing.
     void removeObjectFromPresetsAtIndex(std::size_t index);
+
+    /// What importPreset() did.
+    struct Import {
+        /// The preset whose place and identifier the imported one took; null when none.
+        OVPresetPtr replaced;
+        /// The imported preset got a new identifier, its own being taken.
+        bool newIdentity = false;
+        /// The name the preset was recorded with, when it was taken and the preset got a free
+        /// one instead (freePresetName()); empty otherwise.
+        std::string recordedName;
+    };
+    /// Lists a preset read from its JSON form and writes its pictures into the storage. With
+    /// `replace` it takes the place and the identifier of the first preset of its name, if
+    /// there is one; otherwise it goes to the end of the list, under a free name, with
+    /// identifiers of its own where its recorded ones are taken (OVImportedPreset::
+    /// makeDistinctFrom()). The list is saved as after insertObject(); once the caller knows
+    /// the file holds it (savePresets()), removeReplacedPictures() deletes the pictures of the
+    /// replaced preset, and when it cannot be saved, OVImportedPreset::removeStoredPictures()
+    /// those of the imported one. Fails, leaving the list as it was, when the pictures cannot
+    /// be written.
+    [[nodiscard]] ov::Result<Import> importPreset(OVImportedPreset& imported, bool replace);
+    /// Deletes the pictures of `import`'s replaced preset that the imported one does not use.
+    static void removeReplacedPictures(const Import& import, const OVPreset& imported);
 
     //! \name Watermark pictures
     /// Paths of the pictures the listed presets' image watermarks use.
@@ -120,5 +161,6 @@ public:
 
 private:
     struct State;
+    explicit OVPresetManager(std::shared_ptr<State> state);
     std::shared_ptr<State> d;
 };

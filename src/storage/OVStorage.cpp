@@ -15,6 +15,14 @@ std::filesystem::path chosenDirectory() {
     return gStorageDirectory;
 }
 
+// The process's storage directory, neither created nor checked; empty without a container.
+std::filesystem::path processDirectory() {
+    if (auto chosen = chosenDirectory(); !chosen.empty())
+        return chosen;
+    std::filesystem::path container = ov::sharedContainerDirectory();
+    return container.empty() ? container : container / kOVGroupContainerSubpath;
+}
+
 std::filesystem::path existingDirectory(std::filesystem::path path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error))
@@ -30,18 +38,26 @@ void OVSetStorageDirectory(std::filesystem::path directory) {
 }
 
 std::filesystem::path OVStorageDirectory() {
-    if (auto chosen = chosenDirectory(); !chosen.empty())
-        return existingDirectory(std::move(chosen));
-    std::filesystem::path container = ov::sharedContainerDirectory();
-    if (container.empty())
-        return {};
-    return existingDirectory(container / kOVGroupContainerSubpath);
+    std::filesystem::path directory = processDirectory();
+    return directory.empty() ? directory : existingDirectory(std::move(directory));
 }
 
 OVStorageFolder::OVStorageFolder(std::filesystem::path directory)
     : directory_(std::move(directory)) {}
 
+OVStorageFolder OVStorageFolder::inContainer(const std::filesystem::path& container) {
+    return OVStorageFolder(container / kOVGroupContainerSubpath);
+}
+
+OVStorageFolder OVStorageFolder::readOnly() const {
+    OVStorageFolder folder(directory_.empty() ? processDirectory() : directory_);
+    folder.readOnly_ = true;
+    return folder;
+}
+
 std::filesystem::path OVStorageFolder::directory() const {
+    if (readOnly_)
+        return directory_;
     return directory_.empty() ? OVStorageDirectory() : existingDirectory(directory_);
 }
 
@@ -56,6 +72,8 @@ std::filesystem::path OVStorageFolder::imagesDirectory() const {
     std::filesystem::path storage = directory();
     if (storage.empty())
         return {};
+    if (readOnly_)
+        return storage / kOVWatermarkImagesDirectory;
     return existingDirectory(storage / kOVWatermarkImagesDirectory);
 }
 
@@ -67,7 +85,7 @@ std::filesystem::path OVStorageFolder::imageURLForFilename(std::string_view file
 }
 
 ov::FileLock OVStorageFolder::lock() const {
-    const std::filesystem::path storage = directory();
+    const std::filesystem::path storage = readOnly_ ? std::filesystem::path() : directory();
     return ov::FileLock(storage.empty() ? storage : storage / ".presets.lock");
 }
 

@@ -24,33 +24,47 @@ inline constexpr std::string_view kOVLastUsedPreset = "lastUsedPreset";
 /// One storage folder: the presets file, the pictures of image watermarks and the lock that
 /// serialises writers. A folder made from a path is that folder; a default-made one is the
 /// process's storage directory (OVStorageDirectory()), looked up at every use, so that a host
-/// can keep several storages side by side while the command-line tool keeps one per process.
+/// can keep several storages side by side.
 /// A small value; copies name the same folder.
+///
+/// A read-only folder (readOnly()) is only read from: nothing creates, writes or deletes anything
+/// in it, and the pictures image watermarks are given while attached to it stay in memory. It
+/// serves to look at the presets of another storage, and for watermarks that live for one
+/// render only.
 class OVStorageFolder {
 public:
     /// The process's storage directory.
     OVStorageFolder() = default;
     /// `directory` itself; an empty path is the process's storage directory.
     explicit OVStorageFolder(std::filesystem::path directory);
+    /// The storage directory inside the shared container `container` (such as $INKSTEAD_HOME
+    /// names): "Inkstead" in it.
+    [[nodiscard]] static OVStorageFolder inContainer(const std::filesystem::path& container);
 
     /// Whether this is the process's storage directory rather than a folder of its own.
     [[nodiscard]] bool isProcessDefault() const { return directory_.empty(); }
-    /// The folder, created with its parents when missing (errors ignored); empty when this is
-    /// the process's directory and there is no shared container.
+    /// The same folder, read-only (the process's directory is looked up now, once).
+    [[nodiscard]] OVStorageFolder readOnly() const;
+    [[nodiscard]] bool isReadOnly() const { return readOnly_; }
+    /// The folder, created with its parents when missing (errors ignored; never when read-only);
+    /// empty when this is the process's directory and there is no shared container.
     [[nodiscard]] std::filesystem::path directory() const;
     /// The presets file inside it; creates the folder when missing, not the file.
     [[nodiscard]] std::filesystem::path presetArchivePath() const;
-    /// The folder of watermark pictures inside it, created when missing (errors ignored).
+    /// The folder of watermark pictures inside it, created when missing (errors ignored; never
+    /// when read-only).
     [[nodiscard]] std::filesystem::path imagesDirectory() const;
     /// A file in the folder of watermark pictures (neither created nor checked).
     [[nodiscard]] std::filesystem::path imageURLForFilename(std::string_view filename) const;
-    /// Takes the storage's lock (see OVLockStorage()).
+    /// Takes the storage's lock (see OVLockStorage()); a read-only folder has none to take (the
+    /// result's error() says so).
     [[nodiscard]] ov::FileLock lock() const;
 
     bool operator==(const OVStorageFolder&) const = default;
 
 private:
     std::filesystem::path directory_;
+    bool readOnly_ = false;
 };
 
 /// The storage directory, created with its parents when missing (creation errors are ignored):

@@ -219,6 +219,28 @@ bool OVArrowWatermark::hasRelativePosition() const {
     return rb.width > 0 && rb.height > 0 && re.width > 0 && re.height > 0;
 }
 
+std::pair<ov::Point, ov::Point> OVArrowWatermark::endsFromTopLeft() const {
+    const ov::Size b = relativeBeginning(), e = relativeEnding();
+    return {{b.width, 1 - b.height}, {e.width, 1 - e.height}};
+}
+
+ov::Result<void> OVArrowWatermark::setEndsFromTopLeft(ov::Point from, ov::Point to) {
+    // Fractions of 0 read as "not placed"; a hair keeps an end on the edge placed.
+    constexpr double kHair = 1e-9;
+    const ov::Size image = kOVPlacementReferenceBounds.size;
+    auto onImage = [&](ov::Point p) {
+        return ov::Point{std::max(p.x, kHair) * image.width,
+                         std::max(1 - p.y, kHair) * image.height};
+    };
+    const ov::Point begin = onImage(from), end = onImage(to);
+    if (begin == end)
+        return ov::makeError(std::errc::invalid_argument, "an arrow needs two different points");
+    setBounds(kOVPlacementReferenceBounds);
+    setBeginPoint(begin);
+    setEndPoint(end);
+    return {};
+}
+
 ov::Rect OVArrowWatermark::bounds() const {
     return bounds_;
 }

@@ -2,11 +2,13 @@
 
 #include "inkstead/platform/gfx/Color.h"
 #include "inkstead/platform/gfx/Path.h"
+#include "inkstead/platform/log/Result.h"
 #include "inkstead/watermarks/OVWatermark.h"
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 //! \name Archive keys of the arrow kind
 inline constexpr std::string_view kOVArrowShapeBeginPointKey = "beginPoint";
@@ -87,6 +89,14 @@ public:
     virtual void dynamicallyPositionArrow();
     /// True when all four fractions are greater than 0.
     [[nodiscard]] virtual bool hasRelativePosition() const;
+    /// The ends as fractions of the image measured from its top-left corner, the way people
+    /// give points on an image.
+    [[nodiscard]] std::pair<ov::Point, ov::Point> endsFromTopLeft() const;
+    /// Places the arrow from `from` to `to` (fractions of the image from its top-left corner,
+    /// 0 to 1 each) on whatever image it is given later. An end on the left or bottom edge sits
+    /// a hair inside it, since a fraction of 0 means that there is no relative position. Fails
+    /// with invalid_argument, changing nothing, when the two ends are the same point.
+    [[nodiscard]] ov::Result<void> setEndsFromTopLeft(ov::Point from, ov::Point to);
     [[nodiscard]] ov::Rect bounds() const override;
     /// Stores the image rectangle and, when the fractions are known, re-places the points.
     void setBounds(ov::Rect bounds) override;

@@ -71,11 +71,13 @@ OVStorageFolder OVImageWatermark::storage() const {
 }
 
 void OVImageWatermark::attachToStorage(const OVStorageFolder& storage) {
-    const std::filesystem::path former = imageURL();
+    std::filesystem::path former;
     {
         std::lock_guard lock(storageMutex_);
         if (storage_ == storage)
             return;
+        // Looked at, not created: a watermark made for another storage leaves none behind.
+        former = storage_.readOnly().imageURLForFilename(filename());
         storage_ = storage;
     }
     // A picture already in the new storage (a preset read from it) is used as it is.
@@ -89,7 +91,11 @@ void OVImageWatermark::attachToStorage(const OVStorageFolder& storage) {
         picture = internalImage_;
     }
     ov::Result<void> stored;
-    if (picture) {
+    if (storage.isReadOnly()) {
+        // Nothing goes into a read-only storage: the picture stays in memory.
+        if (!picture && !former.empty())
+            setInternal_image(decodeFile(former));
+    } else if (picture) {
         stored = writePictureFile(picture);
     } else if (!former.empty()) {
         // The file as it is: no decode and encode for a move between storages.
@@ -129,6 +135,11 @@ void OVImageWatermark::setInternal_image(ov::ImagePtr image) {
 }
 
 ov::Result<void> OVImageWatermark::writePictureFile(const ov::ImagePtr& picture) const {
+    if (storage().isReadOnly()) {
+        std::lock_guard lock(pictureMutex_);
+        internalImage_ = picture;
+        return {};
+    }
     const std::vector<uint8_t> encoded = encodedPicture(*picture);
     if (encoded.empty())
         return ov::makeError(std::errc::invalid_argument,
@@ -151,8 +162,10 @@ ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     if (encoded.empty())
         return ov::makeError(std::errc::invalid_argument,
                              "The picture of an image mark could not be encoded");
+    const bool inMemory = storage().isReadOnly();
     ov::Result<void> written =
-        ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
+        inMemory ? ov::Result<void>()
+                 : ov::writeFileAtomically(imageURL(), encoded, ov::FileWriteMode::ReplaceExisting);
     if (!written)
         imageWriteError_ = written.error().code;
 
@@ -173,7 +186,7 @@ ov::Result<void> OVImageWatermark::setImage(const ov::ImagePtr& picture) {
     if (!std::isfinite(o.x) || !std::isfinite(o.y))
         setOrigin(ov::PointZero);
     calculateRelativePosition();
-    setInternal_image(nullptr);
+    setInternal_image(inMemory ? picture : nullptr);
     return written;
 }
 
@@ -205,14 +218,16 @@ std::optional<std::string> OVImageWatermark::renderWarning() const {
 
 void OVImageWatermark::removeImage() {
     std::error_code ignored;
-    std::filesystem::remove(imageURL(), ignored);
+    if (!storage().isReadOnly())
+        std::filesystem::remove(imageURL(), ignored);
     setInternal_image(nullptr);
 }
 
 void OVImageWatermark::detachFromStorage() {
     const ov::ImagePtr picture = cachedPicture();
     std::error_code ignored;
-    std::filesystem::remove(imageURL(), ignored);
+    if (!storage().isReadOnly())
+        std::filesystem::remove(imageURL(), ignored);
     setInternal_image(picture);
 }
 

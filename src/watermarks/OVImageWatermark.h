@@ -24,7 +24,9 @@
 /// uuid and shares the decoded picture, writing nothing; a duplicate (a separate watermark)
 /// gets a new uuid and a picture file of its own, so removing one watermark's picture never
 /// affects another. The decoded picture is cached thread-safely, so render copies can be made
-/// from one watermark on several threads at once.
+/// from one watermark on several threads at once. While attached to a read-only storage
+/// (OVStorageFolder::readOnly()) the watermark writes and deletes no file: the pictures it is
+/// given, and those it had before it was attached there, stay in memory.
 class OVImageWatermark : public OVWatermark {
 public:
     /// Type image, title "Image", 300 × 300, proportional resizing, visible, no picture.

@@ -81,6 +81,10 @@ OVPlacementMarginFromString(std::string_view text);
 /// than 0). Nothing for any other text.
 [[nodiscard]] std::optional<std::pair<OVPlacementSizeRule, double>>
 OVPlacementSizeFromString(std::string_view text, std::string_view relativeTo = "width");
+/// The rule of a share of the length `relativeTo` names: "width", "longer-side" or
+/// "shorter-side"; nothing for another name.
+[[nodiscard]] std::optional<OVPlacementSizeRule>
+OVPlacementShareRuleNamed(std::string_view relativeTo);
 
 /// "top-left", "top", "top-right", "left", "center", "right", "bottom-left", "bottom",
 /// "bottom-right".

@@ -142,12 +142,18 @@ OVPlacementSizeFromString(std::string_view text, std::string_view relativeTo) {
         return std::nullopt;
     if (width->first)
         return std::pair{OVPlacementSizeRule::Pixels, width->second};
+    if (const auto rule = OVPlacementShareRuleNamed(relativeTo))
+        return std::pair{*rule, width->second};
+    return std::nullopt;
+}
+
+std::optional<OVPlacementSizeRule> OVPlacementShareRuleNamed(std::string_view relativeTo) {
     if (relativeTo == "width")
-        return std::pair{OVPlacementSizeRule::WidthFraction, width->second};
+        return OVPlacementSizeRule::WidthFraction;
     if (relativeTo == "longer-side")
-        return std::pair{OVPlacementSizeRule::LongerSideFraction, width->second};
+        return OVPlacementSizeRule::LongerSideFraction;
     if (relativeTo == "shorter-side")
-        return std::pair{OVPlacementSizeRule::ShorterSideFraction, width->second};
+        return OVPlacementSizeRule::ShorterSideFraction;
     return std::nullopt;
 }
 

@@ -1,15 +1,14 @@
 #include "inkstead/watermarks/OVWatermarkKind.h"
 
 #include "inkstead/geometry/OVColorText.h"
+#include "inkstead/geometry/OVNumberText.h"
 #include "inkstead/platform/files/FileContents.h"
 #include "inkstead/platform/gfx/VectorPicture.h"
 #include "inkstead/platform/imageio/ImageSource.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 
 // Property values and pictures read from what people type and name.
@@ -18,32 +17,6 @@ namespace {
 
 // Decodes are asked for at most this size along the longer side, i.e. never scaled down.
 constexpr double kFullSize = 1e7;
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::optional<double> number(std::string_view text) {
-    text = trimmed(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::string shortNumber(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
 
 ov::Error expected(std::string_view text, const std::string& what) {
     return ov::makeError(std::errc::invalid_argument,
@@ -122,16 +95,16 @@ ov::Result<OVPropertyValue> OVPropertyValueFromString(const OVWatermarkProperty&
                                                       std::string_view text) {
     switch (property.type) {
     case OVPropertyType::Number: {
-        const auto value = number(text);
+        const auto value = OVNumberFromString(text);
         if (!value)
             return expected(text, "a number");
         if (*value < property.minimum || *value > property.maximum)
-            return expected(text, "a number from " + shortNumber(property.minimum) + " to " +
-                                      shortNumber(property.maximum));
+            return expected(text, "a number from " + OVNumberString(property.minimum) + " to " +
+                                      OVNumberString(property.maximum));
         return OVPropertyValue(*value);
     }
     case OVPropertyType::Bool: {
-        std::string name(trimmed(text));
+        std::string name(OVTrimmedString(text));
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (name == "true" || name == "yes" || name == "on" || name == "1")
@@ -149,9 +122,10 @@ ov::Result<OVPropertyValue> OVPropertyValueFromString(const OVWatermarkProperty&
             return ov::makeError(std::errc::invalid_argument, "a text mark needs its text");
         return OVPropertyValue(std::string(text));
     case OVPropertyType::FontName:
-        return OVPropertyValue(std::string(trimmed(text)));
+        return OVPropertyValue(std::string(OVTrimmedString(text)));
     case OVPropertyType::Choice: {
-        const auto it = std::find(property.choices.begin(), property.choices.end(), trimmed(text));
+        const auto it =
+            std::find(property.choices.begin(), property.choices.end(), OVTrimmedString(text));
         if (it != property.choices.end())
             return OVPropertyValue(static_cast<double>(it - property.choices.begin()));
         std::string names;
@@ -176,7 +150,7 @@ std::string OVPropertyValueString(const OVWatermarkProperty& property,
                                   const OVPropertyValue& value) {
     switch (property.type) {
     case OVPropertyType::Number:
-        return shortNumber(std::get<double>(value));
+        return OVNumberString(std::get<double>(value));
     case OVPropertyType::Bool:
         return std::get<bool>(value) ? "true" : "false";
     case OVPropertyType::Text:
@@ -189,15 +163,15 @@ std::string OVPropertyValueString(const OVWatermarkProperty& property,
     case OVPropertyType::Choice: {
         const auto index = static_cast<std::size_t>(std::get<double>(value));
         return index < property.choices.size() ? std::string(property.choices[index])
-                                               : shortNumber(std::get<double>(value));
+                                               : OVNumberString(std::get<double>(value));
     }
     case OVPropertyType::Point: {
         const auto p = std::get<ov::Point>(value);
-        return shortNumber(p.x) + "," + shortNumber(p.y);
+        return OVNumberString(p.x) + "," + OVNumberString(p.y);
     }
     case OVPropertyType::Size: {
         const auto s = std::get<ov::Size>(value);
-        return shortNumber(s.width) + "," + shortNumber(s.height);
+        return OVNumberString(s.width) + "," + OVNumberString(s.height);
     }
     case OVPropertyType::Picture: {
         const auto& picture = std::get<ov::ImagePtr>(value);

@@ -245,10 +245,15 @@ TEST(ExportDiskFull, StoringALogoSaysDiskFull) {
         while (filler.write(block.data(), static_cast<std::streamsize>(block.size())))
             ;
     }
-    const auto result =
+    // A logo for one run is kept in memory; one added to a preset is stored.
+    const auto adHoc =
         clitest::runInkstead({"export", (dir / "in").string(), "-o", (dir / "out").string(),
                               "--logo", (dir / "logo.png").string()},
                              {.home = dir / "home"});
+    EXPECT_EQ(adHoc.exitCode, 0) << adHoc.err;
+    const auto result = clitest::runInkstead(
+        {"watermark", "add", "Default", "image", (dir / "logo.png").string()},
+        {.home = dir / "home"});
     EXPECT_EQ(result.exitCode, 2) << result.err;
     EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
 }
