@@ -17,7 +17,7 @@ protected:
         logo = OVImageWatermark::imageWatermark();
         preset->setWatermarks({logo});
         manager.insertObject(preset, 1);
-        ASSERT_TRUE(logo->setImage(ov::test::halfBlueLogo(16)));
+        ASSERT_TRUE(logo->setImage(ov::test::halfLogo(16, 16)));
         ASSERT_TRUE(manager.savePresets().get());
         json = OVPresetJsonString(*preset);
     }

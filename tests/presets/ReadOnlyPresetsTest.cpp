@@ -24,7 +24,7 @@ protected:
         logo = OVImageWatermark::imageWatermark();
         preset->setWatermarks({logo});
         writer.insertObject(preset, 1);
-        ASSERT_TRUE(logo->setImage(ov::test::halfBlueLogo(16)));
+        ASSERT_TRUE(logo->setImage(ov::test::halfLogo(16, 16)));
         ASSERT_TRUE(writer.savePresets().get());
     }
 
@@ -63,7 +63,7 @@ TEST_F(ReadOnlyPresetsTest, ReadsTheListAndPicturesAndChangesNothing) {
         const auto saved = manager.savePresets().get();
         EXPECT_EQ(saved.error().code, std::errc::read_only_file_system);
         manager.removeObjectFromPresetsAtIndex(0);
-        ASSERT_TRUE(mark->setImage(ov::test::halfBlueLogo(8)));
+        ASSERT_TRUE(mark->setImage(ov::test::halfLogo(8, 8)));
         EXPECT_EQ(mark->internal_image()->width(), 8) << "the new picture stays in memory";
         auto twin = std::static_pointer_cast<OVImageWatermark>(mark->duplicate());
         EXPECT_EQ(twin->internal_image()->width(), 8);
@@ -101,7 +101,7 @@ TEST_F(ReadOnlyPresetsTest, RefusesWhatIsNoPresetsFile) {
 TEST_F(ReadOnlyPresetsTest, AttachingLeavesNoFolderBehind) {
     auto mark = OVImageWatermark::imageWatermark();
     mark->attachToStorage(OVStorageFolder::inContainer(home / "elsewhere").readOnly());
-    ASSERT_TRUE(mark->setImage(ov::test::halfBlueLogo(12)));
+    ASSERT_TRUE(mark->setImage(ov::test::halfLogo(12, 12)));
     EXPECT_EQ(mark->internal_image()->width(), 12);
     EXPECT_FALSE(fs::exists(home / "elsewhere"));
     EXPECT_FALSE(fs::exists(home / "process"));
