@@ -32,9 +32,6 @@ namespace {
 OVExportInputs collectInputs(const ExportJob& job) {
     OVExportInputs collected =
         OVCollectExportInputs(job.inputs, job.preset->uuid(), job.includeOutputs);
-    for (auto& image : collected.rejected)
-        if (image.status == ImageStatus::Skipped)
-            image.error += " (--include-outputs stamps it again)";
     if (!job.quiet)
         for (const auto& folder : collected.emptyFolders)
             std::fprintf(stderr, "inkstead: no images in %s\n", folder.c_str());
@@ -204,11 +201,12 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
     return report.get();
 }
 
-// The manifest of the job, opened for appending; null without one.
+// The manifest of the job, opened for appending (only read for a dry run); null without one.
 std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
-    if (job.manifest.empty() || job.dryRun)
+    if (job.manifest.empty())
         return nullptr;
-    auto opened = OVExportManifest::open(job.manifest);
+    auto opened = job.dryRun ? OVExportManifest::read(job.manifest)
+                             : OVExportManifest::open(job.manifest);
     if (!opened)
         throw usageError(opened.error().message,
                          "give --manifest a file in a folder you can write to");
@@ -233,8 +231,9 @@ OVExportInputs collectListed(ExportJob& job, OVExportManifest* manifest, ListedN
             std::fprintf(stderr, "inkstead: %zu image%s already done by an earlier run\n",
                          shard.finishedBefore, shard.finishedBefore == 1 ? "" : "s");
     }
-    for (const auto& image : shard.rejected)
-        record(manifest, OVManifestRecordOf(image, 0));
+    if (!job.dryRun)
+        for (const auto& image : shard.rejected)
+            record(manifest, OVManifestRecordOf(image, 0));
     listed = {std::move(shard.names), std::move(shard.sources)};
     return {std::move(shard.model), std::move(shard.rejected), {}};
 }
@@ -246,6 +245,9 @@ ExportResult runExport(ExportJob job) {
     ListedNames listed;
     OVExportInputs collected =
         namesFromList(job) ? collectListed(job, manifest.get(), listed) : collectInputs(job);
+    for (auto& image : collected.rejected)
+        if (image.error == kOVEarlierOutputReason)
+            image.error += " (--include-outputs stamps it again)";
     if (namesFromList(job) && collected.model->count() == 0 && collected.rejected.empty()) {
         if (!job.quiet)
             std::fprintf(stderr, "inkstead: nothing left to export\n");

@@ -1,9 +1,8 @@
 #include "ExportShard.h"
 
+#include "inkstead/export/OVExportInputs.h"
 #include "inkstead/export/OVExportManifest.h"
-#include "inkstead/imaging/OVImageMetadata.h"
 #include "inkstead/model/OVModel.h"
-#include "inkstead/platform/imageio/ImageSource.h"
 
 #include <unordered_set>
 
@@ -40,17 +39,6 @@ std::vector<fs::path> wholeList(std::vector<fs::path> inputs, const ov::UUID& pr
     return list;
 }
 
-// Why a file of this share that the image list did not take cannot be exported.
-std::string rejection(const fs::path& path) {
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status))
-        return "no such file or folder";
-    if (!fs::is_regular_file(status) || ov::ImageSource::typeOfFile(path).empty())
-        return "not an image inkstead can read";
-    return "the same file as an earlier entry";
-}
-
 } // namespace
 
 std::vector<fs::path> mirroredFolders(const ExportJob& job) {
@@ -74,34 +62,40 @@ ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest) {
     naming.outputTypes = outputTypesFor(job, list.size());
     const OVShardPlan plan = OVPlanShard(list, std::move(naming), job.shard.value_or(OVShard{}));
     inputs.share = plan.positions.size();
-    const auto presetID = job.preset->uuid();
+    std::vector<fs::path> pending;
+    std::vector<ImageOutcome> done;
+    std::vector<std::size_t> pendingAt; // position in the share of each pending entry
     for (std::size_t k = 0; k < plan.positions.size(); ++k) {
         const fs::path& source = list[plan.positions[k]];
         if (manifest && manifest->isFinished(source.string())) {
             ++inputs.finishedBefore;
+            if (job.dryRun) // a plan shows them; a run just leaves them out
+                done.push_back({source, {}, ImageStatus::Skipped, "done by an earlier run", {}});
             continue;
         }
-        // The list's own checks (exists, is an image) run first; the reasons are looked for
-        // only for the few files it leaves out, since every look costs file-system operations.
-        const std::size_t before = inputs.model->count();
-        inputs.model->addURL(source, presetID);
-        if (inputs.model->count() == before) {
-            inputs.rejected.push_back({source, {}, ImageStatus::Failed, rejection(source), {}});
-            continue;
-        }
-        if (!job.includeOutputs && OVIsMarkedOutput(source)) {
-            inputs.model->removeObjectAtIndex(before);
-            inputs.rejected.push_back({source,
-                                       {},
-                                       ImageStatus::Skipped,
-                                       "an output of an earlier export (--include-outputs stamps "
-                                       "it again)",
-                                       {}});
-            continue;
-        }
-        inputs.names.push_back(plan.names[k]);
-        inputs.sources.push_back(source);
+        pending.push_back(source);
+        pendingAt.push_back(k);
     }
+    OVExportInputs collected =
+        OVCollectExportInputs(pending, job.preset->uuid(), job.includeOutputs);
+    std::vector<bool> accounted(pending.size());
+    for (const std::size_t n : collected.inputIndexes) {
+        accounted[n] = true;
+        inputs.names.push_back(plan.names[pendingAt[n]]);
+        inputs.sources.push_back(pending[n]);
+    }
+    // Every entry gets an outcome, for the manifest: one the list took under another path is
+    // recorded as such.
+    std::unordered_set<std::string> rejected;
+    for (const auto& image : collected.rejected)
+        rejected.insert(image.source.native());
+    for (std::size_t n = 0; n < pending.size(); ++n)
+        if (!accounted[n] && !rejected.contains(pending[n].native()))
+            collected.rejected.push_back(
+                {pending[n], {}, ImageStatus::Failed, "the same file as an earlier entry", {}});
+    inputs.model = std::move(collected.model);
+    inputs.rejected = std::move(collected.rejected);
+    inputs.rejected.insert(inputs.rejected.end(), done.begin(), done.end());
     return inputs;
 }
 

@@ -32,7 +32,8 @@ struct ShardInputs {
 
 /// The whole list (inputs as given, folders walked in sorted order, repeated paths once), this
 /// share's part of it and the names the whole list gives them. Entries that `manifest` (may be
-/// null) records as done are left out. Takes the job's inputs over (they are cleared).
+/// null) records as done are left out (a dry run lists them as skipped). Takes the job's inputs
+/// over (they are cleared).
 [[nodiscard]] ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest);
 
 } // namespace cli

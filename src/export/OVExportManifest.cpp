@@ -216,10 +216,27 @@ OVExportManifest::open(const std::filesystem::path& file) {
         if (const auto failure = last != '\n' ? writeAll(manifest->fd_, "\n") : std::error_code())
             return fail("cannot write the manifest", failure);
     }
-    manifest->damaged_ = contents->damagedLines;
-    for (const auto& record : contents->records)
-        manifest->finished_[record.input] = record.isFinished();
+    manifest->load(*contents);
     return manifest;
+}
+
+ov::Result<std::unique_ptr<OVExportManifest>>
+OVExportManifest::read(const std::filesystem::path& file) {
+    std::unique_ptr<OVExportManifest> manifest(new OVExportManifest);
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec))
+        return manifest;
+    const auto contents = OVReadManifest(file);
+    if (!contents)
+        return contents.error();
+    manifest->load(*contents);
+    return manifest;
+}
+
+void OVExportManifest::load(const OVManifestContents& contents) {
+    damaged_ = contents.damagedLines;
+    for (const auto& record : contents.records)
+        finished_[record.input] = record.isFinished();
 }
 
 OVExportManifest::~OVExportManifest() {

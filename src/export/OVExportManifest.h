@@ -66,6 +66,10 @@ public:
     /// the records it already holds. The error carries the system's code when that fails.
     [[nodiscard]] static ov::Result<std::unique_ptr<OVExportManifest>>
     open(const std::filesystem::path& file);
+    /// Reads `file` without opening it for writing (a missing file is an empty manifest):
+    /// `append` fails on it.
+    [[nodiscard]] static ov::Result<std::unique_ptr<OVExportManifest>>
+    read(const std::filesystem::path& file);
     ~OVExportManifest();
     OVExportManifest(const OVExportManifest&) = delete;
     OVExportManifest& operator=(const OVExportManifest&) = delete;
@@ -80,6 +84,7 @@ public:
 
 private:
     OVExportManifest() = default;
+    void load(const OVManifestContents& contents);
     int fd_ = -1;
     std::size_t damaged_ = 0;
     std::unordered_map<std::string, bool> finished_; // by input, from the earlier runs

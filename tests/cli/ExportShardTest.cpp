@@ -72,6 +72,13 @@ TEST(ExportShard, SharesWriteWhatOneRunWritesAndAResumeFinishesACutShare) {
     ASSERT_TRUE(fs::remove(output));
     text.resize(text.size() - 5);
     writeFile(manifest(2), text);
+    const auto plan =
+        exportTo(dir / "parts", {"--shard", "2/3", "--manifest", manifest(2), "--dry-run"});
+    EXPECT_NE(plan.err.find("Would export 1 image to " + (dir / "parts").string() +
+                            " (dry run: nothing written); 2 to skip."),
+              std::string::npos)
+        << plan.err;
+    EXPECT_NE(plan.out.find(": done by an earlier run"), std::string::npos) << plan.out;
     const auto rerun = exportTo(dir / "parts", {"--shard", "2/3", "--manifest", manifest(2)});
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err;
     EXPECT_NE(rerun.err.find("2 images already done"), std::string::npos) << rerun.err;

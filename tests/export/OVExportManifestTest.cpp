@@ -85,6 +85,21 @@ TEST(OVExportManifest, ResumeAfterFailuresAndATornLastLine) {
     EXPECT_EQ(contents->records.back().input, "/in/d.jpg");
 }
 
+TEST(OVExportManifest, ReadingLeavesTheFileAlone) {
+    TempDir dir;
+    const fs::path file = dir / "m.txt";
+    const std::string torn = OVManifestLine(done("/in/b.jpg", "/out/b.jpg"));
+    const std::string text = OVManifestLine(done("/in/a.jpg", "/out/a.jpg")) + torn.substr(0, 9);
+    ov::test::writeFile(file, text);
+    auto manifest = OVExportManifest::read(file).value();
+    EXPECT_TRUE(manifest->isFinished("/in/a.jpg"));
+    EXPECT_EQ(manifest->damagedLines(), 1u);
+    EXPECT_FALSE(manifest->append(done("/in/c.jpg", "/out/c.jpg")));
+    EXPECT_EQ(readFile(file), text);
+    EXPECT_FALSE(OVExportManifest::read(dir / "none.txt").value()->isFinished("/in/a.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "none.txt"));
+}
+
 TEST(OVExportManifest, UnwritableFileIsAnError) {
     TempDir dir;
     const auto opened = OVExportManifest::open(dir / "missing/m.txt");
