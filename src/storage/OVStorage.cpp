@@ -2,23 +2,12 @@
 
 #include "inkstead/platform/files/StorageLocations.h"
 
-#include <mutex>
 #include <system_error>
 
 namespace {
 
-std::mutex gStorageMutex;
-std::filesystem::path gStorageDirectory; // chosen by the host; empty: from the environment
-
-std::filesystem::path chosenDirectory() {
-    std::lock_guard lock(gStorageMutex);
-    return gStorageDirectory;
-}
-
 // The process's storage directory, neither created nor checked; empty without a container.
 std::filesystem::path processDirectory() {
-    if (auto chosen = chosenDirectory(); !chosen.empty())
-        return chosen;
     std::filesystem::path container = ov::sharedContainerDirectory();
     return container.empty() ? container : container / kOVGroupContainerSubpath;
 }
@@ -31,11 +20,6 @@ std::filesystem::path existingDirectory(std::filesystem::path path) {
 }
 
 } // namespace
-
-void OVSetStorageDirectory(std::filesystem::path directory) {
-    std::lock_guard lock(gStorageMutex);
-    gStorageDirectory = std::move(directory);
-}
 
 std::filesystem::path OVStorageDirectory() {
     std::filesystem::path directory = processDirectory();

@@ -68,14 +68,8 @@ private:
 };
 
 /// The storage directory, created with its parents when missing (creation errors are ignored):
-/// the one OVSetStorageDirectory() chose, else "Inkstead" in the shared container. Empty when
-/// there is no shared container.
+/// "Inkstead" in the shared container. Empty when there is no shared container.
 [[nodiscard]] std::filesystem::path OVStorageDirectory();
-
-/// Makes `directory` the storage directory of this process (the presets file and the pictures of
-/// image watermarks), instead of the one the environment names; an empty path returns to that.
-/// Folders made with a path of their own (OVStorageFolder) are not affected. Thread-safe.
-void OVSetStorageDirectory(std::filesystem::path directory);
 
 /// Path of the presets file; creates the storage directory when missing, not the file.
 [[nodiscard]] std::filesystem::path OVPresetArchivePath();
