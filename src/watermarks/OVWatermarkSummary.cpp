@@ -61,6 +61,9 @@ std::string placementText(const OVWatermark& mark, const OVWatermarkKind& kind) 
 // One editable property in the words of its option.
 std::string propertyText(const OVWatermark& mark, const OVWatermarkProperty& property) {
     const OVPropertyValue value = property.get(mark);
+    // Settings that older marks lack say something only where they were changed.
+    if (property.additional && value == property.defaultValue)
+        return {};
     if (property.key == "fontSize")
         return mark.shouldUseDynamicFontSize() ? "size follows the image"
                                                : "size " + number(std::get<double>(value)) + " pt";

@@ -14,6 +14,6 @@ class OVWatermark;
 
 /// Placement and style, e.g. `bottom-right, margin 3%, width 20%, "© 2026 Me", font Helvetica,
 /// color #FFFFFF`: the anchor placement (or the area, an arrow's ends, "across the image"),
-/// each editable property of the kind, then opacity, rotation and shadow where they are not at
-/// rest and the kind draws with them.
+/// each editable property of the kind (additional ones only when not at their default), then
+/// opacity, rotation and shadow where they are not at rest and the kind draws with them.
 [[nodiscard]] std::string OVWatermarkSummary(const OVWatermark& watermark);

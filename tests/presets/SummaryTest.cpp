@@ -43,6 +43,10 @@ TEST(Summary, SaysWhereEachKindSitsAndWhatIsNotAtRest) {
         EXPECT_TRUE(startsWith(OVWatermarkSummary(c.mark), c.head)) << OVWatermarkSummary(c.mark);
     }
     EXPECT_NE(OVWatermarkSummary(*text).find(", rotation -30"), std::string::npos);
+    // Settings older marks lack show only where they were changed.
+    EXPECT_EQ(OVWatermarkSummary(*text).find("plate"), std::string::npos);
+    text->setPlateOpacity(0.25);
+    EXPECT_NE(OVWatermarkSummary(*text).find(", plate-opacity 0.25"), std::string::npos);
     EXPECT_EQ(OVWatermarkSummary(*shape).find("rotation"), std::string::npos);
 }
 
