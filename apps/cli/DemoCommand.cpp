@@ -34,65 +34,27 @@ adds new outputs beside the earlier ones; nothing is overwritten.)";
 struct DemoMark {
     const char* kind;
     MarkOptions options;
-    std::string text;
+    std::string text{};
 };
 
 // One watermark of every kind, placed relative to the photo so the same preset fits the
 // landscapes and the portrait.
 std::vector<DemoMark> demoMarks(const fs::path& logo) {
-    std::vector<DemoMark> marks;
-    {
-        MarkOptions o;
-        o.rect = "3%,66%,28%,28%"; // the wooded shore, blurred into blocks
-        o.intensity = 24;
-        marks.push_back({"pixellate", o, {}});
-    }
-    {
-        MarkOptions o;
-        o.color = "#FFFFFF66";
-        o.stroke = 4;
-        o.dash = 40;
-        marks.push_back({"strikethrough", o, {}});
-    }
-    {
-        MarkOptions o;
-        o.shape = "circle";
+    return {
+        // The wooded shore, blurred into blocks.
+        {"pixellate", {.rect = "3%,66%,28%,28%", .intensity = 24}},
+        {"strikethrough", {.color = "#FFFFFF66", .stroke = 4, .dash = 40}},
         // A ring around the sun (shares of the 3:2 landscapes, where a share of the height is
         // 1.5 times fewer pixels than the same share of the width).
-        o.rect = "61%,16.5%,14%,21%";
-        o.color = "#FFFFFFE0";
-        o.stroke = 6;
-        marks.push_back({"shape", o, {}});
-    }
-    {
-        MarkOptions o;
-        o.from = "42%,6%";
-        o.to = "59%,17%";
-        o.color = "#FFFFFF";
-        o.stroke = 8;
-        o.shadow = "0.5";
-        marks.push_back({"arrow", o, {}});
-    }
-    {
-        MarkOptions o;
-        o.anchor = "top-left";
-        o.margin = "3%";
-        o.width = "12%";
-        o.opacity = "0.9";
-        o.image = logo.string();
-        marks.push_back({"image", o, {}});
-    }
-    {
-        MarkOptions o;
-        o.anchor = "bottom-right";
-        o.margin = "3%";
-        o.width = "32%";
-        o.color = "#FFFFFF";
-        o.font = "Helvetica";
-        o.shadow = "0.6";
-        marks.push_back({"text", o, "© 2026 Inkstead demo"});
-    }
-    return marks;
+        {"shape",
+         {.color = "#FFFFFFE0", .stroke = 6, .shape = "circle", .rect = "61%,16.5%,14%,21%"}},
+        {"arrow",
+         {.shadow = "0.5", .color = "#FFFFFF", .stroke = 8, .from = "42%,6%", .to = "59%,17%"}},
+        {"image", {.anchor = "top-left", .width = "12%", .opacity = "0.9", .image = logo.string()}},
+        {"text",
+         {.width = "32%", .shadow = "0.6", .color = "#FFFFFF", .font = "Helvetica"},
+         "© 2026 Inkstead demo"},
+    };
 }
 
 // Replaces the demo preset of an earlier run, so the demo always shows what this version makes.

@@ -23,25 +23,25 @@ namespace cli {
 struct MarkOptions {
     std::string anchor = "bottom-right"; ///< a corner, an edge's middle, or center
     std::string margin = "3%";           ///< gap to the edges: share of the shorter side, or px
-    std::string width;                   ///< share of the image (see relativeTo), or px
+    std::string width{};                 ///< share of the image (see relativeTo), or px
     std::string relativeTo = "width";    ///< width|longer-side|shorter-side
-    std::optional<double> rotation;      ///< degrees
-    std::string opacity;                 ///< 0..1 or 0%..100%
-    std::string shadow;                  ///< 0..1 or 0%..100%
-    std::string color;                   ///< #RRGGBB[AA]
-    std::string font;                    ///< face name (text)
-    std::optional<double> size;          ///< points (text)
-    std::optional<double> stroke;        ///< line width
-    std::optional<double> dash;          ///< dash length
-    std::string fill;                    ///< fill colour (shape)
-    std::string shape;                   ///< square|circle
-    std::string image;                   ///< picture file (image kind)
-    std::string from, to;                ///< "X%,Y%" (arrow)
-    std::string rect;                    ///< "X%,Y%,W%,H%" (shape and pixellate)
-    std::optional<double> intensity;     ///< block size (pixellate)
+    std::optional<double> rotation{};    ///< degrees
+    std::string opacity{};               ///< 0..1 or 0%..100%
+    std::string shadow{};                ///< 0..1 or 0%..100%
+    std::string color{};                 ///< #RRGGBB[AA]
+    std::string font{};                  ///< face name (text)
+    std::optional<double> size{};        ///< points (text)
+    std::optional<double> stroke{};      ///< line width
+    std::optional<double> dash{};        ///< dash length
+    std::string fill{};                  ///< fill colour (shape)
+    std::string shape{};                 ///< square|circle
+    std::string image{};                 ///< picture file (image kind)
+    std::string from{}, to{};            ///< "X%,Y%" (arrow)
+    std::string rect{};                  ///< "X%,Y%,W%,H%" (shape and pixellate)
+    std::optional<double> intensity{};   ///< block size (pixellate)
     /// The kinds' additional settings by option name ("tile-angle" → "-30"): tiling, text
     /// outline and plate, automatic colour, enlargement of pictures.
-    std::map<std::string, std::string> additional;
+    std::map<std::string, std::string> additional{};
 };
 
 /// The kinds `makeMark` builds, from the library's list of kinds.

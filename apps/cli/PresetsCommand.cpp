@@ -317,10 +317,13 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
     presets->footer(kPresetsFooter);
 
     auto add = [&](const char* name, const char* description, const char* example,
-                   void (*run)(const CommonOptions&, const PresetsArgs&), bool writes) {
+                   void (*run)(const CommonOptions&, const PresetsArgs&), bool writes,
+                   bool takesPreset = true) {
         auto* command = presets->add_subcommand(name, description);
         command->footer(std::string("Example:\n  ") + example);
         addPresetStoreOptions(*command, common, !writes);
+        if (takesPreset)
+            command->add_option("P", args->preset, "Preset name or UUID")->required();
         command->callback([&common, &exitCode, args, run] {
             run(common, *args);
             exitCode = kExitSuccess;
@@ -329,44 +332,39 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
     };
 
     auto* listCommand = add("list", "List the presets (the first is the default)",
-                            "inkstead presets list --json", list, false);
+                            "inkstead presets list --json", list, false, false);
     listCommand->add_flag("--json", args->json, "Print a JSON array instead of a table");
 
     auto* showCommand = add("show", "Show a preset, its export settings and its watermarks",
                             "inkstead presets show Default", show, false);
-    showCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     showCommand->add_flag("--json", args->json, "Print the preset's JSON form (without pictures)");
 
     auto* createCommand = add("create", "Create an empty preset at the end of the list",
-                              "inkstead presets create \"Web export\"", create, true);
+                              "inkstead presets create \"Web export\"", create, true, false);
     createCommand->add_option("NAME", args->name, "Name of the new preset")->required();
 
     auto* renameCommand =
         add("rename", "Rename a preset", "inkstead presets rename Default Web", rename, true);
-    renameCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     renameCommand->add_option("NAME", args->name, "New name")->required();
 
     auto* duplicateCommand =
         add("duplicate", "Copy a preset with its watermarks (placed right after it)",
             "inkstead presets duplicate Web --name \"Web dark\"", duplicate, true);
-    duplicateCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     duplicateCommand->add_option("--name", args->name, "Name of the copy (default: \"P copy\")");
 
-    auto* deleteCommand = add("delete", "Delete a preset and its watermark pictures",
-                              "inkstead presets delete \"Web dark\"", remove, true);
-    deleteCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    add("delete", "Delete a preset and its watermark pictures",
+        "inkstead presets delete \"Web dark\"", remove, true);
 
     auto* exportCommand =
         add("export", "Write a preset as JSON (pictures included) to share or version it",
             "inkstead presets export Web web.json", exportPreset, false);
-    exportCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     exportCommand->add_option("FILE", args->file, "JSON file to write, - for standard output")
         ->required();
     exportCommand->add_flag("--force", args->force, "Replace FILE when it exists");
 
     auto* importCommand =
         add("import", "Add a preset from its JSON form (a new UUID if the same one exists)",
-            "inkstead presets import web.json", importPreset, true);
+            "inkstead presets import web.json", importPreset, true, false);
     importCommand->add_option("FILE", args->file, "JSON file to read, - for standard input")
         ->required();
     importCommand->add_option("--name", args->name, "Name of the imported preset");
@@ -377,7 +375,6 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
     auto* setCommand =
         add("set", "Change a preset's export settings",
             "inkstead presets set Web --resize long:2048 --strip-location", set, true);
-    setCommand->add_option("P", args->preset, "Preset name or UUID")->required();
     setCommand
         ->add_option("--resize", args->resize,
                      "Output size: 2048px (longest side), 50%, width:1600, height:1200, "
@@ -394,10 +391,8 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
                      "Quality of lossy outputs, 1 (smallest) to 100 (best)")
         ->check(CLI::Range(1, 100));
 
-    auto* defaultCommand =
-        add("default", "Make a preset the default (export and render use it without --preset)",
-            "inkstead presets default Web", makeDefault, true);
-    defaultCommand->add_option("P", args->preset, "Preset name or UUID")->required();
+    add("default", "Make a preset the default (export and render use it without --preset)",
+        "inkstead presets default Web", makeDefault, true);
 }
 
 } // namespace cli

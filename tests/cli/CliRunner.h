@@ -18,17 +18,17 @@ struct RunResult {
 
 struct RunOptions {
     /// Storage location given to the child as INKSTEAD_HOME (empty: unset).
-    std::filesystem::path home;
+    std::filesystem::path home{};
     /// Extra environment entries.
-    std::map<std::string, std::string> environment;
+    std::map<std::string, std::string> environment{};
     /// Working directory of the child (empty: the current one).
-    std::filesystem::path workingDirectory;
+    std::filesystem::path workingDirectory{};
     /// The child is killed (SIGKILL, exit code 137) when it runs longer; zero waits forever.
     std::chrono::milliseconds timeout{0};
     /// File the child reads as standard input (empty: /dev/null).
-    std::filesystem::path input;
+    std::filesystem::path input{};
     /// A command the child runs through, its arguments first (to lower privileges or limits).
-    std::vector<std::string> wrapper;
+    std::vector<std::string> wrapper{};
 };
 
 /// A wrapper under which the superuser, too, is bound by file permissions (empty when the
