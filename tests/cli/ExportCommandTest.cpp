@@ -13,28 +13,15 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using clitest::runInkstead;
 using ov::test::listDirectory;
-using ov::test::TempDir;
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-class ExportCommand : public ::testing::Test {
+class ExportCommand : public clitest::TwoPhotoTest {
 protected:
-    void SetUp() override {
-        fs::create_directories(dir / "in");
-        clitest::writeTestPhoto(dir / "in" / "a.jpg");
-        clitest::writeTestPhoto(dir / "in" / "b.jpg", {.width = 80, .height = 120});
-    }
-    clitest::RunResult run(std::vector<std::string> args) {
-        return runInkstead(args, {.home = dir / "home"});
-    }
-    std::string in(const char* name) const { return (dir / "in" / name).string(); }
     std::string out() const { return (dir / "out").string(); }
-
-    TempDir dir;
 };
 
 TEST_F(ExportCommand, KeepsSourceNamesAndNeverOverwrites) {

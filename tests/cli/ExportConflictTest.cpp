@@ -12,27 +12,13 @@ namespace fs = std::filesystem;
 using clitest::runInkstead;
 using ov::test::listDirectory;
 using ov::test::readFile;
-using ov::test::TempDir;
 using ov::test::writeFile;
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-class ExportConflict : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directories(dir / "in");
-        clitest::writeTestPhoto(dir / "in" / "a.jpg");
-        clitest::writeTestPhoto(dir / "in" / "b.jpg", {.width = 80, .height = 120});
-    }
-    clitest::RunResult run(std::vector<std::string> args, fs::path input = {}) {
-        return runInkstead(args, {.home = dir / "home", .input = std::move(input)});
-    }
-    fs::path in(const char* name = "") const { return dir / "in" / name; }
-
-    TempDir dir;
-};
+using ExportConflict = clitest::TwoPhotoTest;
 
 TEST_F(ExportConflict, PoliciesTreatAnExistingOutputAsAsked) {
     struct Case {

@@ -42,7 +42,7 @@ struct DamagedCase {
     int exitCode;
     const char* message; // expected on standard error ("" for anything)
     std::size_t outputs;
-    std::vector<std::string> wrapper; // runs the command under lowered privileges or limits
+    std::vector<std::string> wrapper{}; // runs the command under lowered privileges or limits
 };
 
 void writeBrokenXmpPhoto(const fs::path& in) {
@@ -251,9 +251,9 @@ TEST(ExportDiskFull, StoringALogoSaysDiskFull) {
                               "--logo", (dir / "logo.png").string()},
                              {.home = dir / "home"});
     EXPECT_EQ(adHoc.exitCode, 0) << adHoc.err;
-    const auto result = clitest::runInkstead(
-        {"watermark", "add", "Default", "image", (dir / "logo.png").string()},
-        {.home = dir / "home"});
+    const auto result =
+        clitest::runInkstead({"watermark", "add", "Default", "image", (dir / "logo.png").string()},
+                             {.home = dir / "home"});
     EXPECT_EQ(result.exitCode, 2) << result.err;
     EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
 }

@@ -91,4 +91,15 @@ double maxDifference(const ov::Image& a, const ov::Image& b, double fx0, double 
     return largest;
 }
 
+void TwoPhotoTest::SetUp() {
+    std::filesystem::create_directories(dir / "in");
+    writeTestPhoto(dir / "in" / "a.jpg");
+    writeTestPhoto(dir / "in" / "b.jpg", {.width = 80, .height = 120});
+}
+
+RunResult TwoPhotoTest::run(const std::vector<std::string>& args,
+                            std::filesystem::path input) const {
+    return runInkstead(args, {.home = dir / "home", .input = std::move(input)});
+}
+
 } // namespace clitest

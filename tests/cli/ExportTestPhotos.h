@@ -2,9 +2,14 @@
 
 // Photos for the export-side command tests, made and read back through the library itself.
 
+#include "CliRunner.h"
+
 #include "inkstead/platform/gfx/Color.h"
 #include "inkstead/platform/gfx/Image.h"
 #include "inkstead/platform/imageio/Properties.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -36,5 +41,18 @@ void writeTestPhoto(const std::filesystem::path& path, const PhotoRecipe& recipe
 /// window given as fractions (top-left origin).
 [[nodiscard]] double maxDifference(const ov::Image& a, const ov::Image& b, double fx0, double fy0,
                                    double fx1, double fy1);
+
+/// A test with two photos in `dir`/in (a.jpg 120x80, b.jpg 80x120) and a storage of its own.
+class TwoPhotoTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    /// `inkstead args...` with the test's storage, reading `input` (when given) as standard input.
+    RunResult run(const std::vector<std::string>& args, std::filesystem::path input = {}) const;
+    [[nodiscard]] std::filesystem::path in(const char* name = "") const {
+        return dir / "in" / name;
+    }
+
+    ov::test::TempDir dir;
+};
 
 } // namespace clitest

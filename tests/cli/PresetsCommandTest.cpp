@@ -101,6 +101,7 @@ TEST(PresetsCommand, ShowPrintsTheSettingsAndEveryWatermark) {
     EXPECT_TRUE(contains(shown.out, "top-left")) << shown.out;
     EXPECT_TRUE(contains(shown.out, "\"Hello there\"")) << shown.out;
     EXPECT_TRUE(contains(shown.out, "#FF000080")) << shown.out;
+    EXPECT_FALSE(contains(shown.out, "tile-spacing")) << "settings at their defaults are left out";
 
     const auto json = nlohmann::json::parse(store.ok({"presets", "show", "Default", "--json"}).out);
     EXPECT_EQ(json["format"], "inkstead-preset");
