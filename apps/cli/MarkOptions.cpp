@@ -50,11 +50,17 @@ void setMargin(OVPlacement& placement, std::string_view text, std::string_view o
     std::tie(placement.marginUnit, placement.margin) = *margin;
 }
 
+OVPlacementSizeRule shareRule(std::string_view text, std::string_view option) {
+    const auto rule = OVPlacementShareRuleNamed(text);
+    if (!rule)
+        throw usageError(std::string(option) + ": invalid value \"" + std::string(text) + "\"",
+                         "expected width, longer-side or shorter-side");
+    return *rule;
+}
+
 void setWidth(OVPlacement& placement, std::string_view text, std::string_view relativeTo,
               std::string_view option) {
-    if (!OVPlacementShareRuleNamed(relativeTo))
-        throw usageError("--relative-to: invalid value \"" + std::string(relativeTo) + "\"",
-                         "expected width, longer-side or shorter-side");
+    (void)shareRule(relativeTo, "--relative-to");
     requireUnit(text, option);
     const auto width = OVPlacementSizeFromString(text, relativeTo);
     if (!width)
@@ -124,19 +130,33 @@ void checkDrawsWith(const OVWatermarkKind& kind, OVSharedSetting setting, std::s
         throw notForKind(key, kind);
 }
 
+// Sets opacity, shadow or rotation (`key`), which not every kind draws with; false for other
+// keys. `option` names the value in messages.
+bool setShared(OVWatermark& mark, const OVWatermarkKind& kind, std::string_view key,
+               std::string_view value, std::string_view option) {
+    if (key == "opacity") {
+        checkDrawsWith(kind, OVSharedSettingOpacity, option);
+        mark.setAlpha(parseUnitInterval(value, option));
+    } else if (key == "shadow") {
+        checkDrawsWith(kind, OVSharedSettingShadow, option);
+        mark.setShadow(parseUnitInterval(value, option));
+    } else if (key == "rotation") {
+        checkDrawsWith(kind, OVSharedSettingRotation, option);
+        mark.setRotation(parseNumber(value, option));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void applyShared(OVWatermark& mark, const OVWatermarkKind& kind, const MarkOptions& options) {
-    if (!options.opacity.empty()) {
-        checkDrawsWith(kind, OVSharedSettingOpacity, "--opacity");
-        mark.setAlpha(parseUnitInterval(options.opacity, "--opacity"));
-    }
-    if (!options.shadow.empty()) {
-        checkDrawsWith(kind, OVSharedSettingShadow, "--shadow");
-        mark.setShadow(parseUnitInterval(options.shadow, "--shadow"));
-    }
-    if (options.rotation) {
-        checkDrawsWith(kind, OVSharedSettingRotation, "--rotation");
-        mark.setRotation(*options.rotation);
-    }
+    const std::string rotation = options.rotation ? OVNumberString(*options.rotation) : "";
+    for (const auto& [key, value] :
+         {std::pair<std::string_view, std::string_view>{"opacity", options.opacity},
+          {"shadow", options.shadow},
+          {"rotation", rotation}})
+        if (!value.empty())
+            setShared(mark, kind, key, value, "--" + std::string(key));
 }
 
 // Places an arrow between two points given as fractions of the image from its top-left corner.
@@ -319,16 +339,9 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
     };
     if (key == "title") {
         mark.setTitle(std::string(value));
-    } else if (key == "opacity") {
-        checkDrawsWith(kind, OVSharedSettingOpacity, key);
-        mark.setAlpha(parseUnitInterval(value, key));
-    } else if (key == "shadow") {
-        checkDrawsWith(kind, OVSharedSettingShadow, key);
-        mark.setShadow(parseUnitInterval(value, key));
-    } else if (key == "rotation") {
-        checkDrawsWith(kind, OVSharedSettingRotation, key);
-        mark.setRotation(parseNumber(value, key));
-        keepPlaced(); // the turned frame keeps its anchor and margins
+    } else if (setShared(mark, kind, key, value, key)) {
+        if (key == "rotation")
+            keepPlaced(); // the turned frame keeps its anchor and margins
     } else if (key == "anchor" || key == "margin" || key == "width" || key == "relative-to") {
         checkDrawsWith(kind, OVSharedSettingAnchorPlacement, key);
         OVPlacement placement = mark.effectivePlacement();
@@ -339,13 +352,8 @@ void setMarkProperty(OVWatermark& mark, std::string_view key, std::string_view v
         else if (key == "width")
             setWidth(placement, value, "width", key);
         else if (placement.sizeRule != OVPlacementSizeRule::Pixels &&
-                 placement.sizeRule != OVPlacementSizeRule::Unchanged) {
-            const auto rule = OVPlacementShareRuleNamed(value);
-            if (!rule)
-                throw usageError("relative-to: invalid value \"" + std::string(value) + "\"",
-                                 "expected width, longer-side or shorter-side");
-            placement.sizeRule = *rule; // the share stays, of another length
-        }
+                 placement.sizeRule != OVPlacementSizeRule::Unchanged)
+            placement.sizeRule = shareRule(value, key); // the share stays, of another length
         mark.setPlacement(placement);
     } else if (key == "rect") {
         checkDrawsWith(kind, OVSharedSettingAreaPlacement, key);
