@@ -145,6 +145,11 @@ std::uint64_t valueNamed(const std::string& name, const char* const (&names)[N])
 
 void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings) {
     command
+        .add_flag("--strip-location", settings.stripLocation,
+                  "Remove GPS location and place names from the outputs")
+        ->excludes(command.add_flag("--keep-location", settings.keepLocation,
+                                    "Keep the location in the outputs"));
+    command
         .add_option("--format", settings.format,
                     "File type of the outputs: source (each photo's own), jpeg, png, webp, "
                     "avif or jxl; the output names' extensions follow")
@@ -200,11 +205,6 @@ void addOutputOptions(CLI::App& command, OutputOptions& options) {
             "Quality of JPEG, WebP, HEIC, AVIF and JPEG XL outputs, 1 (smallest) to 100 (best); "
             "default: the preset's, else 90")
         ->check(CLI::Range(1, 100));
-    auto* strip = command.add_flag("--strip-location", options.file.stripLocation,
-                                   "Remove GPS location from the outputs (overrides the preset)");
-    auto* keep = command.add_flag("--keep-location", options.file.keepLocation,
-                                  "Keep GPS location in the outputs (overrides the preset)");
-    strip->excludes(keep);
     command
         .add_option("--resize", options.resize,
                     "Output size, overriding the preset: 2048px (longest side), 50%, "

@@ -55,8 +55,8 @@ struct OutputFileSettings {
     }
 };
 
-/// Registers --format, --metadata, --artist and --copyright on `command` (the location flags
-/// each command describes itself).
+/// Registers --strip-location, --keep-location, --format, --metadata, --artist and --copyright
+/// on `command`.
 void addOutputFileOptions(CLI::App& command, OutputFileSettings& settings);
 /// Sets what `settings` give on `preset`.
 void applyOutputFileSettings(OVPreset& preset, const OutputFileSettings& settings);

@@ -380,11 +380,6 @@ void registerPresetsCommand(CLI::App& app, CommonOptions& common, int& exitCode)
                      "Output size: 2048px (longest side), 50%, width:1600, height:1200, "
                      "long:2048, or none (original size)")
         ->type_name("SIZE");
-    auto* strip = setCommand->add_flag("--strip-location", args->output.stripLocation,
-                                       "Remove GPS location and place names from outputs");
-    auto* keep = setCommand->add_flag("--keep-location", args->output.keepLocation,
-                                      "Keep the location in outputs");
-    strip->excludes(keep);
     addOutputFileOptions(*setCommand, args->output);
     setCommand
         ->add_option("--quality", args->quality,
