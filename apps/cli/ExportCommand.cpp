@@ -129,8 +129,6 @@ void run(const ExportCommandOptions& options, const CommonOptions& common, int& 
 
     PresetStore store(common);
     const OVPresetPtr stored = store.findOrFirst(options.settings.preset);
-    if (!stored)
-        throw usageError("there are no presets", "create one with: inkstead presets create NAME");
     job.preset = makeWorkingPreset(*stored, options.settings);
     exitCode = runExport(std::move(job)).exitCode;
 }

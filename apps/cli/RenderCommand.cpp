@@ -75,21 +75,30 @@ void checkPaths(const RenderCommandOptions& options, std::string& type) {
     fs::create_directories(fs::absolute(options.output).parent_path(), ec);
 }
 
-// The image goes through a private temporary file (encoders write files) onto standard output.
+CliError interrupted() {
+    return CliError(interruptedExitCode(), "interrupted; nothing was written");
+}
+
+// Renders into a private temporary file named after `name` in `folder` (encoders write files);
+// throws, leaving nothing, when the render fails or Ctrl-C came meanwhile.
+fs::path renderToTemporary(const fs::path& input, OVPipelineRenderer& renderer,
+                           const fs::path& folder, const fs::path& name,
+                           const InterruptWatcher& watcher) {
+    const fs::path temporary = OVTemporaryFilePath(folder, name.filename().string());
+    const std::string error = renderer.saveImage(input, {}, temporary);
+    if (error.empty() && !watcher.interrupted())
+        return temporary;
+    removeQuietly(temporary);
+    if (!error.empty())
+        throw CliError(kExitSomeFailed, input.string() + ": " + error);
+    throw interrupted();
+}
+
 void writeToStandardOutput(const RenderCommandOptions& options, OVPipelineRenderer& renderer,
                            const InterruptWatcher& watcher) {
     std::error_code ec;
-    const fs::path folder = fs::temp_directory_path(ec);
-    const fs::path temporary = OVTemporaryFilePath(folder, options.input.filename().string());
-    const std::string error = renderer.saveImage(options.input, {}, temporary);
-    if (!error.empty()) {
-        removeQuietly(temporary);
-        throw CliError(kExitSomeFailed, options.input.string() + ": " + error);
-    }
-    if (watcher.interrupted()) {
-        removeQuietly(temporary);
-        throw CliError(interruptedExitCode(), "interrupted; nothing was written");
-    }
+    const fs::path temporary = renderToTemporary(
+        options.input, renderer, fs::temp_directory_path(ec), options.input, watcher);
     std::ifstream in(temporary, std::ios::binary);
     std::cout << in.rdbuf();
     std::cout.flush();
@@ -105,8 +114,6 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
 
     PresetStore store(common);
     const OVPresetPtr stored = store.findOrFirst(options.settings.preset);
-    if (!stored)
-        throw usageError("there are no presets", "create one with: inkstead presets create NAME");
     const OVPresetPtr working = makeWorkingPreset(*stored, options.settings);
     const auto renderer = OVPipelineRenderer::rendererWithPreset(working);
     renderer->setQuality(encoderQuality(options.settings));
@@ -114,9 +121,6 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
 
     // Ctrl-C lets the render finish, then removes what it wrote: no partial file either way.
     InterruptWatcher watcher([] {});
-    const auto interrupted = [] {
-        return CliError(interruptedExitCode(), "interrupted; nothing was written");
-    };
     if (toStandardOutput(options)) {
         writeToStandardOutput(options, *renderer, watcher);
         exitCode = kExitSuccess;
@@ -135,19 +139,12 @@ void run(const RenderCommandOptions& options, const CommonOptions& common, int& 
         }
     } else {
         const fs::path temporary =
-            OVTemporaryFilePath(output.parent_path(), output.filename().string());
-        const std::string error = renderer->saveImage(options.input, {}, temporary);
-        if (error.empty() && watcher.interrupted()) {
-            removeQuietly(temporary);
-            throw interrupted();
-        }
+            renderToTemporary(options.input, *renderer, output.parent_path(), output, watcher);
         std::error_code ec;
-        if (error.empty())
-            fs::rename(temporary, output, ec); // replaces the old file in one step
-        if (!error.empty() || ec) {
+        fs::rename(temporary, output, ec); // replaces the old file in one step
+        if (ec) {
             removeQuietly(temporary);
-            throw CliError(kExitSomeFailed,
-                           options.input.string() + ": " + (error.empty() ? ec.message() : error));
+            throw CliError(kExitSomeFailed, options.input.string() + ": " + ec.message());
         }
     }
     if (!common.quiet)
