@@ -205,8 +205,8 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
 std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
     if (job.manifest.empty())
         return nullptr;
-    auto opened = job.dryRun ? OVExportManifest::read(job.manifest)
-                             : OVExportManifest::open(job.manifest);
+    auto opened =
+        job.dryRun ? OVExportManifest::read(job.manifest) : OVExportManifest::open(job.manifest);
     if (!opened)
         throw usageError(opened.error().message,
                          "give --manifest a file in a folder you can write to");

@@ -84,8 +84,8 @@ ShardInputs collectShard(ExportJob& job, const OVExportManifest* manifest) {
         inputs.names.push_back(plan.names[pendingAt[n]]);
         inputs.sources.push_back(pending[n]);
     }
-    // Every entry gets an outcome, for the manifest: one the list took under another path is
-    // recorded as such.
+    // Every entry gets an outcome, for the manifest: an entry left out without a reason names a
+    // file that an earlier entry lists under another path.
     std::unordered_set<std::string> rejected;
     for (const auto& image : collected.rejected)
         rejected.insert(image.source.native());

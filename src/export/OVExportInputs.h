@@ -18,7 +18,8 @@ struct OVExportInputs {
     std::shared_ptr<OVModel> model = std::make_shared<OVModel>();
     /// In input order: inputs that do not exist or are no image the library reads (Failed),
     /// folders that could not be read (Failed), then files that carry the mark of an earlier
-    /// export (Skipped, `kOVEarlierOutputReason`).
+    /// export (Skipped, `kOVEarlierOutputReason`; under the input's path unless a folder walk
+    /// found them).
     std::vector<OVExportOutcome> rejected;
     /// For each image of `model`, the index of the input that named it.
     std::vector<std::size_t> inputIndexes;
@@ -29,6 +30,7 @@ struct OVExportInputs {
 /// Adds the files and folders (walked) `inputs` names to a new image list with the preset
 /// `presetID`. Files that carry the mark of an earlier export are outputs wherever they are:
 /// exporting them again would stamp the marks twice, so they are left out unless
-/// `includeOutputs` is true.
+/// `includeOutputs` is true. An image named twice (or by itself and by its folder) is taken
+/// once, without a word.
 [[nodiscard]] OVExportInputs OVCollectExportInputs(const std::vector<std::filesystem::path>& inputs,
                                                    const ov::UUID& presetID, bool includeOutputs);

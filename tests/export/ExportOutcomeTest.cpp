@@ -18,10 +18,13 @@ TEST(ExportOutcome, InputsAreTakenOrRejectedInInputOrder) {
     ov::test::writeOrientedPhoto(dir / "photos" / "a.jpg", 40, 30, 1);
     ov::test::writeFile(dir / "notes.txt", "not a photo");
     fs::create_directories(dir / "empty");
-    const auto collected = OVCollectExportInputs(
-        {dir / "missing.jpg", dir / "photos", dir / "notes.txt", dir / "empty"}, ov::UUID(), false);
+    const auto collected =
+        OVCollectExportInputs({dir / "missing.jpg", dir / "photos", dir / "notes.txt",
+                               dir / "empty", dir / "photos" / "a.jpg"},
+                              ov::UUID(), false);
     ASSERT_EQ(collected.model->count(), 1u);
     EXPECT_EQ(collected.model->URLAtIndex(0), dir / "photos" / "a.jpg");
+    EXPECT_EQ(collected.inputIndexes, std::vector<std::size_t>{1});
     ASSERT_EQ(collected.rejected.size(), 2u);
     EXPECT_EQ(collected.rejected[0].source, dir / "missing.jpg");
     EXPECT_EQ(collected.rejected[0].error, "no such file or folder");
