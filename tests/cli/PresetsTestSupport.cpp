@@ -37,6 +37,26 @@ json Store::exported(const std::string& preset) const {
     return json::parse(ok({"presets", "export", preset, "-"}).out);
 }
 
+void Store::addOneOfEachKind(const fs::path& logo) const {
+    ok({"watermark", "add", "Default", "text", "Hello"});
+    ok({"watermark", "add", "Default", "image", "--image", logo.string()});
+    for (const char* kind : {"shape", "arrow", "strikethrough", "pixellate"})
+        ok({"watermark", "add", "Default", kind});
+}
+
+void Store::expectUsageErrors(
+    const std::vector<std::string>& prefix,
+    const std::vector<std::pair<std::vector<std::string>, std::string>>& cases) const {
+    for (const auto& [args, message] : cases) {
+        std::vector<std::string> command = prefix;
+        command.insert(command.end(), args.begin(), args.end());
+        SCOPED_TRACE(args.empty() ? "" : args.back());
+        const auto result = run(command);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+}
+
 fs::path Store::presetsFile() const {
     return home_ / "Inkstead" / "presets.bin";
 }

@@ -31,6 +31,14 @@ public:
     [[nodiscard]] nlohmann::json marks(const std::string& preset) const;
     /// `presets export P -` parsed.
     [[nodiscard]] nlohmann::json exported(const std::string& preset) const;
+    /// Adds to Default a text ("Hello"), an image (of `logo`), a shape, an arrow, a
+    /// strikethrough and a pixellate mark, in this order.
+    void addOneOfEachKind(const std::filesystem::path& logo) const;
+    /// Runs `prefix` followed by the arguments of each case and expects exit code 2 with the
+    /// case's message on standard error.
+    void expectUsageErrors(
+        const std::vector<std::string>& prefix,
+        const std::vector<std::pair<std::vector<std::string>, std::string>>& cases) const;
 
     [[nodiscard]] const std::filesystem::path& home() const { return home_; }
     [[nodiscard]] std::filesystem::path presetsFile() const;

@@ -20,12 +20,7 @@ TEST(WatermarkCommand, AddListAndRemoveEachKind) {
     TempDir dir;
     const Store store(dir / "home");
     clitest::writeLogo(dir / "logo.png", 60, 30, {1, 0, 0, 1});
-    store.ok({"watermark", "add", "Default", "text", "Hello"});
-    store.ok({"watermark", "add", "Default", "image", "--image", (dir / "logo.png").string()});
-    store.ok({"watermark", "add", "Default", "shape"});
-    store.ok({"watermark", "add", "Default", "arrow"});
-    store.ok({"watermark", "add", "Default", "strikethrough"});
-    store.ok({"watermark", "add", "Default", "pixellate"});
+    store.addOneOfEachKind(dir / "logo.png");
     auto marks = store.marks("Default");
     EXPECT_EQ(column(marks, "kind"), (std::vector<std::string>{"text", "image", "shape", "arrow",
                                                                "strikethrough", "pixellate"}));
@@ -59,12 +54,7 @@ TEST(WatermarkCommand, SetChangesPropertiesOfEachKind) {
     const Store store(dir / "home");
     clitest::writeLogo(dir / "a.png", 60, 30, {1, 0, 0, 1});
     clitest::writeLogo(dir / "b.png", 80, 80, {0, 1, 0, 1});
-    store.ok({"watermark", "add", "Default", "text", "Hello"});
-    store.ok({"watermark", "add", "Default", "image", (dir / "a.png").string()});
-    store.ok({"watermark", "add", "Default", "shape"});
-    store.ok({"watermark", "add", "Default", "arrow"});
-    store.ok({"watermark", "add", "Default", "strikethrough"});
-    store.ok({"watermark", "add", "Default", "pixellate"});
+    store.addOneOfEachKind(dir / "a.png");
 
     store.ok({"watermark", "set", "Default", "1", "text=Bye", "color=#FF0000", "width=40%",
               "anchor=top-left", "margin=5%", "opacity=0.5", "title=Signature"});
@@ -110,26 +100,20 @@ TEST(WatermarkCommand, BadKeysAndValuesNameTheProblemAndSaveNothing) {
     store.ok({"watermark", "add", "Default", "arrow"});
     const std::string before = store.presetsBytes();
 
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
-        {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
-        {{"2", "width=20%"}, "does not apply to an arrow mark"},
-        {{"2", "rotation=10"}, "does not apply to an arrow mark"},
-        {{"1", "opacity=2"}, "opacity"},
-        {{"1", "width=0%"}, "width"},
-        {{"1", "color=red-ish"}, "color"},
-        {{"1", "anchor=upper"}, "anchor"},
-        {{"2", "from=10%"}, "from"},
-        {{"1", "novalue"}, "KEY=VALUE"},
-        {{"3", "opacity=1"}, "no watermark 3"},
-    };
-    for (const auto& [args, message] : cases) {
-        std::vector<std::string> command{"watermark", "set", "Default"};
-        command.insert(command.end(), args.begin(), args.end());
-        const auto result = store.run(command);
-        EXPECT_EQ(result.exitCode, 2) << args.back();
-        EXPECT_TRUE(contains(result.err, message)) << result.err;
-    }
+    store.expectUsageErrors({"watermark", "set", "Default"},
+                            {
+                                {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
+                                {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
+                                {{"2", "width=20%"}, "does not apply to an arrow mark"},
+                                {{"2", "rotation=10"}, "does not apply to an arrow mark"},
+                                {{"1", "opacity=2"}, "opacity"},
+                                {{"1", "width=0%"}, "width"},
+                                {{"1", "color=red-ish"}, "color"},
+                                {{"1", "anchor=upper"}, "anchor"},
+                                {{"2", "from=10%"}, "from"},
+                                {{"1", "novalue"}, "KEY=VALUE"},
+                                {{"3", "opacity=1"}, "no watermark 3"},
+                            });
     EXPECT_EQ(store.presetsBytes(), before);
 }
 
@@ -139,37 +123,32 @@ TEST(WatermarkCommand, MalformedOptionsOfAddAreUsageErrors) {
     ASSERT_EQ(store.presets().size(), 1u);
     const std::string before = store.presetsBytes();
     std::ofstream(dir / "fake.png") << "not a picture";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"hologram"}, "unknown watermark kind"},
-        {{"text"}, "needs its text"},
-        {{"text", "Hi", "--margin", "abc"}, "--margin"},
-        {{"text", "Hi", "--margin", "60%"}, "--margin"},
-        {{"text", "Hi", "--width", "120%"}, "--width"},
-        {{"text", "Hi", "--color", "#12345"}, "--color"},
-        {{"text", "Hi", "--anchor", "nowhere"}, "--anchor"},
-        {{"text", "Hi", "--opacity", "1.5"}, "--opacity"},
-        {{"text", "Hi", "--size", "-1"}, "--size"},
-        {{"image"}, "needs a picture"},
-        {{"image", (dir / "none.png").string()}, "no picture file"},
-        {{"image", (dir / "fake.png").string()}, "cannot read"},
-        {{"shape", "--rect", "10%,10%,30%"}, "--rect"},
-        {{"shape", "--rect", "80%,10%,30%,10%"}, "--rect"},
-        {{"shape", "--shape", "star"}, "--shape"},
-        {{"arrow", "--from", "50%,50%", "--to", "50%,50%"}, "two different points"},
-        {{"arrow", "--to", "150%,50%"}, "--to"},
-        {{"pixellate", "--intensity", "-4"}, "--intensity"},
-        // Settings a kind does not draw with are refused rather than ignored.
-        {{"pixellate", "--opacity", "0.5"}, "does not apply to a pixellate mark"},
-        {{"shape", "--rotation", "10"}, "does not apply to a shape mark"},
-        {{"strikethrough", "--shadow", "0.5"}, "does not apply to a strikethrough mark"},
-    };
-    for (const auto& [args, message] : cases) {
-        std::vector<std::string> command{"watermark", "add", "Default"};
-        command.insert(command.end(), args.begin(), args.end());
-        const auto result = store.run(command);
-        EXPECT_EQ(result.exitCode, 2) << args.back();
-        EXPECT_TRUE(contains(result.err, message)) << args.back() << ": " << result.err;
-    }
+    store.expectUsageErrors(
+        {"watermark", "add", "Default"},
+        {
+            {{"hologram"}, "unknown watermark kind"},
+            {{"text"}, "needs its text"},
+            {{"text", "Hi", "--margin", "abc"}, "--margin"},
+            {{"text", "Hi", "--margin", "60%"}, "--margin"},
+            {{"text", "Hi", "--width", "120%"}, "--width"},
+            {{"text", "Hi", "--color", "#12345"}, "--color"},
+            {{"text", "Hi", "--anchor", "nowhere"}, "--anchor"},
+            {{"text", "Hi", "--opacity", "1.5"}, "--opacity"},
+            {{"text", "Hi", "--size", "-1"}, "--size"},
+            {{"image"}, "needs a picture"},
+            {{"image", (dir / "none.png").string()}, "no picture file"},
+            {{"image", (dir / "fake.png").string()}, "cannot read"},
+            {{"shape", "--rect", "10%,10%,30%"}, "--rect"},
+            {{"shape", "--rect", "80%,10%,30%,10%"}, "--rect"},
+            {{"shape", "--shape", "star"}, "--shape"},
+            {{"arrow", "--from", "50%,50%", "--to", "50%,50%"}, "two different points"},
+            {{"arrow", "--to", "150%,50%"}, "--to"},
+            {{"pixellate", "--intensity", "-4"}, "--intensity"},
+            // Settings a kind does not draw with are refused rather than ignored.
+            {{"pixellate", "--opacity", "0.5"}, "does not apply to a pixellate mark"},
+            {{"shape", "--rotation", "10"}, "does not apply to a shape mark"},
+            {{"strikethrough", "--shadow", "0.5"}, "does not apply to a strikethrough mark"},
+        });
     EXPECT_EQ(store.presetsBytes(), before);
     EXPECT_TRUE(store.pictures().empty());
 }
