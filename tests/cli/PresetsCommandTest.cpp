@@ -66,12 +66,10 @@ TEST(PresetsCommand, NameClashesAndUnknownPresetsAreUsageErrorsThatChangeNothing
     store.ok({"presets", "create", "Web"});
     const std::string before = store.presetsBytes();
 
-    const auto taken = store.run({"presets", "create", "Web"});
-    EXPECT_EQ(taken.exitCode, 2);
-    EXPECT_TRUE(contains(taken.err, "already exists")) << taken.err;
-    EXPECT_EQ(store.run({"presets", "rename", "Web", "Default"}).exitCode, 2);
-    EXPECT_EQ(store.run({"presets", "create", ""}).exitCode, 2);
-    EXPECT_EQ(store.run({"presets", "duplicate", "Web", "--name", "Default"}).exitCode, 2);
+    store.expectUsageErrors({"presets"}, {{{"create", "Web"}, "already exists"},
+                                          {{"rename", "Web", "Default"}, "already exists"},
+                                          {{"create", ""}, "cannot be empty"},
+                                          {{"duplicate", "Web", "--name", "Default"}, "exists"}});
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"presets", "show", "Nope"},

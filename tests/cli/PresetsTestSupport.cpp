@@ -44,9 +44,8 @@ void Store::addOneOfEachKind(const fs::path& logo) const {
         ok({"watermark", "add", "Default", kind});
 }
 
-void Store::expectUsageErrors(
-    const std::vector<std::string>& prefix,
-    const std::vector<std::pair<std::vector<std::string>, std::string>>& cases) const {
+void Store::expectUsageErrors(const std::vector<std::string>& prefix,
+                              const UsageCases& cases) const {
     for (const auto& [args, message] : cases) {
         std::vector<std::string> command = prefix;
         command.insert(command.end(), args.begin(), args.end());

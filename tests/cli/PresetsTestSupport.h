@@ -16,6 +16,9 @@
 
 namespace clitest {
 
+/// Command line arguments and a message they are expected to fail with.
+using UsageCases = std::vector<std::pair<std::vector<std::string>, std::string>>;
+
 /// A storage folder (given as --home) and the commands run against it.
 class Store {
 public:
@@ -36,9 +39,7 @@ public:
     void addOneOfEachKind(const std::filesystem::path& logo) const;
     /// Runs `prefix` followed by the arguments of each case and expects exit code 2 with the
     /// case's message on standard error.
-    void expectUsageErrors(
-        const std::vector<std::string>& prefix,
-        const std::vector<std::pair<std::vector<std::string>, std::string>>& cases) const;
+    void expectUsageErrors(const std::vector<std::string>& prefix, const UsageCases& cases) const;
 
     [[nodiscard]] const std::filesystem::path& home() const { return home_; }
     [[nodiscard]] std::filesystem::path presetsFile() const;

@@ -100,20 +100,20 @@ TEST(WatermarkCommand, BadKeysAndValuesNameTheProblemAndSaveNothing) {
     store.ok({"watermark", "add", "Default", "arrow"});
     const std::string before = store.presetsBytes();
 
-    store.expectUsageErrors({"watermark", "set", "Default"},
-                            {
-                                {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
-                                {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
-                                {{"2", "width=20%"}, "does not apply to an arrow mark"},
-                                {{"2", "rotation=10"}, "does not apply to an arrow mark"},
-                                {{"1", "opacity=2"}, "opacity"},
-                                {{"1", "width=0%"}, "width"},
-                                {{"1", "color=red-ish"}, "color"},
-                                {{"1", "anchor=upper"}, "anchor"},
-                                {{"2", "from=10%"}, "from"},
-                                {{"1", "novalue"}, "KEY=VALUE"},
-                                {{"3", "opacity=1"}, "no watermark 3"},
-                            });
+    const clitest::UsageCases cases{
+        {{"1", "opacity=0.5", "sparkle=yes"}, "unknown key \"sparkle\""},
+        {{"1", "fill=#FFFFFF"}, "does not apply to a text mark"},
+        {{"2", "width=20%"}, "does not apply to an arrow mark"},
+        {{"2", "rotation=10"}, "does not apply to an arrow mark"},
+        {{"1", "opacity=2"}, "opacity"},
+        {{"1", "width=0%"}, "width"},
+        {{"1", "color=red-ish"}, "color"},
+        {{"1", "anchor=upper"}, "anchor"},
+        {{"2", "from=10%"}, "from"},
+        {{"1", "novalue"}, "KEY=VALUE"},
+        {{"3", "opacity=1"}, "no watermark 3"},
+    };
+    store.expectUsageErrors({"watermark", "set", "Default"}, cases);
     EXPECT_EQ(store.presetsBytes(), before);
 }
 
@@ -123,32 +123,31 @@ TEST(WatermarkCommand, MalformedOptionsOfAddAreUsageErrors) {
     ASSERT_EQ(store.presets().size(), 1u);
     const std::string before = store.presetsBytes();
     std::ofstream(dir / "fake.png") << "not a picture";
-    store.expectUsageErrors(
-        {"watermark", "add", "Default"},
-        {
-            {{"hologram"}, "unknown watermark kind"},
-            {{"text"}, "needs its text"},
-            {{"text", "Hi", "--margin", "abc"}, "--margin"},
-            {{"text", "Hi", "--margin", "60%"}, "--margin"},
-            {{"text", "Hi", "--width", "120%"}, "--width"},
-            {{"text", "Hi", "--color", "#12345"}, "--color"},
-            {{"text", "Hi", "--anchor", "nowhere"}, "--anchor"},
-            {{"text", "Hi", "--opacity", "1.5"}, "--opacity"},
-            {{"text", "Hi", "--size", "-1"}, "--size"},
-            {{"image"}, "needs a picture"},
-            {{"image", (dir / "none.png").string()}, "no picture file"},
-            {{"image", (dir / "fake.png").string()}, "cannot read"},
-            {{"shape", "--rect", "10%,10%,30%"}, "--rect"},
-            {{"shape", "--rect", "80%,10%,30%,10%"}, "--rect"},
-            {{"shape", "--shape", "star"}, "--shape"},
-            {{"arrow", "--from", "50%,50%", "--to", "50%,50%"}, "two different points"},
-            {{"arrow", "--to", "150%,50%"}, "--to"},
-            {{"pixellate", "--intensity", "-4"}, "--intensity"},
-            // Settings a kind does not draw with are refused rather than ignored.
-            {{"pixellate", "--opacity", "0.5"}, "does not apply to a pixellate mark"},
-            {{"shape", "--rotation", "10"}, "does not apply to a shape mark"},
-            {{"strikethrough", "--shadow", "0.5"}, "does not apply to a strikethrough mark"},
-        });
+    const clitest::UsageCases cases{
+        {{"hologram"}, "unknown watermark kind"},
+        {{"text"}, "needs its text"},
+        {{"text", "Hi", "--margin", "abc"}, "--margin"},
+        {{"text", "Hi", "--margin", "60%"}, "--margin"},
+        {{"text", "Hi", "--width", "120%"}, "--width"},
+        {{"text", "Hi", "--color", "#12345"}, "--color"},
+        {{"text", "Hi", "--anchor", "nowhere"}, "--anchor"},
+        {{"text", "Hi", "--opacity", "1.5"}, "--opacity"},
+        {{"text", "Hi", "--size", "-1"}, "--size"},
+        {{"image"}, "needs a picture"},
+        {{"image", (dir / "none.png").string()}, "no picture file"},
+        {{"image", (dir / "fake.png").string()}, "cannot read"},
+        {{"shape", "--rect", "10%,10%,30%"}, "--rect"},
+        {{"shape", "--rect", "80%,10%,30%,10%"}, "--rect"},
+        {{"shape", "--shape", "star"}, "--shape"},
+        {{"arrow", "--from", "50%,50%", "--to", "50%,50%"}, "two different points"},
+        {{"arrow", "--to", "150%,50%"}, "--to"},
+        {{"pixellate", "--intensity", "-4"}, "--intensity"},
+        // Settings a kind does not draw with are refused rather than ignored.
+        {{"pixellate", "--opacity", "0.5"}, "does not apply to a pixellate mark"},
+        {{"shape", "--rotation", "10"}, "does not apply to a shape mark"},
+        {{"strikethrough", "--shadow", "0.5"}, "does not apply to a strikethrough mark"},
+    };
+    store.expectUsageErrors({"watermark", "add", "Default"}, cases);
     EXPECT_EQ(store.presetsBytes(), before);
     EXPECT_TRUE(store.pictures().empty());
 }
