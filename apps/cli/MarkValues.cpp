@@ -51,12 +51,6 @@ void requireUnit(std::string_view text, std::string_view option) {
                              OVNumberString(*value) + "%");
 }
 
-double parseFraction(std::string_view text, std::string_view option) {
-    if (const auto fraction = OVFractionFromString(text))
-        return *fraction;
-    throw badValue(option, text, "a percentage such as 3% (or a fraction such as 0.03)");
-}
-
 OVPlacementAnchor parseAnchor(std::string_view text, std::string_view option) {
     if (const auto anchor = OVPlacementAnchorNamed(lowered(OVTrimmedString(text))))
         return *anchor;

@@ -13,8 +13,6 @@
 
 namespace cli {
 
-/// "3%" or a plain fraction "0.03" → 0.03. Throws a usage error naming `option` otherwise.
-[[nodiscard]] double parseFraction(std::string_view text, std::string_view option);
 /// A share from 0 to 1, written either way: 0.5 or 50%. Throws a usage error naming `option`
 /// for anything else, or a value outside 0..1 (0% to 100%).
 [[nodiscard]] double parseUnitInterval(std::string_view text, std::string_view option);
