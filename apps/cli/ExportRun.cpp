@@ -223,19 +223,25 @@ std::unique_ptr<OVExportManifest> openManifest(const ExportJob& job) {
 // manifest.
 OVExportInputs collectListed(ExportJob& job, OVExportManifest* manifest, ListedNames& listed) {
     ShardInputs shard = collectShard(job, manifest);
+    OVShardInputs& taken = shard.taken;
+    const std::size_t finished = taken.finished.size();
     if (!job.quiet) {
         if (job.shard)
             std::fprintf(stderr, "inkstead: shard %zu of %zu: %zu of %zu images\n",
                          job.shard->index, job.shard->count, shard.share, shard.listed);
-        if (shard.finishedBefore > 0)
-            std::fprintf(stderr, "inkstead: %zu image%s already done by an earlier run\n",
-                         shard.finishedBefore, shard.finishedBefore == 1 ? "" : "s");
+        if (finished > 0)
+            std::fprintf(stderr, "inkstead: %zu image%s already done by an earlier run\n", finished,
+                         finished == 1 ? "" : "s");
     }
     if (!job.dryRun)
-        for (const auto& image : shard.rejected)
+        for (const auto& image : taken.collected.rejected)
             record(manifest, OVManifestRecordOf(image, 0));
-    listed = {std::move(shard.names), std::move(shard.sources)};
-    return {std::move(shard.model), std::move(shard.rejected), {}};
+    else // a plan shows the images done before; a run just leaves them out
+        for (auto& source : taken.finished)
+            taken.collected.rejected.push_back(
+                {std::move(source), {}, ImageStatus::Skipped, "done by an earlier run", {}});
+    listed = {std::move(taken.names), std::move(taken.sources)};
+    return std::move(taken.collected);
 }
 
 } // namespace

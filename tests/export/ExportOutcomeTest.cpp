@@ -1,5 +1,6 @@
 #include "inkstead/export/OVExportInputs.h"
 #include "inkstead/export/OVExportOutcome.h"
+#include "inkstead/export/OVShardInputs.h"
 #include "support/GeneratedPhotos.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,33 @@ TEST(ExportOutcome, InputsAreTakenOrRejectedInInputOrder) {
     EXPECT_EQ(collected.rejected[1].source, dir / "notes.txt");
     EXPECT_EQ(collected.rejected[1].status, Status::Failed);
     EXPECT_EQ(collected.emptyFolders, std::vector<fs::path>{dir / "empty"});
+}
+
+// Every entry of a shard is taken, rejected with a reason or set apart as done, and the images
+// keep the names and paths the whole list gives them.
+TEST(ExportOutcome, ShardEntriesAreTakenRejectedOrSetApart) {
+    ov::test::TempDir dir;
+    fs::create_directories(dir / "photos");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        ov::test::writeOrientedPhoto(dir / "photos" / name, 40, 30, 1);
+    ov::test::writeFile(dir / "notes.txt", "not a photo");
+    fs::create_symlink(dir / "photos" / "a.jpg", dir / "again.jpg");
+    const auto list = OVWholeList({dir / "photos", dir / "photos" / "b.jpg", dir / "notes.txt",
+                                   dir / "missing.jpg", dir / "again.jpg"});
+    ASSERT_EQ(list.size(), 6u); // the folder's three, then the other entries once each
+    const OVShardPlan plan = OVPlanShard(list, {dir / "out"}, OVShard{});
+    const auto shard = OVCollectShardInputs(list, plan, ov::UUID(), false,
+                                            [&](const fs::path& p) { return p == list[1]; });
+    EXPECT_EQ(shard.finished, std::vector<fs::path>{list[1]});
+    EXPECT_EQ(shard.sources, (std::vector<fs::path>{list[0], list[2]}));
+    EXPECT_EQ(shard.names, (std::vector<fs::path>{plan.names[0], plan.names[2]}));
+    ASSERT_EQ(shard.collected.model->count(), 2u);
+    std::vector<std::string> reasons;
+    for (const auto& image : shard.collected.rejected)
+        reasons.push_back(image.error);
+    EXPECT_EQ(reasons,
+              (std::vector<std::string>{"not an image inkstead can read", "no such file or folder",
+                                        "the same file as an earlier entry"}));
 }
 
 // Every index of the batch gets one outcome, in list order, whatever order the report has.
