@@ -130,18 +130,6 @@ void record(OVExportManifest* manifest, const OVManifestRecord& record) {
                      appended.error().message.c_str());
 }
 
-ImageStatus statusOf(OVSaveImageEvent::Kind kind) {
-    switch (kind) {
-    case OVSaveImageEvent::Kind::Written:
-        return ImageStatus::Written;
-    case OVSaveImageEvent::Kind::Skipped:
-        return ImageStatus::Skipped;
-    case OVSaveImageEvent::Kind::Failed:
-        return ImageStatus::Failed;
-    }
-    return ImageStatus::Failed;
-}
-
 // Output names and list paths, by model index, of a job named from the whole list.
 struct ListedNames {
     std::vector<fs::path> names;
@@ -167,9 +155,7 @@ OVSaveReport runBatch(const ExportJob& job, const std::shared_ptr<OVModel>& mode
             const fs::path& source = listed && event.index < listed->sources.size()
                                          ? listed->sources[event.index]
                                          : event.source;
-            record(manifest, OVManifestRecordOf(
-                                 {source, event.output, statusOf(event.kind), event.reason, {}},
-                                 event.seconds));
+            record(manifest, OVManifestRecordOf(OVExportOutcomeOf(event, source), event.seconds));
         });
     if (job.jobs > 0)
         manager->setMaximumConcurrentImages(job.jobs);

@@ -76,6 +76,15 @@ std::vector<OVExportOutcome> OVPlannedOutcomes(const std::vector<std::optional<f
     return plan;
 }
 
+OVExportOutcome OVExportOutcomeOf(const OVSaveImageEvent& event, std::filesystem::path source) {
+    OVExportStatus status = OVExportStatus::Failed;
+    if (event.kind == OVSaveImageEvent::Kind::Written)
+        status = OVExportStatus::Written;
+    else if (event.kind == OVSaveImageEvent::Kind::Skipped)
+        status = OVExportStatus::Skipped;
+    return {std::move(source), event.output, status, event.reason, {}};
+}
+
 OVManifestRecord OVManifestRecordOf(const OVExportOutcome& image, double seconds) {
     OVManifestRecord record;
     record.status = image.status == OVExportStatus::Written   ? OVManifestStatus::Done

@@ -60,6 +60,10 @@ OVPlannedOutcomes(const std::vector<std::optional<std::filesystem::path>>& sourc
                   const std::vector<std::filesystem::path>& names,
                   const std::filesystem::path& folder, OVConflictPolicy conflict);
 
+/// The outcome an image's event reports, under `source` (the path a list names the image by).
+[[nodiscard]] OVExportOutcome OVExportOutcomeOf(const OVSaveImageEvent& event,
+                                                std::filesystem::path source);
+
 /// The manifest record of an image that is done, with the sizes of its files.
 [[nodiscard]] OVManifestRecord OVManifestRecordOf(const OVExportOutcome& image, double seconds);
 
