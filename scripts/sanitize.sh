@@ -51,8 +51,9 @@ nice -n 10 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 nice -n 10 cmake --build "$build_dir" --parallel "$jobs" ${targets[@]+--target "${targets[@]}"}
 
 # Undefined behaviour only prints by default: make it fail the test. Leak and race suppressions
-# come from the test registration.
+# come from the test registration. Strict string checks stay off: they flag a valid strndup()
+# of a shorter string, which the X keyboard library makes when the desktop app starts.
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1
+export ASAN_OPTIONS=detect_stack_use_after_return=1
 nice -n 10 ctest --test-dir "$build_dir" --output-on-failure --parallel "$jobs" \
   ${ctest_filter[@]+"${ctest_filter[@]}"} "$@"
