@@ -21,11 +21,11 @@ struct OVOutputNaming {
     /// The output folder.
     std::filesystem::path directory;
     /// Null: each output keeps its source's name.
-    std::shared_ptr<OVFilenamePattern> pattern;
+    std::shared_ptr<OVFilenamePattern> pattern = {};
     /// Input folders whose structure the outputs mirror: an output goes into the subfolder of
     /// `directory` that its source has below the first of these folders that holds it. Empty:
     /// every output goes directly into `directory`.
-    std::vector<std::filesystem::path> mirroredFolders;
+    std::vector<std::filesystem::path> mirroredFolders = {};
     /// With Skip and Overwrite a name taken by an existing file is kept as it is; two sources of
     /// the same batch still never get the same name.
     OVConflictPolicy conflict = OVConflictPolicy::Unique;
@@ -35,7 +35,7 @@ struct OVOutputNaming {
     /// The type identifier each source is written in, by position ("public.png"): a name whose
     /// extension says another type gets the type's own extension. Empty, or an empty entry:
     /// the name's extension stays.
-    std::vector<std::string> outputTypes;
+    std::vector<std::string> outputTypes = {};
 };
 
 /// The output path of each source, relative to the output folder, decided in input order before

@@ -43,8 +43,9 @@ TEST_F(ExportConflict, PoliciesTreatAnExistingOutputAsAsked) {
         EXPECT_EQ(listDirectory(out), c.entries);
         EXPECT_EQ(readFile(out / "a.jpg") == old, c.existingKept);
         EXPECT_NE(result.err.find(c.summary), std::string::npos) << result.err;
-        if (!c.existingKept)
+        if (!c.existingKept) {
             EXPECT_TRUE(clitest::decodeUpright(out / "a.jpg")) << "replaced by a whole image";
+        }
     }
 }
 

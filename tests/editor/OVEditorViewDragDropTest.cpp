@@ -29,8 +29,9 @@ template <class View> void expectDrop(const Drop& d) {
     QDragEnterEvent enter({400, 350}, d.actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &enter);
     EXPECT_EQ(enter.isAccepted(), d.accepted);
-    if (d.accepted)
+    if (d.accepted) {
         EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    }
     QDropEvent drop({400, 350}, d.actions, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &drop);
     EXPECT_EQ(drop.isAccepted(), d.accepted);

@@ -24,8 +24,9 @@ namespace {
 // A mark of `kind`; an image mark gets a picture, which it needs to be stored.
 OVWatermarkPtr markOf(const OVWatermarkKind& kind) {
     auto mark = kind.make();
-    if (auto* image = dynamic_cast<OVImageWatermark*>(mark.get()))
+    if (auto* image = dynamic_cast<OVImageWatermark*>(mark.get())) {
         EXPECT_TRUE(image->setImage(ov::test::solidCanvas(40, 20, {1, 0, 0, 1})->makeImage()));
+    }
     return mark;
 }
 
