@@ -9,11 +9,13 @@
 
 OVModel::ObjectList OVModel::modelObjects() const {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     return objects_;
 }
 
 void OVModel::setModelObjects(ObjectList objects) {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     objects_ = std::move(objects);
 }
 
@@ -24,6 +26,7 @@ std::size_t OVModel::count() const {
 
 std::shared_ptr<OVModelObject> OVModel::objectAtIndex(std::size_t index) const {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     return index < objects_.size() ? objects_[index] : nullptr;
 }
 
@@ -47,18 +50,22 @@ void OVModel::addURL(const std::filesystem::path& url, const std::optional<ov::U
     if (candidates.empty())
         return;
     // Bookmarks are made outside the lock (they touch the disk); the duplicate test uses a set
-    // of the bytes already listed, so adding a large folder stays linear.
+    // of the bytes already listed, kept from one addition to the next, so adding a large folder
+    // or a long list one entry at a time stays linear.
     ObjectList added;
     for (const auto& candidate : candidates)
         added.push_back(OVModelObject::modelObjectWithURL(candidate));
 
     std::lock_guard lock(mutex_);
-    std::unordered_set<std::string> known;
     const auto key = [](const ov::FileReferenceData& bytes) {
         return std::string(bytes.begin(), bytes.end());
     };
-    for (const auto& object : objects_)
-        known.insert(key(object->bookmark()));
+    if (!knownBookmarks_) {
+        knownBookmarks_.emplace();
+        for (const auto& object : objects_)
+            knownBookmarks_->insert(key(object->bookmark()));
+    }
+    auto& known = *knownBookmarks_;
     for (auto& object : added) {
         const auto bookmark = object->bookmark();
         // Entries whose bookmark could not be made are all kept: empty bytes name no file.
@@ -87,12 +94,14 @@ void OVModel::addURLs(const std::vector<std::string>& paths,
 
 void OVModel::removeObjectAtIndex(std::size_t index) {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     if (index < objects_.size())
         objects_.erase(objects_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void OVModel::removeObjectsAtIndexes(const std::set<std::size_t>& indexes) {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     // From the back, so earlier removals do not shift later indexes.
     for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
         if (*it < objects_.size())
@@ -102,6 +111,7 @@ void OVModel::removeObjectsAtIndexes(const std::set<std::size_t>& indexes) {
 
 void OVModel::removeAllObjects() {
     std::lock_guard lock(mutex_);
+    knownBookmarks_.reset();
     objects_.clear();
 }
 

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 /// A folder whose entries could not be listed, and why.
@@ -77,4 +78,7 @@ public:
 private:
     mutable std::mutex mutex_;
     ObjectList objects_;
+    /// The bookmark bytes of the entries, kept between additions. Dropped when entries leave and
+    /// whenever one is handed out, since a handed-out entry may refresh its bookmark.
+    mutable std::optional<std::unordered_set<std::string>> knownBookmarks_;
 };

@@ -125,12 +125,16 @@ TEST(OVModel, lookUpsAndRemovalsIgnoreIndexesOutOfRange) {
     model.removeObjectsAtIndexes({0, 2, 9});
     EXPECT_EQ(urls(model),
               (std::vector<fs::path>{fs::canonical(dir / "b.jpg"), fs::canonical(dir / "d.jpg")}));
+    model.addURL(dir / "a.jpg", kPresetA); // a removed file is no longer a duplicate
+    EXPECT_EQ(model.count(), 3u);
     model.removeObjectAtIndex(7);
     model.removeObjectAtIndex(0);
-    EXPECT_EQ(model.count(), 1u);
+    EXPECT_EQ(model.count(), 2u);
     model.removeAllObjects();
     EXPECT_EQ(model.count(), 0u);
     EXPECT_TRUE(model.allObjects().empty());
+    model.addURL(dir.path(), kPresetA);
+    EXPECT_EQ(model.count(), 4u);
 }
 
 TEST(OVModel, movedFileIsFoundAndItsBookmarkRefreshed) {
@@ -147,6 +151,8 @@ TEST(OVModel, movedFileIsFoundAndItsBookmarkRefreshed) {
     EXPECT_NE(after, before);
     EXPECT_EQ(after,
               OVModelObject::createBookmarkWithURL(root / "shoot" / "picked" / "renamed.jpg"));
+    model.addURL(root / "shoot" / "picked" / "renamed.jpg", kPresetB); // known by its new bookmark
+    EXPECT_EQ(model.count(), 1u);
 }
 
 TEST(OVModel, deletedFileResolvesToNothingAndLogsAtEveryRead) {
