@@ -60,6 +60,12 @@ Metadata readMetadata(const fs::path& path) {
     return {image->exifData(), image->iptcData(), image->xmpData()};
 }
 
+// Exports `source` with `preset` to `output` and reads back what the output carries.
+Metadata exported(const OVPresetPtr& preset, const fs::path& source, const fs::path& output) {
+    EXPECT_EQ(OVPipelineRenderer::rendererWithPreset(preset)->saveImage(source, "", output), "");
+    return readMetadata(output);
+}
+
 Metadata exportWith(const fs::path& folder, OVMetadataPolicy policy, const std::string& artist,
                     const std::string& copyright) {
     const fs::path source = folder / "camera.jpg";
@@ -69,11 +75,7 @@ Metadata exportWith(const fs::path& folder, OVMetadataPolicy policy, const std::
     preset->setMetadataPolicy(policy);
     preset->setMetadataArtist(artist);
     preset->setMetadataCopyright(copyright);
-    const fs::path output = folder / ("out" + std::to_string(policy) + artist + ".jpg");
-    const auto error =
-        OVPipelineRenderer::rendererWithPreset(preset)->saveImage(source, "", output);
-    EXPECT_EQ(error, "");
-    return readMetadata(output);
+    return exported(preset, source, folder / ("out" + std::to_string(policy) + artist + ".jpg"));
 }
 
 // Whether a tag survives each policy: keep all, strip location, strip private, copyright only.
@@ -139,16 +141,11 @@ TEST(MetadataPolicy, ArtistGoesIntoAPhotoWithoutMetadata) {
     writeOrientedPhoto(dir / "plain.png", 40, 30, 0);
     auto preset = std::make_shared<OVPreset>("Plain");
     preset->setMetadataArtist("Ada Lovelace");
-    ASSERT_EQ(OVPipelineRenderer::rendererWithPreset(preset)->saveImage(dir / "plain.png", "",
-                                                                        dir / "out.png"),
-              "");
-    const Metadata written = readMetadata(dir / "out.png");
+    const Metadata written = exported(preset, dir / "plain.png", dir / "out.png");
     EXPECT_EQ(written.text("Exif.Image.Artist"), "Ada Lovelace");
     EXPECT_EQ(written.text("Xmp.dc.creator"), "Ada Lovelace");
     EXPECT_FALSE(written.has("Iptc.Application2.Byline")); // no IPTC is made up
 }
-
-} // namespace
 
 TEST(MetadataPolicy, JpegXLOutputsCarryTheMetadataToo) {
     TempDir dir;
@@ -157,13 +154,12 @@ TEST(MetadataPolicy, JpegXLOutputsCarryTheMetadataToo) {
     preset->setOutputFormat(OVOutputFormatJPEGXL);
     preset->setMetadataPolicy(OVMetadataPolicyStripPrivate);
     preset->setMetadataArtist("Ada Lovelace");
-    ASSERT_EQ(OVPipelineRenderer::rendererWithPreset(preset)->saveImage(dir / "camera.jpg", "",
-                                                                        dir / "out.jxl"),
-              "");
-    const Metadata written = readMetadata(dir / "out.jxl");
+    const Metadata written = exported(preset, dir / "camera.jpg", dir / "out.jxl");
     EXPECT_EQ(written.text("Exif.Image.Make"), "Inkstead Optics");
     EXPECT_EQ(written.text("Exif.Image.Artist"), "Ada Lovelace");
     EXPECT_FALSE(written.has("Exif.Photo.BodySerialNumber"));
     EXPECT_EQ(written.text("Xmp.dc.creator"), "Ada Lovelace");
     EXPECT_FALSE(written.has("Xmp.aux.SerialNumber"));
 }
+
+} // namespace
