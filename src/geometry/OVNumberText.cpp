@@ -1,5 +1,7 @@
 #include "inkstead/geometry/OVNumberText.h"
 
+#include "inkstead/platform/log/DecimalText.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -100,13 +102,7 @@ std::string OVNumberString(double value) {
 }
 
 std::string OVPercentString(double fraction) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", fraction * 100);
-    std::string result = text;
-    while (result.back() == '0')
-        result.pop_back();
-    if (result.back() == '.')
-        result.pop_back();
+    std::string result = ov::decimalText(fraction * 100, 2);
     if (result == "-0")
         result = "0";
     return result + "%";

@@ -1,10 +1,10 @@
 #include "inkstead/model/OVImage.h"
 
 #include "inkstead/platform/imageio/ImageSource.h"
+#include "inkstead/platform/log/DecimalText.h"
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 OVImage::OVImage(std::filesystem::path url) : url_(std::move(url)) {}
 
@@ -77,14 +77,5 @@ std::string OVByteCountString(std::uint64_t bytes) {
         value /= 1000.0;
         ++unit;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimalsOf(unit), value);
-    std::string number = text;
-    if (number.find('.') != std::string::npos) {
-        while (number.back() == '0')
-            number.pop_back();
-        if (number.back() == '.')
-            number.pop_back();
-    }
-    return number.append(" ").append(kUnits[unit]);
+    return ov::decimalText(value, decimalsOf(unit)).append(" ").append(kUnits[unit]);
 }

@@ -1,7 +1,8 @@
 #include "inkstead/platform/imageio/CaptureMetadata.h"
 
+#include "inkstead/platform/log/DecimalText.h"
+
 #include <cmath>
-#include <cstdio>
 
 namespace ov {
 
@@ -38,28 +39,14 @@ std::optional<double> number(const Properties* dictionary, std::string_view key)
     return std::nullopt;
 }
 
-// Up to `digits` decimals, without trailing zeros.
-std::string decimal(double value, int digits) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", digits, value);
-    std::string result = buffer;
-    if (result.find('.') != std::string::npos) {
-        while (result.back() == '0')
-            result.pop_back();
-        if (result.back() == '.')
-            result.pop_back();
-    }
-    return result;
-}
-
 std::string exposureText(double seconds) {
     if (seconds >= 1 || seconds <= 0)
-        return decimal(seconds, 1);
+        return decimalText(seconds, 1);
     const double denominator = 1 / seconds;
     // 1/3 s and 0.3 s are both common; whole fractions read as photographers write them.
     if (std::fabs(denominator - std::round(denominator)) < 0.05 * denominator)
-        return "1/" + decimal(std::round(denominator), 0);
-    return decimal(seconds, 2);
+        return "1/" + decimalText(std::round(denominator), 0);
+    return decimalText(seconds, 2);
 }
 
 std::string cameraText(std::string make, const std::string& model) {
@@ -117,13 +104,13 @@ CaptureMetadata captureMetadata(const Properties& properties) {
             metadata.lens = text(aux, "Exif.Photo.LensModel");
     for (const char* key : {"ISOSpeedRatings", "PhotographicSensitivity", "ISOSpeed"})
         if (const auto iso = number(exif, key); iso && metadata.iso.empty())
-            metadata.iso = decimal(*iso, 0);
+            metadata.iso = decimalText(*iso, 0);
     if (const auto time = number(exif, "ExposureTime"))
         metadata.exposure = exposureText(*time);
     if (const auto f = number(exif, "FNumber"))
-        metadata.aperture = "f/" + decimal(*f, 1);
+        metadata.aperture = "f/" + decimalText(*f, 1);
     if (const auto focal = number(exif, "FocalLength"))
-        metadata.focal = decimal(*focal, 1) + "mm";
+        metadata.focal = decimalText(*focal, 1) + "mm";
     metadata.artist = text(tiff, "Artist");
     metadata.copyright = text(tiff, "Copyright");
     return metadata;
