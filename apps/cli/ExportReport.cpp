@@ -11,13 +11,13 @@ std::string plural(std::size_t n, const char* word) {
 
 } // namespace
 
-std::string exportSummaryLine(const ExportSummary& summary) {
-    const std::size_t written = summary.count(ImageStatus::Written);
-    const std::size_t failed = summary.count(ImageStatus::Failed);
-    const std::size_t notStarted = summary.count(ImageStatus::NotStarted);
+std::string exportSummaryLine(const OVExportSummary& summary) {
+    const std::size_t written = summary.count(OVExportStatus::Written);
+    const std::size_t failed = summary.count(OVExportStatus::Failed);
+    const std::size_t notStarted = summary.count(OVExportStatus::NotStarted);
     std::string line;
     if (summary.dryRun) {
-        line = "Would export " + plural(summary.count(ImageStatus::Planned), "image") + " to " +
+        line = "Would export " + plural(summary.count(OVExportStatus::Planned), "image") + " to " +
                summary.outputFolder.string() + " (dry run: nothing written)";
     } else {
         char timing[96];
@@ -32,7 +32,7 @@ std::string exportSummaryLine(const ExportSummary& summary) {
         line += "; " + std::to_string(failed) + " failed";
     if (notStarted > 0)
         line += "; " + std::to_string(notStarted) + " not started";
-    if (const std::size_t skipped = summary.count(ImageStatus::Skipped); skipped > 0)
+    if (const std::size_t skipped = summary.count(OVExportStatus::Skipped); skipped > 0)
         line += "; " + std::to_string(skipped) + (summary.dryRun ? " to skip" : " skipped");
     return line + ".";
 }

@@ -9,11 +9,7 @@
 
 namespace cli {
 
-using ImageStatus = OVExportStatus;
-using ImageOutcome = OVExportOutcome;
-using ExportSummary = OVExportSummary;
-
 /// "Exported 12 images to out in 3.4 s (3.5 images/s); 1 failed."
-[[nodiscard]] std::string exportSummaryLine(const ExportSummary& summary);
+[[nodiscard]] std::string exportSummaryLine(const OVExportSummary& summary);
 
 } // namespace cli

@@ -49,7 +49,7 @@ namespace {
 
 // The names the batch gives, from the library function the save manager names them with, or
 // `given` (by model index) when the names come from the whole list.
-std::vector<ImageOutcome> planOutputs(const ExportJob& job, const OVModel& model,
+std::vector<OVExportOutcome> planOutputs(const ExportJob& job, const OVModel& model,
                                       const std::vector<fs::path>& given) {
     std::vector<std::optional<fs::path>> sources;
     for (std::size_t i = 0; i < model.count(); ++i)
@@ -76,8 +76,8 @@ void makeOutputFolder(const fs::path& folder) {
                          "choose a folder you can write to with -o DIR");
 }
 
-ExportSummary summaryFor(const ExportJob& job) {
-    ExportSummary summary;
+OVExportSummary summaryFor(const ExportJob& job) {
+    OVExportSummary summary;
     summary.presetName = job.preset->name();
     summary.presetUUID = job.preset->uuid().uuidString();
     summary.outputFolder = job.outputFolder;
@@ -85,7 +85,7 @@ ExportSummary summaryFor(const ExportJob& job) {
     return summary;
 }
 
-void printPlan(const ExportJob& job, const ExportSummary& summary) {
+void printPlan(const ExportJob& job, const OVExportSummary& summary) {
     std::printf("Preset: %s (%s)\n", printable(summary.presetName).c_str(),
                 summary.presetUUID.c_str());
     std::printf("  export: %s\n", OVPresetExportSummary(*job.preset).c_str());
@@ -93,31 +93,31 @@ void printPlan(const ExportJob& job, const ExportSummary& summary) {
         std::printf("  %s: %s\n", OVWatermarkKindName(*mark).c_str(),
                     OVWatermarkSummary(*mark).c_str());
     for (const auto& image : summary.images) {
-        if (image.status == ImageStatus::Planned)
+        if (image.status == OVExportStatus::Planned)
             std::printf("%s -> %s\n", image.source.c_str(), image.output.c_str());
-        else if (image.status == ImageStatus::Skipped)
+        else if (image.status == OVExportStatus::Skipped)
             std::printf("skip %s: %s\n", image.source.c_str(), image.error.c_str());
     }
 }
 
-void printFailures(const ExportSummary& summary, bool quiet) {
+void printFailures(const OVExportSummary& summary, bool quiet) {
     for (const auto& image : summary.images) {
-        if (image.status == ImageStatus::Skipped && !quiet && !summary.dryRun)
+        if (image.status == OVExportStatus::Skipped && !quiet && !summary.dryRun)
             std::fprintf(stderr, "inkstead: skipped: %s: %s\n", image.source.c_str(),
                          image.error.c_str());
         for (const auto& warning : image.warnings)
             std::fprintf(stderr, "inkstead: warning: %s: %s\n", image.source.c_str(),
                          warning.c_str());
-        if (image.status == ImageStatus::Failed)
+        if (image.status == OVExportStatus::Failed)
             std::fprintf(stderr, "inkstead: failed: %s: %s\n", image.source.c_str(),
                          image.error.c_str());
     }
 }
 
-int exitCodeFor(const ExportSummary& summary) {
+int exitCodeFor(const OVExportSummary& summary) {
     if (summary.cancelled)
         return interruptedExitCode();
-    return summary.count(ImageStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
+    return summary.count(OVExportStatus::Failed) > 0 ? kExitSomeFailed : kExitSuccess;
 }
 
 // Appends to the manifest; the first failure is reported once, the export goes on.
@@ -225,7 +225,7 @@ OVExportInputs collectListed(ExportJob& job, OVExportManifest* manifest, ListedN
     else // a plan shows the images done before; a run just leaves them out
         for (auto& source : taken.finished)
             taken.collected.rejected.push_back(
-                {std::move(source), {}, ImageStatus::Skipped, "done by an earlier run", {}});
+                {std::move(source), {}, OVExportStatus::Skipped, "done by an earlier run", {}});
     listed = {std::move(taken.names), std::move(taken.sources)};
     return std::move(taken.collected);
 }
@@ -250,7 +250,7 @@ ExportResult runExport(ExportJob job) {
                          "give image files (JPEG, PNG, TIFF, WebP, HEIC, AVIF, GIF) or folders "
                          "that hold some");
 
-    ExportSummary summary = summaryFor(job);
+    OVExportSummary summary = summaryFor(job);
     ExportResult result;
     if (job.dryRun) {
         std::error_code ec;
@@ -283,7 +283,7 @@ ExportResult runExport(ExportJob job) {
     printFailures(summary, job.quiet);
     if (job.verbose && !job.dryRun)
         for (const auto& image : summary.images)
-            if (image.status == ImageStatus::Written)
+            if (image.status == OVExportStatus::Written)
                 std::fprintf(stderr, "%s -> %s\n", image.source.c_str(), image.output.c_str());
     if (job.json)
         std::printf("%s\n", OVExportReportJson(summary).c_str());
